@@ -1,6 +1,72 @@
+// vorlaxent-devicesim: the stand-in device on 127.0.0.1, for the demo and for manual use.
+//   vorlaxent-devicesim [--port N] [--camera canon|nikon|sony|fuji]
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
-int main() {
-    std::fprintf(stderr, "vorlaxent-devicesim: not built yet\n");
-    return 1;
+#include <unistd.h>
+
+#include "devicesim/camera_factory.h"
+#include "devicesim/device.h"
+#include "devicesim/device_commands.h"
+
+namespace {
+
+volatile std::sig_atomic_t gStop = 0;
+
+void onSignal(int) { gStop = 1; }
+
+int usage(const char* why) {
+    if (why) std::fprintf(stderr, "vorlaxent-devicesim: %s\n", why);
+    std::fprintf(stderr, "usage: vorlaxent-devicesim [--port N] [--camera canon|nikon|sony|fuji]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long port = 8382;
+    std::string vendor;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if ((arg == "--port" || arg == "--camera") && i + 1 >= argc) return usage("missing value");
+        if (arg == "--port") {
+            char* end = nullptr;
+            port = std::strtol(argv[++i], &end, 10);
+            if (!end || *end != '\0' || port < 0 || port > 65535) return usage("bad port");
+        } else if (arg == "--camera") {
+            vendor = argv[++i];
+            if (!devicesim::isCameraVendorName(vendor)) return usage("unknown camera");
+        } else if (arg == "--help" || arg == "-h") {
+            std::printf("usage: vorlaxent-devicesim [--port N] [--camera canon|nikon|sony|fuji]\n");
+            return 0;
+        } else {
+            return usage(("unknown argument " + arg).c_str());
+        }
+    }
+
+    devicesim::DeviceCommandSet commands;  // outlives the device, whose handlers refer to it
+    devicesim::Device device;
+    commands.install(device);
+    if (!vendor.empty()) {
+        auto camera = devicesim::makeCamera(vendor);
+        if (!camera)
+            std::fprintf(stderr, "vorlaxent-devicesim: no simulated %s camera yet; running without one\n",
+                         vendor.c_str());
+        device.setCamera(camera);
+    }
+    if (!device.start(static_cast<uint16_t>(port))) {
+        std::fprintf(stderr, "vorlaxent-devicesim: cannot listen on 127.0.0.1:%ld: %s\n", port,
+                     std::strerror(errno));
+        return 1;
+    }
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::printf("vorlaxent-devicesim listening on 127.0.0.1:%u\n", device.port());
+    std::fflush(stdout);
+    while (!gStop) ::pause();
+    device.stop();
+    return 0;
 }

@@ -26,3 +26,22 @@ inline std::chrono::milliseconds engineWait(std::chrono::milliseconds nominal) {
     double ms = static_cast<double>(nominal.count()) * engine_timing::scale().load(std::memory_order_relaxed);
     return std::chrono::milliseconds(ms < 1.0 && nominal.count() > 0 ? 1 : static_cast<long long>(ms));
 }
+
+namespace engine_timing {
+inline constexpr milliseconds kDownloadBusyRetryDelay{1000};  // between attempts of a busy object download or range
+inline constexpr milliseconds kLinkResyncQuiet{200};          // quiet time that ends the drain of stale answers
+}  // namespace engine_timing
+
+namespace engine_timing {
+inline constexpr milliseconds kNikonShotRetryDelay{500};  // between the further presses of a busy Nikon shot
+}  // namespace engine_timing
+
+namespace engine_timing {
+inline constexpr milliseconds kCanonEventSettle{100};          // after the event mode is set, before the first poll
+inline constexpr milliseconds kCanonConfirmInterval{100};      // between the polls of a Canon set's confirmation
+inline constexpr milliseconds kCanonLiveViewBusyRetry{1000};   // before the live-view switch tries a busy camera again
+inline constexpr milliseconds kCanonReadyProbeInterval{250};   // between the writes of the Canon ready probe
+inline constexpr milliseconds kCanonStackShotSettle{1500};     // after a focus-stack shot, before the lens moves
+inline constexpr milliseconds kCanonStackDriveSettle{2000};    // after the lens moved, before the next shot
+inline constexpr milliseconds kCanonMovieRecordRetry{2000};    // before a busy movie start is checked again
+}  // namespace engine_timing

@@ -1,0 +1,22 @@
+#include "devicesim/camera_factory.h"
+
+#include <algorithm>
+
+namespace devicesim {
+
+const std::vector<std::string>& cameraVendorNames() {
+    static const std::vector<std::string> names = {"canon", "nikon", "sony", "fuji"};
+    return names;
+}
+
+bool isCameraVendorName(const std::string& name) {
+    const auto& names = cameraVendorNames();
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::shared_ptr<Camera> makeCamera(const std::string& vendor) {
+    (void)vendor;
+    return nullptr;  // each vendor's simulated camera is added here as it is built
+}
+
+}  // namespace devicesim

@@ -1,0 +1,121 @@
+#include "devicesim/sd_card.h"
+
+#include <algorithm>
+
+#include "devicesim/jpeg_factory.h"
+
+namespace devicesim {
+
+void SdCard::setPresent(bool present) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    present_ = present;
+}
+
+bool SdCard::present() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return present_;
+}
+
+uint64_t SdCard::capacity() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return capacity_;
+}
+
+uint64_t SdCard::freeSpace() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!present_) return 0;
+    uint64_t used = 0;
+    for (const auto& [name, f] : files_) used += f.bytes ? f.bytes->size() : 0;
+    return used >= capacity_ ? 0 : capacity_ - used;
+}
+
+bool SdCard::addFile(const std::string& name, std::shared_ptr<const std::vector<uint8_t>> bytes,
+                     std::vector<uint8_t> thumbnail, uint8_t orientation) {
+    if (!bytes || name.empty()) return false;
+    const uint64_t room = freeSpace();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!present_) return false;
+    auto existing = files_.find(name);
+    uint64_t reclaimed = existing != files_.end() && existing->second.bytes ? existing->second.bytes->size() : 0;
+    if (bytes->size() > room + reclaimed) return false;
+    if (existing == files_.end()) order_.push_back(name);
+    SdFile f;
+    f.size = bytes->size();
+    f.bytes = std::move(bytes);
+    f.thumbnail = std::move(thumbnail);
+    f.orientation = orientation;
+    files_[name] = std::move(f);
+    return true;
+}
+
+bool SdCard::addJpeg(const std::string& name, uint32_t size, uint8_t orientation, uint32_t seed) {
+    JpegSpec spec;
+    spec.size = size;
+    spec.orientation = orientation;
+    spec.seed = seed;
+    auto image = jpegImage(spec);
+    auto bytes = std::shared_ptr<const std::vector<uint8_t>>(image, &image->bytes);
+    return addFile(name, bytes, image->thumbnail, orientation);
+}
+
+bool SdCard::removeFile(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!present_ || files_.erase(name) == 0) return false;
+    order_.erase(std::remove(order_.begin(), order_.end(), name), order_.end());
+    return true;
+}
+
+bool SdCard::hasFile(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return present_ && files_.count(name) != 0;
+}
+
+std::optional<SdFile> SdCard::file(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!present_) return std::nullopt;
+    auto it = files_.find(name);
+    if (it == files_.end()) return std::nullopt;
+    return it->second;
+}
+
+std::vector<std::string> SdCard::names() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!present_) return {};
+    return order_;
+}
+
+void SdCard::setReportedSize(const std::string& name, uint64_t size) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = files_.find(name);
+    if (it != files_.end()) it->second.size = size;
+}
+
+void SdCard::setFormatDuration(std::chrono::milliseconds duration) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    formatDuration_ = duration;
+}
+
+std::chrono::milliseconds SdCard::formatDuration() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return formatDuration_;
+}
+
+void SdCard::erase() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    files_.clear();
+    order_.clear();
+}
+
+std::vector<uint8_t> embeddedJpeg(const std::vector<uint8_t>& file) {
+    if (file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8 && file[2] == 0xFF) return file;
+    for (size_t i = 0; i + 3 < file.size(); ++i) {
+        if (file[i] == 0xFF && file[i + 1] == 0xD8 && file[i + 2] == 0xFF) {
+            for (size_t j = i + 2; j + 1 < file.size(); ++j)
+                if (file[j] == 0xFF && file[j + 1] == 0xD9) return std::vector<uint8_t>(file.begin() + long(i), file.begin() + long(j + 2));
+            break;
+        }
+    }
+    return {};
+}
+
+}  // namespace devicesim

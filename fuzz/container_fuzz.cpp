@@ -1,0 +1,47 @@
+// Arbitrary blocks as received PTP containers: the container reader must never read past a block. The input is
+// cut into blocks by a leading length byte each; every block is handed over in a heap block of exactly its size.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "engine/ptp/container.h"
+
+namespace {
+
+std::deque<std::vector<uint8_t>>* gBlocks = nullptr;
+
+ResponseCode receiveBlock(HeapBlock* out) {
+    if (gBlocks->empty()) return ERROR_CONNECTION_FAILURE;
+    std::vector<uint8_t> b = std::move(gBlocks->front());
+    gBlocks->pop_front();
+    *out = HeapBlock::copyOf(b.data(), b.size());
+    return PTP_RC_OK;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::deque<std::vector<uint8_t>> blocks;
+    size_t at = 0;
+    while (at < size) {
+        size_t n = data[at++];
+        if (n > size - at) n = size - at;
+        blocks.emplace_back(data + at, data + at + n);
+        at += n;
+    }
+    gBlocks = &blocks;
+    ptpSetTransport(nullptr, receiveBlock);
+    while (!blocks.empty()) {
+        HeapBlock out;
+        uint32_t length = 0;
+        uint32_t param = 0;
+        ptpReadDataAndResponse(&out, &length, &param);
+        if (out && out.size() != length) __builtin_trap();
+        for (uint32_t i = 0; i < length; ++i) param += out[i];
+        if (!blocks.empty()) ptpReadResponse(&param);
+    }
+    ptpResetContainerState();
+    gBlocks = nullptr;
+    return 0;
+}

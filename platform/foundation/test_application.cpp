@@ -1,0 +1,32 @@
+#include "platform/foundation/test_application.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <mutex>
+
+namespace platform {
+
+void ensureTestApplication() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        static QTemporaryDir home;  // removed at exit
+        if (home.isValid()) {
+            for (const char* var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+                QByteArray dir = (home.path() + "/" + var).toUtf8();
+                setenv(var, dir.constData(), 1);
+            }
+        }
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (QCoreApplication::instance() == nullptr) {
+            static int argc = 1;
+            static char name[] = "vorlaxent-tests";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);  // lives until exit, like the application's own
+        }
+        QCoreApplication::setOrganizationName("Vorlaxent");
+        QCoreApplication::setApplicationName("Vorlaxent");
+    });
+}
+
+}  // namespace platform

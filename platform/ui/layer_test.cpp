@@ -1,0 +1,223 @@
+// The layer model: explicit and implicit animations on a clock the test advances, completion handlers, and
+// what a host widget paints for a layer tree.
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include "platform/foundation/test_application.h"
+#include "platform/graphics/canvas.h"
+#include "platform/ui/layer.h"
+#include "platform/ui/testing/manual_time_source.h"
+
+namespace platform {
+namespace {
+
+class LayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ensureTestApplication(); }
+
+  std::shared_ptr<testing::ManualTimeSource> clock_ = std::make_shared<testing::ManualTimeSource>();
+  ScopedTimeSource scoped_{clock_};
+
+  static QImage render(const Layer& root, int w, int h) {
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    Canvas c(img);
+    root.render(c);
+    return img;
+  }
+  static QColor at(const QImage& img, int x, int yUp) { return img.pixelColor(x, img.height() - 1 - yUp); }
+};
+
+BasicAnimation colorAnimation(const char* keyPath, OptionalColor from, OptionalColor to, double duration) {
+  BasicAnimation a;
+  a.keyPath = keyPath;
+  a.fromValue = from;
+  a.toValue = to;
+  a.duration = duration;
+  a.timing = TimingFunction::Linear;
+  return a;
+}
+
+TEST_F(LayerTest, ExplicitColorAnimationRunsOnTheClockAndReportsItsEnd) {
+  auto layer = Layer::make();
+  layer->setBackgroundColor(Color::blackColor());
+  std::vector<bool> stops;
+  BasicAnimation a = colorAnimation("backgroundColor", Color::blackColor(), Color::whiteColor(), 1.0);
+  a.didStop = [&](bool finished) { stops.push_back(finished); };
+  layer->addAnimation(a, "backgroundColor");
+  layer->setBackgroundColor(Color::whiteColor());
+  EXPECT_NEAR(layer->presentationColor("backgroundColor")->red, 0.0, 1e-9);
+  clock_->advance(0.5);
+  EXPECT_NEAR(layer->presentationColor("backgroundColor")->red, 0.5, 0.02);
+  EXPECT_TRUE(stops.empty());
+  clock_->advance(0.6);
+  EXPECT_EQ(layer->presentationColor("backgroundColor"), Color::whiteColor());
+  ASSERT_EQ(stops.size(), 1u);
+  EXPECT_TRUE(stops[0]);
+  EXPECT_EQ(layer->animationForKey("backgroundColor"), nullptr) << "removed on completion by default";
+}
+
+TEST_F(LayerTest, AnimationKeptAfterCompletionWhenAskedAndReplacedByKey) {
+  auto layer = Layer::make();
+  std::vector<bool> stops;
+  BasicAnimation a = colorAnimation("borderColor", Color::blackColor(), Color::redColor(), 1.0);
+  a.removedOnCompletion = false;
+  a.didStop = [&](bool finished) { stops.push_back(finished); };
+  layer->addAnimation(a, "borderColor");
+  layer->setBorderColor(Color::redColor());
+  clock_->advance(0.25);
+  // A second animation under the same key cuts the first off.
+  BasicAnimation b = colorAnimation("borderColor", Color::redColor(), Color::whiteColor(), 1.0);
+  b.removedOnCompletion = false;
+  layer->addAnimation(b, "borderColor");
+  layer->setBorderColor(Color::whiteColor());
+  ASSERT_EQ(stops.size(), 1u);
+  EXPECT_FALSE(stops[0]);
+  EXPECT_EQ(layer->presentationColor("borderColor"), Color::redColor()) << "starts from its own from-value";
+  clock_->advance(2);
+  EXPECT_NE(layer->animationForKey("borderColor"), nullptr);
+  EXPECT_EQ(layer->presentationColor("borderColor"), Color::whiteColor());
+  layer->removeAllAnimations();
+  EXPECT_TRUE(layer->animationKeys().empty());
+}
+
+TEST_F(LayerTest, ImplicitAnimationsOnlyInsideAGroupAndTheGroupCompletesOnce) {
+  auto layer = TextLayer::make();
+  layer->setForegroundColor(Color::blackColor());
+  EXPECT_TRUE(layer->animationKeys().empty()) << "outside a group a change is immediate";
+  int completions = 0;
+  AnimationContext::run(
+      0.3, TimingFunction::Linear,
+      [&] {
+        layer->setForegroundColor(Color::whiteColor());
+        layer->setFrame({10, 10, 100, 20});
+        layer->setOpacity(0.5);
+      },
+      [&] { ++completions; });
+  EXPECT_EQ(layer->animationKeys().size(), 3u);
+  clock_->advance(0.15);
+  EXPECT_NEAR(layer->presentationColor("foregroundColor")->green, 0.5, 0.02);
+  EXPECT_NEAR(layer->presentationFrame().x(), 5, 0.2);
+  EXPECT_NEAR(layer->presentationOpacity(), 0.75, 0.01);
+  EXPECT_EQ(completions, 0);
+  clock_->advance(0.2);
+  EXPECT_EQ(completions, 1);
+  EXPECT_EQ(layer->presentationFrame(), Rect(10, 10, 100, 20));
+  {
+    DisableActions off;
+    AnimationContext::run(0.3, [&] { layer->setOpacity(1); }, [&] { ++completions; });
+  }
+  EXPECT_TRUE(layer->animationKeys().empty()) << "actions disabled";
+  clock_->advance(0.05);
+  EXPECT_EQ(completions, 2) << "an empty group still completes";
+}
+
+TEST_F(LayerTest, TimingCurvesShapeTheProgress) {
+  EXPECT_DOUBLE_EQ(applyTiming(TimingFunction::Linear, 0.3), 0.3);
+  for (TimingFunction f : {TimingFunction::EaseIn, TimingFunction::EaseOut, TimingFunction::EaseInEaseOut,
+                           TimingFunction::Default}) {
+    EXPECT_NEAR(applyTiming(f, 0), 0, 1e-6);
+    EXPECT_NEAR(applyTiming(f, 1), 1, 1e-6);
+    double last = 0;
+    for (double t = 0.05; t < 1; t += 0.05) {
+      const double v = applyTiming(f, t);
+      EXPECT_GE(v, last);
+      last = v;
+    }
+  }
+  EXPECT_LT(applyTiming(TimingFunction::EaseIn, 0.25), 0.25);
+  EXPECT_GT(applyTiming(TimingFunction::EaseOut, 0.25), 0.25);
+  EXPECT_NEAR(applyTiming(TimingFunction::EaseInEaseOut, 0.5), 0.5, 1e-6);
+}
+
+TEST_F(LayerTest, PaintsBackgroundBorderCornersAndSublayersInYUp) {
+  auto root = Layer::make();
+  root->setFrame({0, 0, 100, 100});
+  auto box = Layer::make();
+  box->setFrame({10, 10, 60, 40});
+  box->setBackgroundColor(Color::redColor());
+  box->setBorderColor(Color::rgb(0, 0, 1));
+  box->setBorderWidth(4);
+  box->setCornerRadius(10);
+  root->addSublayer(box);
+  auto inner = Layer::make();
+  inner->setFrame({20, 10, 10, 10});  // in box's coordinates
+  inner->setBackgroundColor(Color::rgb(0, 1, 0));
+  box->addSublayer(inner);
+  const QImage img = render(*root, 100, 100);
+  EXPECT_EQ(at(img, 40, 20), QColor(Qt::red));
+  EXPECT_EQ(at(img, 35, 25), QColor(Qt::green)) << "sublayer at (10+20, 10+10)";
+  EXPECT_EQ(at(img, 40, 11), QColor(Qt::blue)) << "border along the bottom edge";
+  EXPECT_EQ(at(img, 10, 10).alpha(), 0) << "rounded corner";
+  EXPECT_EQ(at(img, 40, 60).alpha(), 0);
+}
+
+TEST_F(LayerTest, MaskShowsOnlyWhereTheMaskIsOpaqueAndOpacityAppliesToTheGroup) {
+  auto root = Layer::make();
+  root->setFrame({0, 0, 100, 100});
+  auto tinted = Layer::make();
+  tinted->setFrame({0, 0, 100, 100});
+  tinted->setBackgroundColor(Color::whiteColor());
+  auto mask = Layer::make();
+  mask->setFrame({20, 20, 20, 20});
+  mask->setContents(Image::withSize({20, 20}, [](Canvas& c, const Rect& r) {
+    c.setFillColor(Color::blackColor());
+    c.fillEllipse(r);
+    return true;
+  }));
+  tinted->setMask(mask);
+  root->addSublayer(tinted);
+  QImage img = render(*root, 100, 100);
+  EXPECT_EQ(at(img, 30, 30), QColor(Qt::white));
+  EXPECT_EQ(at(img, 21, 21).alpha(), 0) << "outside the circle of the mask image";
+  EXPECT_EQ(at(img, 70, 70).alpha(), 0) << "outside the mask layer";
+  tinted->setOpacity(0.5);
+  img = render(*root, 100, 100);
+  EXPECT_NEAR(at(img, 30, 30).alpha(), 128, 2);
+}
+
+TEST_F(LayerTest, ShadowFollowsTheLayersShape) {
+  auto root = Layer::make();
+  root->setFrame({0, 0, 100, 100});
+  auto box = Layer::make();
+  box->setFrame({20, 40, 40, 40});
+  box->setBackgroundColor(Color::whiteColor());
+  box->setShadow(Color::blackColor(), 1.0, {10, -10}, 0);
+  root->addSublayer(box);
+  const QImage img = render(*root, 100, 100);
+  EXPECT_EQ(at(img, 40, 60), QColor(Qt::white));
+  EXPECT_EQ(at(img, 65, 35), QColor(Qt::black));
+  EXPECT_EQ(at(img, 15, 85).alpha(), 0);
+}
+
+TEST_F(LayerTest, HostWidgetPaintsThePresentationValue) {
+  LayerHostWidget host;
+  host.resize(40, 40);
+  host.layer().setBackgroundColor(Color::blackColor());
+  BasicAnimation a = colorAnimation("backgroundColor", Color::blackColor(), Color::whiteColor(), 1.0);
+  host.layer().addAnimation(a, "bg");
+  host.layer().setBackgroundColor(Color::whiteColor());
+  clock_->advance(0.5);
+  QImage img = host.grab().toImage();
+  EXPECT_NEAR(img.pixelColor(20, 20).red(), 128, 8);
+  clock_->advance(0.6);
+  img = host.grab().toImage();
+  EXPECT_EQ(img.pixelColor(20, 20), QColor(Qt::white));
+}
+
+TEST_F(LayerTest, RepeatingTimerKeepsItsPeriodAndCanStopItself) {
+  Timer t;
+  std::vector<double> fired;
+  t.start(0.05, true, [&] {
+    fired.push_back(clock_->now());
+    if (fired.size() == 4) t.invalidate();
+  });
+  clock_->advance(1.0);
+  ASSERT_EQ(fired.size(), 4u);
+  for (size_t i = 1; i < fired.size(); ++i) EXPECT_NEAR(fired[i] - fired[i - 1], 0.05, 1e-9);
+  EXPECT_FALSE(t.isValid());
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,113 @@
+#include "platform/ui/view_geometry.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QVariant>
+#include <cmath>
+
+#include "platform/ui/animation.h"
+
+namespace platform {
+
+namespace {
+
+constexpr const char* kAlphaProperty = "vx_alphaValue";
+constexpr const char* kAlphaAnimationProperty = "vx_alphaAnimation";
+
+double screenHeight() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().height() + s->geometry().y() : 0;
+}
+
+void applyAlpha(QWidget* w, double alpha) {
+  if (alpha >= 1.0) {
+    if (w->graphicsEffect()) w->setGraphicsEffect(nullptr);
+    return;
+  }
+  auto* effect = qobject_cast<QGraphicsOpacityEffect*>(w->graphicsEffect());
+  if (!effect) {
+    effect = new QGraphicsOpacityEffect(w);
+    w->setGraphicsEffect(effect);
+  }
+  effect->setOpacity(std::clamp(alpha, 0.0, 1.0));
+}
+
+double presentedAlpha(const QWidget* w) {
+  auto* effect = qobject_cast<QGraphicsOpacityEffect*>(w->graphicsEffect());
+  return effect ? effect->opacity() : 1.0;
+}
+
+}  // namespace
+
+Rect frameOf(const QWidget* w) {
+  if (w->isWindow()) return screenRectFromQt(QRectF(w->geometry()));
+  const QWidget* parent = w->parentWidget();
+  return fromQt(QRectF(w->geometry()), parent ? parent->height() : 0);
+}
+
+void setFrame(QWidget* w, const Rect& frame) {
+  QRectF q;
+  if (w->isWindow()) {
+    q = screenRectToQt(frame);
+  } else {
+    const QWidget* parent = w->parentWidget();
+    q = toQt(frame, parent ? parent->height() : 0);
+  }
+  w->setGeometry(QRect(int(std::lround(q.x())), int(std::lround(q.y())), int(std::lround(q.width())),
+                       int(std::lround(q.height()))));
+}
+
+Rect boundsOf(const QWidget* w) { return {0, 0, double(w->width()), double(w->height())}; }
+
+Point pointFromQt(const QWidget* w, const QPointF& q) { return {q.x(), w->height() - q.y()}; }
+QPointF pointToQt(const QWidget* w, Point p) { return {p.x, w->height() - p.y}; }
+
+Point convertPoint(Point p, const QWidget* from, const QWidget* to) {
+  const QWidget* window = from ? from->window() : (to ? to->window() : nullptr);
+  if (!window) return p;
+  QPointF q = from ? from->mapTo(window, pointToQt(from, p)) : pointToQt(window, p);
+  if (to) return pointFromQt(to, to->mapFrom(window, q));
+  return pointFromQt(window, q);
+}
+
+double alphaValue(const QWidget* w) {
+  const QVariant v = w->property(kAlphaProperty);
+  return v.isValid() ? v.toDouble() : 1.0;
+}
+
+void setAlphaValue(QWidget* w, double alpha) {
+  alpha = std::clamp(alpha, 0.0, 1.0);
+  w->setProperty(kAlphaProperty, alpha);
+  const QVariant running = w->property(kAlphaAnimationProperty);
+  if (running.isValid()) {
+    w->setProperty(kAlphaAnimationProperty, QVariant());
+    Animator::shared().cancel(running.toULongLong());
+  }
+  AnimationContext* ctx = AnimationContext::current();
+  if (!ctx || ctx->duration() <= 0) {
+    applyAlpha(w, alpha);
+    return;
+  }
+  const double from = presentedAlpha(w);
+  QPointer<QWidget> guard(w);
+  Animator::Spec spec;
+  spec.duration = ctx->duration();
+  spec.timing = ctx->timing();
+  spec.step = [guard, from, alpha](double p) {
+    if (guard) applyAlpha(guard, from + (alpha - from) * p);
+  };
+  spec.done = [guard](bool) {
+    if (guard) guard->setProperty(kAlphaAnimationProperty, QVariant());
+  };
+  const Animator::Id id = ctx->start(std::move(spec));
+  if (Animator::shared().isRunning(id)) w->setProperty(kAlphaAnimationProperty, QVariant::fromValue<qulonglong>(id));
+}
+
+Rect screenRectFromQt(const QRectF& g) { return fromQt(g, screenHeight()); }
+QRectF screenRectToQt(const Rect& r) { return toQt(r, screenHeight()); }
+Point screenPointFromQt(const QPointF& g) { return fromQt(g, screenHeight()); }
+QPointF screenPointToQt(Point p) { return toQt(p, screenHeight()); }
+
+}  // namespace platform

@@ -1,0 +1,488 @@
+#include "widgets/mb_progress_hud.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <cmath>
+
+#include "platform/foundation/dispatch.h"
+#include "platform/graphics/canvas.h"
+#include "platform/ui/animation.h"
+#include "platform/ui/view_geometry.h"
+#include "widgets/mb_progress_views.h"
+#include "widgets/sy_flat_button.h"
+#include "widgets/yrk_spinning_progress_indicator.h"
+
+using platform::Canvas;
+using platform::Color;
+using platform::Font;
+using platform::Rect;
+using platform::roundHalfAway;
+using platform::Size;
+
+namespace {
+constexpr double kPadding = 4;
+constexpr double kFadeDuration = 0.3;
+constexpr double kButtonRoom = 40;
+constexpr double kHiddenAlpha = 0.2;  // where the fade-out ends before the overlay is taken away
+}  // namespace
+
+// The two text views: one line of centred text in a font and colour.
+class MBProgressHUD::Label : public QWidget {
+ public:
+  explicit Label(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
+  QString text;
+  Font font;
+  Color color = Color::whiteColor();
+
+  Size measured() const {
+    if (text.isEmpty()) return {0, 0};
+    return font.sizeOfString(text);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (text.isEmpty()) return;
+    QPainter painter(this);
+    Canvas c(painter, {double(width()), double(height())});
+    c.clipToRect(c.bounds());
+    const Size s = measured();
+    // Centred; text wider than the view is cut on both sides.
+    const double x = (width() - s.width) / 2;
+    c.drawString(text, platform::Point{x, height() - s.height}, font, color);
+  }
+};
+
+MBProgressHUD::MBProgressHUD(const Rect& frame, QWidget* parent) : QWidget(parent) {
+  platform::setFrame(this, frame);
+  setAttribute(Qt::WA_TranslucentBackground);
+  setAutoFillBackground(false);
+  platform::setAlphaValue(this, 0);
+  taskInProgress_ = false;
+  setupLabels();
+}
+
+MBProgressHUD::MBProgressHUD(QWidget* view) : MBProgressHUD(Rect{0, 0, 0, 0}, nullptr) {
+  resize(view ? view->size() : QSize());
+}
+
+MBProgressHUD::~MBProgressHUD() = default;
+
+void MBProgressHUD::setupLabels() {
+  label_ = new Label(this);
+  label_->font = labelFont_;
+  label_->color = labelColor_;
+  label_->setGeometry(rect());
+  detailsLabel_ = new Label(this);
+  detailsLabel_->font = detailsLabelFont_;
+  detailsLabel_->color = detailsLabelColor_;
+  detailsLabel_->setGeometry(rect());
+}
+
+// --- class operations ---
+
+MBProgressHUD* MBProgressHUD::showHUDAddedTo(QWidget* view, bool animated) {
+  auto* hud = new MBProgressHUD(view);
+  hud->setParent(view);
+  hud->QWidget::show();
+  hud->raise();
+  hud->layoutSubviews();
+  hud->show(animated);
+  return hud;
+}
+
+std::vector<MBProgressHUD*> MBProgressHUD::allHUDsForView(QWidget* view) {
+  std::vector<MBProgressHUD*> out;
+  if (!view) return out;
+  for (QObject* child : view->children()) {
+    if (auto* hud = qobject_cast<MBProgressHUD*>(child)) out.push_back(hud);
+  }
+  return out;
+}
+
+MBProgressHUD* MBProgressHUD::HUDForView(QWidget* view) {
+  const auto all = allHUDsForView(view);
+  return all.empty() ? nullptr : all.back();
+}
+
+bool MBProgressHUD::hideHUDForView(QWidget* view, bool animated) {
+  MBProgressHUD* hud = HUDForView(view);
+  if (!hud) return false;
+  hud->setRemoveFromSuperViewOnHide(true);
+  hud->hide(animated);
+  return true;
+}
+
+int MBProgressHUD::hideAllHUDsForView(QWidget* view, bool animated) {
+  const auto all = allHUDsForView(view);
+  for (MBProgressHUD* hud : all) {
+    hud->setRemoveFromSuperViewOnHide(true);
+    hud->hide(animated);
+  }
+  return int(all.size());
+}
+
+// --- showing and hiding ---
+
+void MBProgressHUD::show(bool animated) {
+  updateIndicators();
+  useAnimation_ = animated;
+  if (graceTime_ > 0) {
+    graceTimer_.start(graceTime_, false, [this] { handleGraceTimer(); });
+    return;
+  }
+  showUsingAnimation(useAnimation_);
+}
+
+void MBProgressHUD::handleGraceTimer() {
+  // Shown only if the task is still running by now.
+  if (taskInProgress_) showUsingAnimation(useAnimation_);
+}
+
+void MBProgressHUD::showUsingAnimation(bool animated) {
+  layoutSubviews();
+  update();
+  showStarted_ = platform::currentTimeSource()->now();
+  setHidden(false);
+  if (animated) {
+    platform::AnimationContext::run(kFadeDuration, [this] { platform::setAlphaValue(this, 1.0); });
+  } else {
+    platform::setAlphaValue(this, 1.0);
+  }
+}
+
+void MBProgressHUD::hide(bool animated) {
+  useAnimation_ = animated;
+  cancelDelayedPerforms();
+  // A hide before the grace time has passed means the overlay is not wanted any more: it must not appear
+  // afterwards and stay for good.
+  graceTimer_.invalidate();
+  if (minShowTime_ > 0 && showStarted_) {
+    const double shown = platform::currentTimeSource()->now() - *showStarted_;
+    if (shown < minShowTime_) {
+      minShowTimer_.start(minShowTime_ - shown, false, [this] { hideUsingAnimation(useAnimation_); });
+      return;
+    }
+  }
+  hideUsingAnimation(useAnimation_);
+}
+
+void MBProgressHUD::hide(bool animated, double delay) {
+  delayedHideTimer_.start(delay, false, [this, animated] { hide(animated); });
+}
+
+void MBProgressHUD::cancelDelayedPerforms() { delayedHideTimer_.invalidate(); }
+
+void MBProgressHUD::hideUsingAnimation(bool animated) {
+  cancelDelayedPerforms();
+  if (animated && showStarted_) {
+    QPointer<MBProgressHUD> self(this);
+    platform::AnimationContext::run(
+        kFadeDuration, [this] { platform::setAlphaValue(this, kHiddenAlpha); },
+        [self] {
+          if (self) self->done();
+        });
+  } else {
+    platform::setAlphaValue(this, 0);
+    done();
+  }
+  showStarted_.reset();
+}
+
+void MBProgressHUD::done() {
+  if (isFinished_) return;
+  isFinished_ = true;
+  {
+    platform::DisableActions immediate;
+    platform::setAlphaValue(this, 0);
+  }
+  setHidden(true);
+  const bool remove = removeFromSuperViewOnHide_;
+  if (remove) setParent(nullptr);
+  if (completionBlock_) {
+    auto block = std::move(completionBlock_);
+    completionBlock_ = nullptr;
+    block();
+  }
+  if (delegate_) delegate_->hudWasHidden(this);
+  // Out of its view nothing holds it any more.
+  if (remove) deleteLater();
+}
+
+// --- indicator, labels, button ---
+
+void MBProgressHUD::updateIndicators() {
+  switch (mode_) {
+    case MBProgressHUDModeIndeterminate: {
+      if (qobject_cast<YRKSpinningProgressIndicator*>(indicator_)) break;
+      delete indicator_;
+      auto* spinner = new YRKSpinningProgressIndicator(this);
+      platform::setFrame(spinner, {20, 20, spinsize_, spinsize_});
+      spinner->setColor(Color::whiteColor());
+      spinner->setUsesThreadedAnimation(false);
+      spinner->startAnimation();
+      spinner->show();
+      indicator_ = spinner;
+      break;
+    }
+    case MBProgressHUDModeDeterminateHorizontalBar: {
+      delete indicator_;
+      auto* bar = new MBBarProgressView(this);
+      bar->setProgress(progress_);
+      bar->show();
+      indicator_ = bar;
+      break;
+    }
+    case MBProgressHUDModeDeterminate:
+    case MBProgressHUDModeAnnularDeterminate: {
+      auto* round = qobject_cast<MBRoundProgressView*>(indicator_);
+      if (!round) {
+        delete indicator_;
+        round = new MBRoundProgressView(this);
+        round->resize(int(spinsize_), int(spinsize_));
+        round->setProgress(progress_);
+        round->show();
+        indicator_ = round;
+      }
+      if (mode_ == MBProgressHUDModeAnnularDeterminate) round->setAnnular(true);
+      break;
+    }
+    case MBProgressHUDModeCustomView:
+      if (indicator_ != customView_) {
+        // The custom view is the caller's: take it off us without deleting it.
+        if (indicator_) {
+          if (indicator_ == customView_) indicator_->setParent(nullptr);
+          else delete indicator_;
+        }
+        indicator_ = customView_;
+        if (customView_) {
+          customView_->setParent(this);
+          customView_->show();
+        }
+      }
+      break;
+    case MBProgressHUDModeText:
+      delete indicator_;
+      indicator_ = nullptr;
+      break;
+    default:
+      break;
+  }
+}
+
+void MBProgressHUD::setupButton(const QString& title, std::function<void()> clickBlock) {
+  mHasButton = true;
+  const double W = width(), H = height();
+  auto* b = new SYFlatButton(Rect{(W - 80) / 2, H / 2 - 50, 80, 36}, this);
+  b->setBackgroundNormalColor(Color::rgb(0.8, 0, 0, 1));
+  b->setBackgroundHighlightColor(Color::rgb(1, 0, 0, 1));
+  b->setCornerRadius(4);
+  b->setOnAnimateDuration(0.25);
+  b->setOffAnimateDuration(0.25);
+  b->setMomentary(true);
+  b->setTitleNormalColor(Color::whiteColor());
+  b->setTitleHighlightColor(Color::whiteColor());
+  b->setFont(Font::named(QStringLiteral("AvenirNext-Medium"), 16));
+  b->setTitle(title);
+  b->setMouseDownBlock(std::move(clickBlock));
+  b->show();
+  button_ = b;
+  layoutSubviews();
+}
+
+// --- observed properties ---
+
+bool MBProgressHUD::forwardToMain(std::function<void()> fn) {
+  if (platform::isMainThread()) return false;
+  QPointer<MBProgressHUD> self(this);
+  platform::mainQueue().async([self, fn = std::move(fn)] {
+    if (self) fn();
+  });
+  return true;
+}
+
+void MBProgressHUD::changed() {
+  layoutSubviews();
+  update();
+}
+
+void MBProgressHUD::setMode(int mode) {
+  if (forwardToMain([this, mode] { setMode(mode); })) return;
+  mode_ = mode;
+  updateIndicators();
+  changed();
+}
+
+void MBProgressHUD::setCustomView(QWidget* view) {
+  QPointer<QWidget> guarded(view);
+  if (forwardToMain([this, guarded] { setCustomView(guarded); })) return;
+  customView_ = view;
+  updateIndicators();
+  changed();
+}
+
+void MBProgressHUD::setLabelText(const std::optional<QString>& text) {
+  if (forwardToMain([this, text] { setLabelText(text); })) return;
+  labelText_ = text;
+  label_->text = text.value_or(QString());
+  label_->update();
+  changed();
+}
+
+void MBProgressHUD::setDetailsLabelText(const std::optional<QString>& text) {
+  if (forwardToMain([this, text] { setDetailsLabelText(text); })) return;
+  detailsLabelText_ = text;
+  detailsLabel_->text = text.value_or(QString());
+  detailsLabel_->update();
+  changed();
+}
+
+void MBProgressHUD::setLabelFont(const Font& font) {
+  if (forwardToMain([this, font] { setLabelFont(font); })) return;
+  labelFont_ = font;
+  label_->font = font;
+  changed();
+}
+
+void MBProgressHUD::setLabelColor(const Color& color) {
+  if (forwardToMain([this, color] { setLabelColor(color); })) return;
+  labelColor_ = color;
+  label_->color = color;
+  label_->update();
+  changed();
+}
+
+void MBProgressHUD::setDetailsLabelFont(const Font& font) {
+  if (forwardToMain([this, font] { setDetailsLabelFont(font); })) return;
+  detailsLabelFont_ = font;
+  detailsLabel_->font = font;
+  changed();
+}
+
+void MBProgressHUD::setDetailsLabelColor(const Color& color) {
+  if (forwardToMain([this, color] { setDetailsLabelColor(color); })) return;
+  detailsLabelColor_ = color;
+  detailsLabel_->color = color;
+  detailsLabel_->update();
+  changed();
+}
+
+void MBProgressHUD::setProgress(float progress) {
+  if (forwardToMain([this, progress] { setProgress(progress); })) return;
+  progress_ = progress;
+  // Only indicators that show a progress take it; nothing else changes.
+  if (auto* bar = qobject_cast<MBBarProgressView*>(indicator_)) bar->setProgress(progress);
+  else if (auto* round = qobject_cast<MBRoundProgressView*>(indicator_)) round->setProgress(progress);
+}
+
+// --- layout and drawing ---
+
+void MBProgressHUD::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  layoutSubviews();
+}
+
+void MBProgressHUD::layoutSubviews() {
+  if (QWidget* parent = parentWidget()) {
+    if (geometry() != parent->rect()) setGeometry(parent->rect());
+  }
+  const double W = width(), H = height();
+  const double m = margin_;
+  const double maxWidth = W - 4 * m;
+
+  double iw = 0, ih = 0;
+  if (indicator_) {
+    iw = std::min(double(indicator_->width()), maxWidth);
+    ih = indicator_->height();
+  }
+  auto measure = [maxWidth](const Label* l) {
+    Size s = l->measured();
+    if (s.width > 0) s.width = std::min(s.width + 10, maxWidth);
+    return s;
+  };
+  const Size ls = measure(label_);
+  const Size ds = measure(detailsLabel_);
+  const double lw = ls.width, lh = ls.height, dw = ds.width, dh = ds.height;
+
+  const double contentWidth = std::max({iw, lw, dw});
+  double contentHeight = ih + lh + dh;
+  if (ih > 0 && lh > 0) contentHeight += kPadding;
+  if (dh > 0 && (lh > 0 || ih > 0)) contentHeight += kPadding;
+  if (mHasButton) contentHeight += kButtonRoom;
+
+  double boxW = contentWidth + 2 * m;
+  double boxH = contentHeight + 2 * m;
+
+  const double baseY = m + roundHalfAway((H - boxH) / 2) - yOffset_;
+  double indicatorY = baseY;
+  if (lh > 0 && ih > 0) indicatorY += lh + kPadding;
+  if (dh > 0 && (lh > 0 || ih > 0)) indicatorY += dh + kPadding;
+  if (mHasButton) indicatorY += kButtonRoom;
+  if (indicator_) {
+    platform::setFrame(indicator_, {roundHalfAway((W - iw) / 2) + xOffset_, indicatorY, iw, ih});
+  }
+  const double labelY = (lh > 0 && ih > 0) ? indicatorY - (lh + kPadding) : indicatorY;
+  platform::setFrame(label_, {roundHalfAway((W - lw) / 2) + xOffset_, labelY, lw, lh});
+  const double detailsY = (dh > 0 && (lh > 0 || ih > 0)) ? labelY - (dh + kPadding) : labelY;
+  platform::setFrame(detailsLabel_, {roundHalfAway((W - dw) / 2) + xOffset_, detailsY, dw, dh});
+
+  if (square_) {
+    const double s = std::max(boxW, boxH);
+    if (s <= W - 2 * m) boxW = s;
+    if (s <= H - 2 * m) boxH = s;
+  }
+  boxW = std::max(boxW, minSize_.width);
+  boxH = std::max(boxH, minSize_.height);
+  size_ = {boxW, boxH};
+}
+
+Rect MBProgressHUD::labelFrame() const { return platform::frameOf(label_); }
+Rect MBProgressHUD::detailsLabelFrame() const { return platform::frameOf(detailsLabel_); }
+
+Rect MBProgressHUD::boxFrame() const {
+  const double W = width(), H = height();
+  return {roundHalfAway((W - size_.width) / 2) + xOffset_, roundHalfAway((H - size_.height) / 2) - yOffset_,
+          size_.width, size_.height};
+}
+
+void MBProgressHUD::paintEvent(QPaintEvent*) {
+  layoutSubviews();
+  QPainter painter(this);
+  Canvas c(painter, {double(width()), double(height())});
+  c.saveGState();
+  if (dimBackground_) {
+    const platform::Gradient g({{0.0, Color::blackColor().withAlpha(0)}, {1.0, Color::blackColor().withAlpha(0.75)}});
+    const platform::Point centre{width() / 2.0, height() / 2.0};
+    c.drawRadialGradient(g, centre, 0, centre, std::min(width(), height()), platform::kGradientDrawsAfterEnd);
+  }
+  c.setFillColor(color_ ? *color_ : Color::white(0, opacity_));
+  const Rect box = boxFrame();
+  const double r = std::min<double>(cornerRadius_, std::min(box.width(), box.height()) / 2);
+  c.fillPath(platform::Path::roundedRect(box, r, r));
+  c.restoreGState();
+}
+
+// --- clicks ---
+
+void MBProgressHUD::cleanUp() {
+  taskInProgress_ = false;
+  hide(useAnimation_);
+}
+
+void MBProgressHUD::mousePressEvent(QMouseEvent* event) {
+  if (isFinished_) {
+    event->ignore();  // to the view behind, as an ordinary view would
+    return;
+  }
+  event->accept();  // swallowed: nothing behind the overlay gets it
+  if (dismissible_) {
+    cleanUp();
+    if (delegate_) delegate_->hudWasTapped(this);
+  }
+}
+
+void MBProgressHUD::mouseReleaseEvent(QMouseEvent* event) {
+  if (isFinished_) event->ignore();
+  else event->accept();
+}
+
+void MBProgressHUD::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }

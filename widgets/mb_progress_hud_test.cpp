@@ -1,0 +1,338 @@
+// The progress overlay: clicks swallowed while it is up, grace and minimum-show times on a clock the test
+// advances, fades, the layout rules, the button, and changes made from other threads.
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "platform/foundation/dispatch.h"
+#include "platform/ui/view_geometry.h"
+#include "widgets/mb_progress_hud.h"
+#include "widgets/mb_progress_views.h"
+#include "widgets/sy_flat_button.h"
+#include "widgets/testing/widget_fixture.h"
+#include "widgets/yrk_spinning_progress_indicator.h"
+
+using platform::Color;
+using platform::Rect;
+using widgets_testing::near;
+
+namespace {
+
+struct Target : QWidget {
+  using QWidget::QWidget;
+  int presses = 0;
+  void mousePressEvent(QMouseEvent* e) override {
+    ++presses;
+    e->accept();
+  }
+};
+
+struct Hooks : MBProgressHUDDelegate {
+  int hidden = 0, tapped = 0;
+  void hudWasHidden(MBProgressHUD*) override { ++hidden; }
+  void hudWasTapped(MBProgressHUD*) override { ++tapped; }
+};
+
+class HudTest : public widgets_testing::WidgetFixture {
+ protected:
+  void SetUp() override {
+    WidgetFixture::SetUp();
+    content_ = new Target(window());
+    content_->setGeometry(window()->rect());
+    behind_ = new Target(content_);
+    behind_->setGeometry(20, 20, 100, 40);
+  }
+  void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+  Target* content_ = nullptr;
+  Target* behind_ = nullptr;
+};
+
+TEST_F(HudTest, SwallowsClicksWhileUpAndLetsThemThroughOnceHidden) {
+  showWindow();
+  QPointer<MBProgressHUD> hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  EXPECT_EQ(hud->geometry(), content_->rect()) << "laid over the whole view";
+  EXPECT_EQ(platform::alphaValue(hud), 1.0);
+  hud->setRemoveFromSuperViewOnHide(true);
+  click(inWindow(behind_));
+  click(inWindow(content_, {300, 250}));
+  EXPECT_EQ(behind_->presses, 0);
+  EXPECT_EQ(content_->presses, 0);
+  hud->hide(false);
+  EXPECT_TRUE(hud->isFinished());
+  EXPECT_FALSE(hud->isVisible());
+  flushDeletes();
+  EXPECT_TRUE(hud.isNull()) << "removed from its view when hidden";
+  click(inWindow(behind_));
+  EXPECT_EQ(behind_->presses, 1);
+}
+
+TEST_F(HudTest, FinishedOverlayPassesClicksOnToItsView) {
+  showWindow();
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  hud->hide(false);
+  hud->QWidget::show();  // even if it were still on screen, a finished overlay no longer swallows
+  click(inWindow(content_, {300, 250}));
+  EXPECT_EQ(content_->presses, 1);
+}
+
+TEST_F(HudTest, GraceTimeDelaysTheShowAndNeedsATaskInProgress) {
+  for (bool task : {true, false}) {
+    SCOPED_TRACE(task ? "task in progress" : "no task");
+    auto* hud = new MBProgressHUD(content_);
+    hud->setParent(content_);
+    hud->setGraceTime(1.0);
+    hud->setTaskInProgress(task);
+    hud->show(false);
+    EXPECT_TRUE(hud->hasGraceTimer());
+    EXPECT_EQ(platform::alphaValue(hud), 0.0);
+    clock_->advance(0.99);
+    EXPECT_FALSE(hud->hasShowStarted());
+    clock_->advance(0.02);
+    EXPECT_EQ(hud->hasShowStarted(), task);
+    EXPECT_EQ(platform::alphaValue(hud), task ? 1.0 : 0.0);
+    delete hud;
+  }
+}
+
+TEST_F(HudTest, HideBeforeTheGraceTimeKeepsItFromShowingLater) {
+  auto* hud = new MBProgressHUD(content_);
+  hud->setParent(content_);
+  hud->setGraceTime(1.0);
+  hud->setTaskInProgress(true);
+  hud->show(true);
+  clock_->advance(0.5);
+  hud->hide(true);
+  EXPECT_TRUE(hud->isFinished());
+  clock_->advance(5);
+  EXPECT_FALSE(hud->hasShowStarted());
+  EXPECT_FALSE(hud->isVisible());
+}
+
+TEST_F(HudTest, MinimumShowTimeHoldsTheHideBack) {
+  Hooks hooks;
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  hud->setDelegate(&hooks);
+  hud->setMinShowTime(2.0);
+  hud->hide(false);  // at once: shown for less than 2 s
+  EXPECT_TRUE(hud->hasMinShowTimer());
+  EXPECT_FALSE(hud->isFinished());
+  clock_->advance(0.5);
+  hud->hide(false);  // asking again restarts the wait for the rest of the time
+  clock_->advance(1.49);
+  EXPECT_FALSE(hud->isFinished());
+  EXPECT_EQ(platform::alphaValue(hud), 1.0);
+  clock_->advance(0.02);
+  EXPECT_TRUE(hud->isFinished());
+  EXPECT_EQ(hooks.hidden, 1);
+
+  // Past the minimum time a hide is immediate.
+  auto* later = MBProgressHUD::showHUDAddedTo(content_, false);
+  later->setMinShowTime(2.0);
+  clock_->advance(2.5);
+  later->hide(false);
+  EXPECT_TRUE(later->isFinished());
+}
+
+TEST_F(HudTest, AnimatedShowAndHideFadeOverAThirdOfASecond) {
+  Hooks hooks;
+  int completions = 0;
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, true);
+  hud->setDelegate(&hooks);
+  hud->setCompletionBlock([&] { ++completions; });
+  clock_->advance(0.15);
+  const double mid = platform::alphaValue(hud);
+  EXPECT_EQ(mid, 1.0) << "the model value is set at once";
+  clock_->advance(0.2);
+  hud->hide(true);
+  clock_->advance(0.15);
+  EXPECT_FALSE(hud->isFinished());
+  EXPECT_FALSE(hud->isHidden());
+  clock_->advance(0.2);
+  EXPECT_TRUE(hud->isFinished());
+  EXPECT_TRUE(hud->isHidden());
+  EXPECT_EQ(completions, 1);
+  EXPECT_EQ(hooks.hidden, 1);
+  EXPECT_FALSE(hud->completionBlock()) << "run once, then cleared";
+}
+
+TEST_F(HudTest, FadeIsVisibleInWhatIsDrawn) {
+  showWindow();
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, true);
+  hud->setMode(MBProgressHUDModeText);
+  hud->setLabelText(QStringLiteral("Busy"));
+  QPoint centre = inWindow(hud);
+  auto boxPixel = [&] { return grabWindow().pixelColor(centre + QPoint(0, 30)); };
+  const QColor start = boxPixel();
+  clock_->advance(0.15);
+  const QColor half = boxPixel();
+  clock_->advance(0.3);
+  const QColor full = boxPixel();
+  EXPECT_TRUE(near(start, QColor(20, 20, 20), 2)) << "nothing yet";
+  EXPECT_LT(half.red(), 20);
+  EXPECT_GT(half.red(), full.red());
+  EXPECT_TRUE(near(full, QColor(4, 4, 4), 2)) << "black at 0.8 over the window's grey";
+}
+
+TEST_F(HudTest, LayoutFollowsTheRules) {
+  auto* hud = new MBProgressHUD(content_);
+  hud->setParent(content_);
+  hud->setMode(MBProgressHUDModeText);
+  hud->show(false);
+  hud->layoutSubviews();
+  EXPECT_EQ(hud->size(), (platform::Size{40, 40})) << "twice the margin without content";
+  hud->setMinSize({100, 50});
+  EXPECT_EQ(hud->size(), (platform::Size{100, 50}));
+  hud->setMinSize({0, 0});
+
+  // A label: its measured width + 10, its height; centred.
+  hud->setLabelText(QStringLiteral("Connecting"));
+  const platform::Size ls = hud->labelFont().sizeOfString(QStringLiteral("Connecting"));
+  EXPECT_NEAR(hud->labelFrame().width(), std::round(ls.width + 10), 1);
+  EXPECT_NEAR(hud->size().height, ls.height + 40, 1);
+  // An empty details label adds neither height nor padding.
+  hud->setDetailsLabelText(QString());
+  EXPECT_NEAR(hud->size().height, ls.height + 40, 1);
+  // A very long label is cut to W - 4m.
+  hud->setLabelText(QString(400, QLatin1Char('W')));
+  EXPECT_NEAR(hud->labelFrame().width(), 400 - 4 * 20, 1);
+  EXPECT_NEAR(hud->size().width, 400 - 2 * 20, 1);
+  // With a button and a label only, the content height is the label height + 40.
+  hud->setLabelText(QStringLiteral("Downloading"));
+  hud->setupButton(QStringLiteral("Cancel"), [] {});
+  EXPECT_NEAR(hud->size().height, ls.height + 40 + 40, 1);
+  EXPECT_NEAR(hud->labelFrame().y(), 20 + std::round((300 - hud->size().height) / 2) + 40, 1)
+      << "the label sits above the button's room";
+  // Square boxes where they fit.
+  hud->setSquare(true);
+  EXPECT_EQ(hud->size().width, hud->size().height);
+}
+
+TEST_F(HudTest, IndicatorLabelAndDetailsStackDownwardsInTheBox) {
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  hud->setLabelText(QStringLiteral("Main"));
+  hud->setDetailsLabelText(QStringLiteral("Details"));
+  auto* spinner = qobject_cast<YRKSpinningProgressIndicator*>(hud->indicator());
+  ASSERT_NE(spinner, nullptr);
+  EXPECT_TRUE(spinner->isAnimating());
+  EXPECT_FALSE(spinner->usesThreadedAnimation());
+  const Rect ind = platform::frameOf(spinner);
+  const Rect lab = hud->labelFrame();
+  const Rect det = hud->detailsLabelFrame();
+  EXPECT_EQ(ind.size, (platform::Size{60, 60}));
+  EXPECT_EQ(ind.x(), 170);
+  // (Frames of views are whole points; the line heights are not.)
+  EXPECT_NEAR(lab.y(), ind.y() - lab.height() - 4, 1);
+  EXPECT_NEAR(det.y(), lab.y() - det.height() - 4, 1);
+  const Rect box = hud->boxFrame();
+  EXPECT_NEAR(det.y(), box.y() + 20, 1) << "the bottom margin";
+  EXPECT_NEAR(ind.maxY(), box.maxY() - 20, 1) << "the top margin";
+  hud->setYOffset(30);  // positive moves it down
+  EXPECT_NEAR(platform::frameOf(spinner).y(), ind.y() - 30, 0.5);
+}
+
+TEST_F(HudTest, ProgressReachesOnlyIndicatorsThatShowIt) {
+  showWindow();
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  QWidget* spinner = hud->indicator();
+  hud->setProgress(0.5f);
+  EXPECT_EQ(hud->indicator(), spinner) << "the spinner ignores progress";
+  hud->setMode(MBProgressHUDModeDeterminateHorizontalBar);
+  auto* bar = qobject_cast<MBBarProgressView*>(hud->indicator());
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->size(), QSize(120, 20));
+  EXPECT_EQ(bar->progress(), 0.5f) << "takes the overlay's progress when made";
+  hud->setProgress(0.25f);
+  EXPECT_EQ(bar->progress(), 0.25f);
+  const QImage img = grabWindow();
+  EXPECT_TRUE(near(pixel(img, bar, {20, 10}), Qt::white)) << "filled from the left";
+  EXPECT_FALSE(near(pixel(img, bar, {80, 10}), Qt::white, 60)) << "not beyond a quarter";
+  EXPECT_TRUE(near(pixel(img, bar, {80, 2}), Qt::white, 60)) << "the outline";
+}
+
+TEST_F(HudTest, DismissibleOverlayHidesOnAClick) {
+  Hooks hooks;
+  showWindow();
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  hud->setDelegate(&hooks);
+  hud->setDismissible(true);
+  hud->setTaskInProgress(true);
+  click(inWindow(behind_));
+  EXPECT_EQ(behind_->presses, 0);
+  EXPECT_TRUE(hud->isFinished());
+  EXPECT_FALSE(hud->taskInProgress());
+  EXPECT_EQ(hooks.tapped, 1);
+  EXPECT_EQ(hooks.hidden, 1);
+}
+
+TEST_F(HudTest, ButtonRunsItsBlockOnPress) {
+  showWindow();
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  hud->setMode(MBProgressHUDModeDeterminateHorizontalBar);
+  hud->setLabelText(QStringLiteral("0%"));
+  int cancels = 0;
+  hud->setupButton(QStringLiteral("Cancel"), [&] { ++cancels; });
+  SYFlatButton* b = hud->button();
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->frame(), Rect(160, 100, 80, 36));
+  EXPECT_TRUE(b->momentary());
+  press(inWindow(b));
+  EXPECT_EQ(cancels, 1) << "on the press, not the release";
+  release(inWindow(b));
+  EXPECT_EQ(cancels, 1);
+  EXPECT_EQ(b->state(), 0);
+  clock_->advance(1);
+  const QImage img = grabWindow();
+  EXPECT_TRUE(near(pixel(img, b, {3, 18}), QColor(204, 0, 0), 3)) << "dark red at rest";
+}
+
+TEST_F(HudTest, ChangesFromAnotherThreadArriveOnTheMainThread) {
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  hud->setMode(MBProgressHUDModeDeterminateHorizontalBar);
+  std::thread worker([hud] {
+    hud->setLabelText(QStringLiteral("42%"));
+    hud->setProgress(0.42f);
+  });
+  worker.join();
+  EXPECT_FALSE(hud->labelText().has_value()) << "not applied on the worker";
+  EXPECT_TRUE(platform::runMainUntil([&] { return hud->labelText() == QStringLiteral("42%"); },
+                                     std::chrono::seconds(10)));
+  EXPECT_TRUE(platform::runMainUntil([&] { return hud->progress() == 0.42f; }, std::chrono::seconds(10)));
+  EXPECT_EQ(qobject_cast<MBBarProgressView*>(hud->indicator())->progress(), 0.42f);
+}
+
+TEST_F(HudTest, ClassOperationsFindHideAndCountOverlays) {
+  auto* a = MBProgressHUD::showHUDAddedTo(content_, false);
+  auto* b = MBProgressHUD::showHUDAddedTo(content_, false);
+  EXPECT_EQ(MBProgressHUD::HUDForView(content_), b);
+  EXPECT_EQ(MBProgressHUD::allHUDsForView(content_), (std::vector<MBProgressHUD*>{a, b}));
+  EXPECT_TRUE(MBProgressHUD::hideHUDForView(content_, false));
+  flushDeletes();
+  EXPECT_EQ(MBProgressHUD::allHUDsForView(content_), (std::vector<MBProgressHUD*>{a}));
+  EXPECT_EQ(MBProgressHUD::hideAllHUDsForView(content_, false), 1);
+  flushDeletes();
+  EXPECT_FALSE(MBProgressHUD::hideHUDForView(content_, false));
+}
+
+TEST_F(HudTest, HideAfterDelayIsCancelledByAnotherHide) {
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  hud->setMinShowTime(1.0);
+  hud->hide(false, 3.0);
+  clock_->advance(0.5);
+  hud->hide(false);  // waits for the minimum time, and cancels the delayed hide
+  clock_->advance(0.6);
+  EXPECT_TRUE(hud->isFinished());
+}
+
+TEST_F(HudTest, DimmedBackgroundDarkensTowardsTheEdges) {
+  showWindow();
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  hud->setMode(MBProgressHUDModeText);
+  hud->setDimBackground(true);
+  const QImage img = grabWindow();
+  const int corner = img.pixelColor(2, 2).red();
+  const int nearBox = img.pixelColor(200, 100).red();
+  EXPECT_LT(corner, nearBox);
+  EXPECT_LT(corner, 12);
+}
+
+}  // namespace

@@ -1,0 +1,251 @@
+// The popover: frame and content rectangles at all twelve arrow positions, the arrow's tip on the point,
+// geometry setters that keep the tip in place, fades on a clock the test advances, and what it draws.
+#include <gtest/gtest.h>
+
+#include "platform/ui/view_geometry.h"
+#include "platform/ui/window.h"
+#include "widgets/sfb_popover.h"
+#include "widgets/testing/widget_fixture.h"
+
+using platform::Color;
+using platform::Point;
+using platform::Rect;
+using platform::Size;
+using widgets_testing::near;
+
+namespace {
+
+class PopoverTest : public widgets_testing::WidgetFixture {
+ protected:
+  void SetUp() override {
+    WidgetFixture::SetUp();
+    parent_ = std::make_unique<platform::Window>();
+    parent_->setFrame({100, 100, 600, 400});
+    parent_->orderFront();
+  }
+  void TearDown() override {
+    popover_.reset();
+    parent_.reset();
+    WidgetFixture::TearDown();
+  }
+  // A popover configured the way the application's panels configure theirs.
+  SFBPopover& makePopover(unsigned long position, Size content = {300, 200}) {
+    auto* view = new QWidget();
+    view->resize(int(content.width), int(content.height));
+    popover_ = std::make_unique<SFBPopover>(view);
+    popover_->setPosition(position);
+    popover_->setBorderColor(Color::clear());
+    popover_->setBorderWidth(0);
+    popover_->setDistance(12);
+    popover_->setBackgroundColor(Color::blackColor().withAlpha(0.2));
+    popover_->setAnimates(true);
+    return *popover_;
+  }
+  Point tipOnScreen() {
+    SFBPopoverWindow* w = popover_->popoverWindow();
+    return w->convertPointToScreen(w->popoverWindowFrame()->attachmentPoint());
+  }
+  std::unique_ptr<platform::Window> parent_;
+  std::unique_ptr<SFBPopover> popover_;
+};
+
+TEST_F(PopoverTest, FrameAndContentRectanglesRoundTripAtEveryPosition) {
+  SFBPopoverWindowFrame frame;
+  frame.setBorderWidth(3);
+  frame.setViewMargin(2);
+  frame.setDistance(12);
+  const Rect content{10, 20, 300, 200};
+  for (unsigned long p = 0; p < 12; ++p) {
+    SCOPED_TRACE(p);
+    frame.setPopoverPosition(p);
+    const Rect f = frame.frameRectForContentRect(content);
+    EXPECT_EQ(frame.contentRectForFrameRect(f), content);
+    EXPECT_EQ(frame.frameRectForContentRect(frame.contentRectForFrameRect(f)), f);
+    // The arrow's room (16 + 12) goes on one axis only.
+    const double extraW = f.width() - 310, extraH = f.height() - 210;
+    EXPECT_TRUE((extraW == 28 && extraH == 0) || (extraW == 0 && extraH == 28));
+  }
+}
+
+TEST_F(PopoverTest, ArrowTipLandsOnThePointAtEveryPosition) {
+  for (unsigned long p = 0; p < 12; ++p) {
+    SCOPED_TRACE(p);
+    SFBPopover& popover = makePopover(p);
+    SFBPopoverWindow* w = popover.popoverWindow();
+    // The content view sits where contentRectForFrameRect puts it, in a window sized by frameRectForContentRect.
+    const Rect bounds{{0, 0}, w->frame().size};
+    EXPECT_EQ(w->frameRectForContentRect({0, 0, 300, 200}).size, bounds.size);
+    EXPECT_EQ(platform::frameOf(popover.contentView()), w->contentRectForFrameRect(bounds));
+    EXPECT_EQ(platform::frameOf(popover.contentView()).size, (Size{300, 200}));
+    popover.displayPopoverInWindow(parent_.get(), {250, 150});
+    EXPECT_TRUE(popover.isVisible());
+    EXPECT_EQ(tipOnScreen(), (Point{350, 250})) << "window point (250, 150) of a window at (100, 100)";
+    popover.closePopover();
+    clock_->advance(1);
+    EXPECT_FALSE(popover.isVisible());
+  }
+}
+
+TEST_F(PopoverTest, CallersSettingsGiveTheExpectedWindow) {
+  SFBPopover& popover = makePopover(SFBPopoverPositionBottom);
+  EXPECT_EQ(popover.popoverWindow()->frame().size, (Size{304, 232}));
+  EXPECT_EQ(platform::frameOf(popover.contentView()), Rect(2, 2, 300, 200));
+}
+
+TEST_F(PopoverTest, RaisingTheDistanceKeepsTheTipInPlace) {
+  SFBPopover& popover = makePopover(SFBPopoverPositionLeft);
+  popover.displayPopoverInWindow(parent_.get(), {400, 200});
+  const Rect before = popover.popoverWindow()->frame();
+  const Point tip = tipOnScreen();
+  popover.setDistance(20);
+  const Rect after = popover.popoverWindow()->frame();
+  EXPECT_EQ(after.x(), before.x() - 8);
+  EXPECT_EQ(after.width(), before.width() + 8);
+  EXPECT_EQ(tipOnScreen(), tip);
+  EXPECT_EQ(platform::frameOf(popover.contentView()).size, (Size{300, 200}));
+}
+
+TEST_F(PopoverTest, GeometrySettersKeepTheTipOnTheScreen) {
+  for (unsigned long p = 0; p < 12; ++p) {
+    SCOPED_TRACE(p);
+    SFBPopover& popover = makePopover(p);
+    popover.displayPopoverInWindow(parent_.get(), {300, 200});
+    const Point tip = tipOnScreen();
+    popover.setDistance(20);
+    EXPECT_EQ(tipOnScreen(), tip) << "distance";
+    if (p < 4) {  // elsewhere the arrow's place along its side depends on its height
+      popover.setArrowHeight(24);
+      EXPECT_EQ(tipOnScreen(), tip) << "arrow height";
+    }
+    const unsigned long other = (p + 5) % 12;
+    popover.setPosition(other);
+    EXPECT_EQ(popover.position(), other);
+    EXPECT_EQ(tipOnScreen(), tip) << "position " << other;
+    EXPECT_TRUE(popover.isVisible());
+    EXPECT_EQ(platform::frameOf(popover.contentView()).size, (Size{300, 200}));
+    EXPECT_EQ(platform::frameOf(popover.contentView()),
+              popover.popoverWindow()->contentRectForFrameRect({{0, 0}, popover.popoverWindow()->frame().size}));
+  }
+}
+
+TEST_F(PopoverTest, BorderAndMarginGrowTheWindowAwayFromTheArrow) {
+  for (unsigned long p : {0ul, 1ul, 2ul, 3ul}) {
+    SCOPED_TRACE(p);
+    SFBPopover& popover = makePopover(p);
+    popover.displayPopoverInWindow(parent_.get(), {300, 200});
+    const Rect before = popover.popoverWindow()->frame();
+    const Point tip = tipOnScreen();
+    popover.setBorderWidth(3);
+    popover.setViewMargin(5);
+    const Rect after = popover.popoverWindow()->frame();
+    EXPECT_EQ(after.width(), before.width() + 12);
+    EXPECT_EQ(after.height(), before.height() + 12);
+    // The edge carrying the arrow stays where it was.
+    switch (p) {
+      case 0: EXPECT_EQ(after.maxX(), before.maxX()); break;
+      case 1: EXPECT_EQ(after.maxY(), before.maxY()); break;
+      case 2: EXPECT_EQ(after.minX(), before.minX()); break;
+      case 3: EXPECT_EQ(after.minY(), before.minY()); break;
+    }
+    EXPECT_EQ(platform::frameOf(popover.contentView()).size, (Size{300, 200}));
+    (void)tip;
+  }
+}
+
+TEST_F(PopoverTest, PositionOutsideTheTableAttachesAtTheOriginWithoutArrowRoom) {
+  SFBPopover& popover = makePopover(12);
+  EXPECT_EQ(popover.popoverWindow()->frame().size, (Size{304, 204}));
+  EXPECT_EQ(popover.popoverWindow()->popoverWindowFrame()->attachmentPoint(), (Point{0, 0}));
+  popover.displayPopoverInWindow(parent_.get(), {50, 60});
+  EXPECT_EQ(popover.popoverWindow()->frame().origin, (Point{150, 160}));
+}
+
+TEST_F(PopoverTest, FadesInAndOutAndLeavesItsParent) {
+  SFBPopover& popover = makePopover(SFBPopoverPositionBottom);
+  SFBPopoverWindow* w = popover.popoverWindow();
+  popover.displayPopoverInWindow(parent_.get(), {300, 200});
+  EXPECT_EQ(w->alphaValue(), 0.0);
+  EXPECT_EQ(w->parentWindow(), parent_.get());
+  EXPECT_EQ(platform::Window::orderedWindows().front(), w) << "above its parent";
+  clock_->advance(0.1);
+  EXPECT_GT(w->alphaValue(), 0.0);
+  EXPECT_LT(w->alphaValue(), 1.0);
+  clock_->advance(0.2);
+  EXPECT_EQ(w->alphaValue(), 1.0);
+  popover.displayPopoverInWindow(parent_.get(), {10, 10});  // already visible: nothing
+  EXPECT_EQ(tipOnScreen(), (Point{400, 300}));
+  popover.closePopover();
+  clock_->advance(0.1);
+  EXPECT_TRUE(popover.isVisible()) << "fading";
+  clock_->advance(0.2);
+  EXPECT_FALSE(popover.isVisible());
+  EXPECT_EQ(w->alphaValue(), 1.0) << "ready for the next show";
+  EXPECT_EQ(w->parentWindow(), nullptr);
+  EXPECT_TRUE(platform::childWindowsOf(parent_.get()).empty());
+  popover.closePopover();  // not visible: nothing
+  // Shown again by the next display; a close cut short by a new display leaves it up.
+  popover.displayPopoverInWindow(parent_.get(), {300, 200});
+  clock_->advance(0.3);
+  popover.closePopover();
+  clock_->advance(0.1);
+  popover.popoverWindow()->animateAlphaValue(1.0, 0.25);
+  clock_->advance(0.5);
+  EXPECT_TRUE(popover.isVisible());
+}
+
+TEST_F(PopoverTest, FollowsItsParentAndTheMovedPoint) {
+  SFBPopover& popover = makePopover(SFBPopoverPositionBottomLeft);
+  popover.setAnimates(false);
+  popover.displayPopoverInWindow(parent_.get(), {300, 200});
+  parent_->setFrameOrigin({150, 120});
+  EXPECT_EQ(tipOnScreen(), (Point{450, 320}));
+  popover.movePopoverToPoint({100, 100});
+  EXPECT_EQ(tipOnScreen(), (Point{250, 220}));
+  popover.closePopover();
+  EXPECT_FALSE(popover.isVisible()) << "at once when not animating";
+}
+
+TEST_F(PopoverTest, ClosesOnResignKeyOnlyWhenAsked) {
+  SFBPopover& popover = makePopover(SFBPopoverPositionBottom);
+  popover.setAnimates(false);
+  popover.displayPopoverInWindow(parent_.get(), {300, 200}, false, true);
+  EXPECT_TRUE(popover.popoverWindow()->isKeyWindow());
+  parent_->makeKeyWindow();
+  EXPECT_TRUE(popover.isVisible()) << "the flag is off by default";
+  popover.setClosesWhenPopoverResignsKey(true);
+  popover.popoverWindow()->makeKeyWindow();
+  parent_->makeKeyWindow();
+  EXPECT_FALSE(popover.isVisible());
+}
+
+TEST_F(PopoverTest, DrawsABubbleWithItsArrowAtThePoint) {
+  SFBPopover& popover = makePopover(SFBPopoverPositionBottom, {100, 60});
+  popover.setAnimates(false);
+  popover.setBackgroundColor(Color::rgb(0, 0, 1));
+  popover.setBorderWidth(2);
+  popover.setBorderColor(Color::whiteColor());
+  popover.displayPopoverInWindow(parent_.get(), {300, 200});
+  SFBPopoverWindow* w = popover.popoverWindow();
+  const QImage img = w->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  const int W = img.width();  // 100 + 2*2 + 2*2 = 108 wide; the arrow's room (16 + 12) on top
+  EXPECT_EQ(W, 108);
+  EXPECT_EQ(img.height(), 60 + 8 + 28);
+  EXPECT_TRUE(near(img.pixelColor(W / 2, 60), Qt::blue)) << "inside the bubble";
+  EXPECT_TRUE(near(img.pixelColor(W / 2, 12 + 8), Qt::blue)) << "inside the arrow, near its tip";
+  EXPECT_EQ(img.pixelColor(W / 2, 5).alpha(), 0) << "the gap of the distance";
+  EXPECT_EQ(img.pixelColor(10, 20).alpha(), 0) << "beside the arrow";
+  EXPECT_EQ(img.pixelColor(0, img.height() - 1).alpha(), 0) << "rounded corner";
+  EXPECT_TRUE(near(img.pixelColor(W / 2, img.height() - 2), Qt::white, 40)) << "the border";
+}
+
+TEST_F(PopoverTest, ChoosesAPositionThatFitsWhenAsked) {
+  SFBPopover& popover = makePopover(SFBPopoverPositionBottom);
+  popover.setAnimates(false);
+  // Near the bottom of the screen there is no room below: the bubble goes above.
+  parent_->setFrame({100, 0, 600, 400});
+  popover.displayPopoverInWindow(parent_.get(), {300, 20}, true, false);
+  EXPECT_EQ(popover.position(), unsigned(SFBPopoverPositionTop));
+  EXPECT_EQ(tipOnScreen(), (Point{400, 20}));
+}
+
+}  // namespace
