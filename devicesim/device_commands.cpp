@@ -10,7 +10,6 @@
 namespace devicesim {
 namespace {
 
-constexpr uint16_t kOk = 0x2001;
 constexpr uint16_t kGeneralError = 0x2002;
 constexpr uint16_t kInvalidHandle = 0x2009;
 constexpr uint16_t kUnknownCommand = 0xFF15;

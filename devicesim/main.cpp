@@ -1,5 +1,6 @@
 // vorlaxent-devicesim: the stand-in device on 127.0.0.1, for the demo and for manual use.
-//   vorlaxent-devicesim [--port N] [--camera canon|nikon|sony|fuji]
+//   vorlaxent-devicesim [--port N] [--camera canon|nikon|sony|fuji] [--announce]
+// --announce also answers discovery queries on the mDNS group (224.0.0.251:5353), naming 127.0.0.1 and the port.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "devicesim/camera_factory.h"
 #include "devicesim/device.h"
 #include "devicesim/device_commands.h"
+#include "devicesim/mdns_responder.h"
 
 namespace {
 
@@ -20,7 +22,7 @@ void onSignal(int) { gStop = 1; }
 
 int usage(const char* why) {
     if (why) std::fprintf(stderr, "vorlaxent-devicesim: %s\n", why);
-    std::fprintf(stderr, "usage: vorlaxent-devicesim [--port N] [--camera canon|nikon|sony|fuji]\n");
+    std::fprintf(stderr, "usage: vorlaxent-devicesim [--port N] [--camera canon|nikon|sony|fuji] [--announce]\n");
     return 2;
 }
 
@@ -29,6 +31,7 @@ int usage(const char* why) {
 int main(int argc, char** argv) {
     long port = 8382;
     std::string vendor;
+    bool announce = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if ((arg == "--port" || arg == "--camera") && i + 1 >= argc) return usage("missing value");
@@ -39,8 +42,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--camera") {
             vendor = argv[++i];
             if (!devicesim::isCameraVendorName(vendor)) return usage("unknown camera");
+        } else if (arg == "--announce") {
+            announce = true;
         } else if (arg == "--help" || arg == "-h") {
-            std::printf("usage: vorlaxent-devicesim [--port N] [--camera canon|nikon|sony|fuji]\n");
+            std::printf("usage: vorlaxent-devicesim [--port N] [--camera canon|nikon|sony|fuji] [--announce]\n");
             return 0;
         } else {
             return usage(("unknown argument " + arg).c_str());
@@ -62,11 +67,24 @@ int main(int argc, char** argv) {
                      std::strerror(errno));
         return 1;
     }
+    // The device listens on the loopback only, so it announces itself there: discovery on this computer finds it.
+    devicesim::MdnsAnnouncement announcement;
+    announcement.address = "127.0.0.1";
+    announcement.port = device.port();
+    devicesim::MdnsResponder responder(announcement);
+    if (announce && !responder.startMulticast()) {
+        std::fprintf(stderr, "vorlaxent-devicesim: cannot answer on 224.0.0.251:5353: %s\n", std::strerror(errno));
+        return 1;
+    }
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     std::printf("vorlaxent-devicesim listening on 127.0.0.1:%u\n", device.port());
+    if (announce)
+        std::printf("announced as \"%s\" (_vorlaxent._tcp.local) on 224.0.0.251:5353\n",
+                    announcement.instanceName.c_str());
     std::fflush(stdout);
     while (!gStop) ::pause();
+    responder.stop();
     device.stop();
     return 0;
 }

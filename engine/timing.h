@@ -45,3 +45,11 @@ inline constexpr milliseconds kCanonStackShotSettle{1500};     // after a focus-
 inline constexpr milliseconds kCanonStackDriveSettle{2000};    // after the lens moved, before the next shot
 inline constexpr milliseconds kCanonMovieRecordRetry{2000};    // before a busy movie start is checked again
 }  // namespace engine_timing
+
+namespace engine_timing {
+inline constexpr milliseconds kDiscoveryBrowseWait{6000};      // for the device search to end by itself
+inline constexpr milliseconds kDiscoveryStopWait{1000};        // for the device search to end once told to
+inline constexpr milliseconds kDiscoveryResolveWait{2500};     // per device found, for its address
+inline constexpr milliseconds kDiscoveryResolveTimeout{2000};  // given to each found device's resolution
+inline constexpr milliseconds kDiscoveryAnswerWindow{1000};    // replies to one discovery query gathered together
+}  // namespace engine_timing

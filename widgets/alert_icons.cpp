@@ -49,7 +49,6 @@ Image note() {
   return Image::withSize({kIconSize, kIconSize}, [](Canvas& c, const Rect& r) {
     const Rect disc = r.insetBy(r.width() * 0.08, r.height() * 0.08);
     c.setShadow(platform::Size{0, -1.5}, 3, Color::blackColor().withAlpha(0.5));
-    c.drawLinearGradient(platform::Gradient(Color::rgb(0.25, 0.6, 1.0), Color::rgb(0.0, 0.4, 0.9)), {0, 0}, {0, 0});
     c.setFillColor(Color::rgb(0.04, 0.52, 1.0));
     c.fillEllipse(disc);
     c.clearShadow();

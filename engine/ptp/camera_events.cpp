@@ -1,14 +1,17 @@
 #include "engine/ptp/camera_events.h"
 
 #include <cstring>
-#include <deque>
+#include <vector>
 #include <mutex>
 #include <new>
 
 namespace {
 struct EventQueue {
     std::mutex mutex;  // leaf
-    std::deque<CameraEvent> entries;
+    // FIFO: entries from `head` on are queued. Storage is reused once the queue runs empty, so a steady flow of events
+    // does not allocate per event.
+    std::vector<CameraEvent> entries;
+    size_t head = 0;
     std::mutex callbackMutex;  // guards the callback's installation only; it is called outside
     EventsDoneCallback eventsDone;
 };
@@ -63,23 +66,31 @@ bool camPushEvent(const CameraEvent& event, bool notify) {
 CameraEvent* camPopEvent(CameraEvent* out) {
     if (!out) return out;
     std::lock_guard<std::mutex> lock(queue().mutex);
-    if (queue().entries.empty()) {
+    EventQueue& q = queue();
+    if (q.head >= q.entries.size()) {
         *out = camMakeEvent(0);
-    } else {
-        *out = queue().entries.front();
-        queue().entries.pop_front();
+        return out;
+    }
+    *out = q.entries[q.head++];
+    if (q.head == q.entries.size()) {
+        q.entries.clear();
+        q.head = 0;
+    } else if (q.head >= 1024 && q.head * 2 >= q.entries.size()) {
+        q.entries.erase(q.entries.begin(), q.entries.begin() + static_cast<std::ptrdiff_t>(q.head));
+        q.head = 0;
     }
     return out;
 }
 
 size_t camEventCount() {
     std::lock_guard<std::mutex> lock(queue().mutex);
-    return queue().entries.size();
+    return queue().entries.size() - queue().head;
 }
 
 void camClearEvents() {
     std::lock_guard<std::mutex> lock(queue().mutex);
     queue().entries.clear();
+    queue().head = 0;
 }
 
 void camQueuePropertyChanged(uint32_t code) {

@@ -19,6 +19,10 @@ namespace {
 // taker's own release never frees a later holder.
 class RunLock {
 public:
+    // A pause asked for by the event thread itself while it holds the lock for a poll (a property set with
+    // confirmation from the event pump): the thread is not polling, so the pause holds already.
+    static constexpr uint64_t kNestedTicket = ~0ull;
+
     void lock() { take(false); }
     uint64_t lockAsPause() { return take(true); }
     // The event thread's own release.
@@ -30,6 +34,7 @@ public:
     }
     // Releases a pause: the one with this ticket, or (ticket 0) whichever pause holds the lock.
     bool releasePause(uint64_t ticket) {
+        if (ticket == kNestedTicket) return true;
         std::lock_guard<std::mutex> g(m_);
         if (!held_ || ticket_ == 0 || (ticket != 0 && ticket != ticket_)) return false;
         freeLocked();
@@ -43,14 +48,17 @@ public:
 private:
     uint64_t take(bool asPause) {
         std::unique_lock<std::mutex> g(m_);
+        if (asPause && held_ && ticket_ == 0 && owner_ == std::this_thread::get_id()) return kNestedTicket;
         cv_.wait(g, [&] { return !held_; });
         held_ = true;
         ticket_ = asPause ? nextTicket_++ : 0;
+        owner_ = std::this_thread::get_id();
         return ticket_;
     }
     void freeLocked() {
         held_ = false;
         ticket_ = 0;
+        owner_ = std::thread::id();
         cv_.notify_all();
     }
 
@@ -59,6 +67,7 @@ private:
     bool held_ = false;
     uint64_t ticket_ = 0;  // non-zero: held as a pause
     uint64_t nextTicket_ = 1;
+    std::thread::id owner_;  // the thread that took it (a pause may be released by another)
 };
 
 struct EventThreadState {

@@ -51,7 +51,8 @@ bool camResumeEvents();
 bool camEventsPaused();
 
 // The run mutex as a property set with confirmation uses it: a pause with a ticket, released only by its own ticket
-// (so a pause that session open released, and that someone else took since, is left alone).
+// (so a pause that session open released, and that someone else took since, is left alone). Asked for on the event
+// thread while it polls (a set from the event pump), the poll itself is the pause: no wait, and nothing to release.
 uint64_t camPauseEventsTicket();
 bool camResumeEventsTicket(uint64_t ticket);
 

@@ -119,6 +119,18 @@ PropertyCopy propCopyValues(uint32_t code) {
 
 void propFreeValues(PropertyCopy& copy) { copy.reset(); }
 
+bool propRemoveLast(PropertyStruct* record) {
+    PropertyStore& s = store();
+    std::lock_guard<std::mutex> guard(s.writeMutex);
+    uint16_t n = s.count.load(std::memory_order_acquire);
+    if (n == 0 || record != &s.records[n - 1]) return false;
+    s.count.store(static_cast<uint16_t>(n - 1), std::memory_order_release);
+    std::lock_guard<std::recursive_mutex> lock(record->mutex);
+    clearFields(record);
+    record->code.store(0, std::memory_order_release);
+    return true;
+}
+
 void propStoreClear() {
     PropertyStore& s = store();
     std::lock_guard<std::mutex> guard(s.writeMutex);

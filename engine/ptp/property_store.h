@@ -96,6 +96,9 @@ using PropertyCopy = std::unique_ptr<PropertyStruct>;
 PropertyCopy propCopyValues(uint32_t code);
 void propFreeValues(PropertyCopy& copy);
 
+// Takes back the record created last (one that could not be filled); false for any other record.
+bool propRemoveLast(PropertyStruct* record);
+
 // Empties the store: every record's list freed and its code cleared (each under its own mutex), count 0. Records keep
 // their addresses.
 void propStoreClear();

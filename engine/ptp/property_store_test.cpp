@@ -21,6 +21,11 @@ TEST_F(PropertyStoreTest, HoldsThreeHundredRecordsAndRefusesTheNext) {
     EXPECT_EQ(propCount(), kPropStoreCapacity);
     EXPECT_FALSE(propExists(0x9999));
     EXPECT_EQ(propFind(0x5000 + 299), propAt(299));
+    // The last record can be taken back (a description that could not be read), no other.
+    EXPECT_FALSE(propRemoveLast(propAt(10)));
+    EXPECT_TRUE(propRemoveLast(propAt(299)));
+    EXPECT_FALSE(propExists(0x5000 + 299));
+    EXPECT_NE(propCreate(0x9999), nullptr);
 }
 
 TEST_F(PropertyStoreTest, FindsTheFirstRecordOfACodeAndLocksWhenAsked) {

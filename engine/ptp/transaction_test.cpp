@@ -317,8 +317,20 @@ TEST_F(TransactionTest, ModelNameSerialNumberAndSessionCheck) {
     EXPECT_EQ(camCheckSession(), PTP_RC_OK);
     EXPECT_EQ(device.logSize(), 0u);
 
-    // A DeviceInfo that does not parse is an error code, not 0.
+    // A DeviceInfo that does not parse is an error code, not 0, and the session's record stays as it was.
     ASSERT_EQ(ptpGetDeviceInfo(nullptr), ERROR_INVALID_INPUT);
+    const uint32_t tid = ptpNextTransactionId();
+    std::vector<uint8_t> answer = devicesim::Device::packet(
+        0x0A, devicesim::Device::ptpDataContainer(PTP_OC_GetDeviceInfo, tid, {100, 0, 6}));
+    std::vector<uint8_t> response =
+        devicesim::Device::packet(0x0A, devicesim::Device::ptpContainer(3, 0x2001, tid, {}));
+    answer.insert(answer.end(), response.begin(), response.end());
+    device.scriptFault(devicesim::Fault::overrideReply(answer));
+    DeviceInfoRecord broken;
+    std::strcpy(broken.model, "left over");
+    EXPECT_EQ(ptpGetDeviceInfo(&broken), ERROR_PARSE);
+    EXPECT_STREQ(broken.model, "");
+    EXPECT_EQ(camSerialNumber(), "000000000001");
 }
 
 TEST_F(TransactionTest, ModelNameFailsWithoutCamera) {

@@ -53,6 +53,7 @@ public:
     virtual bool movieRecordingSupported() { return false; }
     virtual ResponseCode movieRecordStart() { return ERROR_CAMERA_NOT_SUPPORTED; }
     virtual ResponseCode movieRecordStop() { return ERROR_CAMERA_NOT_SUPPORTED; }
+    // Every property read again (Sony: its refresh with 1, one immediate blocking event poll).
     virtual ResponseCode refreshAllProperties() { return ERROR_CAMERA_NOT_SUPPORTED; }
     virtual float exposureCompGet(uint32_t /*value*/) { return 0.0f; }
     virtual float exposureCompMax(uint32_t /*movie*/) { return 0.0f; }

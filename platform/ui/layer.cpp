@@ -128,6 +128,49 @@ void Layer::setShadow(const Color& color, double opacity, Size offset, double ra
   setNeedsDisplay();
 }
 
+void Layer::setTransform(const Transform3D& t) {
+  transform_ = t;
+  setNeedsDisplay();
+}
+
+void Layer::setZPosition(double z) {
+  zPosition_ = z;
+  setNeedsDisplay();
+}
+
+QTransform Layer::toSuperlayer() const {
+  const Rect f = presentationFrame();
+  QTransform t = QTransform::fromTranslate(f.x(), f.y());
+  if (!transform_.isIdentity()) {
+    const double cx = f.width() / 2, cy = f.height() / 2;
+    t = QTransform::fromTranslate(-cx, -cy) * transform_.toQTransform() * QTransform::fromTranslate(cx, cy) * t;
+  }
+  return t;
+}
+
+std::vector<Layer*> Layer::sublayersInDrawingOrder() const {
+  std::vector<Layer*> out;
+  for (const auto& s : sublayers_) out.push_back(s.get());
+  std::stable_sort(out.begin(), out.end(), [](const Layer* a, const Layer* b) { return a->zPosition_ < b->zPosition_; });
+  return out;
+}
+
+Layer* Layer::hitTest(Point p) {
+  if (hidden_ || presentationOpacity() <= 0) return nullptr;
+  bool ok = true;
+  const QTransform inverse = toSuperlayer().inverted(&ok);
+  if (!ok) return nullptr;
+  const QPointF local = inverse.map(QPointF(p.x, p.y));
+  const Point lp{local.x(), local.y()};
+  const Rect b{0, 0, presentationFrame().width(), presentationFrame().height()};
+  if (masksToBounds_ && !b.contains(lp)) return nullptr;
+  auto order = sublayersInDrawingOrder();
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    if (Layer* hit = (*it)->hitTest(lp)) return hit;
+  }
+  return b.contains(lp) ? this : nullptr;
+}
+
 void Layer::setContents(const Image& image) {
   contents_ = image;
   setNeedsDisplay();
@@ -292,11 +335,10 @@ double Layer::presentationOpacity() const {
 
 void Layer::render(Canvas& canvas) const {
   if (hidden_) return;
-  const Rect f = presentationFrame();
   const double opacity = presentationOpacity();
   if (opacity <= 0) return;
   canvas.saveGState();
-  canvas.translate(f.x(), f.y());
+  canvas.concat(toSuperlayer());
   const bool group = opacity < 1 || shadowOpacity_ > 0 || mask_;
   if (shadowOpacity_ > 0) {
     canvas.setShadow(shadowOffset_, shadowRadius_, shadowColor_.withAlpha(shadowColor_.alpha * shadowOpacity_));
@@ -329,7 +371,7 @@ void Layer::renderSelf(Canvas& canvas) const {
   }
   if (!contents_.isNull()) canvas.drawImage(contents_, b);
   drawContent(canvas);
-  for (const auto& sub : sublayers_) sub->render(canvas);
+  for (const Layer* sub : sublayersInDrawingOrder()) sub->render(canvas);
   const OptionalColor border = presentationColor("borderColor");
   if (borderWidth_ > 0 && border && border->alpha > 0) {
     canvas.setStrokeColor(*border);

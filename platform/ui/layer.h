@@ -26,6 +26,7 @@
 #include "platform/graphics/image.h"
 #include "platform/graphics/path.h"
 #include "platform/ui/animation.h"
+#include "platform/ui/transform3d.h"
 
 namespace platform {
 
@@ -99,6 +100,16 @@ class Layer : public std::enable_shared_from_this<Layer> {
   const std::shared_ptr<Layer>& mask() const { return mask_; }
   void setMask(const std::shared_ptr<Layer>& mask);
 
+  // A 3D transform about the layer's centre (its anchor point), drawn with perspective.
+  const Transform3D& transform() const { return transform_; }
+  void setTransform(const Transform3D& t);
+  double zPosition() const { return zPosition_; }
+  // Sublayers are drawn in increasing zPosition (then in the order they were added).
+  void setZPosition(double z);
+
+  // The deepest visible layer under a point of the superlayer's coordinates (this one or a sublayer), or null.
+  Layer* hitTest(Point p);
+
   // Explicit animations.
   void addAnimation(const BasicAnimation& animation, const std::string& key);
   void removeAnimation(const std::string& key);
@@ -138,6 +149,9 @@ class Layer : public std::enable_shared_from_this<Layer> {
   const ActiveAnimation* activeFor(const std::string& keyPath) const;
   double progressOf(const ActiveAnimation& a) const;
   void renderSelf(Canvas& canvas) const;
+  // Superlayer coordinates -> this layer's own (frame origin and transform).
+  QTransform toSuperlayer() const;
+  std::vector<Layer*> sublayersInDrawingOrder() const;
 
   Layer* superlayer_ = nullptr;
   std::vector<std::shared_ptr<Layer>> sublayers_;
@@ -157,6 +171,8 @@ class Layer : public std::enable_shared_from_this<Layer> {
   Image contents_;
   double contentsScale_ = 1;
   std::shared_ptr<Layer> mask_;
+  Transform3D transform_;
+  double zPosition_ = 0;
   std::map<std::string, ActiveAnimation> animations_;
   std::uint64_t implicitSerial_ = 0;  // > 0 while an implicit animation is being added
   std::uint64_t serial_ = 0;

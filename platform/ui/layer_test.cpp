@@ -221,3 +221,43 @@ TEST_F(LayerTest, RepeatingTimerKeepsItsPeriodAndCanStopItself) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST_F(LayerTest, TransformsTurnAboutTheCentreAndHitTestingFollowsThem) {
+  auto root = Layer::make();
+  root->setFrame({0, 0, 100, 100});
+  auto bar = Layer::make();
+  bar->setFrame({20, 45, 60, 10});  // a horizontal bar through the centre
+  bar->setBackgroundColor(Color::redColor());
+  root->addSublayer(bar);
+  bar->setTransform(Transform3D::rotation(M_PI / 2, 0, 0, 1));  // now vertical
+  const QImage img = render(*root, 100, 100);
+  EXPECT_EQ(at(img, 50, 75), QColor(Qt::red));
+  EXPECT_EQ(at(img, 25, 50).alpha(), 0);
+  EXPECT_EQ(root->hitTest({50, 75}), bar.get());
+  EXPECT_EQ(root->hitTest({25, 50}), root.get());
+  EXPECT_EQ(root->hitTest({150, 50}), nullptr);
+  // Drawing order follows zPosition.
+  auto cover = Layer::make();
+  cover->setFrame({0, 0, 100, 100});
+  cover->setBackgroundColor(Color::rgb(0, 0, 1));
+  cover->setZPosition(-1);
+  root->addSublayer(cover);
+  EXPECT_EQ(at(render(*root, 100, 100), 50, 75), QColor(Qt::red)) << "the later sublayer lies below";
+  EXPECT_EQ(root->hitTest({50, 75}), bar.get());
+}
+
+TEST_F(LayerTest, PerspectiveMakesTheNearSideLarger) {
+  // Turned about the y axis with perspective: one vertical edge comes nearer and grows, the other shrinks.
+  const QTransform t = Transform3D::rotation(0.5, 0, 1, 0).withPerspective(-1.0 / 200).toQTransform();
+  EXPECT_TRUE(t.type() == QTransform::TxProject);
+  const QPointF left = t.map(QPointF(-50, 50)), right = t.map(QPointF(50, 50));
+  EXPECT_NE(std::abs(left.y()), std::abs(right.y()));
+  EXPECT_TRUE(Transform3D::identity().isIdentity());
+  EXPECT_EQ(Transform3D::translation(3, 4, 0).toQTransform().map(QPointF(1, 1)), QPointF(4, 5));
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,1 +1,361 @@
-int main() { return 0; }
+// vorlaxent-widget-shots <folder>: renders each widget of the kit into PNG files in the folder, so that a
+// reviewer can look at them. Runs without a display (offscreen) unless QT_QPA_PLATFORM says otherwise; time is
+// advanced by hand so that animations are caught where wanted.
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdio>
+#include <memory>
+
+#include "platform/graphics/canvas.h"
+#include "platform/ui/presenter.h"
+#include "platform/ui/testing/manual_time_source.h"
+#include "platform/ui/view_geometry.h"
+#include "platform/ui/window.h"
+#include "widgets/jw_alert.h"
+#include "widgets/mb_progress_hud.h"
+#include "widgets/sfb_popover.h"
+#include "widgets/sy_flat_button.h"
+#include "widgets/toggle_button.h"
+#include "widgets/yrk_spinning_progress_indicator.h"
+
+using platform::Color;
+using platform::Font;
+using platform::Image;
+using platform::Rect;
+
+namespace {
+
+std::shared_ptr<platform::testing::ManualTimeSource> gClock;
+QDir gOut;
+int gWritten = 0;
+
+void save(const QImage& img, const QString& name) {
+  const QString path = gOut.filePath(name + QStringLiteral(".png"));
+  if (img.save(path)) {
+    ++gWritten;
+    std::printf("%s\n", qPrintable(path));
+  } else {
+    std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+  }
+}
+
+QWidget* darkPanel(int w, int h, QColor colour = QColor(28, 28, 30)) {
+  auto* panel = new QWidget();
+  panel->resize(w, h);
+  QPalette pal = panel->palette();
+  pal.setColor(QPalette::Window, colour);
+  pal.setColor(QPalette::WindowText, QColor(229, 229, 234));
+  panel->setPalette(pal);
+  panel->setAutoFillBackground(true);
+  return panel;
+}
+
+// A window-sized grab of a top-level widget and the child windows lying over it.
+QImage grabWithChildren(QWidget* window) {
+  QImage img = window->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  QPainter p(&img);
+  for (platform::Window* child : platform::childWindowsOf(window)) {
+    if (!child->isVisible()) continue;
+    p.setOpacity(child->alphaValue());
+    p.drawImage(child->geometry().topLeft() - window->geometry().topLeft(), child->grab().toImage());
+  }
+  return img;
+}
+
+Image cameraGlyph(double size) {
+  return Image::withSize({size, size}, [](platform::Canvas& c, const Rect& r) {
+    const double s = r.width();
+    c.setFillColor(Color::blackColor());
+    c.fillPath(platform::Path::roundedRect({s * 0.06, s * 0.18, s * 0.88, s * 0.58}, s * 0.1, s * 0.1));
+    c.fillRect({s * 0.34, s * 0.72, s * 0.32, s * 0.12});
+    c.setBlendMode(platform::BlendMode::Clear);
+    c.fillEllipse({s * 0.32, s * 0.26, s * 0.36, s * 0.36});
+    c.setBlendMode(platform::BlendMode::Normal);
+    c.fillEllipse({s * 0.4, s * 0.34, s * 0.2, s * 0.2});
+    return true;
+  });
+}
+
+Image liveGlyph(double size, bool on) {
+  return Image::withSize({size, size}, [on](platform::Canvas& c, const Rect& r) {
+    const double s = r.width();
+    c.setFillColor(Color::blackColor());
+    c.fillPath(platform::Path::roundedRect({s * 0.08, s * 0.25, s * 0.6, s * 0.5}, s * 0.08, s * 0.08));
+    platform::Path tri;
+    tri.moveTo({s * 0.7, s * 0.5});
+    tri.lineTo({s * 0.95, s * 0.7});
+    tri.lineTo({s * 0.95, s * 0.3});
+    tri.close();
+    c.fillPath(tri);
+    if (!on) {
+      c.setStrokeColor(Color::blackColor());
+      c.setLineWidth(s * 0.08);
+      c.setLineCap(platform::LineCap::Round);
+      c.strokeLine({s * 0.1, s * 0.1}, {s * 0.9, s * 0.9});
+    }
+    return true;
+  });
+}
+
+SYFlatButton* styledButton(QWidget* parent, Rect frame, const QString& title) {
+  auto* b = new SYFlatButton(frame, parent);
+  b->setCornerRadius(6);
+  b->setBorderWidth(1);
+  b->setBorderNormalColor(Color::white(0.39));
+  b->setBorderHighlightColor(Color::white(0.56));
+  b->setBackgroundNormalColor(Color::white(0.17));
+  b->setBackgroundHighlightColor(Color::rgb(1.0, 0.62, 0.04));
+  b->setTitleNormalColor(Color::white(0.9));
+  b->setTitleHighlightColor(Color::blackColor());
+  b->setImageNormalColor(Color::white(0.9));
+  b->setImageHighlightColor(Color::blackColor());
+  b->setFont(Font::named(QStringLiteral("AvenirNext-Medium"), 14));
+  b->setTitle(title);
+  b->setOnAnimateDuration(0.1);
+  b->setOffAnimateDuration(0.25);
+  return b;
+}
+
+void shootButtons() {
+  QWidget* panel = darkPanel(520, 250);
+  auto* caption = new QLabel(QStringLiteral("SYFlatButton / ToggleButton"), panel);
+  caption->move(16, 10);
+  styledButton(panel, {20, 170, 120, 36}, QStringLiteral("Capture"));
+  SYFlatButton* on = styledButton(panel, {160, 170, 120, 36}, QStringLiteral("Pressed"));
+  on->setState(1);
+  SYFlatButton* withImage = styledButton(panel, {300, 170, 200, 36}, QStringLiteral("Live View"));
+  withImage->setImage(cameraGlyph(22));
+  withImage->setImagePosition(NSImageLeft);
+  withImage->setSpacing(4);
+  SYFlatButton* disabled = styledButton(panel, {20, 110, 120, 36}, QStringLiteral("Disabled"));
+  disabled->setEnabled(false);
+  SYFlatButton* shrunk = styledButton(panel, {160, 110, 120, 36}, QStringLiteral("A much too long title"));
+  (void)shrunk;
+  SYFlatButton* red = styledButton(panel, {300, 110, 200, 36}, QStringLiteral("Cancel"));
+  red->setBorderWidth(0);
+  red->setCornerRadius(4);
+  red->setBackgroundNormalColor(Color::rgb(0.8, 0, 0));
+  red->setBackgroundHighlightColor(Color::rgb(1, 0, 0));
+  red->setTitleNormalColor(Color::whiteColor());
+  red->setTitleHighlightColor(Color::whiteColor());
+  red->setFont(Font::named(QStringLiteral("AvenirNext-Medium"), 16));
+  for (int i = 0; i < 3; ++i) {
+    auto* t = new ToggleButton(Rect{20.0 + i * 70, 24, 54, 54}, panel);
+    t->setImagePosition(NSImageOnly);
+    t->setCornerRadius(10);
+    t->setOnImage(liveGlyph(30, true), liveGlyph(30, false));
+    gClock->advance(0.2);
+    if (i == 1) t->setState(1);
+    if (i == 2) t->setEnabled(false);
+  }
+  auto* circle = new ToggleButton(Rect{240, 24, 54, 54}, panel);
+  circle->setImagePosition(NSImageOnly);
+  circle->setCornerRadius(27);
+  circle->setOnImage(cameraGlyph(28), cameraGlyph(28));
+  gClock->advance(0.2);
+  circle->setState(1);
+  panel->show();
+  gClock->advance(1);
+  save(panel->grab().toImage(), QStringLiteral("flat_buttons"));
+  delete panel;
+}
+
+void shootSpinner() {
+  QWidget* panel = darkPanel(300, 120, QColor(40, 40, 40));
+  auto* spinning = new YRKSpinningProgressIndicator(Rect{20, 20, 80, 80}, panel);
+  spinning->setColor(Color::whiteColor());
+  spinning->setUsesThreadedAnimation(false);
+  auto* stopped = new YRKSpinningProgressIndicator(Rect{110, 20, 80, 80}, panel);
+  stopped->setColor(Color::whiteColor());
+  auto* pie = new YRKSpinningProgressIndicator(Rect{200, 20, 80, 80}, panel);
+  pie->setColor(Color::whiteColor());
+  pie->setDoubleValue(62);
+  panel->show();
+  spinning->startAnimation();
+  gClock->advance(0.05 * 9);
+  save(panel->grab().toImage(), QStringLiteral("spinner"));
+  spinning->stopAnimation();
+  gClock->advance(1);
+  delete panel;
+}
+
+void shootAlerts() {
+  struct Shot {
+    const char* name;
+    std::uint64_t style;
+    const char* title;
+    const char* text;
+    const char* ok;
+    const char* cancel;
+    const char* third;
+    const char* help;
+  };
+  const Shot shots[] = {
+      {"alert_warning", 0, "Warning", "The card in the camera is almost full. Only 12 shots remain.", "OK", "", "", ""},
+      {"alert_info", 1, "Vorlaxent Sharing Detected",
+       "The Vorlaxent is currently configured to automatically transfer or print images. Do you want to cancel "
+       "this transfer/printing?",
+       "Keep Sharing", "Cancel Sharing", "", ""},
+      {"alert_error", 2, "Error", "Connection failure.", "Retry", "Cancel", "Disconnect",
+       "Check that the camera is switched on, that its cable is plugged in, and that the Vorlaxent is in reach."},
+  };
+  for (const Shot& s : shots) {
+    auto alert = JW_Alert::jwAlertWithStyle(s.style);
+    alert->setTitleText(QString::fromUtf8(s.title));
+    alert->setInformationText(QString::fromUtf8(s.text));
+    alert->setOkButtonText(QString::fromUtf8(s.ok), {});
+    alert->setCancelButtonText(QString::fromUtf8(s.cancel), {});
+    alert->setThirdButtonText(QString::fromUtf8(s.third), {});
+    alert->setHelpText(QString::fromUtf8(s.help));
+    alert->showNonModal();
+    gClock->advance(1);
+    save(alert->window()->grab().toImage(), QString::fromLatin1(s.name));
+    if (*s.help) {
+      alert->helpAction(nullptr);
+      gClock->advance(1);
+      // The alert and its help popover above the help button, on a dark desktop.
+      platform::Window* w = alert->window();
+      SFBPopoverWindow* pw = alert->oHelpPopover->popoverWindow();
+      const QRect all = w->geometry().united(pw->geometry()).adjusted(-12, -12, 12, 12);
+      QImage img(all.size(), QImage::Format_ARGB32_Premultiplied);
+      img.fill(QColor(58, 58, 60));
+      QPainter p(&img);
+      p.drawImage(w->geometry().topLeft() - all.topLeft(), w->grab().toImage());
+      p.drawImage(pw->geometry().topLeft() - all.topLeft(), pw->grab().toImage());
+      p.end();
+      save(img, QString::fromLatin1(s.name) + QStringLiteral("_help"));
+    }
+    alert->okAction(nullptr);
+  }
+}
+
+QWidget* photoLikeContent(int w, int h) {
+  // Something to lay an overlay over: a dim gradient "live view" with a grid.
+  auto* content = new QLabel();
+  QImage bg(w, h, QImage::Format_ARGB32_Premultiplied);
+  {
+    platform::Canvas c(bg);
+    c.drawLinearGradient(platform::Gradient(Color::rgb(0.16, 0.22, 0.3), Color::rgb(0.45, 0.38, 0.3)), {0, 0},
+                         {double(w), double(h)}, platform::kGradientDrawsBeforeStart | platform::kGradientDrawsAfterEnd);
+    c.setStrokeColor(Color::white(1, 0.25));
+    c.setLineWidth(1);
+    for (int i = 1; i < 3; ++i) {
+      c.strokeLine({w * i / 3.0, 0}, {w * i / 3.0, double(h)});
+      c.strokeLine({0, h * i / 3.0}, {double(w), h * i / 3.0});
+    }
+  }
+  content->setPixmap(QPixmap::fromImage(bg));
+  content->resize(w, h);
+  return content;
+}
+
+// A window whose content is the dim "live view", on the screen.
+std::unique_ptr<platform::Window> liveViewWindow(int w, int h, QWidget** content) {
+  auto window = std::make_unique<platform::Window>();
+  window->setFrame({100, 100, double(w), double(h)});
+  *content = photoLikeContent(w, h);
+  window->setContentView(*content);
+  window->orderFront();
+  return window;
+}
+
+void shootHud() {
+  QWidget* content = nullptr;
+  {
+    auto window = liveViewWindow(560, 380, &content);
+    MBProgressHUD* hud = MBProgressHUD::showHUDAddedTo(content, true);
+    hud->setLabelText(QStringLiteral("Connecting to camera"));
+    hud->setDetailsLabelText(QStringLiteral("Camera on 192.168.1.20"));
+    gClock->advance(0.05 * 7);
+    save(window->grab().toImage(), QStringLiteral("hud_indeterminate"));
+    hud->hide(false);
+  }
+  {
+    auto window = liveViewWindow(560, 380, &content);
+    MBProgressHUD* hud = MBProgressHUD::showHUDAddedTo(content, false);
+    hud->setMode(MBProgressHUDModeDeterminateHorizontalBar);
+    hud->setLabelText(QStringLiteral("64%"));
+    hud->setProgress(0.64f);
+    hud->setupButton(QStringLiteral("Cancel"), [] {});
+    gClock->advance(1);
+    save(window->grab().toImage(), QStringLiteral("hud_bar_with_button"));
+    hud->setMode(MBProgressHUDModeText);
+    hud->setDimBackground(true);
+    gClock->advance(1);
+    save(window->grab().toImage(), QStringLiteral("hud_text_dimmed"));
+    hud->hide(false);
+  }
+}
+
+void shootPopovers() {
+  QWidget* content = nullptr;
+  auto window = liveViewWindow(640, 420, &content);
+  platform::Window& parent = *window;
+  struct Shot {
+    unsigned long position;
+    const char* name;
+  };
+  for (const Shot& s : {Shot{SFBPopoverPositionBottom, "popover_below"}, Shot{SFBPopoverPositionTopLeft, "popover_above_left"},
+                        Shot{SFBPopoverPositionBottomLeft, "popover_below_left"}, Shot{SFBPopoverPositionRight, "popover_right"}}) {
+    auto* panel = new QWidget();
+    panel->resize(220, 120);
+    auto* layout = new QVBoxLayout(panel);
+    auto* label = new QLabel(QStringLiteral("Focus stacking\n12 shots, step 3"));
+    label->setStyleSheet(QStringLiteral("color: white; font-size: 14px;"));
+    layout->addWidget(label);
+    auto* go = new SYFlatButton();
+    go->setMinimumSize(100, 30);
+    go->setCornerRadius(5);
+    go->setBackgroundNormalColor(Color::rgb(1.0, 0.62, 0.04));
+    go->setTitleNormalColor(Color::blackColor());
+    go->setFont(Font::named(QStringLiteral("AvenirNext-DemiBold"), 13));
+    go->setTitle(QStringLiteral("Start"));
+    layout->addWidget(go);
+    SFBPopover popover(panel);
+    popover.setPosition(s.position);
+    popover.setBorderColor(Color::clear());
+    popover.setBorderWidth(0);
+    popover.setDistance(12);
+    popover.setBackgroundColor(Color::blackColor().withAlpha(0.75));
+    popover.setAnimates(true);
+    popover.displayPopoverInWindow(&parent, {320, 210});
+    gClock->advance(1);
+    QImage img = grabWithChildren(&parent);
+    QPainter p(&img);
+    p.setPen(QPen(QColor(255, 60, 60), 2));
+    p.drawEllipse(QPointF(320, 420 - 210), 3, 3);  // the point the arrow points at
+    p.end();
+    save(img, QString::fromLatin1(s.name));
+    popover.closePopover();
+    gClock->advance(1);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    return 2;
+  }
+  gOut = QDir(QString::fromLocal8Bit(argv[1]));
+  if (!gOut.mkpath(QStringLiteral("."))) {
+    std::fprintf(stderr, "cannot create %s\n", argv[1]);
+    return 1;
+  }
+  gClock = std::make_shared<platform::testing::ManualTimeSource>();
+  platform::ScopedTimeSource clock(gClock);
+  shootButtons();
+  shootSpinner();
+  shootAlerts();
+  shootHud();
+  shootPopovers();
+  return gWritten > 0 ? 0 : 1;
+}

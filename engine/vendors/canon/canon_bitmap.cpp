@@ -4,8 +4,9 @@
 #include <new>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CANON_YUV_X86 1
 #endif
 
 #include "engine/link/byte_order.h"
@@ -97,18 +98,18 @@ void rowScalar(const uint8_t* s, uint32_t width, uint8_t* d) {
     }
 }
 
-#if defined(__SSE2__)
-// Eight pixels (four pairs) at a time. The offsets are computed in floats with a bias of 200 and a margin of
-// 0.0005, so that truncation gives exactly the floors above (the values are multiples of 0.001; float error stays
-// below 0.0001); channels are then clamped by the saturating pack.
+#if defined(CANON_YUV_X86)
+// Eight pixels (four pairs) at a time. The offsets are computed in floats with a bias of 256 (above the largest
+// offset, 1.77 x 128) and a margin of 0.0005, so that truncation gives exactly the floors above (the values are
+// multiples of 0.001; float error stays below 0.0001); channels are then clamped by the saturating pack.
 uint32_t rowSse2(const uint8_t* s, uint32_t width, uint8_t* d) {
     const __m128 kR = _mm_set1_ps(1.403f), kGu = _mm_set1_ps(-0.344f), kGv = _mm_set1_ps(-0.714f);
-    const __m128 kB = _mm_set1_ps(1.77f), kBias = _mm_set1_ps(200.0005f);
-    const __m128i k200 = _mm_set1_epi16(200), kOpaque = _mm_set1_epi16(255);
+    const __m128 kB = _mm_set1_ps(1.77f), kBias = _mm_set1_ps(256.0005f);
+    const __m128i kBiasInt = _mm_set1_epi16(256), kOpaque = _mm_set1_epi16(255);
     uint32_t x = 0;
     for (; x + 8 <= width; x += 8, s += 16, d += 32) {
         __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-        __m128i y = _mm_sub_epi16(_mm_srli_epi16(in, 8), k200);
+        __m128i y = _mm_sub_epi16(_mm_srli_epi16(in, 8), kBiasInt);
         __m128 uf = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_slli_epi32(in, 24), 24));
         __m128 vf = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_slli_epi32(in, 8), 24));
         __m128i r = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(vf, kR), kBias));
@@ -127,6 +128,97 @@ uint32_t rowSse2(const uint8_t* s, uint32_t width, uint8_t* d) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 16), _mm_unpackhi_epi16(bg, ra));
     }
     return x;
+}
+
+// Sixteen pixels (eight pairs) at a time with AVX2 and FMA, the same arithmetic as above. Lanes hold pairs 0-3 and
+// 4-7; the two halves are put back in order before the stores.
+__attribute__((target("avx2,fma"))) uint32_t rowAvx2(const uint8_t* s, uint32_t width, uint8_t* d) {
+    const __m256 kR = _mm256_set1_ps(1.403f), kGu = _mm256_set1_ps(-0.344f), kGv = _mm256_set1_ps(-0.714f);
+    const __m256 kB = _mm256_set1_ps(1.77f), kBias = _mm256_set1_ps(256.0005f);
+    const __m256i kBiasInt = _mm256_set1_epi16(256), kOpaque = _mm256_set1_epi16(255);
+    uint32_t x = 0;
+    for (; x + 16 <= width; x += 16, s += 32, d += 64) {
+        __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+        __m256i y = _mm256_sub_epi16(_mm256_srli_epi16(in, 8), kBiasInt);
+        __m256 uf = _mm256_cvtepi32_ps(_mm256_srai_epi32(_mm256_slli_epi32(in, 24), 24));
+        __m256 vf = _mm256_cvtepi32_ps(_mm256_srai_epi32(_mm256_slli_epi32(in, 8), 24));
+        __m256i r = _mm256_cvttps_epi32(_mm256_fmadd_ps(vf, kR, kBias));
+        __m256i g = _mm256_cvttps_epi32(_mm256_fmadd_ps(uf, kGu, _mm256_fmadd_ps(vf, kGv, kBias)));
+        __m256i b = _mm256_cvttps_epi32(_mm256_fmadd_ps(uf, kB, kBias));
+        __m256i rg = _mm256_packs_epi32(r, g);
+        __m256i bb = _mm256_packs_epi32(b, b);
+        __m256i r16 = _mm256_add_epi16(_mm256_unpacklo_epi16(rg, rg), y);
+        __m256i g16 = _mm256_add_epi16(_mm256_unpackhi_epi16(rg, rg), y);
+        __m256i b16 = _mm256_add_epi16(_mm256_unpacklo_epi16(bb, bb), y);
+        __m256i br8 = _mm256_packus_epi16(b16, r16);       // B0-7 R0-7 per lane
+        __m256i ga8 = _mm256_packus_epi16(g16, kOpaque);   // G0-7 A per lane
+        __m256i bg = _mm256_unpacklo_epi8(br8, ga8);       // B G pairs
+        __m256i ra = _mm256_unpackhi_epi8(br8, ga8);       // R A pairs
+        __m256i lo = _mm256_unpacklo_epi16(bg, ra);        // pixels 0-3 | 8-11
+        __m256i hi = _mm256_unpackhi_epi16(bg, ra);        // pixels 4-7 | 12-15
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_permute2x128_si256(lo, hi, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 32), _mm256_permute2x128_si256(lo, hi, 0x31));
+    }
+    return x;
+}
+
+// Thirty-two pixels (sixteen pairs) at a time with AVX-512: the same arithmetic, with each pair's offsets spread
+// over its two pixels by word permutes (which keep the pixels in order) and the B, G, R, A bytes put together by
+// two byte permutes.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"  // the compiler's own AVX-512 headers
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) uint32_t rowAvx512(const uint8_t* s, uint32_t width,
+                                                                             uint8_t* d) {
+    const __m512 kR = _mm512_set1_ps(1.403f), kGu = _mm512_set1_ps(-0.344f), kGv = _mm512_set1_ps(-0.714f);
+    const __m512 kB = _mm512_set1_ps(1.77f), kBias = _mm512_set1_ps(256.0005f);
+    const __m512i kBiasInt = _mm512_set1_epi16(256), kOpaque = _mm512_set1_epi16(255);
+    alignas(64) static const uint16_t kSpread[32] = {0,  0,  2,  2,  4,  4,  6,  6,  8,  8,  10, 10, 12, 12, 14, 14,
+                                                     16, 16, 18, 18, 20, 20, 22, 22, 24, 24, 26, 26, 28, 28, 30, 30};
+    // Byte 4p+c of the output: B and R of pixel p from the first source (lane p/8: B at p%8, R at 8 + p%8), G and
+    // the opaque alpha from the second (index + 64).
+    alignas(64) static const uint8_t kBgra[2][64] = {
+#define CANON_PIXEL(p) uint8_t(16 * ((p) / 8) + (p) % 8), uint8_t(64 + 16 * ((p) / 8) + (p) % 8), \
+                       uint8_t(16 * ((p) / 8) + 8 + (p) % 8), uint8_t(64 + 16 * ((p) / 8) + 8)
+        {CANON_PIXEL(0), CANON_PIXEL(1), CANON_PIXEL(2), CANON_PIXEL(3), CANON_PIXEL(4), CANON_PIXEL(5),
+         CANON_PIXEL(6), CANON_PIXEL(7), CANON_PIXEL(8), CANON_PIXEL(9), CANON_PIXEL(10), CANON_PIXEL(11),
+         CANON_PIXEL(12), CANON_PIXEL(13), CANON_PIXEL(14), CANON_PIXEL(15)},
+        {CANON_PIXEL(16), CANON_PIXEL(17), CANON_PIXEL(18), CANON_PIXEL(19), CANON_PIXEL(20), CANON_PIXEL(21),
+         CANON_PIXEL(22), CANON_PIXEL(23), CANON_PIXEL(24), CANON_PIXEL(25), CANON_PIXEL(26), CANON_PIXEL(27),
+         CANON_PIXEL(28), CANON_PIXEL(29), CANON_PIXEL(30), CANON_PIXEL(31)},
+#undef CANON_PIXEL
+    };
+    const __m512i spread = _mm512_load_si512(kSpread);
+    const __m512i first = _mm512_load_si512(kBgra[0]), second = _mm512_load_si512(kBgra[1]);
+    uint32_t x = 0;
+    for (; x + 32 <= width; x += 32, s += 64, d += 128) {
+        __m512i in = _mm512_loadu_si512(s);
+        __m512i y = _mm512_sub_epi16(_mm512_srli_epi16(in, 8), kBiasInt);
+        __m512 uf = _mm512_cvtepi32_ps(_mm512_srai_epi32(_mm512_slli_epi32(in, 24), 24));
+        __m512 vf = _mm512_cvtepi32_ps(_mm512_srai_epi32(_mm512_slli_epi32(in, 8), 24));
+        __m512i r = _mm512_cvttps_epi32(_mm512_fmadd_ps(vf, kR, kBias));
+        __m512i g = _mm512_cvttps_epi32(_mm512_fmadd_ps(uf, kGu, _mm512_fmadd_ps(vf, kGv, kBias)));
+        __m512i b = _mm512_cvttps_epi32(_mm512_fmadd_ps(uf, kB, kBias));
+        __m512i r16 = _mm512_add_epi16(_mm512_permutexvar_epi16(spread, r), y);
+        __m512i g16 = _mm512_add_epi16(_mm512_permutexvar_epi16(spread, g), y);
+        __m512i b16 = _mm512_add_epi16(_mm512_permutexvar_epi16(spread, b), y);
+        __m512i br8 = _mm512_packus_epi16(b16, r16);      // lane k: B, then R of pixels 8k..8k+7
+        __m512i ga8 = _mm512_packus_epi16(g16, kOpaque);  // lane k: G of those pixels, then 255
+        _mm512_storeu_si512(d, _mm512_permutex2var_epi8(br8, first, ga8));
+        _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(br8, second, ga8));
+    }
+    return x;
+}
+#pragma GCC diagnostic pop
+
+bool hasAvx512() {
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512vbmi");
+    return has;
+}
+
+bool hasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return has;
 }
 #endif
 }  // namespace
@@ -204,12 +296,33 @@ size_t bmpSave(const BmpRecord* r, HeapBlock* out) {
 
 void bmpFree(BmpRecord* r) { delete r; }
 
-void canonYuvRowToBgra(const uint8_t* row, uint32_t width, uint8_t* dest, bool allowVector) {
+bool canonYuvKernelAvailable(CanonYuvKernel kernel) {
+    switch (kernel) {
+        case CanonYuvKernel::Plain:
+        case CanonYuvKernel::Best: return true;
+#if defined(CANON_YUV_X86)
+        case CanonYuvKernel::Sse2: return true;
+        case CanonYuvKernel::Avx2: return hasAvx2();
+        case CanonYuvKernel::Avx512: return hasAvx512();
+#endif
+        default: return false;
+    }
+}
+
+void canonYuvRowToBgra(const uint8_t* row, uint32_t width, uint8_t* dest, CanonYuvKernel kernel) {
     uint32_t done = 0;
-#if defined(__SSE2__)
-    if (allowVector) done = rowSse2(row, width, dest);
+    auto rest = [&](uint32_t (*form)(const uint8_t*, uint32_t, uint8_t*)) {
+        done += form(row + 2 * static_cast<size_t>(done), width - done, dest + 4 * static_cast<size_t>(done));
+    };
+#if defined(CANON_YUV_X86)
+    if (kernel == CanonYuvKernel::Best)
+        kernel = hasAvx512() ? CanonYuvKernel::Avx512 : hasAvx2() ? CanonYuvKernel::Avx2 : CanonYuvKernel::Sse2;
+    if (kernel == CanonYuvKernel::Avx512 && hasAvx512()) rest(rowAvx512);
+    if ((kernel == CanonYuvKernel::Avx512 || kernel == CanonYuvKernel::Avx2) && hasAvx2()) rest(rowAvx2);
+    if (kernel != CanonYuvKernel::Plain) rest(rowSse2);
 #else
-    (void)allowVector;
+    (void)kernel;
+    (void)rest;
 #endif
     rowScalar(row + 2 * static_cast<size_t>(done), width - done, dest + 4 * static_cast<size_t>(done));
 }

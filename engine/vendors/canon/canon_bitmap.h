@@ -44,6 +44,9 @@ void canonWriteYuvBitmap(const CanonYuvPicture& picture, uint8_t* file);
 // no picture. Pixels come in pairs of 4 bytes U (signed), Y0, V (signed), Y1; each colour channel is Y + 1.403 V,
 // Y - 0.344 U - 0.714 V, Y + 1.77 U, truncated and clamped to 0..255; rows below those decoded stay 0x00FFFFFF.
 size_t canonDecodeYuvFrame(const uint8_t* reply, size_t length, HeapBlock* out);
-// One row of `width` pixels of the picture (width x 2 bytes) into 32-bit pixels B, G, R, 0xFF. The vector form
-// and the plain one give the same pixels; tests compare them.
-void canonYuvRowToBgra(const uint8_t* row, uint32_t width, uint8_t* dest, bool allowVector = true);
+// The forms of the row conversion: plain C++, and the vector forms of the processors that have them. All give
+// the same pixels; tests compare them.
+enum class CanonYuvKernel { Plain, Sse2, Avx2, Avx512, Best };
+bool canonYuvKernelAvailable(CanonYuvKernel kernel);
+// One row of `width` pixels of the picture (width x 2 bytes) into 32-bit pixels B, G, R, 0xFF.
+void canonYuvRowToBgra(const uint8_t* row, uint32_t width, uint8_t* dest, CanonYuvKernel kernel = CanonYuvKernel::Best);

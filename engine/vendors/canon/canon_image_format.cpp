@@ -190,6 +190,7 @@ const PropertyValueNamesStruct* canonImageFormatNames() {
 }
 
 ResponseCode canonImageFormatRawPart(uint32_t* out) {
+    if (!out) return ERROR_INVALID_INPUT;
     uint32_t value;
     ResponseCode rc = currentFormat(&value);
     if (rc != PTP_RC_OK) return rc;
@@ -198,6 +199,7 @@ ResponseCode canonImageFormatRawPart(uint32_t* out) {
 }
 
 ResponseCode canonImageFormatJpegPart(uint32_t* out) {
+    if (!out) return ERROR_INVALID_INPUT;
     uint32_t value;
     ResponseCode rc = currentFormat(&value);
     if (rc != PTP_RC_OK) return rc;

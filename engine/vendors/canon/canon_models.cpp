@@ -153,6 +153,21 @@ CanonModelFacts canonLookupModel(const std::string& modelText) {
     return facts;
 }
 
+size_t canonModelRowCount() { return std::size(kModelRows); }
+
+std::vector<std::string> canonModelRowNames(size_t row) {
+    std::vector<std::string> names;
+    if (row < 1 || row > std::size(kModelRows)) return names;
+    const ModelRow& r = kModelRows[row - 1];
+    for (const char* alternative : r.any) {
+        if (!alternative) break;
+        std::string name = std::string("Canon ") + alternative;
+        if (r.also) name += std::string(" Mark ") + r.also;
+        names.push_back(name);
+    }
+    return names;
+}
+
 bool canonIdentifyModelText(const std::string& modelText) {
     CanonModelFacts facts = canonLookupModel(modelText);
     canonSetModelFacts(facts);

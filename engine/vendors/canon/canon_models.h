@@ -4,6 +4,7 @@
 // layouts that go with them, the movie-mode switch, focusing while live view is on).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The facts the model table sets. Reset before every lookup; read by the live view, the operations and the
 // image-format pickers on any thread.
@@ -23,6 +24,11 @@ struct CanonModelFacts {
 // wins, and among equally long ones the earlier row: so "77D" is not taken for a "7D", nor "Kiss X50" for a
 // "Kiss X5".
 CanonModelFacts canonLookupModel(const std::string& modelText);
+
+// The rows of the table (1-based), and for a row one model text per alternative that names it ("Canon " and its
+// texts, "Mark" before a second text), so that the table itself can be checked for rows that others hide.
+size_t canonModelRowCount();
+std::vector<std::string> canonModelRowNames(size_t row);
 
 // The session's lookup: runs canonLookupModel on camModelName(), keeps the facts and sets the engine's model index.
 // False when the model is not supported (the session open then fails with 0xFF0F).

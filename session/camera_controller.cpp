@@ -1,0 +1,285 @@
+// The session controller: creation, connecting, session start and what follows it, and the class-wide values.
+#include "session/camera_controller.h"
+
+#include <QString>
+#include <filesystem>
+
+#include "engine/link/device_commands.h"
+#include "engine/ptp/event_thread.h"
+#include "engine/ptp/property_store.h"
+#include "engine/ptp/session_open.h"
+#include "engine/ptp/vendor_state.h"
+#include "platform/foundation/localized_strings.h"
+#include "platform/foundation/resources.h"
+#include "platform/foundation/user_defaults.h"
+#include "session/camera_event_pump.h"
+#include "session/command.h"
+#include "session/comms_manager.h"
+#include "session/notification_names.h"
+#include "session/utilities.h"
+#include "widgets/jw_alert.h"
+
+namespace {
+
+struct ClassWideState {
+  std::atomic<bool> eventGate{false};
+  std::atomic<bool> focalLengthShot{false};
+  std::atomic<int32_t> emptyDrainCounter{0};
+  std::atomic<bool> liveViewKill{false};
+  std::atomic<bool> liveViewRunning{false};
+  std::atomic<int32_t> focalLength{0};
+};
+
+ClassWideState& classWide() {
+  static ClassWideState s;
+  return s;
+}
+
+platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
+
+void post(const char* name, const platform::Value& object = {}) {
+  platform::NotificationCenter::defaultCenter().postNotificationName(name, object);
+}
+
+void postConnectionStatus(ConnectionStatus status) {
+  post(kVorlaxentConnectionStatusNotification, platform::Value(static_cast<int32_t>(status)));
+}
+
+// The code word that switches the hidden mode on when it is the watermark text.
+constexpr const char* kHiddenModeWord = "QUIBT";
+
+}  // namespace
+
+// --- creation ---
+
+CameraController& CameraController::instance() {
+  // Created once and never destroyed: the engine's threads may still call into it while the process ends.
+  static CameraController* const shared = new CameraController();
+  return *shared;
+}
+
+CameraController::CameraController() {
+  mLastLiveViewCmdStatus = 0;
+  mLastMovieCmdStatus = 0;
+  mLiveViewStatus = 0;
+  setFocalLengthShotFlag(false);
+  mIsBulbActive = false;
+  mIgnoreShutterRelease = false;
+  platform::NotificationCenter::defaultCenter().addObserver(
+      this, [this](const platform::Notification& n) { sdTransferChangedNotification(&n); },
+      kUpdateSdTransferNotification);
+}
+
+CameraController::~CameraController() { platform::NotificationCenter::defaultCenter().removeObserver(this); }
+
+// --- connecting ---
+
+void CameraController::connectToVorlaxent() {
+  if (!platform::isMainThread()) {
+    platform::mainQueue().async([this] { connectToVorlaxent(); });
+    return;
+  }
+  post(kConnectingToVorlaxentNotification);
+  CommandBlockArray commands;
+  commands.emplace_back([] { return int32_t{CommsManager::connectToServer() ? 1 : 0}; },
+                        platform::localizedString("ConnectingVorlaxent"));
+  Command::runCommands(std::move(commands), [](int32_t result) {
+    postConnectionStatus(result > 0 ? kConnectionStatusDeviceConnected : kConnectionStatusLinkFailed);
+  });
+}
+
+void CameraController::connectToCamera(const std::optional<std::string>& title) {
+  if (!platform::isMainThread()) {
+    platform::mainQueue().async([this, title] { connectToCamera(title); });
+    return;
+  }
+  const std::string label = title && !title->empty() ? *title : platform::localizedString("ConnectingCamera");
+  auto attached = std::make_shared<uint8_t>(0);
+  CommandBlockArray commands;
+  commands.emplace_back([attached] { return int32_t{linkCommand10(attached.get())}; }, label);
+  Command::runCommands(std::move(commands), [attached](int32_t result) {
+    if (result != PTP_RC_OK)
+      postConnectionStatus(kConnectionStatusLinkFailed);
+    else
+      postConnectionStatus(*attached ? kConnectionStatusCameraConnected : kConnectionStatusDeviceConnected);
+  });
+}
+
+// --- session start ---
+
+void CameraController::startSession() {
+  if (!platform::isMainThread()) {
+    platform::mainQueue().async([this] { startSession(); });
+    return;
+  }
+  mLiveViewStatus = 0;
+  setEventGate(false);
+  mIsFocusing = false;
+  linkSetEventHandler(handleDeviceStatusMessage);
+
+  if (defaults().stringForKey("WatermarkText") == kHiddenModeWord) {
+    defaults().setBool(true, "JWSetting_HRHOME");
+    defaults().setBool(false, "ShowWatermark");
+  } else {
+    defaults().setBool(false, "JWSetting_HRHOME");
+  }
+
+  CommandBlockArray commands;
+  commands.emplace_back(&CameraController::startSessionWork, platform::localizedString("StartingSession"));
+  Command::runCommands(std::move(commands), &CameraController::sessionStartReturned);
+}
+
+int32_t CameraController::startSessionWork() {
+  if (!instance().autoShareCheck()) return -1;
+
+  ptpInstallTransport(linkPtpSend, linkPtpReceive, linkLockHook, processCameraEvents);
+  ptpSetEventPollFunction(linkPollEvents);
+
+  const ResponseCode opened = camStartSession(defaults().boolForKey("HostMode") ? 1 : 0);
+  if (opened != PTP_RC_OK) {
+    // An unknown model is told apart from every other failure.
+    if (opened == ERROR_CAMERA_NOT_SUPPORTED || opened == ERROR_RESERVED_FF10) return opened;
+    return -1;
+  }
+
+  Utilities::refreshFirmwareVersion();
+  if (camIsNikon() && !loadNikonPropertySnapshot()) return -1;
+  linkSetClock();  // a clock the device does not take is no reason to give up the session
+  prepareCacheFolder();
+  // Still to come with the modules and services they belong to: the Fujifilm module's capture-end callback
+  // (device command 0x86) and the sharing state sent to the device again.
+  return 1;
+}
+
+void CameraController::prepareCacheFolder() {
+  const std::string documents = platform::documentsFolder();
+  if (documents.empty()) return;
+  namespace fs = std::filesystem;
+  const fs::path cache = fs::path(documents) / "Cache";
+  std::error_code error;  // the folders are a convenience: their failures do not stop the session
+  if (!fs::exists(cache, error)) fs::create_directory(cache, error);
+  const fs::path watermark = cache / "Watermark";
+  fs::remove_all(watermark, error);
+  fs::create_directory(watermark, error);
+}
+
+bool CameraController::loadNikonPropertySnapshot() {
+  // The snapshot names the Nikon module's properties and is read back into its store; without the module no
+  // Nikon session opens, so reaching this means the module lacks it: fail the start rather than run without it.
+  return false;
+}
+
+void CameraController::sessionStartReturned(int32_t result) {
+  if (result < 0) {
+    Utilities::showErrorMessage(platform::localizedString("FailedStartSession"));
+    postConnectionStatus(kConnectionStatusUnknown);
+    return;
+  }
+  if (result == ERROR_CAMERA_NOT_SUPPORTED) {
+    Utilities::showErrorMessage(platform::localizedString("UnsupportedCamera"));
+    postConnectionStatus(kConnectionStatusUnknown);
+    return;
+  }
+  if (result == ERROR_RESERVED_FF10) Utilities::showWarningMessage(platform::localizedString("UnsupportedCamera"));
+  instance().sessionStarted();
+  post(kSessionStartedNotification);
+}
+
+bool CameraController::autoShareCheck() {
+  uint8_t sharing = 0;
+  if (linkGetAutoShare(&sharing) != PTP_RC_OK || sharing == 0) return true;
+
+  std::shared_ptr<JW_Alert> alert;
+  platform::mainQueue().sync([&alert] {
+    alert = JW_Alert::jwAlertWithStyle(1);
+    alert->setTitleText(QStringLiteral("Vorlaxent Sharing Detected"));
+    alert->setInformationText(QStringLiteral(
+        "The Vorlaxent is currently configured to automatically transfer or print images. Do you want to cancel "
+        "this transfer/printing?"));
+    alert->setOkButtonText(QStringLiteral("Keep Sharing"), nullptr);
+    alert->setCancelButtonText(QStringLiteral("Cancel Sharing"), nullptr);
+  });
+  const int64_t answer = alert->blockingShow();
+  alert.reset();
+  if (answer == JW_Alert::kOkResponse) return false;  // the user keeps the device's sharing
+  return linkSetAutoShare() == PTP_RC_OK;
+}
+
+// --- after the start ---
+
+void CameraController::sessionStarted() {
+  updateFocalLength(0);
+  if (camIsSony()) defaults().setBool(true, "ClassicFocusStacking");
+  sdTransferChangedNotification(nullptr);
+  if (camIsFuji()) {
+    // The device keeps Fujifilm raw files unless told not to (0 keeps them).
+    linkSendSaveFujiRaws(defaults().boolForKey("SaveFujiRaws") ? 0 : 1);
+  }
+  camStartEventThread(handlePollError);
+  if (liveViewSelectorIsMovie())
+    Utilities::showWarningMessage(
+        "Please set the live view selector on the camera to stills. Certain controls will not work if it is set to "
+        "video.");
+}
+
+bool CameraController::liveViewSelectorIsMovie() {
+  uint32_t code = 0, movie = 0;
+  if (camIsNikon()) {
+    code = 0xD1A6;
+    movie = 1;
+  } else if (camIsCanon()) {
+    code = 0xD1B1;
+    movie = 2;
+  } else {
+    return false;
+  }
+  PropertyStruct* record = propFind(code, true);
+  if (!record) return false;
+  const bool isMovie = record->value == movie;
+  propUnlock(record);
+  return isMovie;
+}
+
+void handlePollError(ResponseCode result) {
+  if (result == PTP_RC_DEVICE_BUSY || result == ERROR_BUSY) return;
+  CameraController::instance().connectionError();
+}
+
+void CameraController::connectionError() {
+  camStopEventThread(false);  // this is the event thread: it is told to stop, never joined from here
+  killLiveViewLoop();
+  connectToCamera(platform::localizedString("CheckingConnection"));
+}
+
+// --- focal length and the live-view loop ---
+
+void CameraController::updateFocalLength(int32_t millimetres) {
+  classWide().focalLength = millimetres;
+  post(kCanonFocalLengthUpdatedNotification);
+}
+
+int32_t CameraController::focalLength() { return classWide().focalLength; }
+
+void CameraController::killLiveViewLoop() { setLiveViewKillFlag(true); }
+
+// --- class-wide values ---
+
+bool CameraController::eventGate() { return classWide().eventGate; }
+void CameraController::setEventGate(bool open) { classWide().eventGate = open; }
+bool CameraController::focalLengthShotFlag() { return classWide().focalLengthShot; }
+void CameraController::setFocalLengthShotFlag(bool on) { classWide().focalLengthShot = on; }
+std::atomic<int32_t>& CameraController::emptyDrainCounter() { return classWide().emptyDrainCounter; }
+bool CameraController::liveViewKillFlag() { return classWide().liveViewKill; }
+void CameraController::setLiveViewKillFlag(bool on) { classWide().liveViewKill = on; }
+bool CameraController::liveViewRunning() { return classWide().liveViewRunning; }
+void CameraController::setLiveViewRunning(bool running) { classWide().liveViewRunning = running; }
+
+void CameraController::resetClassWideState() {
+  ClassWideState& s = classWide();
+  s.eventGate = false;
+  s.focalLengthShot = false;
+  s.emptyDrainCounter = 0;
+  s.liveViewKill = false;
+  s.liveViewRunning = false;
+  s.focalLength = 0;
+}

@@ -1,0 +1,132 @@
+#pragma once
+// The one session controller of the application. The connection view, the camera and tether windows and the
+// control panels ask it to open the link to the Vorlaxent device, to ask the device for its camera and to start
+// the camera session; it installs the engine's callbacks, starts the engine's event thread and turns what the
+// device and the camera report into notifications.
+//
+// Every piece of device work runs as a CommandBlock through the command runner: the work off the main thread,
+// the return block on the main queue. The connection status is not kept here: each step posts it
+// ("JWNotification_VorlaxentConnectionStatus") and the connection view drives the next step: 3 leads to
+// connectToCamera, 5 to startSession; a started session posts "JWNotification_SessionStarted", after which the
+// camera or tether window opens the event gate (startCameraEventDispatch).
+//
+// Class-wide values (the event gate, the focal-length shot flag, the pump's empty-drain counter, the live-view
+// loop's kill and running flags and the focal length) are single process-wide atomics, shared by the main
+// queue, the command runner's workers, the event thread and the live-view thread.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/link/link.h"
+#include "engine/ptp/response_code.h"
+#include "platform/foundation/dispatch.h"
+#include "platform/foundation/notification_center.h"
+
+class CameraController {
+ public:
+  // The one instance, created on first use. It lives for the rest of the process.
+  static CameraController& instance();
+
+  CameraController(const CameraController&) = delete;
+  CameraController& operator=(const CameraController&) = delete;
+
+  // --- connecting (any thread; both move to the main queue first) ---
+  // Posts "JWNotification_ConnectingToVorlaxent", opens the link (CommsManager::connectToServer) and posts the
+  // status 3 (device connected) or 2 (link failed).
+  void connectToVorlaxent();
+  // Asks the device whether a camera is attached and posts the status 5 (camera connected), 3 (no camera) or 2
+  // (the device did not answer). `title` labels the progress overlay; none or empty shows "ConnectingCamera".
+  void connectToCamera(const std::optional<std::string>& title);
+
+  // --- the session ---
+  // Starts the camera session (main thread; from another thread it moves there). Closes the event gate, installs
+  // the device-message handler, then in the background: the device-sharing check, the engine's callbacks, the
+  // vendor's session open, the firmware version, the Nikon property snapshot, the device clock, the cache folder
+  // and the sharing state. A failed start shows "FailedStartSession" ("UnsupportedCamera" for a model the engine
+  // does not know) and posts the status 0; a started one runs sessionStarted and posts
+  // "JWNotification_SessionStarted".
+  void startSession();
+  // The steps after a successful start: focal length cleared, vendor settings, the SD auto-transfer setting sent,
+  // the event thread started, and a warning when the camera's live-view selector is set to movie. Main thread.
+  void sessionStarted();
+  // The event thread's reaction to a failed poll (called on the event thread): the thread is told to stop, the
+  // live-view loop to end, and the device is asked for the camera again (its status decides what follows).
+  void connectionError();
+  // The device-sharing check of session start, on a worker thread: true when the session may go on. A device
+  // that shares with another client asks the user (a modal alert); keeping the sharing answers false, ending it
+  // answers whether the device accepted that.
+  bool autoShareCheck();
+
+  // --- the device's SD-card auto-transfer ---
+  // Sends the setting to the device through the command runner (the notification is unused; none is fine).
+  // With the auto-transfer on and no usable card in the device, warns that the copy needs a card.
+  void sdTransferChangedNotification(const platform::Notification* notification = nullptr);
+  // The device command behind it, on a worker thread: 0xFF0E unless the camera is connected (status 5).
+  static ResponseCode setSdTransfer();
+
+  // --- focal length (millimetres) ---
+  // Stores the value and posts "JWNotification_CanonFocalLengthUpdated".
+  static void updateFocalLength(int32_t millimetres);
+  static int32_t focalLength();
+
+  // --- live-view loop ---
+  // Tells the live-view loop to end at its next check.
+  static void killLiveViewLoop();
+
+  // --- class-wide values ---
+  // The event gate: while closed the camera-event pump leaves queued events where they are.
+  static bool eventGate();
+  static void setEventGate(bool open);
+  static bool focalLengthShotFlag();
+  static void setFocalLengthShotFlag(bool on);
+  static std::atomic<int32_t>& emptyDrainCounter();
+  static bool liveViewKillFlag();
+  static void setLiveViewKillFlag(bool on);
+  static bool liveViewRunning();
+  static void setLiveViewRunning(bool running);
+  // Every class-wide value back to a fresh process's (tests).
+  static void resetClassWideState();
+
+  // --- instance state ---
+  // 0 off, 1 live view, 2 movie mode, 3 movie recording.
+  uint64_t liveViewStatus() const { return mLiveViewStatus.load(); }
+  bool isFocusing() const { return mIsFocusing.load(); }
+
+ private:
+  CameraController();
+  ~CameraController();
+
+  // Start-up steps of the session's work block that have a step of their own.
+  static int32_t startSessionWork();
+  static void prepareCacheFolder();
+  static void refreshSharingCapabilities();
+  static bool loadNikonPropertySnapshot();
+  static bool liveViewSelectorIsMovie();
+  static void sessionStartReturned(int32_t result);
+
+  // Session file (object handles, and names of objects known only by name) and its monitor.
+  std::vector<uint32_t> mSessionHandles;
+  std::vector<std::string> mSessionFileNames;
+  std::mutex mSessionHandlesLock;
+  std::string mLastFileNameString;
+  std::atomic<int32_t> mLastLiveViewCmdStatus{0};
+  std::atomic<int32_t> mLastMovieCmdStatus{0};
+  std::atomic<uint64_t> mLiveViewStatus{0};
+  // Serial queues of captures and thumbnail downloads, created on first use.
+  std::shared_ptr<platform::DispatchQueue> mShutterQueue;
+  std::shared_ptr<platform::DispatchQueue> mDownloadThumbnailQueue;
+  std::atomic<bool> mIsBulbActive{false};
+  std::atomic<bool> mIgnoreShutterRelease{false};
+  std::atomic<bool> mIsFocusing{false};
+};
+
+// The handler of asynchronous device messages, installed into the link at session start. Called on a thread of
+// the link with one whole packet, which it owns: automation feedback (0xF7) and SD-card status (0xFD). Packets
+// that are too short, inconsistent or of another type are dropped silently.
+void handleDeviceStatusMessage(DeviceStatusMessage message);
+// The event thread's poll-error callback: every failure but a busy camera leads to connectionError.
+void handlePollError(ResponseCode result);

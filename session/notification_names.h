@@ -1,0 +1,22 @@
+#pragma once
+// Names of the application's notifications. Each is posted on the default notification centre with its payload
+// as the notification's object (none where a comment says so).
+
+// A connection to the device is being opened (no object).
+inline constexpr const char* kConnectingToVorlaxentNotification = "JWNotification_ConnectingToVorlaxent";
+// The connection status as a number: 0 session failed, 2 link failed or lost, 3 device connected, 5 camera
+// connected.
+inline constexpr const char* kVorlaxentConnectionStatusNotification = "JWNotification_VorlaxentConnectionStatus";
+// The camera session has started and the event thread runs (no object).
+inline constexpr const char* kSessionStartedNotification = "JWNotification_SessionStarted";
+// The SD-card auto-transfer settings changed and are to be sent to the device (no object).
+inline constexpr const char* kUpdateSdTransferNotification = "JWNotification_UpdateSdTransfer";
+// Progress of the device's time-lapse sequence, and of its HDR sequence: the feedback payload as data.
+inline constexpr const char* kIntervalometerFeedbackNotification = "JWNotification_IntervalometerFeedback";
+inline constexpr const char* kHdrFeedbackNotification = "JWNotification_HdrFeedback";
+// The device's automation sequence has ended (no object).
+inline constexpr const char* kAutomateRemoveFeedbackNotification = "JWNotification_AutomateRemoveFeedback";
+// The device's SD card is usable (true) or not (false).
+inline constexpr const char* kSdCardStatusNotification = "JWNotification_SdCardStatus";
+// The lens focal length known to the session changed (no object).
+inline constexpr const char* kCanonFocalLengthUpdatedNotification = "JWNotification_CanonFocalLengthUpdated";

@@ -1,0 +1,112 @@
+#pragma once
+// Shared services as class operations (no instances): alerts that may be raised from any thread, the
+// application-wide connection status, the live-view lock, the property code in a property-change notification's
+// name, the names of automation types, the device battery report, the fitting of an image into a view and the
+// mapping of points between view and image, the device firmware version, and a few constants.
+//
+// Alerts: every one is a JW_Alert. The modal ones (all but showAndDismissErrorMessage) may be called from any
+// thread: off the main thread they keep their arguments, queue the same call on the main queue and return at
+// once, so a worker never waits for the user; on the main thread they return when the user has closed the alert.
+// Titles "Warning" and "Error" are fixed; message texts are looked up by the callers.
+#include <cstdint>
+#include <string>
+
+#include "platform/graphics/geometry.h"
+
+class QLabel;
+class QWidget;
+struct DeviceBatteryStatus;
+
+// The connection state as the connection view moves through it. 0, 2, 3 and 5 are posted with
+// "JWNotification_VorlaxentConnectionStatus"; 1 and 4 are states of the connection view alone.
+enum ConnectionStatus : int32_t {
+  kConnectionStatusUnknown = 0,  // also: the session failed to start
+  kConnectionStatusConnecting = 1,
+  kConnectionStatusLinkFailed = 2,  // the link could not be opened, or was lost
+  kConnectionStatusDeviceConnected = 3,
+  kConnectionStatusConnectingCamera = 4,
+  kConnectionStatusCameraConnected = 5,
+};
+
+class Utilities {
+ public:
+  Utilities() = delete;
+
+  // --- alerts ---
+  // Style 0, titled "Warning". Modal.
+  static void showWarningMessage(const std::string& message);
+  // Style 1 with the given title; the same as the next with autoDismiss false.
+  static void showInfoMessage(const std::string& message, const std::string& title);
+  // Modal whatever the flag says (the flag is carried through the hop to the main queue).
+  static void showInfoMessage(const std::string& message, const std::string& title, bool autoDismiss);
+  // Style 2, titled "Error"; no help text.
+  static void showErrorMessage(const std::string& message);
+  // With a help text behind the alert's help button (empty: none). Modal.
+  static void showErrorMessage(const std::string& message, const std::string& helpMessage);
+  // The message, a blank, and the code's text (PtpErrors::appendString), shown as an error; so the message and
+  // the code's text stand two blanks apart.
+  static void showErrorMessage(const std::string& message, uint16_t errorCode);
+  // Non-modal; the alert closes itself after `delay` seconds. Meant for the main thread (from another thread
+  // the call is handed to the main queue as well).
+  static void showAndDismissErrorMessage(const std::string& message, double delay);
+
+  // --- connection status (a ConnectionStatus number; 0 at start) ---
+  static void setCurrentConnectionStatus(int32_t status);
+  static int32_t currentConnectionStatus();
+  // The number itself when it lies in 1 to 7, else 0.
+  static int32_t connectionStatusForInteger(int64_t value);
+  static std::string currentSsid() { return ""; }
+
+  // --- live-view lock ---
+  // A binary lock that is not tied to a thread: one thread may take it and another free it. lockLiveView waits
+  // without a time limit. Freeing a lock that is free changes nothing (it never admits two holders).
+  static void lockLiveView();
+  static void unlockLiveView();
+  // Takes the lock when it is free within `timeoutMs`; false otherwise.
+  static bool tryLockLiveView(int64_t timeoutMs);
+
+  // --- notification names ---
+  // The decimal number after the first "_" of a property-change name ("JW_%d"); 0 when the piece after it does
+  // not start with digits, or the name has no "_".
+  static uint32_t propertyCodeFromNotification(const std::string& name);
+
+  // --- automation types ---
+  // "intervalometer" (bit 0), else "advanced bracketing" (bit 1), else "bulb ramping" (bit 2), else "".
+  static std::string stringForDelayType(int32_t flags);
+
+  // --- device battery ---
+  // Asks the device for its battery status through the command runner and shows it (an info alert), a warning
+  // when no camera is connected, or an error alert with the code's text.
+  static void showBatteryInfo();
+  // The text of the battery report.
+  static std::string batteryInfoMessage(const DeviceBatteryStatus& status);
+
+  // --- geometry (y-up, points) ---
+  // The largest rectangle of the image's aspect ratio inside the bounds, centred, relative to the bounds (their
+  // origin is not added); the zero rectangle when the image or the bounds have no width.
+  static platform::Rect rectThatFitsImageSize(platform::Size imageSize, const platform::Rect& bounds);
+  // Fitted into the view's bounds and moved by the origin of the view's frame (the superview's coordinates);
+  // zero rectangle without a view.
+  static platform::Rect rectThatFitsImageSize(platform::Size imageSize, const QWidget* view);
+  // The rectangle the image of an image view occupies, in the coordinates of the view's superview: the image
+  // size fitted into the frame's size, offset by the frame's origin.
+  static platform::Rect calculateClientRectOfImageInImageView(const QLabel* imageView);
+  static platform::Rect calculateClientRectOfImage(platform::Size imageSize, const platform::Rect& viewFrame);
+  // A point (in the superview's coordinates) as a fraction of the image (0 to 1 across it), or (-1, -1) when it
+  // lies outside the image.
+  static platform::Point convertPoint(platform::Point point, const QLabel* toImageCoordinatesInImageView);
+  static platform::Point convertPointToImageCoordinates(platform::Point point, const platform::Rect& imageRect);
+  // Scales the point by the ratio of the rectangles' sizes; the origins play no part. An axis on which the
+  // source has no extent maps to 0.
+  static platform::Point convertPoint(platform::Point point, const platform::Rect& fromRect,
+                                      const platform::Rect& toRect);
+
+  // --- firmware version and constants ---
+  // Asks the device for its firmware version and keeps it; returns the device's result.
+  static uint16_t refreshFirmwareVersion();
+  // The version last read; 0 until then.
+  static uint8_t firmwareVersion();
+  // The number of bytes from the start of an image file that are read for its metadata.
+  static constexpr uint32_t exifHeaderLength() { return 256000; }
+  static constexpr bool isHdrAvailable() { return true; }
+};
