@@ -12,6 +12,11 @@ if(VX_SANITIZE)
   add_compile_options(${VX_SAN_FLAGS})
   add_link_options(-fsanitize=${VX_SANITIZE})
 endif()
+# Every test runs offscreen, with the sanitizers' suppressions for libraries that are not ours.
+set(VX_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VX_TEST_DATA=${CMAKE_SOURCE_DIR}"
+    "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/scripts/tsan.supp halt_on_error=1 second_deadlock_stack=1"
+    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/scripts/lsan.supp")
+
 if(VX_LIBFUZZER)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
@@ -52,8 +57,6 @@ function(vx_library name)
     target_link_libraries(${name}_tests PRIVATE ${name} ${A_TEST_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
     # One CTest case per test executable keeps the summary readable; gtest prints the cases itself.
     add_test(NAME ${name}_tests COMMAND ${name}_tests --gtest_brief=1)
-    set_tests_properties(${name}_tests PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VX_TEST_DATA=${CMAKE_SOURCE_DIR}"
-      TIMEOUT 600)
+    set_tests_properties(${name}_tests PROPERTIES ENVIRONMENT "${VX_TEST_ENVIRONMENT}" TIMEOUT 600)
   endif()
 endfunction()

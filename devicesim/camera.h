@@ -51,9 +51,14 @@ struct PtpResult {
     }
 };
 
+class Device;
+
 class Camera {
 public:
     virtual ~Camera() = default;
+    // Called when the camera is plugged into a device, for cameras that answer packets other than PTP (the repeat
+    // packet of a lens drive). The default needs nothing.
+    virtual void attach(Device& device) { (void)device; }
     // One PTP operation; called on the device's server thread, one at a time.
     virtual PtpResult handleOperation(const PtpOperation& op) = 0;
     // The events collected since the last poll, as the reply payload of the device's event-poll command (in the

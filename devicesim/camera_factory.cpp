@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "devicesim/canon_camera.h"
+
 namespace devicesim {
 
 const std::vector<std::string>& cameraVendorNames() {
@@ -15,7 +17,7 @@ bool isCameraVendorName(const std::string& name) {
 }
 
 std::shared_ptr<Camera> makeCamera(const std::string& vendor) {
-    (void)vendor;
+    if (vendor == "canon") return makeCanonCamera();
     return nullptr;  // each vendor's simulated camera is added here as it is built
 }
 

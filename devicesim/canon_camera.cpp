@@ -174,7 +174,12 @@ void CanonCamera::addDefaultProperties() {
 }
 
 void CanonCamera::attach(Device& device) {
-    device.setRawPacketHandler(kPtpRepeat, [this](Device&, const std::vector<uint8_t>& body) { return repeatPacket(body); });
+    // Routed through the device's current camera, so that a camera replaced later is never reached through a
+    // stale pointer.
+    device.setRawPacketHandler(kPtpRepeat, [](Device& d, const std::vector<uint8_t>& body) {
+        auto canon = std::dynamic_pointer_cast<CanonCamera>(d.camera());
+        return canon ? canon->repeatPacket(body) : std::vector<uint8_t>{};
+    });
 }
 
 // --- properties ---

@@ -59,7 +59,9 @@ public:
 
     std::vector<uint8_t> pollEvents(uint8_t pollFlag) override;
     // Installs the handler of the device's repeat packet (the lens drive of many steps).
-    void attach(Device& device);
+    void attach(Device& device) override;
+    // One repeat packet's body (after its 5-byte header): the whole answer packet.
+    std::vector<uint8_t> repeatPacket(const std::vector<uint8_t>& body);
 
     CanonCameraOptions options() const { return options_; }
     CanonBody body() const { return options_.body; }
@@ -132,7 +134,6 @@ private:
     PtpResult listEntries(const PtpOperation& op);
     PtpResult objectValue(const PtpOperation& op);
     PtpResult thumbnail(const PtpOperation& op);
-    std::vector<uint8_t> repeatPacket(const std::vector<uint8_t>& body);
     bool bulbModeLocked() const;
     bool liveViewOnLocked() const;
 

@@ -407,8 +407,11 @@ void Device::dropClient() {
 }
 
 void Device::setCamera(std::shared_ptr<Camera> camera) {
-    std::lock_guard<std::mutex> g(impl_->mu);
-    impl_->camera = std::move(camera);
+    {
+        std::lock_guard<std::mutex> g(impl_->mu);
+        impl_->camera = camera;
+    }
+    if (camera) camera->attach(*this);  // outside the lock: attaching registers handlers
 }
 
 std::shared_ptr<Camera> Device::camera() const {

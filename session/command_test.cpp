@@ -114,7 +114,7 @@ TEST_F(CommandTest, BlocksRunOffTheMainThread) {
                                    onMain = platform::isMainThread();
                                    return int32_t{0x2001};
                                  },
-                                 std::nullopt)},
+                                 "off the main thread")},
                              outcome.block(), nullptr);
   ASSERT_TRUE(outcome.await());
   EXPECT_FALSE(onMain);

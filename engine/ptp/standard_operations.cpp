@@ -113,10 +113,9 @@ ResponseCode ptpGetThumb(uint32_t handle, HeapBlock* data, uint8_t* orientation,
     if (camIsSony()) return ERROR_CAMERA_NOT_SUPPORTED;
     if (camIsCanon()) {
         PtpVendorHooks hooks = ptpVendorHooks();
-        if (hooks.canonGetThumbnail) {
-            uint8_t ignored = 0;
-            return hooks.canonGetThumbnail(handle, data, orientation ? orientation : &ignored);
-        }
+        // The orientation is passed on only when asked for: a thumbnail without the orientation tag is still a
+        // thumbnail.
+        if (hooks.canonGetThumbnail) return hooks.canonGetThumbnail(handle, data, orientation);
     }
     return objectTransaction(PTP_OC_GetThumb, handle, data, wrapper);
 }

@@ -17,10 +17,29 @@
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/dispatch_internal.h"
 
+// Qt hands posted events between threads under its own futex-based lock, which ThreadSanitizer cannot see. The
+// wake-up event is made on the posting thread and read on the main thread, so the hand-off is declared to it here.
+#if defined(__SANITIZE_THREAD__)
+#define VX_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define VX_TSAN 1
+#endif
+#endif
+#ifdef VX_TSAN
+#include <sanitizer/tsan_interface.h>
+#define VX_HANDOFF_RELEASE(addr) __tsan_release(addr)
+#define VX_HANDOFF_ACQUIRE(addr) __tsan_acquire(addr)
+#else
+#define VX_HANDOFF_RELEASE(addr) ((void)(addr))
+#define VX_HANDOFF_ACQUIRE(addr) ((void)(addr))
+#endif
+
 namespace platform {
 namespace {
 
 const QEvent::Type kDrainEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+char gHandoffToken;  // the address the wake-up hand-off is declared on
 
 thread_local bool tlsInMainBlock = false;
 
@@ -94,10 +113,23 @@ public:
     }
 
     // Runs `f` on the main thread as soon as possible, outside the main queue's order (used to start timers).
+    // These run with the next wake-up even while a main-queue block runs a nested loop.
     void postToMainThread(std::function<void()> f) {
-        MainDispatcher* dispatcher = ensureDispatcher();
-        if (dispatcher == nullptr) return;
-        QMetaObject::invokeMethod(dispatcher, std::move(f), Qt::QueuedConnection);
+        {
+            std::lock_guard lock(mutex_);
+            urgent_.push_back(std::move(f));
+        }
+        wake();
+    }
+
+    // On the main thread, from the wake-up event, before the queue's own blocks.
+    void runUrgent() {
+        std::deque<std::function<void()>> due;
+        {
+            std::lock_guard lock(mutex_);
+            due.swap(urgent_);
+        }
+        for (auto& f : due) f();
     }
 
     MainDispatcher* dispatcherForTimers() { return ensureDispatcher(); }
@@ -114,7 +146,11 @@ private:
     void wake() {
         MainDispatcher* dispatcher = ensureDispatcher();
         // Without an application the blocks stay queued; the first wake-up after it exists runs them.
-        if (dispatcher != nullptr) QCoreApplication::postEvent(dispatcher, new QEvent(kDrainEvent));
+        if (dispatcher != nullptr) {
+            QEvent* event = new QEvent(kDrainEvent);
+            VX_HANDOFF_RELEASE(&gHandoffToken);
+            QCoreApplication::postEvent(dispatcher, event);
+        }
     }
 
     MainDispatcher* ensureDispatcher() {
@@ -132,13 +168,18 @@ private:
             dispatcher = dispatcher_;
         }
         // Blocks queued before the application existed run with the first wake-up.
-        if (created) QCoreApplication::postEvent(dispatcher, new QEvent(kDrainEvent));
+        if (created) {
+            QEvent* event = new QEvent(kDrainEvent);
+            VX_HANDOFF_RELEASE(&gHandoffToken);
+            QCoreApplication::postEvent(dispatcher, event);
+        }
         return dispatcher;
     }
 
     const std::string label_ = "main";
     std::mutex mutex_;
     std::deque<DispatchBlock> blocks_;
+    std::deque<std::function<void()>> urgent_;
     bool draining_ = false;  // main thread only
     std::mutex dispatcherMutex_;
     MainDispatcher* dispatcher_ = nullptr;
@@ -151,8 +192,10 @@ MainQueue& mainQueueImpl() {
 }
 
 bool MainDispatcher::event(QEvent* e) {
+    VX_HANDOFF_ACQUIRE(&gHandoffToken);
     if (e->type() == kDrainEvent) {
         queue_.rememberMainThread();
+        queue_.runUrgent();
         queue_.drain();
         return true;
     }

@@ -165,8 +165,10 @@ __attribute__((target("avx2,fma"))) uint32_t rowAvx2(const uint8_t* s, uint32_t 
 // Thirty-two pixels (sixteen pairs) at a time with AVX-512: the same arithmetic, with each pair's offsets spread
 // over its two pixels by word permutes (which keep the pixels in order) and the B, G, R, A bytes put together by
 // two byte permutes.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"  // the compiler's own AVX-512 headers
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"  // GCC's own AVX-512 headers
+#endif
 __attribute__((target("avx512f,avx512bw,avx512vbmi"))) uint32_t rowAvx512(const uint8_t* s, uint32_t width,
                                                                              uint8_t* d) {
     const __m512 kR = _mm512_set1_ps(1.403f), kGu = _mm512_set1_ps(-0.344f), kGv = _mm512_set1_ps(-0.714f);
@@ -208,7 +210,9 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) uint32_t rowAvx512(const 
     }
     return x;
 }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 bool hasAvx512() {
     static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&

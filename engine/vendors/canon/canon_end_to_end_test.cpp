@@ -69,6 +69,15 @@ TEST_P(CanonBodyTest, SessionOpenFillsTheStoreAndTheRoles) {
     EXPECT_EQ(camExposureCompMax(0), 2.0f);
     EXPECT_EQ(camExposureCompMin(0), -2.0f);
     EXPECT_EQ(camExposureCompCount(), 3);
+    // The body that was asked for its on-screen exposure data sent shutter, aperture and ISO in its layout.
+    std::vector<std::pair<uint8_t, uint32_t>> olc;
+    for (const CameraEvent& e : takeEvents())
+        if (e.code == PTP_EC_CANON_OlcInfoChanged) olc.push_back({e.olcInfo.item, e.olcInfo.value});
+    if (GetParam().body == CanonBody::Mirrorless) {
+        EXPECT_EQ(olc, (std::vector<std::pair<uint8_t, uint32_t>>{{2, 0x68}, {4, 0x30}, {8, 0x48}}));
+    } else {
+        EXPECT_TRUE(olc.empty());
+    }
 }
 
 TEST_P(CanonBodyTest, APropertySetArrivesAndItsEventUpdatesTheStore) {

@@ -14,7 +14,7 @@
 #include "engine/vendors/canon/canon_module.h"
 #include "engine/vendors/canon/canon_property_table.h"
 #include "engine/vendors/canon/canon_state.h"
-#include "engine/vendors/vendor_test_doubles.h"
+#include "engine/vendors/canon/canon_store_fixture.h"
 
 namespace {
 
@@ -42,34 +42,15 @@ Bytes allowed(uint32_t code, std::vector<uint32_t> values) {
     return canonAllowedRecord(code, 4, entries);
 }
 
-class CanonEventsTest : public ::testing::Test {
+class CanonEventsTest : public CanonStoreTest {
 protected:
-    void SetUp() override {
-        test_vendor::resetCoreState();
-        canonResetModule();
-        canonRegisterModule();
-        camSetVendor(VENDOR_CANON);
-        propSetNameTable(canonPropertyNames(), kCanonPropertySentinel);
-        canonIdentifyModelText("Canon EOS 5D Mark IV");
-    }
-    void TearDown() override {
-        canonUnregisterModule();
-        canonResetModule();
-        test_vendor::resetCoreState();
-    }
-
     ResponseCode parse(const Bytes& block) { return canonParseEvents(block.data(), block.size()); }
     std::vector<CameraEvent> events() {
         std::vector<CameraEvent> out;
         for (CameraEvent e; camPopEvent(&e)->code != 0;) out.push_back(e);
         return out;
     }
-    static uint32_t value(uint32_t code) {
-        PropertyStruct* r = propFind(code, true);
-        uint32_t v = r ? r->value : 0xDEADBEEF;
-        propUnlock(r);
-        return v;
-    }
+    static uint32_t value(uint32_t code) { return canonStoreValue(code); }
 };
 
 TEST_F(CanonEventsTest, AValueBeforeItsListIsAppliedAfterTheWalk) {

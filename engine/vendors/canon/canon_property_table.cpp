@@ -337,6 +337,16 @@ const PropertyTable& table() {
 }
 
 bool inRange(uint32_t code, uint32_t first, uint32_t last) { return code >= first && code <= last; }
+
+const PropertyValueNamesStruct* buildShutterDslr() { return buildShutter(false); }
+const PropertyValueNamesStruct* buildShutterNewRaw() { return buildShutter(true); }
+
+// A table built on its first use.
+template <const PropertyValueNamesStruct* (*Build)()>
+const PropertyValueNamesStruct* once() {
+    static const PropertyValueNamesStruct* table = Build();
+    return table;
+}
 }  // namespace
 
 const PropertyNameStruct* canonPropertyNames() { return table().rows.data(); }
@@ -372,62 +382,20 @@ int32_t canonEventValueType(uint32_t code) {
     return PTP_DTC_UINT32;
 }
 
-const PropertyValueNamesStruct* canonApertureNames() {
-    static const PropertyValueNamesStruct* t = buildAperture();
-    return t;
-}
-const PropertyValueNamesStruct* canonShutterNames() {
-    static const PropertyValueNamesStruct* t = buildShutter(false);
-    return t;
-}
-const PropertyValueNamesStruct* canonShutterNamesNewRaw() {
-    static const PropertyValueNamesStruct* t = buildShutter(true);
-    return t;
-}
-const PropertyValueNamesStruct* canonIsoNames() {
-    static const PropertyValueNamesStruct* t = buildIso();
-    return t;
-}
-const PropertyValueNamesStruct* canonExposureCompNames() {
-    static const PropertyValueNamesStruct* t = buildExposureComp();
-    return t;
-}
-const PropertyValueNamesStruct* canonExposureModeNames() {
-    static const PropertyValueNamesStruct* t = buildExposureMode();
-    return t;
-}
-const PropertyValueNamesStruct* canonDriveModeNames() {
-    static const PropertyValueNamesStruct* t = buildDrive();
-    return t;
-}
-const PropertyValueNamesStruct* canonMeteringNames() {
-    static const PropertyValueNamesStruct* t = buildMetering();
-    return t;
-}
-const PropertyValueNamesStruct* canonFocusModeNames() {
-    static const PropertyValueNamesStruct* t = buildFocus();
-    return t;
-}
-const PropertyValueNamesStruct* canonWhiteBalanceNames() {
-    static const PropertyValueNamesStruct* t = buildWhiteBalance();
-    return t;
-}
-const PropertyValueNamesStruct* canonColorSpaceNames() {
-    static const PropertyValueNamesStruct* t = buildColorSpace();
-    return t;
-}
-const PropertyValueNamesStruct* canonPictureStyleNames() {
-    static const PropertyValueNamesStruct* t = buildPictureStyle();
-    return t;
-}
-const PropertyValueNamesStruct* canonMovieServoNames() {
-    static const PropertyValueNamesStruct* t = buildMovieServo();
-    return t;
-}
-const PropertyValueNamesStruct* canonExposureBracketNames() {
-    static const PropertyValueNamesStruct* t = buildBracket();
-    return t;
-}
+const PropertyValueNamesStruct* canonApertureNames() { return once<buildAperture>(); }
+const PropertyValueNamesStruct* canonShutterNames() { return once<buildShutterDslr>(); }
+const PropertyValueNamesStruct* canonShutterNamesNewRaw() { return once<buildShutterNewRaw>(); }
+const PropertyValueNamesStruct* canonIsoNames() { return once<buildIso>(); }
+const PropertyValueNamesStruct* canonExposureCompNames() { return once<buildExposureComp>(); }
+const PropertyValueNamesStruct* canonExposureModeNames() { return once<buildExposureMode>(); }
+const PropertyValueNamesStruct* canonDriveModeNames() { return once<buildDrive>(); }
+const PropertyValueNamesStruct* canonMeteringNames() { return once<buildMetering>(); }
+const PropertyValueNamesStruct* canonFocusModeNames() { return once<buildFocus>(); }
+const PropertyValueNamesStruct* canonWhiteBalanceNames() { return once<buildWhiteBalance>(); }
+const PropertyValueNamesStruct* canonColorSpaceNames() { return once<buildColorSpace>(); }
+const PropertyValueNamesStruct* canonPictureStyleNames() { return once<buildPictureStyle>(); }
+const PropertyValueNamesStruct* canonMovieServoNames() { return once<buildMovieServo>(); }
+const PropertyValueNamesStruct* canonExposureBracketNames() { return once<buildBracket>(); }
 
 size_t canonValueNameCount(const PropertyValueNamesStruct* t) {
     size_t n = 0;

@@ -6,26 +6,13 @@
 #include "engine/ptp/vendor_state.h"
 #include "engine/vendors/canon/canon_models.h"
 #include "engine/vendors/canon/canon_module.h"
-#include "engine/vendors/vendor_test_doubles.h"
+#include "engine/vendors/canon/canon_store_fixture.h"
 
 namespace {
 
 // Value texts as the store shows them for a Canon camera: the Canon table in force, the module registered.
-class CanonValueTextTest : public ::testing::Test {
+class CanonValueTextTest : public CanonStoreTest {
 protected:
-    void SetUp() override {
-        test_vendor::resetCoreState();
-        canonResetModule();
-        canonRegisterModule();
-        camSetVendor(VENDOR_CANON);
-        propSetNameTable(canonPropertyNames(), kCanonPropertySentinel);
-        canonIdentifyModelText("Canon EOS 5D Mark IV");
-    }
-    void TearDown() override {
-        canonUnregisterModule();
-        canonResetModule();
-        test_vendor::resetCoreState();
-    }
     static std::string text(uint32_t code, uint32_t value) { return propFormatValueOrNumber(code, value); }
 };
 

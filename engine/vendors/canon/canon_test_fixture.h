@@ -16,6 +16,7 @@
 #include "engine/ptp/event_thread.h"
 #include "engine/ptp/session_open.h"
 #include "engine/vendors/canon/canon_module.h"
+#include "engine/vendors/canon/canon_store_fixture.h"
 #include "engine/vendors/vendor_test_doubles.h"
 
 class CanonDeviceTest : public DevicesimLinkTest {
@@ -32,7 +33,6 @@ protected:
         test_vendor::resetCoreState();
         canonResetModule();
         canonRegisterModule();
-        canon->attach(device);
         ptpInstallTransport(linkPtpSend, linkPtpReceive, linkLockHook, [this] {
             std::vector<CameraEvent> batch;
             for (CameraEvent e; camPopEvent(&e)->code != 0;) batch.push_back(e);
@@ -85,12 +85,7 @@ protected:
         return out;
     }
 
-    static uint32_t storeValue(uint32_t code) {
-        PropertyStruct* r = propFind(code, true);
-        uint32_t v = r ? r->value : 0xDEADBEEF;
-        propUnlock(r);
-        return v;
-    }
+    static uint32_t storeValue(uint32_t code) { return canonStoreValue(code); }
 
     std::shared_ptr<devicesim::CanonCamera> canon;
     std::mutex eventMutex;

@@ -1,0 +1,305 @@
+#pragma once
+// For tests of the session controller (header only): the stand-in device with its command set and a simulated
+// Canon camera on a loopback port, the Canon module registered, the device dialled through the connection seam
+// of CommsManager (the product's port 8382 on 127.0.0.1 leads to the stand-in's port), every engine wait scaled
+// down, a presenter that notes every alert and answers it, a recorder of notifications, and a stand-in for the
+// connection view that keeps the connection status and takes the next step as the real view does (3: ask for
+// the camera, 5: start the session).
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "devicesim/canon_camera.h"
+#include "devicesim/device.h"
+#include "devicesim/device_commands.h"
+#include "engine/link/device_commands.h"
+#include "engine/link/link.h"
+#include "engine/ptp/container.h"
+#include "engine/ptp/transaction.h"
+#include "engine/timing.h"
+#include "engine/vendors/canon/canon_module.h"
+#include "engine/vendors/vendor_test_doubles.h"
+#include "platform/foundation/dispatch.h"
+#include "platform/foundation/notification_center.h"
+#include "platform/foundation/test_application.h"
+#include "platform/foundation/user_defaults.h"
+#include "platform/ui/presenter.h"
+#include "platform/ui/window.h"
+#include "session/camera_controller.h"
+#include "session/comms_manager.h"
+#include "session/notification_names.h"
+#include "session/utilities.h"
+#include "widgets/jw_alert.h"
+#include "widgets/sy_flat_button.h"
+
+namespace session_testing {
+
+inline constexpr const char* kSharingAlertTitle = "Vorlaxent Sharing Detected";
+
+// Notes every alert that reaches the screen and answers the modal ones: the sharing question as told, every
+// other alert with its OK button.
+class AnsweringPresenter : public platform::Presenter {
+ public:
+  struct Shown {
+    uint64_t style = 0;
+    std::string title;
+    std::string message;
+    std::string okText;
+    std::string cancelText;
+    bool modal = false;
+  };
+
+  std::atomic<bool> keepSharing{true};
+
+  int runModal(platform::Window& window) override {
+    const Shown shown = note(window, true);
+    QTimer::singleShot(0, [this, &window, shown] {
+      auto* alert = qobject_cast<JW_Alert*>(window.windowController());
+      if (!alert) return;
+      if (shown.title == kSharingAlertTitle && !keepSharing)
+        alert->cancelAction(alert->oCancelButton);
+      else
+        alert->okAction(alert->oOkButton);
+    });
+    return Presenter::runModal(window);
+  }
+
+  void present(platform::Window& window, bool makeKey) override {
+    note(window, false);
+    Presenter::present(window, makeKey);
+  }
+
+  std::vector<Shown> shown() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return shown_;
+  }
+  size_t count() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return shown_.size();
+  }
+  bool sawMessage(const std::string& message) const {
+    for (const Shown& s : shown())
+      if (s.message == message) return true;
+    return false;
+  }
+
+ private:
+  Shown note(platform::Window& window, bool modal) {
+    Shown s;
+    s.modal = modal;
+    if (auto* alert = qobject_cast<JW_Alert*>(window.windowController())) {
+      s.style = alert->alertStyle();
+      if (alert->oTitleTextField) s.title = alert->oTitleTextField->text().toStdString();
+      if (alert->oInformationTextField) s.message = alert->oInformationTextField->text().toStdString();
+      if (alert->oOkButton) s.okText = alert->oOkButton->title().toStdString();
+      if (alert->oCancelButton) s.cancelText = alert->oCancelButton->title().toStdString();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    shown_.push_back(s);
+    return s;
+  }
+
+  mutable std::mutex mutex_;
+  std::vector<Shown> shown_;
+};
+
+// Every post of the given names, in order, from whichever thread posted it.
+class NotificationLog {
+ public:
+  explicit NotificationLog(std::vector<std::string> names) {
+    for (const std::string& name : names)
+      tokens_.push_back(platform::NotificationCenter::defaultCenter().addObserverForName(
+          name, nullptr, [this](const platform::Notification& n) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            posts_.push_back({n.name, n.object});
+          }));
+  }
+  ~NotificationLog() {
+    for (const platform::ObserverToken& token : tokens_) platform::NotificationCenter::defaultCenter().removeObserver(token);
+  }
+  NotificationLog(const NotificationLog&) = delete;
+  NotificationLog& operator=(const NotificationLog&) = delete;
+
+  std::vector<platform::Value> objects(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<platform::Value> out;
+    for (const auto& [n, object] : posts_)
+      if (n == name) out.push_back(object);
+    return out;
+  }
+  size_t count(const std::string& name) const { return objects(name).size(); }
+  std::vector<std::string> names() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> out;
+    for (const auto& post : posts_) out.push_back(post.first);
+    return out;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::pair<std::string, platform::Value>> posts_;
+  std::vector<platform::ObserverToken> tokens_;
+};
+
+}  // namespace session_testing
+
+class SessionDeviceTest : public ::testing::Test {
+ protected:
+  // Waits at 10 %: the link's read time-out is 2.2 s, the event poll 50 ms, the discovery's browse wait 600 ms.
+  static constexpr double kScale = 0.1;
+  static constexpr std::chrono::seconds kLimit{20};
+  using Dial = std::pair<std::string, uint16_t>;
+
+  virtual devicesim::CanonCameraOptions cameraOptions() { return {}; }
+
+  void SetUp() override {
+    platform::ensureTestApplication();
+    savedScale_ = engine_timing::scale().load();
+    engine_timing::scale().store(kScale);
+    resetEngine();
+    canonRegisterModule();
+    canon = std::make_shared<devicesim::CanonCamera>(cameraOptions());
+    device.setCamera(canon);
+    commands.install(device);
+    canon->attach(device);
+    ASSERT_TRUE(device.start(0));
+
+    clearSettings();
+    defaults().setString("127.0.0.1", "ipAddress");
+    CommsEnvironment environment;
+    environment.connect = [this](const char* host, uint16_t port) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        dialled_.emplace_back(host, port);
+      }
+      // The product dials the device's own port; on loopback the stand-in listens on a port of its own.
+      const bool product = std::string(host) == "127.0.0.1" && port == kLinkDefaultPort;
+      return linkConnect(host, product ? device.port() : port);
+    };
+    environment.interfaces = [] {
+      return std::vector<platform::NetworkInterfaceAddress>{{"eth0", "10.20.30.40", true, false, true}};
+    };
+    environment.discoveryTargets = {{"127.0.0.1", 9}};  // the discard port: nothing answers there
+    environment.discoveryBindAddress = "127.0.0.1";
+    CommsManager::setEnvironment(environment);
+
+    CameraController::resetClassWideState();
+    Utilities::setCurrentConnectionStatus(kConnectionStatusUnknown);
+    statusToken_ = platform::NotificationCenter::defaultCenter().addObserverForName(
+        kVorlaxentConnectionStatusNotification, nullptr,
+        [this](const platform::Notification& n) { connectionView(static_cast<int32_t>(n.object.toInteger())); });
+  }
+
+  void TearDown() override {
+    platform::NotificationCenter::defaultCenter().removeObserver(statusToken_);
+    camStopEventThread(true);
+    linkSetEventHandler(nullptr);
+    linkDisconnect();
+    device.stop();
+    drainMainQueue();
+    canonUnregisterModule();
+    canonResetModule();
+    resetEngine();
+    CommsManager::resetEnvironment();
+    clearSettings();
+    CameraController::resetClassWideState();
+    Utilities::setCurrentConnectionStatus(kConnectionStatusUnknown);
+    engine_timing::scale().store(savedScale_);
+  }
+
+  static platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
+
+  static void clearSettings() {
+    for (const char* key : {"ipAddress", "WatermarkText", "ShowWatermark", "JWSetting_HRHOME", "SdCardAutoTransfer",
+                            "SdPrefix", "HostMode", "ClassicFocusStacking"})
+      defaults().removeObjectForKey(key);
+  }
+
+  static void resetEngine() {
+    linkResetState();
+    linkResetDeviceCommandState();
+    ptpResetContainerState();
+    ptpResetTransactionState();
+    vendorStateReset();
+    test_vendor::resetCoreState();
+  }
+
+  // The connection view's part: keep the status and take the next step.
+  void connectionView(int32_t status) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      statuses_.push_back(status);
+    }
+    Utilities::setCurrentConnectionStatus(status);
+    if (!driveConnection) return;
+    if (status == kConnectionStatusDeviceConnected && !askedForCamera_.exchange(true))
+      CameraController::instance().connectToCamera(std::nullopt);
+    else if (status == kConnectionStatusCameraConnected)
+      CameraController::instance().startSession();
+  }
+
+  std::vector<int32_t> statuses() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return statuses_;
+  }
+  std::vector<Dial> dialled() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return dialled_;
+  }
+
+  static bool waitFor(const std::function<bool()>& condition) { return platform::runMainUntil(condition, kLimit); }
+
+  // Runs the main queue until every block queued so far has run.
+  static void drainMainQueue() {
+    bool done = false;
+    platform::mainQueue().async([&done] { done = true; });
+    ASSERT_TRUE(platform::runMainUntil([&done] { return done; }, kLimit));
+  }
+
+  // The device commands and PTP operations the device received, in order ("cmd 0x10", "ptp 0x1001").
+  std::vector<std::string> received() const {
+    std::vector<std::string> out;
+    char text[32];
+    for (const devicesim::LoggedPacket& p : device.log()) {
+      if (p.command) {
+        std::snprintf(text, sizeof text, "cmd 0x%02X", *p.command);
+        out.emplace_back(text);
+      }
+      if (p.ptpOperation) {
+        std::snprintf(text, sizeof text, "ptp 0x%04X", *p.ptpOperation);
+        out.emplace_back(text);
+      }
+    }
+    return out;
+  }
+  size_t receivedCount(const std::string& what) const {
+    size_t n = 0;
+    for (const std::string& r : received()) n += r == what;
+    return n;
+  }
+
+  devicesim::Device device;
+  devicesim::DeviceCommandSet commands;
+  std::shared_ptr<devicesim::CanonCamera> canon;
+  session_testing::AnsweringPresenter presenter;
+  platform::ScopedPresenter scopedPresenter{presenter};
+  bool driveConnection = true;
+
+ private:
+  std::mutex mutex_;
+  std::vector<int32_t> statuses_;
+  std::vector<Dial> dialled_;
+  std::atomic<bool> askedForCamera_{false};
+  platform::ObserverToken statusToken_{};
+  double savedScale_ = 1.0;
+};
