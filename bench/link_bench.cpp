@@ -2,12 +2,6 @@
 // from the stand-in device, against a plain recv() loop that sends the same requests to the same device and reads
 // the same bytes into one reused buffer. Reported as a throughput ratio, link / plain, measured in the same run
 // with the two interleaved round by round (the best round of each counts) so that a busy machine affects both.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -17,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/baseline_client.h"
 #include "devicesim/device.h"
 #include "engine/link/link.h"
 #include "engine/ptp/container.h"
@@ -73,39 +68,18 @@ bool receiveThroughLink() {
 
 // The same requests and the same bytes with send() and a plain recv() loop into one buffer.
 bool receivePlain() {
-    static std::vector<uint8_t> buffer(kPhase + 64);
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(bench().device.port());
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return false;
-    }
-    int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    // A 0x0A packet holding one GetObject command container (5 + 16 bytes).
-    uint8_t request[21] = {21, 0, 0, 0, 0x0A, 16, 0, 0, 0, 1, 0, uint8_t(kGetObject), uint8_t(kGetObject >> 8)};
-    request[17] = 1;  // the handle
-    const size_t answer = (5 + 12 + size_t(kPhase)) + (5 + 12);
-    for (int i = 0; i < kPhases; ++i) {
-        std::memcpy(request + 13, &i, 4);  // transaction id
-        if (::send(fd, request, sizeof request, MSG_NOSIGNAL) != ssize_t(sizeof request)) break;
-        size_t got = 0;
-        while (got < answer) {
-            const size_t want = std::min(answer - got, buffer.size());
-            ssize_t n = ::recv(fd, buffer.data(), want, 0);
-            if (n <= 0) {
-                ::close(fd);
-                return false;
-            }
-            got += size_t(n);
-        }
+    static std::vector<uint8_t> buffer(baseline::getObjectAnswerSize(kPhase));
+    const int fd = baseline::connectLoopback(bench().device.port());
+    if (fd < 0) return false;
+    bool ok = true;
+    for (int i = 0; i < kPhases && ok; ++i) {
+        const auto request = baseline::getObjectRequest(1, uint32_t(i));
+        ok = baseline::sendAll(fd, request.data(), request.size()) &&
+             baseline::recvAll(fd, buffer.data(), buffer.size());
         benchmark::DoNotOptimize(buffer.data());
     }
     ::close(fd);
-    return true;
+    return ok;
 }
 
 void BM_LinkGetObject64MiB(benchmark::State& state) {
@@ -122,12 +96,6 @@ void BM_PlainRecv64MiB(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainRecv64MiB)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-double seconds(bool (*run)()) {
-    const auto start = std::chrono::steady_clock::now();
-    if (!run()) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -138,8 +106,8 @@ int main(int argc, char** argv) {
     // The figure: rounds of plain and link runs, interleaved; the best of each.
     double bestLink = 1e9, bestPlain = 1e9;
     for (int round = 0; round < 9; ++round) {
-        const double p = seconds(receivePlain);
-        const double l = seconds(receiveThroughLink);
+        const double p = baseline::seconds(receivePlain);
+        const double l = baseline::seconds(receiveThroughLink);
         if (p < 0 || l < 0) {
             std::fprintf(stderr, "link_bench: an exchange failed\n");
             return 1;

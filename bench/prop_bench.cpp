@@ -17,6 +17,7 @@
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/property_values.h"
 #include "engine/vendors/vendor_module.h"
+#include "engine/vendors/vendor_test_doubles.h"
 
 namespace {
 
@@ -27,13 +28,7 @@ constexpr int kProperties = 40;
 class BenchSony : public SonyModule {
 public:
     PropertyStruct* applyPropertyChange(uint32_t code, uint32_t value, uint8_t enabled) override {
-        PropertyStruct* r = propFind(code, true);
-        if (!r) return nullptr;
-        r->value = value;
-        r->enabled = enabled;
-        propCopyText(r->valueText, sizeof r->valueText, propFormatValueOrNumber(code, value));
-        propUnlock(r);
-        return r;
+        return test_vendor::applyRecordValue(code, value, enabled, true);
     }
 };
 

@@ -6,12 +6,7 @@
 //    than the object's size + 16 MiB.
 // Ratios are throughput, engine / plain; plain and engine rounds are interleaved and the best round of each counts,
 // so that a busy machine affects both.
-#include <arpa/inet.h>
 #include <malloc.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
@@ -24,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/baseline_client.h"
 #include "devicesim/device.h"
 #include "devicesim/device_commands.h"
 #include "devicesim/generic_camera.h"
@@ -103,49 +99,19 @@ bool engineDownloadLarge() {
 }
 
 // --- plain socket side ---
-int connectPlain() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(bench().device.port());
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    return fd;
-}
-
-void put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-}
-
-bool recvAll(int fd, uint8_t* into, size_t n) {
-    size_t got = 0;
-    while (got < n) {
-        ssize_t k = ::recv(fd, into + got, n - got, 0);
-        if (k <= 0) return false;
-        got += size_t(k);
-    }
-    return true;
-}
+using baseline::put32;
+using baseline::recvAll;
 
 bool plainGetObject(int times, bool ownBuffer) {
-    int fd = connectPlain();
+    const int fd = baseline::connectLoopback(bench().device.port());
     if (fd < 0) return false;
-    // A 0x0A packet holding one GetObject command container with the handle.
-    uint8_t request[21] = {21, 0, 0, 0, 0x0A, 16, 0, 0, 0, 1, 0, 0x09, 0x10};
-    put32(request + 17, bench().single);
-    const size_t answer = (5 + 12 + size_t(kSingleObject)) + (5 + 12);
+    const size_t answer = baseline::getObjectAnswerSize(kSingleObject);
     bool ok = true;
     for (int i = 0; i < times && ok; ++i) {
         std::unique_ptr<uint8_t[]> own(ownBuffer ? new uint8_t[answer] : nullptr);
         uint8_t* buffer = ownBuffer ? own.get() : bench().plainBuffer.data();
-        put32(request + 13, 1000u + uint32_t(i));
-        ok = ::send(fd, request, sizeof request, MSG_NOSIGNAL) == ssize_t(sizeof request) &&
-             recvAll(fd, buffer, answer);
+        const auto request = baseline::getObjectRequest(bench().single, 1000u + uint32_t(i));
+        ok = baseline::sendAll(fd, request.data(), request.size()) && recvAll(fd, buffer, answer);
         benchmark::DoNotOptimize(buffer);
     }
     ::close(fd);
@@ -155,7 +121,7 @@ bool plainGetObject(int times, bool ownBuffer) {
 // The object is received into a buffer of its own (as every download must deliver one), or, for comparison, into
 // one buffer reused from download to download.
 bool plainDownloadLarge(bool ownBuffer) {
-    int fd = connectPlain();
+    const int fd = baseline::connectLoopback(bench().device.port());
     if (fd < 0) return false;
     std::unique_ptr<uint8_t[]> own(ownBuffer ? new uint8_t[kLargeObject] : nullptr);
     uint8_t* buffer = ownBuffer ? own.get() : bench().plainBuffer.data();
@@ -167,7 +133,7 @@ bool plainDownloadLarge(bool ownBuffer) {
         put32(request + 14, offset);
         put32(request + 18, count);
         uint8_t head[12];
-        ok = ::send(fd, request, sizeof request, MSG_NOSIGNAL) == ssize_t(sizeof request) && recvAll(fd, head, 12) &&
+        ok = baseline::sendAll(fd, request, sizeof request) && recvAll(fd, head, 12) &&
              head[4] == 0x0D && recvAll(fd, buffer + offset, count);
     }
     benchmark::DoNotOptimize(buffer);
@@ -203,12 +169,7 @@ void BM_PlainDownload64MiB(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainDownload64MiB)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-template <typename F>
-double seconds(F run) {
-    const auto start = std::chrono::steady_clock::now();
-    if (!run()) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using baseline::seconds;
 
 long statusKiB(const char* field) {
     std::ifstream in("/proc/self/status");

@@ -38,6 +38,7 @@ std::vector<uint8_t> canonRecord(uint32_t type, const std::vector<uint8_t>& data
 
 std::vector<uint8_t> canonValueRecord(uint32_t code, const std::vector<uint8_t>& value) {
     std::vector<uint8_t> d;
+    d.reserve(4 + value.size());
     wire::put32(d, code);
     wire::putBytes(d, value);
     return canonRecord(0xC189, d);

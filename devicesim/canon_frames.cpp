@@ -18,6 +18,7 @@ void putTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), 
 // An ISO box: size, tag, body.
 std::vector<uint8_t> box(const char* tag, const std::vector<uint8_t>& body) {
     std::vector<uint8_t> b;
+    b.reserve(8 + body.size());
     putBe32(b, uint32_t(body.size() + 8));
     putTag(b, tag);
     b.insert(b.end(), body.begin(), body.end());
@@ -101,24 +102,21 @@ std::vector<uint8_t> canonYuvLiveViewReply(uint32_t width, uint32_t height, uint
 }
 
 std::vector<uint8_t> canonThumbnailReply(const std::vector<uint8_t>& bareJpeg, uint8_t orientation) {
-    std::vector<uint8_t> out = {0, 0, 0, 0, 0x12, 0x01, 0x03, 0x00, 0x01, 0x00, 0x00, 0x00, orientation, 0, 0, 0};
+    std::vector<uint8_t> out;
+    out.reserve(16 + bareJpeg.size());
+    out = {0, 0, 0, 0, 0x12, 0x01, 0x03, 0x00, 0x01, 0x00, 0x00, 0x00, orientation, 0, 0, 0};
     append(out, bareJpeg);
     return out;
 }
 
 std::vector<uint8_t> canonCr3File(const std::vector<uint8_t>& previewJpeg, size_t rawBytes, uint32_t seed) {
-    std::vector<uint8_t> ftyp;
-    putTag(ftyp, "crx ");
-    putBe32(ftyp, 1);
-    putTag(ftyp, "crx ");
-    putTag(ftyp, "isom");
+    // Brand "crx ", version 1, compatible brands "crx " and "isom".
+    const std::vector<uint8_t> ftyp = {'c', 'r', 'x', ' ', 0, 0, 0, 1, 'c', 'r', 'x', ' ', 'i', 's', 'o', 'm'};
 
     std::vector<uint8_t> stsd(8, 0);  // version, flags, entry count
     stsd[7] = 1;
     append(stsd, box("CRAW", {}));
-    std::vector<uint8_t> codec;
-    putTag(codec, "JPEG");
-    append(stsd, codec);
+    putTag(stsd, "JPEG");
     std::vector<uint8_t> stsz(4, 0);
     putBe32(stsz, uint32_t(previewJpeg.size()));  // sample size
     putBe32(stsz, 1);                             // sample count

@@ -9,6 +9,7 @@
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/session_open.h"
 #include "engine/ptp/vendor_state.h"
+#include "engine/vendors/available_modules.h"
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/resources.h"
 #include "platform/foundation/user_defaults.h"
@@ -132,6 +133,7 @@ void CameraController::startSession() {
 int32_t CameraController::startSessionWork() {
   if (!instance().autoShareCheck()) return -1;
 
+  vendorRegisterAvailableModules();
   ptpInstallTransport(linkPtpSend, linkPtpReceive, linkLockHook, processCameraEvents);
   ptpSetEventPollFunction(linkPollEvents);
 

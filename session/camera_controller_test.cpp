@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+
+#include <QCoreApplication>
+#include <QPointer>
 
 #include "devicesim/mdns_responder.h"
 #include "engine/ptp/camera_events.h"
@@ -13,6 +17,8 @@
 #include "engine/ptp/vendor_state.h"
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/resources.h"
+#include "platform/ui/window.h"
+#include "widgets/mb_progress_hud.h"
 #include "session/camera_controller_test_fixture.h"
 #include "session/camera_event_pump.h"
 
@@ -195,6 +201,50 @@ TEST_F(CameraControllerTest, DeviceMessagesDuringTheSessionBecomeNotifications) 
   }));
   EXPECT_FALSE(log.objects(kSdCardStatusNotification)[0].toBool());
   EXPECT_EQ(log.objects(kIntervalometerFeedbackNotification)[0].toData(), progress);
+}
+
+TEST_F(CameraControllerTest, TheCameraQueryReportsWhatTheDeviceSaysUnderItsTitle) {
+  driveConnection = false;
+  ASSERT_GE(linkConnect("127.0.0.1", device.port()), 0);
+  platform::Window window;
+  window.setFrame({100, 100, 400, 300});
+  window.orderFront();
+  struct Case {
+    std::optional<std::string> title;
+    bool camera;
+    bool fromWorker;
+    std::string label;
+    int32_t status;
+  };
+  const std::string standard = platform::localizedString("ConnectingCamera");
+  const Case cases[] = {
+      {std::nullopt, true, false, standard, kConnectionStatusCameraConnected},
+      {"", false, false, standard, kConnectionStatusDeviceConnected},
+      {"Checking", true, false, "Checking", kConnectionStatusCameraConnected},
+      {"From a worker", true, true, "From a worker", kConnectionStatusCameraConnected},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    device.setCamera(c.camera ? canon : nullptr);
+    const size_t before = statuses().size();
+    QPointer<MBProgressHUD> overlay;
+    if (c.fromWorker) {
+      std::thread([&c] { CameraController::instance().connectToCamera(c.title); }).join();
+      ASSERT_TRUE(waitFor([&] { return (overlay = MBProgressHUD::HUDForView(window.contentView())) != nullptr; }));
+    } else {
+      CameraController::instance().connectToCamera(c.title);  // the overlay is up when the call returns
+      overlay = MBProgressHUD::HUDForView(window.contentView());
+    }
+    ASSERT_FALSE(overlay.isNull());
+    EXPECT_EQ(overlay->labelText().value_or(QString()).toStdString(), c.label);
+    ASSERT_TRUE(waitFor([&] { return statuses().size() == before + 1; }));
+    EXPECT_EQ(statuses().back(), c.status);
+    ASSERT_TRUE(waitFor([&] {
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      return overlay.isNull();
+    }));
+  }
+  window.orderOut();
 }
 
 class UnsupportedCameraTest : public CameraControllerTest {

@@ -167,11 +167,9 @@ class SessionDeviceTest : public ::testing::Test {
     savedScale_ = engine_timing::scale().load();
     engine_timing::scale().store(kScale);
     resetEngine();
-    canonRegisterModule();
     canon = std::make_shared<devicesim::CanonCamera>(cameraOptions());
     device.setCamera(canon);
     commands.install(device);
-    canon->attach(device);
     ASSERT_TRUE(device.start(0));
 
     clearSettings();

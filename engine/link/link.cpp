@@ -130,6 +130,23 @@ void unlockLink() {
     s.linkMutex.unlock();
 }
 
+// Waits until the socket takes more bytes. False when the device has taken nothing for the read time-out (it stopped
+// reading: without a bound the writer would hold the link, and everything queued behind it, for good), when a
+// disconnect woke the writer, or on a poll error.
+bool waitWritable(Connection& c) {
+    auto& s = state();
+    for (;;) {
+        if (c.closed.load()) return false;
+        pollfd fds[2] = {{c.sock, POLLOUT, 0}, {c.wakeRead, POLLIN, 0}};
+        const int nfds = c.wakeRead >= 0 ? 2 : 1;
+        const auto wait = engineWait(std::chrono::milliseconds(s.readTimeoutMs.load()));
+        const int r = ::poll(fds, static_cast<nfds_t>(nfds), static_cast<int>(wait.count()));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0 || (nfds == 2 && fds[1].revents != 0) || c.closed.load()) return false;
+        return true;  // writable, or an error the next send reports
+    }
+}
+
 // Writes every byte of the gathered buffers, continuing after short writes.
 bool writeAll(Connection& c, iovec* iov, int count) {
     const LinkSystemCalls sys = calls();
@@ -138,9 +155,10 @@ bool writeAll(Connection& c, iovec* iov, int count) {
         msghdr m{};
         m.msg_iov = iov;
         m.msg_iovlen = static_cast<size_t>(count);
-        ssize_t n = sys.sendmsg(c.sock, &m, MSG_NOSIGNAL);
+        ssize_t n = sys.sendmsg(c.sock, &m, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0) {
             if (errno == EINTR) continue;
+            if ((errno == EAGAIN || errno == EWOULDBLOCK) && waitWritable(c)) continue;
             return false;
         }
         if (n == 0) return false;

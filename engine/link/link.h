@@ -77,7 +77,8 @@ void linkSetReadTimeout(std::chrono::milliseconds nominal);
 std::chrono::milliseconds linkReadTimeout();
 
 // --- raw I/O ---
-// Writes all bytes. Null or zero length -> 0xFF15; no socket or broken -> 0xFF0E; a failed write sets broken.
+// Writes all bytes. Null or zero length -> 0xFF15; no socket or broken -> 0xFF0E; a failed write sets broken, and so
+// does a write the device takes no byte of for the read time-out.
 ResponseCode linkWrite(const void* bytes, size_t length);
 // Reads exactly `length` bytes; 0 or less succeeds at once. 0xFF14 when woken by a disconnect.
 ResponseCode linkReadExact(void* buffer, long length);

@@ -91,15 +91,11 @@ TEST_F(LinkConnectTest, OnlyAnUnreachableHostIsTriedAgainFourTimesInAllOneSecond
 
 TEST_F(LinkConnectTest, ARefusedConnectionFailsEvenThoughItBecomesWritable) {
     // A port with no listener: the connect is pending at first, then refused.
-    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    ASSERT_EQ(::getsockname(probe, reinterpret_cast<sockaddr*>(&a), &len), 0);
+    uint16_t port = 0;
+    const int probe = loopbackSocket(&port);
+    ASSERT_GE(probe, 0);
     ::close(probe);
-    EXPECT_EQ(linkConnect("127.0.0.1", ntohs(a.sin_port)), -1);
+    EXPECT_EQ(linkConnect("127.0.0.1", port), -1);
     EXPECT_FALSE(linkIsConnected());
     uint8_t v = 0;
     EXPECT_EQ(askFirmware(&v), ERROR_CONNECTION_FAILURE);
@@ -107,14 +103,13 @@ TEST_F(LinkConnectTest, ARefusedConnectionFailsEvenThoughItBecomesWritable) {
 
 TEST_F(LinkConnectTest, AConnectStillPendingAfterTheConnectTimeOutFails) {
     // A listener whose accept queue is full drops further handshakes, so the next connect stays pending.
-    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    uint16_t port = 0;
+    const int listener = loopbackSocket(&port, 0);
+    ASSERT_GE(listener, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len), 0);
+    a.sin_port = htons(port);
     std::vector<int> fillers;
     for (int i = 0; i < 4; ++i) {
         int f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
@@ -122,7 +117,7 @@ TEST_F(LinkConnectTest, AConnectStillPendingAfterTheConnectTimeOutFails) {
         fillers.push_back(f);
     }
     const auto start = Clock::now();
-    EXPECT_EQ(linkConnect("127.0.0.1", ntohs(a.sin_port)), -1);
+    EXPECT_EQ(linkConnect("127.0.0.1", port), -1);
     const auto took = Clock::now() - start;
     EXPECT_GE(took, engineWait(engine_timing::kConnectTimeout) - 5ms);
     EXPECT_LT(took, 5s);
@@ -165,18 +160,8 @@ ssize_t holdingRecv(int fd, void* b, size_t n, int f) {
 TEST_F(LinkConnectTest, ADisconnectNeverClosesADescriptorThatAReaderStillUses) {
     HeldReader held;
     gHeld = &held;
-    LinkSystemCalls calls = linkRealSystemCalls();
-    calls.recv = holdingRecv;
-    linkSetSystemCalls(&calls);
-    linkSetReadTimeout(std::chrono::milliseconds(2'000'000));
-    device.scriptFault(Fault::noReply());
-
-    auto reader = std::async(std::launch::async, [&held] {
-        held.reader.store(std::this_thread::get_id());
-        HeapBlock reply;
-        uint32_t length = 0;
-        return linkRequest(0x30, nullptr, 0, &reply, &length);
-    });
+    auto reader = requestInBackground(holdingRecv, Fault::noReply(),
+                                      [&held] { held.reader.store(std::this_thread::get_id()); });
     {
         std::unique_lock<std::mutex> lock(held.mu);
         ASSERT_TRUE(held.cv.wait_for(lock, 5s, [&] { return held.inside; }));
@@ -211,16 +196,7 @@ ssize_t staleEintrRecv(int fd, void* b, size_t n, int f) {
 }
 
 TEST_F(LinkConnectTest, AReceiveOfZeroBytesIsAClosedConnection) {
-    LinkSystemCalls calls = linkRealSystemCalls();
-    calls.recv = staleEintrRecv;
-    linkSetSystemCalls(&calls);
-    linkSetReadTimeout(std::chrono::milliseconds(2'000'000));
-    device.scriptFault(Fault::closeMidPacket(0));
-    auto reader = std::async(std::launch::async, [] {
-        HeapBlock reply;
-        uint32_t length = 0;
-        return linkRequest(0x30, nullptr, 0, &reply, &length);
-    });
+    auto reader = requestInBackground(staleEintrRecv, Fault::closeMidPacket(0));
     if (reader.wait_for(5s) != std::future_status::ready) {
         linkDisconnect();  // unstick the reader before failing
         reader.wait();
@@ -239,6 +215,38 @@ TEST_F(LinkConnectTest, WritingToAClosedPeerFailsWithoutKillingTheProcess) {
     for (int i = 0; i < 200 && rc == PTP_RC_OK; ++i) rc = linkWrite(bytes.data(), bytes.size());
     EXPECT_EQ(rc, ERROR_CONNECTION_FAILURE);
     EXPECT_TRUE(linkIsBroken());
+}
+
+// --- a device that stops reading ---
+TEST_F(LinkConnectTest, AWriteTheDeviceStopsTakingFailsAfterTheReadTimeOut) {
+    int ends[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    ASSERT_GE(linkAdoptConnectedSocket(ends[0]), 0);  // ends[1] is never read
+    const std::vector<uint8_t> bytes(kLinkMaxPacketLength, 1);  // far more than the socket buffers hold
+    auto writer = std::async(std::launch::async, [&bytes] { return linkWrite(bytes.data(), bytes.size()); });
+    if (writer.wait_for(5s) != std::future_status::ready) {
+        linkDisconnect();  // unstick the writer before failing
+        writer.wait();
+        ::close(ends[1]);
+        FAIL() << "a write waited without bound for a device that does not read";
+    }
+    EXPECT_EQ(writer.get(), ERROR_CONNECTION_FAILURE);
+    EXPECT_TRUE(linkIsBroken());
+    ::close(ends[1]);
+}
+
+TEST_F(LinkConnectTest, ADisconnectWakesAWriterTheDeviceStoppedTaking) {
+    int ends[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    ASSERT_GE(linkAdoptConnectedSocket(ends[0]), 0);
+    linkSetReadTimeout(std::chrono::milliseconds(2'000'000));  // 20 s at this scale: far longer than the test
+    const std::vector<uint8_t> bytes(kLinkMaxPacketLength, 1);
+    auto writer = std::async(std::launch::async, [&bytes] { return linkWrite(bytes.data(), bytes.size()); });
+    EXPECT_EQ(writer.wait_for(50ms), std::future_status::timeout);  // stalled on the full socket
+    linkDisconnect();
+    ASSERT_EQ(writer.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(writer.get(), ERROR_CONNECTION_FAILURE);
+    ::close(ends[1]);
 }
 
 // --- short writes ---

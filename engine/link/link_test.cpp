@@ -256,16 +256,7 @@ ssize_t signallingRecv(int fd, void* b, size_t n, int f) {
 TEST_F(LinkTest, ADisconnectWakesABlockedReaderAtOnce) {
     ReaderStarted started;
     gReaderStarted = &started;
-    LinkSystemCalls calls = linkRealSystemCalls();
-    calls.recv = signallingRecv;
-    linkSetSystemCalls(&calls);
-    linkSetReadTimeout(std::chrono::milliseconds(2'000'000));  // 20 s at this scale: far longer than the test
-    device.scriptFault(Fault::noReply());
-    auto reader = std::async(std::launch::async, [] {
-        HeapBlock reply;
-        uint32_t length = 0;
-        return linkRequest(0x30, nullptr, 0, &reply, &length);
-    });
+    auto reader = requestInBackground(signallingRecv, Fault::noReply());
     {
         std::unique_lock<std::mutex> lock(started.mu);
         ASSERT_TRUE(started.cv.wait_for(lock, 5s, [&] { return started.started; }));

@@ -23,7 +23,22 @@ public:
     // confirmation from the event pump): the thread is not polling, so the pause holds already.
     static constexpr uint64_t kNestedTicket = ~0ull;
 
-    void lock() { take(false); }
+    // The event thread's own take: false, without the lock, when `stop` is set while it waits (a pause held by the
+    // thread that stops it with join would otherwise never be released).
+    bool lockUnlessStopped(const std::atomic<bool>& stop) {
+        std::unique_lock<std::mutex> g(m_);
+        cv_.wait(g, [&] { return !held_ || stop.load(); });
+        if (stop.load()) return false;
+        held_ = true;
+        ticket_ = 0;
+        owner_ = std::this_thread::get_id();
+        return true;
+    }
+    // Wakes a take waiting in lockUnlessStopped so that it sees its stop flag.
+    void wakeWaiters() {
+        std::lock_guard<std::mutex> g(m_);
+        cv_.notify_all();
+    }
     uint64_t lockAsPause() { return take(true); }
     // The event thread's own release.
     bool unlock() {
@@ -113,11 +128,7 @@ void threadBody() {
     s.running.store(true);
     unsigned counter = 0;
     for (;;) {
-        s.run.lock();
-        if (s.stop.load()) {
-            s.run.unlock();
-            break;
-        }
+        if (!s.run.lockUnlessStopped(s.stop)) break;
         if (camIsNikon()) {
             // The battery level is read again every 31st cycle.
             if (counter == 30) {
@@ -219,6 +230,7 @@ bool camStopEventThread(bool join) {
     s.stop.store(true);
     s.running.store(false);
     wakeThread();
+    s.run.wakeWaiters();
     if (!join || s.threadId.load() == std::this_thread::get_id()) return true;
     std::lock_guard<std::mutex> control(s.controlMutex);
     if (s.thread.joinable()) s.thread.join();

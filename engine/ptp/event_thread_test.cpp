@@ -240,6 +240,30 @@ TEST(EventThreadLifecycle, NikonBatteryLevelIsReadAgainEveryThirtyFirstCycle) {
     engine_timing::scale().store(1.0);
 }
 
+// A session that loses its camera while a set with confirmation holds the pause stops the thread with join from
+// the pausing thread: the thread waiting for the pause must end instead of waiting for a release that never comes.
+// (The stop runs on a helper thread here only so that the test ends either way.)
+TEST(EventThreadLifecycle, StopWithJoinWhilePausedEndsWithoutWaitingForTheResume) {
+    test_vendor::resetCoreState();
+    engine_timing::scale().store(0.002);
+    camSetVendor(VENDOR_SONY);
+    ptpSetEventPollFunction(emptyPoll);
+    camStartEventThread(nullptr);
+    ASSERT_TRUE(eventually([] { return camEventThreadCycles() >= 1; }));
+    const uint64_t ticket = camPauseEventsTicket();
+    ASSERT_NE(ticket, 0u);
+    // Past the thread's sleep between polls: it now waits for the pause (nothing announces that).
+    std::this_thread::sleep_for(engineWait(engine_timing::kEventPollInterval) * 5);
+    auto stopped = std::async(std::launch::async, [] { return camStopEventThread(true); });
+    const bool ended = stopped.wait_for(5s) == std::future_status::ready;
+    EXPECT_TRUE(ended) << "the stop waited for a pause its own caller holds";
+    EXPECT_TRUE(camResumeEventsTicket(ticket));  // the pause is still the caller's to release
+    stopped.wait();
+    EXPECT_FALSE(camEventThreadRunning());
+    test_vendor::resetCoreState();
+    engine_timing::scale().store(1.0);
+}
+
 TEST(EventThreadLifecycle, PollWithoutAPollFunctionIsAGeneralError) {
     test_vendor::resetCoreState();
     EXPECT_EQ(camPollEvents(true, false), ERROR_GENERAL);

@@ -30,6 +30,18 @@ inline void resetCoreState() {
     vendorResetModules();
 }
 
+// A device property-changed record applied as the Fujifilm and Sony modules do: value and enabled flag (and, when
+// asked, the value's text) set under the record's lock. The record, or none when the store does not have it.
+inline PropertyStruct* applyRecordValue(uint32_t code, uint32_t value, uint8_t enabled, bool withText) {
+    PropertyStruct* r = propFind(code, true);
+    if (!r) return nullptr;
+    r->value = value;
+    r->enabled = enabled;
+    if (withText) propCopyText(r->valueText, sizeof r->valueText, propFormatValueOrNumber(code, value));
+    propUnlock(r);
+    return r;
+}
+
 // SetDevicePropValue with the value in the record's size (4 bytes for a property the store does not know).
 inline ResponseCode setWithPtp(uint32_t code, uint32_t value) {
     size_t size = 4;
@@ -138,13 +150,7 @@ public:
         return propRefreshDesc(propFind(code));
     }
     PropertyStruct* applyPropertyChange(uint32_t code, uint32_t value, uint8_t enabled) override {
-        PropertyStruct* r = propFind(code, true);
-        if (!r) return nullptr;
-        r->value = value;
-        r->enabled = enabled;
-        propCopyText(r->valueText, sizeof r->valueText, propFormatValueOrNumber(code, value));
-        propUnlock(r);
-        return r;
+        return applyRecordValue(code, value, enabled, true);
     }
     bool clientMode() override { return clientModeOn; }
     ResponseCode setPriorityMode(bool on) override {
@@ -187,12 +193,7 @@ public:
         return PTP_RC_OK;
     }
     PropertyStruct* applyPropertyChange(uint32_t code, uint32_t value, uint8_t enabled) override {
-        PropertyStruct* r = propFind(code, true);
-        if (!r) return nullptr;
-        r->value = value;
-        r->enabled = enabled;
-        propUnlock(r);
-        return r;
+        return applyRecordValue(code, value, enabled, false);
     }
 };
 
