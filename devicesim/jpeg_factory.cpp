@@ -157,7 +157,9 @@ std::vector<uint8_t> exifSegment(const JpegSpec& spec, const std::vector<uint8_t
     t.set32(at1[1], uint32_t(t.b.size()));
     t.b.insert(t.b.end(), thumbnail.begin(), thumbnail.end());
 
-    std::vector<uint8_t> seg = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+    std::vector<uint8_t> seg;
+    seg.reserve(10 + t.b.size());
+    seg = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
     seg.insert(seg.end(), t.b.begin(), t.b.end());
     const size_t length = seg.size() - 2;
     seg[2] = uint8_t(length >> 8);

@@ -39,6 +39,7 @@
 #include "session/comms_manager.h"
 #include "session/notification_names.h"
 #include "session/utilities.h"
+#include "session/utilities_alert_recorder.h"
 #include "widgets/jw_alert.h"
 #include "widgets/sy_flat_button.h"
 
@@ -48,69 +49,18 @@ inline constexpr const char* kSharingAlertTitle = "Vorlaxent Sharing Detected";
 
 // Notes every alert that reaches the screen and answers the modal ones: the sharing question as told, every
 // other alert with its OK button.
-class AnsweringPresenter : public platform::Presenter {
+class AnsweringPresenter : public AlertRecorder {
  public:
-  struct Shown {
-    uint64_t style = 0;
-    std::string title;
-    std::string message;
-    std::string okText;
-    std::string cancelText;
-    bool modal = false;
-  };
-
   std::atomic<bool> keepSharing{true};
 
-  int runModal(platform::Window& window) override {
-    const Shown shown = note(window, true);
-    QTimer::singleShot(0, [this, &window, shown] {
-      auto* alert = qobject_cast<JW_Alert*>(window.windowController());
-      if (!alert) return;
+  AnsweringPresenter() {
+    answer = [this](JW_Alert& alert, const ShownAlert& shown) {
       if (shown.title == kSharingAlertTitle && !keepSharing)
-        alert->cancelAction(alert->oCancelButton);
+        alert.cancelAction(alert.oCancelButton);
       else
-        alert->okAction(alert->oOkButton);
-    });
-    return Presenter::runModal(window);
+        alert.okAction(alert.oOkButton);
+    };
   }
-
-  void present(platform::Window& window, bool makeKey) override {
-    note(window, false);
-    Presenter::present(window, makeKey);
-  }
-
-  std::vector<Shown> shown() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return shown_;
-  }
-  size_t count() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return shown_.size();
-  }
-  bool sawMessage(const std::string& message) const {
-    for (const Shown& s : shown())
-      if (s.message == message) return true;
-    return false;
-  }
-
- private:
-  Shown note(platform::Window& window, bool modal) {
-    Shown s;
-    s.modal = modal;
-    if (auto* alert = qobject_cast<JW_Alert*>(window.windowController())) {
-      s.style = alert->alertStyle();
-      if (alert->oTitleTextField) s.title = alert->oTitleTextField->text().toStdString();
-      if (alert->oInformationTextField) s.message = alert->oInformationTextField->text().toStdString();
-      if (alert->oOkButton) s.okText = alert->oOkButton->title().toStdString();
-      if (alert->oCancelButton) s.cancelText = alert->oCancelButton->title().toStdString();
-    }
-    std::lock_guard<std::mutex> lock(mutex_);
-    shown_.push_back(s);
-    return s;
-  }
-
-  mutable std::mutex mutex_;
-  std::vector<Shown> shown_;
 };
 
 // Every post of the given names, in order, from whichever thread posted it.

@@ -131,8 +131,9 @@ inline int loopbackSocket(uint16_t* port, int backlog = -1) {
 }
 
 inline std::vector<uint8_t> rawPacket(uint32_t announced, uint8_t type, std::vector<uint8_t> body) {
-    std::vector<uint8_t> out = {uint8_t(announced), uint8_t(announced >> 8), uint8_t(announced >> 16),
-                                uint8_t(announced >> 24), type};
+    std::vector<uint8_t> out;
+    out.reserve(5 + body.size());
+    out = {uint8_t(announced), uint8_t(announced >> 8), uint8_t(announced >> 16), uint8_t(announced >> 24), type};
     out.insert(out.end(), body.begin(), body.end());
     return out;
 }

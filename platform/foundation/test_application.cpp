@@ -2,10 +2,27 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
 namespace platform {
+namespace {
+
+QtMessageHandler gPreviousHandler = nullptr;
+
+// The offscreen platform cannot fade or raise windows and says so on every call; in tests that is expected, and
+// the lines would bury real warnings.
+void quietOffscreenHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support"))) return;
+    if (gPreviousHandler) {
+        gPreviousHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+}
+
+}  // namespace
 
 void ensureTestApplication() {
     static std::once_flag once;
@@ -18,6 +35,7 @@ void ensureTestApplication() {
             }
         }
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        gPreviousHandler = qInstallMessageHandler(quietOffscreenHandler);
         if (QCoreApplication::instance() == nullptr) {
             static int argc = 1;
             static char name[] = "vorlaxent-tests";

@@ -273,8 +273,9 @@ ResponseCode canonDriveLensSteps(int step, uint32_t count) {
     while (count > 0) {
         const uint32_t now = count > kCanonRepeatMaxSteps ? kCanonRepeatMaxSteps : count;
         uint8_t packet[kRepeatPacketSize];
-        canonBuildRepeatPacket(static_cast<uint16_t>(now), parameter, ptpNextTransactionId(), packet);
         if (linkLockHook(1) != 1) return ERROR_BUSY;
+        // Read under the link mutex: PTP transactions take their ids while holding it, so none can take this one.
+        canonBuildRepeatPacket(static_cast<uint16_t>(now), parameter, ptpNextTransactionId(), packet);
         ResponseCode rc = linkWrite(packet, sizeof packet);
         HeapBlock payload;
         uint32_t length = 0;
