@@ -24,16 +24,16 @@ struct Replies {
     std::vector<uint8_t> jpeg;
     std::vector<uint8_t> yuv;
     Replies() {
-        devicesim::JpegSpec spec;
-        spec.width = int(kWidth);
-        spec.height = int(kHeight);
-        spec.size = 150 * 1024;
+        devicesim::JpegRecipe recipe;
+        recipe.width = int(kWidth);
+        recipe.height = int(kHeight);
+        recipe.size = 150 * 1024;
         devicesim::CanonLiveViewInfo info;
         info.zoom = 1;
         info.frameWidth = 6000;
         info.frameHeight = 4000;
         info.afFrames = {{100, 200, 300, 200, 1}, {2000, 1500, 300, 200, 0}};
-        jpeg = devicesim::canonJpegLiveViewReply(devicesim::canonBareJpeg(devicesim::jpegImage(spec)->bytes), info);
+        jpeg = devicesim::canonJpegLiveViewReply(devicesim::canonBareJpeg(devicesim::jpegImage(recipe)->bytes), info);
         yuv = devicesim::canonYuvLiveViewReply(kWidth, kHeight, 0, 1);
     }
 };

@@ -576,12 +576,12 @@ void CanonCamera::endBulb() {
 void CanonCamera::takePicture() {
     ++shots_;
     const CanonSimFormat format = properties_[kImageFormat].format;
-    JpegSpec spec;
-    spec.size = options_.jpegSize;
-    spec.make = "Canon";
-    spec.model = configFor(options_).model;
-    spec.seed = uint32_t(shots_) * 7 + uint32_t(options_.body);
-    auto image = jpegImage(spec);
+    JpegRecipe recipe;
+    recipe.size = options_.jpegSize;
+    recipe.make = "Canon";
+    recipe.model = configFor(options_).model;
+    recipe.seed = uint32_t(shots_) * 7 + uint32_t(options_.body);
+    auto image = jpegImage(recipe);
     for (const CanonSimImage& part : format) {
         SimObject o;
         const uint32_t number = nextFileNumber_;
@@ -590,7 +590,7 @@ void CanonCamera::takePicture() {
             const bool cr3 = options_.body == CanonBody::Mirrorless;
             std::vector<uint8_t> file;
             if (cr3) {
-                file = canonCr3File(image->bytes, 64 * 1024, spec.seed);
+                file = canonCr3File(image->bytes, 64 * 1024, recipe.seed);
             } else {
                 file = {'I', 'I', 0x2A, 0, 0x10, 0, 0, 0, 'C', 'R', 2, 0};
                 file.insert(file.end(), image->bytes.begin(), image->bytes.end());
@@ -645,13 +645,13 @@ PtpResult CanonCamera::liveViewFrame() {
     }
     if (options_.body == CanonBody::DslrYuvLiveView)
         return PtpResult::withData(canonYuvLiveViewReply(options_.liveViewWidth, options_.liveViewHeight, 48, seed));
-    JpegSpec spec;
-    spec.width = int(options_.liveViewWidth);
-    spec.height = int(options_.liveViewHeight);
-    spec.size = 150 * 1024;
-    spec.make = "Canon";
-    spec.seed = 1000 + seed;
-    auto image = jpegImage(spec);
+    JpegRecipe recipe;
+    recipe.width = int(options_.liveViewWidth);
+    recipe.height = int(options_.liveViewHeight);
+    recipe.size = 150 * 1024;
+    recipe.make = "Canon";
+    recipe.seed = 1000 + seed;
+    auto image = jpegImage(recipe);
     if (options_.body == CanonBody::Mirrorless) {
         info.frameWidth = 5472;
         info.frameHeight = 3648;

@@ -67,16 +67,16 @@ std::string GenericCamera::modelName() const {
 }
 
 uint32_t GenericCamera::addJpegObject(uint32_t size, uint8_t orientation, std::string name, uint32_t storage) {
-    JpegSpec spec;
+    JpegRecipe recipe;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        spec.make = config_.manufacturer;
-        spec.model = config_.model;
+        recipe.make = config_.manufacturer;
+        recipe.model = config_.model;
     }
-    spec.size = size;
-    spec.orientation = orientation;
-    spec.seed = size ^ orientation;
-    auto image = jpegImage(spec);
+    recipe.size = size;
+    recipe.orientation = orientation;
+    recipe.seed = size ^ orientation;
+    auto image = jpegImage(recipe);
     SimObject o;
     o.storage = storage;
     o.name = std::move(name);

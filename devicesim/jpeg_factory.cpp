@@ -23,25 +23,25 @@ std::vector<uint8_t> encode(const QImage& image, int quality) {
     return std::vector<uint8_t>(out.begin(), out.end());
 }
 
-QImage picture(const JpegSpec& spec) {
-    QImage image(spec.width, spec.height, QImage::Format_RGB32);
-    uint32_t state = spec.seed * 2654435761u + 1;
-    for (int y = 0; y < spec.height; ++y) {
+QImage picture(const JpegRecipe& recipe) {
+    QImage image(recipe.width, recipe.height, QImage::Format_RGB32);
+    uint32_t state = recipe.seed * 2654435761u + 1;
+    for (int y = 0; y < recipe.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < spec.width; ++x) {
+        for (int x = 0; x < recipe.width; ++x) {
             state = state * 1664525u + 1013904223u;
             int noise = static_cast<int>(state >> 28);  // some texture, so the picture does not compress to nothing
-            line[x] = qRgb((x * 255 / spec.width + noise) & 0xFF, (y * 255 / spec.height + noise) & 0xFF,
-                           (spec.seed * 40 + noise * 3) & 0xFF);
+            line[x] = qRgb((x * 255 / recipe.width + noise) & 0xFF, (y * 255 / recipe.height + noise) & 0xFF,
+                           (recipe.seed * 40 + noise * 3) & 0xFF);
         }
     }
     // A few shapes, so that each picture is recognisable (no text: fonts need a running application).
     QPainter painter(&image);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromHsv(int(spec.seed * 47 % 360), 200, 230));
-    painter.drawEllipse(QRect(spec.width / 4, spec.height / 4, spec.width / 2, spec.height / 2));
+    painter.setBrush(QColor::fromHsv(int(recipe.seed * 47 % 360), 200, 230));
+    painter.drawEllipse(QRect(recipe.width / 4, recipe.height / 4, recipe.width / 2, recipe.height / 2));
     painter.setBrush(Qt::white);
-    painter.drawRect(QRect(spec.width / 10, spec.height / 10, spec.width / 8, spec.height / 8));
+    painter.drawRect(QRect(recipe.width / 10, recipe.height / 10, recipe.width / 8, recipe.height / 8));
     return image;
 }
 
@@ -138,18 +138,18 @@ size_t writeIfd(Tiff& t, std::vector<Entry> entries, std::vector<size_t>* valueA
     return next;
 }
 
-std::vector<uint8_t> exifSegment(const JpegSpec& spec, const std::vector<uint8_t>& thumbnail) {
+std::vector<uint8_t> exifSegment(const JpegRecipe& recipe, const std::vector<uint8_t>& thumbnail) {
     Tiff t;
     t.b = {'M', 'M', 0, 42, 0, 0, 0, 8};
     std::vector<size_t> at0, atExif, at1;
-    std::vector<Entry> ifd0 = {ascii(0x010F, spec.make), ascii(0x0110, spec.model),
-                               shortValue(0x0112, spec.orientation), ascii(0x0132, spec.dateTime),
+    std::vector<Entry> ifd0 = {ascii(0x010F, recipe.make), ascii(0x0110, recipe.model),
+                               shortValue(0x0112, recipe.orientation), ascii(0x0132, recipe.dateTime),
                                longValue(0x8769, 0)};
     size_t next0 = writeIfd(t, ifd0, &at0);
     t.set32(at0[4], uint32_t(t.b.size()));  // Exif IFD pointer
-    std::vector<Entry> exif = {ascii(0x9003, spec.dateTime), ascii(0x9004, spec.dateTime),
-                               rational(0x920A, spec.focalLengthMm, 1),
-                               longValue(0xA002, uint32_t(spec.width)), longValue(0xA003, uint32_t(spec.height))};
+    std::vector<Entry> exif = {ascii(0x9003, recipe.dateTime), ascii(0x9004, recipe.dateTime),
+                               rational(0x920A, recipe.focalLengthMm, 1),
+                               longValue(0xA002, uint32_t(recipe.width)), longValue(0xA003, uint32_t(recipe.height))};
     writeIfd(t, exif, &atExif);
     t.set32(next0, uint32_t(t.b.size()));  // IFD1: the thumbnail
     std::vector<Entry> ifd1 = {shortValue(0x0103, 6), longValue(0x0201, 0), longValue(0x0202, uint32_t(thumbnail.size()))};
@@ -191,30 +191,30 @@ std::vector<uint8_t> filler(size_t n, uint32_t seed) {
     return out;
 }
 
-GeneratedJpeg generate(JpegSpec spec) {
+GeneratedJpeg generate(JpegRecipe recipe) {
     for (;;) {
         GeneratedJpeg g;
-        QImage image = picture(spec);
+        QImage image = picture(recipe);
         QImage thumb = reduced(image, 160, 120);
         g.thumbnail = encode(thumb, 80);
         g.thumbWidth = thumb.width();
         g.thumbHeight = thumb.height();
-        g.width = spec.width;
-        g.height = spec.height;
+        g.width = recipe.width;
+        g.height = recipe.height;
         std::vector<uint8_t> main = encode(image, 90);  // FF D8, then Qt's segments
-        std::vector<uint8_t> app1 = exifSegment(spec, g.thumbnail);
+        std::vector<uint8_t> app1 = exifSegment(recipe, g.thumbnail);
         // SOI, EXIF, the rest of the encoded file after its SOI (and its JFIF APP0, which EXIF files go without).
         size_t rest = 2;
         if (main.size() > 6 && main[2] == 0xFF && main[3] == 0xE0) rest = 4 + ((size_t(main[4]) << 8) | main[5]);
         const size_t natural = 2 + app1.size() + (main.size() - rest);
-        if (natural + 4 > spec.size && spec.width > 64) {  // too big for the size asked: a smaller picture
-            spec.width = spec.width * 7 / 10;
-            spec.height = spec.height * 7 / 10;
+        if (natural + 4 > recipe.size && recipe.width > 64) {  // too big for the size asked: a smaller picture
+            recipe.width = recipe.width * 7 / 10;
+            recipe.height = recipe.height * 7 / 10;
             continue;
         }
-        size_t pad = spec.size > natural ? spec.size - natural : 0;
+        size_t pad = recipe.size > natural ? recipe.size - natural : 0;
         if (pad > 0 && pad < 4) pad = 0;  // only a tiny size asked for cannot be met exactly
-        std::vector<uint8_t> fill = filler(pad, spec.seed);
+        std::vector<uint8_t> fill = filler(pad, recipe.seed);
         g.bytes.reserve(natural + fill.size());
         g.bytes.insert(g.bytes.end(), main.begin(), main.begin() + 2);
         g.bytes.insert(g.bytes.end(), app1.begin(), app1.end());
@@ -226,16 +226,16 @@ GeneratedJpeg generate(JpegSpec spec) {
 
 }  // namespace
 
-std::shared_ptr<const GeneratedJpeg> jpegImage(const JpegSpec& spec) {
+std::shared_ptr<const GeneratedJpeg> jpegImage(const JpegRecipe& recipe) {
     using Key = std::tuple<uint32_t, int, int, uint8_t, std::string, std::string, std::string, uint32_t, uint32_t>;
     static std::mutex mutex;
     static std::map<Key, std::shared_ptr<const GeneratedJpeg>> cache;
-    Key key{spec.size, spec.width, spec.height, spec.orientation, spec.make, spec.model, spec.dateTime,
-            spec.focalLengthMm, spec.seed};
+    Key key{recipe.size, recipe.width, recipe.height, recipe.orientation, recipe.make, recipe.model, recipe.dateTime,
+            recipe.focalLengthMm, recipe.seed};
     std::lock_guard<std::mutex> lock(mutex);
     auto it = cache.find(key);
     if (it != cache.end()) return it->second;
-    auto image = std::make_shared<const GeneratedJpeg>(generate(spec));
+    auto image = std::make_shared<const GeneratedJpeg>(generate(recipe));
     cache.emplace(key, image);
     return image;
 }

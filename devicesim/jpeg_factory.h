@@ -10,7 +10,7 @@
 
 namespace devicesim {
 
-struct JpegSpec {
+struct JpegRecipe {
     uint32_t size = 300 * 1024;  // exact file size in bytes
     int width = 1200;            // pixel size of the picture (reduced when its encoding exceeds `size`)
     int height = 800;
@@ -27,11 +27,11 @@ struct GeneratedJpeg {
     std::vector<uint8_t> thumbnail;  // the embedded thumbnail JPEG (also inside bytes)
     int thumbWidth = 0;
     int thumbHeight = 0;
-    int width = 0;  // the picture's pixel size: the spec's, or smaller when that does not fit in the size asked
+    int width = 0;  // the picture's pixel size: the recipe's, or smaller when that does not fit in the size asked
     int height = 0;
 };
 
-// The image for the spec (cached: the same spec gives the same shared image).
-std::shared_ptr<const GeneratedJpeg> jpegImage(const JpegSpec& spec);
+// The image for the recipe (cached: the same recipe gives the same shared image).
+std::shared_ptr<const GeneratedJpeg> jpegImage(const JpegRecipe& recipe);
 
 }  // namespace devicesim

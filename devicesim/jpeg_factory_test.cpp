@@ -39,13 +39,13 @@ std::vector<uint8_t> exifThumbnail(const std::vector<uint8_t>& file) {
 
 TEST(JpegFactory, RealJpegsOfTheSizeAskedWithExifAndThumbnail) {
     for (uint32_t size : {300u * 1024, 6u * 1024 * 1024 + 3}) {
-        JpegSpec spec;
-        spec.size = size;
-        spec.orientation = 6;
-        spec.seed = size;
-        auto image = jpegImage(spec);
+        JpegRecipe recipe;
+        recipe.size = size;
+        recipe.orientation = 6;
+        recipe.seed = size;
+        auto image = jpegImage(recipe);
         EXPECT_EQ(image->bytes.size(), size);
-        EXPECT_EQ(jpegImage(spec).get(), image.get());  // cached
+        EXPECT_EQ(jpegImage(recipe).get(), image.get());  // cached
 
         QByteArray data = bytesOf(image->bytes);
         QBuffer buffer(&data);

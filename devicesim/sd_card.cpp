@@ -49,11 +49,11 @@ bool SdCard::addFile(const std::string& name, std::shared_ptr<const std::vector<
 }
 
 bool SdCard::addJpeg(const std::string& name, uint32_t size, uint8_t orientation, uint32_t seed) {
-    JpegSpec spec;
-    spec.size = size;
-    spec.orientation = orientation;
-    spec.seed = seed;
-    auto image = jpegImage(spec);
+    JpegRecipe recipe;
+    recipe.size = size;
+    recipe.orientation = orientation;
+    recipe.seed = seed;
+    auto image = jpegImage(recipe);
     auto bytes = std::shared_ptr<const std::vector<uint8_t>>(image, &image->bytes);
     return addFile(name, bytes, image->thumbnail, orientation);
 }

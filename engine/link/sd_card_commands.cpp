@@ -18,9 +18,10 @@ ResponseCode linkGetSdShotsAvailable(uint64_t* present, uint64_t* freeBytes) {
 
 ResponseCode linkFormatSdCard() {
     // The device answers only once the card is formatted: the longer time-out covers the wait for the link too.
+    const auto previous = linkReadTimeout();
     linkSetReadTimeout(engine_timing::kFormatReadTimeout);
     ResponseCode rc = linkCommand(kCmdFormatSdCard, nullptr, 0);
-    linkSetReadTimeout(engine_timing::kReadTimeout);
+    linkSetReadTimeout(previous);
     return rc;
 }
 

@@ -62,7 +62,7 @@ double applyTiming(TimingFunction f, double t) {
 struct Animator::Running {
   Id id;
   double begin;
-  Spec spec;
+  Plan plan;
   bool ended = false;
 };
 
@@ -81,25 +81,25 @@ void Animator::ensureTicking() {
     std::vector<Running> old;
     old.swap(*running_);
     for (Running& r : old) {
-      if (r.spec.step) r.spec.step(1.0);
-      if (r.spec.done) r.spec.done(true);
+      if (r.plan.step) r.plan.step(1.0);
+      if (r.plan.done) r.plan.done(true);
     }
     source_ = current;
   }
   if (!frameTimer_.isValid()) frameTimer_.start(kFrameInterval, true, [this] { tick(); });
 }
 
-Animator::Id Animator::start(Spec spec) {
+Animator::Id Animator::start(Plan plan) {
   ensureTicking();
   const Id id = ++next_;
-  running_->push_back(Running{id, source_->now(), std::move(spec)});
+  running_->push_back(Running{id, source_->now(), std::move(plan)});
   Running& r = running_->back();
-  if (r.spec.duration <= 0 && r.spec.step) {
-    auto step = r.spec.step;
+  if (r.plan.duration <= 0 && r.plan.step) {
+    auto step = r.plan.step;
     step(1.0);
-  } else if (r.spec.step) {
-    auto step = r.spec.step;
-    step(applyTiming(r.spec.timing, 0.0));
+  } else if (r.plan.step) {
+    auto step = r.plan.step;
+    step(applyTiming(r.plan.timing, 0.0));
   }
   return id;
 }
@@ -107,7 +107,7 @@ Animator::Id Animator::start(Spec spec) {
 void Animator::cancel(Id id) {
   for (auto it = running_->begin(); it != running_->end(); ++it) {
     if (it->id == id) {
-      auto done = std::move(it->spec.done);
+      auto done = std::move(it->plan.done);
       running_->erase(it);
       if (done) done(false);
       return;
@@ -138,15 +138,15 @@ void Animator::tick() {
   for (Id id : ids) {
     auto it = std::find_if(running_->begin(), running_->end(), [id](const Running& r) { return r.id == id; });
     if (it == running_->end()) continue;
-    const double t = it->spec.duration <= 0 ? 1.0 : (now - it->begin) / it->spec.duration;
+    const double t = it->plan.duration <= 0 ? 1.0 : (now - it->begin) / it->plan.duration;
     if (t >= 1.0 - 1e-9) {
       Running r = std::move(*it);
       running_->erase(it);
-      if (r.spec.step) r.spec.step(1.0);
-      if (r.spec.done) r.spec.done(true);
-    } else if (it->spec.step) {
-      auto step = it->spec.step;
-      const TimingFunction timing = it->spec.timing;
+      if (r.plan.step) r.plan.step(1.0);
+      if (r.plan.done) r.plan.done(true);
+    } else if (it->plan.step) {
+      auto step = it->plan.step;
+      const TimingFunction timing = it->plan.timing;
       step(applyTiming(timing, t));
     }
   }
@@ -179,10 +179,10 @@ void AnimationContext::run(double duration, TimingFunction timing, const std::fu
   group->open = false;
   if (group->pending == 0) {
     // Nothing animated: complete on the next frame, as if an empty animation had run.
-    Animator::Spec spec;
-    spec.duration = 0;
-    spec.done = [group](bool) { group->maybeComplete(); };
-    Animator::shared().start(std::move(spec));
+    Animator::Plan plan;
+    plan.duration = 0;
+    plan.done = [group](bool) { group->maybeComplete(); };
+    Animator::shared().start(std::move(plan));
   }
 }
 
@@ -191,16 +191,16 @@ AnimationContext* AnimationContext::current() {
   return gContexts.back();
 }
 
-Animator::Id AnimationContext::start(Animator::Spec spec) {
+Animator::Id AnimationContext::start(Animator::Plan plan) {
   ++group_->pending;
   auto group = group_;
-  auto done = std::move(spec.done);
-  spec.done = [group, done = std::move(done)](bool finished) {
+  auto done = std::move(plan.done);
+  plan.done = [group, done = std::move(done)](bool finished) {
     if (done) done(finished);
     --group->pending;
     group->maybeComplete();
   };
-  return Animator::shared().start(std::move(spec));
+  return Animator::shared().start(std::move(plan));
 }
 
 DisableActions::DisableActions() { ++gDisableDepth; }

@@ -21,7 +21,7 @@ double applyTiming(TimingFunction f, double t);
 class Animator {
  public:
   using Id = std::uint64_t;
-  struct Spec {
+  struct Plan {
     double duration = 0.25;
     TimingFunction timing = TimingFunction::Default;
     // Called with the eased progress on every frame and with 1 at the end.
@@ -33,7 +33,7 @@ class Animator {
   static Animator& shared();
 
   // Starts at the time source's now. A zero duration steps to 1 at once; `done` follows on the next frame.
-  Id start(Spec spec);
+  Id start(Plan plan);
   // Ends an animation early (its `done` gets false); unknown ids are ignored.
   void cancel(Id id);
   bool isRunning(Id id) const;
@@ -68,7 +68,7 @@ class AnimationContext {
   double duration() const { return duration_; }
   TimingFunction timing() const { return timing_; }
   // Starts an animation that belongs to this group.
-  Animator::Id start(Animator::Spec spec);
+  Animator::Id start(Animator::Plan plan);
 
   struct Group;
 

@@ -192,14 +192,14 @@ void Layer::addAnimation(const BasicAnimation& animation, const std::string& key
   std::weak_ptr<Layer> weak = weak_from_this();
   Layer* self = this;
   const bool shared = !weak.expired();
-  Animator::Spec spec;
-  spec.duration = animation.duration;
-  spec.timing = TimingFunction::Linear;
-  spec.step = [weak, self, shared](double) {
+  Animator::Plan plan;
+  plan.duration = animation.duration;
+  plan.timing = TimingFunction::Linear;
+  plan.step = [weak, self, shared](double) {
     if (shared && weak.expired()) return;
     self->setNeedsDisplay();
   };
-  spec.done = [weak, self, shared, key](bool finished) {
+  plan.done = [weak, self, shared, key](bool finished) {
     if (shared && weak.expired()) return;
     auto it = self->animations_.find(key);
     if (it == self->animations_.end()) return;
@@ -212,7 +212,7 @@ void Layer::addAnimation(const BasicAnimation& animation, const std::string& key
   animations_[key].beginTime = currentTimeSource()->now();
   animations_[key].serial = ++serial_;
   AnimationContext* ctx = implicitSerial_ ? AnimationContext::current() : nullptr;
-  const Animator::Id id = ctx ? ctx->start(std::move(spec)) : Animator::shared().start(std::move(spec));
+  const Animator::Id id = ctx ? ctx->start(std::move(plan)) : Animator::shared().start(std::move(plan));
   auto it = animations_.find(key);
   if (it != animations_.end() && !it->second.finished) it->second.driver = id;
 }

@@ -92,16 +92,16 @@ void setAlphaValue(QWidget* w, double alpha) {
   }
   const double from = presentedAlpha(w);
   QPointer<QWidget> guard(w);
-  Animator::Spec spec;
-  spec.duration = ctx->duration();
-  spec.timing = ctx->timing();
-  spec.step = [guard, from, alpha](double p) {
+  Animator::Plan plan;
+  plan.duration = ctx->duration();
+  plan.timing = ctx->timing();
+  plan.step = [guard, from, alpha](double p) {
     if (guard) applyAlpha(guard, from + (alpha - from) * p);
   };
-  spec.done = [guard](bool) {
+  plan.done = [guard](bool) {
     if (guard) guard->setProperty(kAlphaAnimationProperty, QVariant());
   };
-  const Animator::Id id = ctx->start(std::move(spec));
+  const Animator::Id id = ctx->start(std::move(plan));
   if (Animator::shared().isRunning(id)) w->setProperty(kAlphaAnimationProperty, QVariant::fromValue<qulonglong>(id));
 }
 

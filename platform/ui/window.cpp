@@ -202,21 +202,21 @@ void Window::animateAlphaValue(double to, double duration, std::function<void(bo
   const double from = alpha_;
   to = std::clamp(to, 0.0, 1.0);
   QPointer<Window> self(this);
-  Animator::Spec spec;
-  spec.duration = duration;
-  spec.timing = TimingFunction::Default;
-  spec.step = [self, from, to](double p) {
+  Animator::Plan plan;
+  plan.duration = duration;
+  plan.timing = TimingFunction::Default;
+  plan.step = [self, from, to](double p) {
     if (!self) return;
     self->alpha_ = from + (to - from) * p;
     applyOpacity(self, self->alpha_);
   };
   auto idHolder = std::make_shared<Animator::Id>(0);
-  spec.done = [self, idHolder, didStop = std::move(didStop)](bool finished) {
+  plan.done = [self, idHolder, didStop = std::move(didStop)](bool finished) {
     if (self && self->alphaAnimation_ == *idHolder) self->alphaAnimation_ = 0;
     if (didStop) didStop(finished);
   };
   AnimationContext* ctx = AnimationContext::current();
-  *idHolder = ctx ? ctx->start(std::move(spec)) : Animator::shared().start(std::move(spec));
+  *idHolder = ctx ? ctx->start(std::move(plan)) : Animator::shared().start(std::move(plan));
   if (Animator::shared().isRunning(*idHolder)) alphaAnimation_ = *idHolder;
 }
 

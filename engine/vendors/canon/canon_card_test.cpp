@@ -117,11 +117,11 @@ TEST(CanonCardParsers, FileNumbers) {
 }
 
 TEST(CanonCardParsers, ThumbnailCleaning) {
-    devicesim::JpegSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.size = 4000;
-    Bytes jpeg = devicesim::canonBareJpeg(devicesim::jpegImage(spec)->bytes);
+    devicesim::JpegRecipe recipe;
+    recipe.width = 64;
+    recipe.height = 48;
+    recipe.size = 4000;
+    Bytes jpeg = devicesim::canonBareJpeg(devicesim::jpegImage(recipe)->bytes);
     Bytes reply = devicesim::canonThumbnailReply(jpeg, 6);
     HeapBlock data = HeapBlock::copyOf(reply);
     uint8_t orientation = 0;
@@ -145,11 +145,11 @@ TEST(CanonCardParsers, ThumbnailCleaning) {
 }
 
 TEST(CanonCr3, FindsThePreviewAndChecksItLiesInside) {
-    devicesim::JpegSpec spec;
-    spec.width = 320;
-    spec.height = 200;
-    spec.size = 150000;  // above 99999: read from the value just before "free"
-    Bytes jpeg = devicesim::jpegImage(spec)->bytes;
+    devicesim::JpegRecipe recipe;
+    recipe.width = 320;
+    recipe.height = 200;
+    recipe.size = 150000;  // above 99999: read from the value just before "free"
+    Bytes jpeg = devicesim::jpegImage(recipe)->bytes;
     Bytes file = devicesim::canonCr3File(jpeg, 5000, 9);
     uint64_t offset = 1, size = 1;
     ASSERT_TRUE(canonRawFindPreviewJpeg(file.data(), file.size(), &offset, &size));

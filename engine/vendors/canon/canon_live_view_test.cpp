@@ -19,11 +19,11 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes bareJpeg() {
-    devicesim::JpegSpec spec;
-    spec.width = 160;
-    spec.height = 120;
-    spec.size = 8000;
-    return devicesim::canonBareJpeg(devicesim::jpegImage(spec)->bytes);
+    devicesim::JpegRecipe recipe;
+    recipe.width = 160;
+    recipe.height = 120;
+    recipe.size = 8000;
+    return devicesim::canonBareJpeg(devicesim::jpegImage(recipe)->bytes);
 }
 
 EOS_LiveViewInfoStruct headerOf(const HeapBlock& frame) {
