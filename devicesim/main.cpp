@@ -9,10 +9,12 @@
 
 #include <unistd.h>
 
+#include "devicesim/automation_device.h"
 #include "devicesim/camera_factory.h"
 #include "devicesim/device.h"
 #include "devicesim/device_commands.h"
 #include "devicesim/mdns_responder.h"
+#include "devicesim/tripod_head.h"
 
 namespace {
 
@@ -52,9 +54,15 @@ int main(int argc, char** argv) {
         }
     }
 
-    devicesim::DeviceCommandSet commands;  // outlives the device, whose handlers refer to it
+    // These outlive the device, whose handlers refer to them. The automation runner goes in after the command set:
+    // it takes over the cancel command.
+    devicesim::DeviceCommandSet commands;
+    devicesim::AutomationDevice automation;
+    devicesim::TripodHead tripod;
     devicesim::Device device;
     commands.install(device);
+    automation.install(device);
+    tripod.install(device);
     if (!vendor.empty()) {
         auto camera = devicesim::makeCamera(vendor);
         if (!camera)

@@ -1,6 +1,5 @@
 #include "engine/ptp/event_records.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -9,23 +8,10 @@
 #include "engine/ptp/property_access.h"
 #include "engine/ptp/session_open.h"
 #include "engine/ptp/vendor_state.h"
+#include "engine/store/image_files.h"
 #include "engine/vendors/vendor_module.h"
 
 namespace {
-// PTP object format by the first of these extensions that the name contains (ignoring case).
-uint16_t formatForFileName(const char* name) {
-    std::string upper(name);
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    static const struct {
-        const char* extension;
-        uint16_t format;
-    } kFormats[] = {{".JPG", 0x3801}, {".JPEG", 0x3801}, {".CR2", 0xB103}, {".CR3", 0xB108}, {".NEF", 0x3000},
-                    {".ARW", 0xB101}, {".RAF", 0xB111},  {".TIF", 0x380D}, {".MOV", 0x300D}};
-    for (const auto& f : kFormats)
-        if (upper.find(f.extension) != std::string::npos) return f.format;
-    return 0;
-}
-
 // The current value of a property read under its lock, when the store has it.
 bool currentValue(uint32_t code, uint32_t* value) {
     PropertyStruct* r = propFind(code, true);
@@ -64,7 +50,7 @@ void objectAdded(const DeviceEventRecord& rec) {
     info.objectId = kObjectIdByName;
     propCopyText(info.fileName, 33, rec.fileName);  // at most the record's 32 characters
     info.fileNameLength = static_cast<uint16_t>(std::strlen(info.fileName) + 1);
-    info.objectFormat = formatForFileName(info.fileName);
+    info.objectFormat = fileFormatForName(info.fileName);
     info.objectCompressedSize = rec.objectSize;
     info.thumbFormat = 1;
     camPushEvent(e, false);
