@@ -165,7 +165,12 @@ std::string Value::description() const {
         case Type::Bool: return std::get<bool>(v_) ? "true" : "false";
         case Type::Integer:
         case Type::Real: return toString();
-        case Type::String: return "\"" + toString() + "\"";
+        case Type::String: {
+            std::string quoted(1, '"');  // built by appending: gcc 12 misreads "\"" + string at -O3 (-Wrestrict)
+            quoted += toString();
+            quoted += '"';
+            return quoted;
+        }
         case Type::Data: {
             static const char hex[] = "0123456789abcdef";
             std::string out = "<";
