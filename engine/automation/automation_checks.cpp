@@ -10,6 +10,7 @@
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/property_values.h"
 #include "engine/ptp/session_open.h"
+#include "engine/vendors/vendor_module.h"
 #include "engine/ptp/transaction.h"
 #include "engine/ptp/vendor_state.h"
 #include "engine/vendors/canon/canon_property_table.h"
@@ -27,6 +28,12 @@ std::optional<uint32_t> currentValue(uint32_t code) {
 bool valueIs(uint32_t code, uint32_t expected) {
     std::optional<uint32_t> v = currentValue(code);
     return v && *v == expected;
+}
+
+// The current vendor's module answers a yes/no check; no vendor or no module answers false.
+bool currentModuleAnswers(bool (VendorModule::*check)()) {
+    VendorModule* module = vendorCurrent();
+    return module && (module->*check)();
 }
 
 uint32_t roleOr(uint32_t role, uint32_t fallback) { return role ? role : fallback; }
@@ -134,7 +141,7 @@ bool camBulbAvailable() {
     switch (camVendor()) {
         case VENDOR_FUJI: return camModelIndex() != 16;
         case VENDOR_CANON: return true;
-        default: return false;  // Sony and Nikon answer through their modules' tests
+        default: return currentModuleAnswers(&VendorModule::bulbAvailable);  // Sony and Nikon
     }
 }
 
@@ -152,7 +159,7 @@ bool camIsAutoIso() {
         }
         case VENDOR_CANON: return valueIs(0xD103, 0);
         case VENDOR_SONY: return valueIs(0xD21E, 0xFFFFFF);
-        default: return false;  // Nikon answers through its module's auto-ISO record
+        default: return currentModuleAnswers(&VendorModule::isAutoIso);  // Nikon: its auto-ISO record
     }
 }
 
@@ -161,11 +168,14 @@ bool camHostModeAvailable() {
         case VENDOR_FUJI: return camModelIndex() != 16;
         case VENDOR_CANON: return camModelIndex() != 232;
         case VENDOR_NIKON: return true;
-        default: return false;  // Sony answers through its module's test
+        default: return currentModuleAnswers(&VendorModule::hostModeAvailable);  // Sony
     }
 }
 
-bool camMirrorUp() { return camIsCanon() && valueIs(0xD1BF, 2); }
+bool camMirrorUp() {
+    if (camIsCanon()) return valueIs(0xD1BF, 2);
+    return currentModuleAnswers(&VendorModule::mirrorUp);  // Nikon: its kept mirror-up flag
+}
 
 bool camStatusFeatureAvailable() {
     if (camIsSony()) return true;
@@ -186,14 +196,23 @@ ResponseCode camDriveModeSingle() {
 }
 
 bool camFocusUpdated() {
-    if (!camIsCanon()) return false;  // the other vendors answer through their modules
+    if (!camIsCanon()) return currentModuleAnswers(&VendorModule::focusUpdated);
     const uint32_t focusMode = roleOr(camVendorPropertyCodes().focusMode, 0xD108);
     std::optional<uint32_t> mode = currentValue(focusMode);
     return !(mode && *mode == 3) && ptpOperationSupported(0x9128);
 }
 
-ResponseCode camToggleFlash(bool) {
-    return PTP_ERROR_UNSUPPORTED_COMMAND;  // the Nikon module's switch is the only one; until it exists, none
+bool camStillCaptureMode(uint32_t driveCode, uint32_t value) {
+    VendorModule* module = vendorCurrent();
+    return module && module->stillCaptureMode(driveCode, value);
+}
+
+bool hdrPrepareCapture() { return currentModuleAnswers(&VendorModule::hdrPrepareCapture); }
+
+ResponseCode camToggleFlash(bool on) {
+    // Only Nikon bodies have the switch; every other module answers 0xFF1B.
+    VendorModule* module = vendorCurrent();
+    return module ? module->toggleFlash(on) : PTP_ERROR_UNSUPPORTED_COMMAND;
 }
 
 uint32_t camShutterTimeMs(uint32_t v) {

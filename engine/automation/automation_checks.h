@@ -28,6 +28,10 @@ ResponseCode camDriveModeSingle();
 // Canon: whether the focus state follows focus changes (focus mode not 3 and the camera lists 0x9128). Other
 // vendors answer through their modules and give false until those exist.
 bool camFocusUpdated();
+// Whether a value of the drive property driveCode is a continuous (burst) drive; Fujifilm and no vendor: false.
+bool camStillCaptureMode(uint32_t driveCode, uint32_t value);
+// Whether the drive settings would spoil a sequence of single shots (a continuous drive and the like).
+bool hdrPrepareCapture();
 // Switches the flash; only Nikon cameras have the switch (through the Nikon module), others 0xFF1B.
 ResponseCode camToggleFlash(bool on);
 // Exposure time of a shutter value in ms (Nikon and Sony fractions, Canon's table); 0 for special values.

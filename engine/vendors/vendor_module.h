@@ -40,6 +40,24 @@ public:
     // The confirmation wait after a set: true once the camera reports the value.
     virtual bool confirmProperty(uint32_t /*code*/, uint32_t /*value*/) { return true; }
 
+    // --- checks that the automation and the session route to the current vendor's module ---
+    // Bulb exposures can be taken from the computer now.
+    virtual bool bulbAvailable() { return false; }
+    // ISO is set to automatic.
+    virtual bool isAutoIso() { return false; }
+    // The camera can be put into host (client) mode.
+    virtual bool hostModeAvailable() { return false; }
+    // The focus state follows focus changes reported by the camera.
+    virtual bool focusUpdated() { return false; }
+    // The mirror is up (a mirror-up shot waits for its second press).
+    virtual bool mirrorUp() { return false; }
+    // The flash switched on or off; 0xFF1B where the camera has no switch.
+    virtual ResponseCode toggleFlash(bool /*on*/) { return PTP_ERROR_UNSUPPORTED_COMMAND; }
+    // A drive-mode value of the given drive property is a continuous (burst) one.
+    virtual bool stillCaptureMode(uint32_t /*code*/, uint32_t /*value*/) { return false; }
+    // The drive settings would spoil a sequence of single shots.
+    virtual bool hdrPrepareCapture() { return false; }
+
     // --- dispatched actions that every vendor routes to its module ---
     virtual ResponseCode capture() { return ERROR_CAMERA_NOT_SUPPORTED; }
     virtual ResponseCode bulbStart() { return ERROR_CAMERA_NOT_SUPPORTED; }
