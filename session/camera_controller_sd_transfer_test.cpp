@@ -48,7 +48,11 @@ TEST_F(SdTransferTest, TheFlagFollowsTheSettingExceptForSonyAndFujifilm) {
     defaults().setBool(c.autoCopy, "SdCardAutoTransfer");
     defaults().setString(c.prefix, "SdPrefix");
     platform::NotificationCenter::defaultCenter().postNotificationName(kUpdateSdTransferNotification);
-    ASSERT_TRUE(waitFor([&] { return receivedCount("cmd 0xB2") == sent + 1; }));
+    // The device logs a command before it has applied it: wait for the state it sets, not for the log alone.
+    ASSERT_TRUE(waitFor([&] {
+      return receivedCount("cmd 0xB2") == sent + 1 && commands.sdTransfer().prefix == c.prefix &&
+             commands.sdTransfer().autoCopy == c.sent;
+    }));
     ++sent;
     // With the setting on, the device's card is looked at (it has one here, with room).
     if (c.autoCopy) {

@@ -61,6 +61,10 @@ inline void dispatchAfter(std::chrono::milliseconds delay, DispatchBlock block) 
 }
 
 // True on the Qt main thread (the thread of the QCoreApplication).
+// Runs f on the main thread at the event loop's next turn, outside the main queue's order: also while a main-queue
+// block runs a nested loop (ending a modal session from another thread needs that). Callable from any thread.
+void runOnMainThread(std::function<void()> f);
+
 bool isMainThread();
 // True while the calling thread runs a main-queue block.
 bool isRunningMainQueueBlock();

@@ -246,6 +246,8 @@ void scheduleOnMainTimer(std::chrono::steady_clock::time_point deadline, Dispatc
 
 }  // namespace dispatch_detail
 
+void runOnMainThread(std::function<void()> f) { mainQueueImpl().postToMainThread(std::move(f)); }
+
 bool runMainUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     if (condition()) return true;
     if (QCoreApplication::instance() == nullptr || !isMainThread()) return condition();

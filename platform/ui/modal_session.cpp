@@ -1,5 +1,7 @@
 #include "platform/ui/modal_session.h"
 
+#include "platform/foundation/dispatch.h"
+
 #include <QCoreApplication>
 #include <algorithm>
 #include <QEventLoop>
@@ -55,9 +57,9 @@ int runModalForWindow(QWidget* window) {
 
 void stopModal(int code) {
   if (!onMainThread()) {
-    if (auto* app = QCoreApplication::instance()) {
-      QMetaObject::invokeMethod(app, [code] { stopModal(code); }, Qt::QueuedConnection);
-    }
+    // Through the main queue's own hand-off (not a queued Qt call), so that the request made here and read on the
+    // main thread are ordered for every reader, ThreadSanitizer included.
+    runOnMainThread([code] { stopModal(code); });
     return;
   }
   if (sessions().empty()) return;

@@ -76,6 +76,9 @@ class WindowRegistry : public QObject {
 
  protected:
   bool eventFilter(QObject* obj, QEvent* e) override {
+    // Only widgets' events concern the registry. Events for other receivers (the main queue's wake-ups among them)
+    // may have been made on another thread and handed over by Qt's own queue; they are not looked into at all.
+    if (!obj->isWidgetType()) return false;
     switch (e->type()) {
       case QEvent::Show:
       case QEvent::Hide:
