@@ -124,7 +124,9 @@ QPen Canvas::pen() const {
     case LineJoin::Round: pen.setJoinStyle(Qt::RoundJoin); break;
     case LineJoin::Bevel: pen.setJoinStyle(Qt::BevelJoin); break;
   }
-  pen.setMiterLimit(st().miterLimit);
+  // The drawing model limits the miter's full length (inner corner to tip) in line widths; Qt limits the distance
+  // from the join point (the line's centre) to the tip, which is half of it.
+  pen.setMiterLimit(st().miterLimit / 2);
   return pen;
 }
 

@@ -31,6 +31,18 @@ Path Path::ellipse(const Rect& r) {
   return p;
 }
 
+Path Path::fromQt(const QPainterPath& path) {
+  Path p;
+  p.path_ = path;
+  p.path_.setFillRule(Qt::WindingFill);
+  if (!path.isEmpty()) {
+    const QPointF c = path.currentPosition();
+    p.current_ = p.subpathStart_ = {c.x(), c.y()};
+    p.hasCurrent_ = true;
+  }
+  return p;
+}
+
 void Path::moveTo(Point p) {
   path_.moveTo(p.x, p.y);
   current_ = subpathStart_ = p;

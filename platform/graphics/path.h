@@ -15,6 +15,9 @@ class Path {
   static Path rect(const Rect& r);
   static Path roundedRect(const Rect& r, double xRadius, double yRadius);
   static Path ellipse(const Rect& r);
+  // A path made elsewhere (glyph outlines, boolean operations), in y-up user coordinates; it is filled with the
+  // non-zero rule like every other path.
+  static Path fromQt(const QPainterPath& path);
 
   void moveTo(Point p);
   void lineTo(Point p);
