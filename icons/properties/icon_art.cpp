@@ -133,16 +133,18 @@ Path IconArt::glyphs(const QString& text, double x0, double y0, double x1, doubl
 
 Path IconArt::cutOut(const Path& base, const Path& holes) {
   if (holes.isEmpty()) return base;
-  return Path::fromQt(base.qtPath().subtracted(holes.qtPath()));
+  return Path::fromRegion(base.qtPath().subtracted(holes.qtPath()));
 }
 
 Path IconArt::united(const Path& a, const Path& b) {
   if (a.isEmpty()) return b;
   if (b.isEmpty()) return a;
-  return Path::fromQt(a.qtPath().united(b.qtPath()));
+  return Path::fromRegion(a.qtPath().united(b.qtPath()));
 }
 
-Path IconArt::intersected(const Path& a, const Path& b) { return Path::fromQt(a.qtPath().intersected(b.qtPath())); }
+Path IconArt::intersected(const Path& a, const Path& b) {
+  return Path::fromRegion(a.qtPath().intersected(b.qtPath()));
+}
 
 template <class F> void IconArt::shaped(F&& draw) {
   if (!canvas_) return;

@@ -13,6 +13,9 @@ using K = VorlaxentPropertiesStyleKit;
 
 const std::vector<PropertyIconEntry>& propertyIconCatalogue() {
   static const std::vector<PropertyIconEntry> kIcons = {
+      {"WhiteBalance_Auto", IconSignature::A,
+       [](const Rect& f, const IconParams& p) { K::drawWhiteBalance_AutoWithFrame(f, p.r, p.g, p.showShadow, p.b); },
+       [](const Size& s, const IconParams& p) { return K::imageOfWhiteBalance_AutoWithSize(s, p.r, p.g, p.showShadow, p.b); }},
       {"WhiteBalance_AutoW", IconSignature::B,
        [](const Rect& f, const IconParams& p) { K::drawWhiteBalance_AutoWWithFrame(f, p.r, p.g, p.showShadow, p.b, p.fontSize); },
        [](const Size& s, const IconParams& p) { return K::imageOfWhiteBalance_AutoWWithSize(s, p.r, p.g, p.showShadow, p.b, p.fontSize); }},
@@ -249,6 +252,43 @@ const std::vector<PropertyIconEntry>& propertyIconCatalogue() {
        [](const Size& s, const IconParams& p) { return K::imageOfNikon_MovieAfArea_WideLWithSize(s, p.r, p.g, p.b); }},
   };
   return kIcons;
+}
+
+IconParams samplePropertyIconParams(const PropertyIconEntry& entry, Size size, double r, double g, double b,
+                                    bool showShadow) {
+  IconParams p;
+  p.r = r;
+  p.g = g;
+  p.b = b;
+  p.showShadow = showShadow;
+  const std::string_view stem = entry.stem;
+  switch (entry.signature) {
+    case IconSignature::B: p.fontSize = 0.15 * size.height; break;
+    case IconSignature::C:
+      p.fontSize = size.height / 3;
+      p.text1 = stem == "WhiteBalance_CustomText" ? QStringLiteral("2") : QStringLiteral("+2");
+      break;
+    case IconSignature::E:
+      p.fontSize = 0.25 * size.width;
+      p.text1 = QStringLiteral("10s");
+      break;
+    case IconSignature::F:
+      p.fontSize = 0.25 * size.width;
+      p.text1 = QStringLiteral("5s");
+      p.text2 = QStringLiteral("3");
+      break;
+    case IconSignature::G:
+      p.fontSize = 0.25 * size.width;
+      p.text1 = QStringLiteral("0.3EV 3");
+      p.text2 = QStringLiteral("C");
+      break;
+    case IconSignature::H:
+      p.fontSize = 0.2 * size.height;
+      p.text1 = QStringLiteral("RAW+F");
+      break;
+    default: break;
+  }
+  return p;
 }
 
 const PropertyIconEntry* findPropertyIcon(std::string_view stem) {

@@ -42,6 +42,9 @@ struct PropertyIconEntry {
 };
 
 const std::vector<PropertyIconEntry>& propertyIconCatalogue();
+// Typical arguments for an icon at a size (the font sizes and texts the value mapping passes), in the colour given.
+IconParams samplePropertyIconParams(const PropertyIconEntry& entry, platform::Size size, double r = 1, double g = 1,
+                                    double b = 1, bool showShadow = false);
 // The entry of a stem, or none.
 const PropertyIconEntry* findPropertyIcon(std::string_view stem);
 

@@ -8,6 +8,13 @@ using platform::Rect;
 using platform::Size;
 using K = VorlaxentPropertiesStyleKit;
 
+Image K::imageOfWhiteBalance_AutoWithSize(const Size& size, double r, double g, bool showShadow, double b) {
+  return Image::withSize(size, [=](platform::Canvas&, const Rect&) {
+    drawWhiteBalance_AutoWithFrame(Rect(0, 0, size.width, size.height), r, g, showShadow, b);
+    return true;
+  });
+}
+
 Image K::imageOfWhiteBalance_AutoWWithSize(const Size& size, double r, double g, bool showShadow, double b, double fontSize) {
   return Image::withSize(size, [=](platform::Canvas&, const Rect&) {
     drawWhiteBalance_AutoWWithFrame(Rect(0, 0, size.width, size.height), r, g, showShadow, b, fontSize);
