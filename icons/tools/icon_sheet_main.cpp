@@ -78,7 +78,7 @@ bool writeSheet(const QDir& out, const QString& name, const std::vector<Row>& ro
       p.drawText(QRectF(6, y, kLabelWidth - 12, ch), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, rows[i].label);
       for (size_t c = 0; c < rows[i].cells.size(); ++c) {
         const QRectF frameRect(kLabelWidth + c * cw + kPad, y + kPad, cell.width, cell.height);
-        p.fillRect(frameRect.adjusted(-kPad + 2, -kPad + 2, kPad - 2, kPad - 2), QColor(28, 28, 30));
+        p.fillRect(frameRect.adjusted(-kPad + 2, -kPad + 2, kPad - 2, kPad - 2), QColor(84, 88, 96));  // light enough for shadows to show
         p.setPen(QColor(70, 70, 80));
         p.drawRect(frameRect.adjusted(-0.5, -0.5, 0.5, 0.5));
         p.save();
