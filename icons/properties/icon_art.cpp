@@ -18,8 +18,8 @@ using platform::Size;
 
 double snapOffset(double fraction, double side) { return std::floor(fraction * side + 0.5); }
 
-Shadow visibleIconShadow() { return Shadow{Size{1, -1}, 0, Color::blackColor().withAlpha(0.75)}; }
-Shadow hiddenIconShadow() { return Shadow{Size{3, -3}, 5, Color::blackColor().withAlpha(0)}; }
+Shadow visibleIconShadow() { return Shadow::shadowWithColor(Color::blackColor().withAlpha(0.75), Size{1, -1}, 0); }
+Shadow hiddenIconShadow() { return Shadow::shadowWithColor(Color::blackColor().withAlpha(0), Size{3, -3}, 5); }
 
 IconArt::IconArt(const Rect& frame, double r, double g, double b) : frame_(frame), color_(Color::rgb(r, g, b, 1.0)) {
   Canvas* c = Canvas::current();

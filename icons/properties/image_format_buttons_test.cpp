@@ -82,7 +82,8 @@ TEST_F(ImageFormatButtonsTest, JpegBadgePrecedesTheLettersOrLeavesItsSpace) {
 
 TEST_F(ImageFormatButtonsTest, RawBadgeSizesAndPlaces) {
   // No letters: a square of 1.14 times the smaller side, centred.
-  for (const auto& [w, h] : {std::pair{60, 40}, std::pair{20, 40}}) {
+  for (const auto& [width, height] : {std::pair{60, 40}, std::pair{20, 40}}) {
+    const int w = width, h = height;
     const double s = std::min(1.14 * h, 1.14 * w);
     const QImage img = renderCanvas(w + 40, h + 40, [&](Canvas&) {
       K::drawImageFormat_RawWithFrame(Rect(20, 20, w, h), QString(), false, true);

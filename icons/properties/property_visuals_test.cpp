@@ -2,6 +2,10 @@
 // text. Nothing is rendered; the visual carries how its image was asked for.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/vendor_state.h"
 #include "icons/properties/image_format_labels.h"
@@ -364,6 +368,23 @@ TEST_F(PropertyVisualsTest, VendorImageFormatLabelsAreOwnedTexts) {
   ASSERT_TRUE(fuji.isText());
   EXPECT_TRUE(fuji.text.isEmpty());
   EXPECT_TRUE(K::imageOfImageFormat_WithSize(Size{60, 40}, 0x1234, 3, false).isNone());
+}
+
+TEST_F(PropertyVisualsTest, TextsStayTheirOwnWhenMappedFromSeveralThreads) {
+  // Each thread maps values of a property without a selector; every text must be its own value's, never one
+  // that another thread's call left in a shared buffer.
+  PropertyStruct* r = record(0x1234, nullptr);
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      for (uint32_t v = 0; v < 2000; ++v) {
+        const uint32_t value = uint32_t(t) * 100000 + v;
+        if (K::visualForProperty(r, value, Size{60, 40}, false, false).text != QString::number(value)) ++wrong;
+      }
+    });
+  for (std::thread& th : threads) th.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace
