@@ -1,5 +1,5 @@
 // Every icon of the property kit by stem, with its signature and uniform calls of its draw and image
-// operations. Generated from the kit's declarations.
+// operations, one line per icon of the kit's declarations.
 #include "icons/properties/property_icon_catalogue.h"
 
 #include "icons/properties/vorlaxent_properties_style_kit.h"

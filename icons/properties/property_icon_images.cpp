@@ -1,6 +1,6 @@
 // The image operations of the property kit: each returns a new image whose drawing handler calls the draw
 // operation of the same stem with (0, 0, width, height) and the captured arguments (numbers by value, texts by
-// reference-counted copy), every time the image is drawn. Generated from one pattern per signature.
+// reference-counted copy), every time the image is drawn. All follow one pattern per signature.
 #include "icons/properties/vorlaxent_properties_style_kit.h"
 
 using platform::Image;
