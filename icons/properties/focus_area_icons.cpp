@@ -227,7 +227,15 @@ void K::drawSony_FocusArea_Tracking_ExpandFlexibleSpotWithFrame(const Rect& fram
   enter(a, kTrackingExpand);
   fillExpandFlexibleSpot(a);
   a.resetRegion();
-  fillTrackingMark(a, 0.04);
+  // This form lays its tracking mark out on the frame itself.
+  const Rect f = a.frame();
+  a.fillRect(0.76667, 0.07333, 0.94, 0.17333);
+  const double barLeft = icons::snapOffset(0.68667, f.width()), barBottom = icons::snapOffset(0.04667, f.height());
+  const Rect bar{f.x() + barLeft, f.y() + barBottom, std::floor(1.00333 * f.width()) + 0.5 - barLeft,
+                 icons::snapOffset(0.07333, f.height()) - barBottom};
+  if (!bar.isEmpty()) a.fill(Path::rect(bar));
+  a.fill(a.polygon({{0.85333, 0.16167}, {0.90096, 0.22917}, {0.8057, 0.22917}}));
+  a.fillRect(0.84667, 0.17333, 0.86, 0.32667);
 }
 
 void K::drawSony_FocusArea_Tracking_FlexibleSpotSmallWithFrame(const Rect& frame, double r, double g, double b) {
