@@ -201,4 +201,18 @@ TEST_F(IconSweepTest, EachImageRendersWhatItsDrawOperationDraws) {
   }
 }
 
+TEST_F(IconSweepTest, AnImageKeepsItsTextsAfterTheCallerLetsGo) {
+  using P = VorlaxentPropertiesStyleKit;
+  Image image;
+  {
+    QString seconds = QStringLiteral("10s");
+    image = P::imageOfDriveMode_TimerSecondsWithSize(Size{60, 40}, 1, 1, 1, 15, seconds);
+    seconds = QStringLiteral("99s");  // the caller's own text changes and goes away
+  }
+  const QImage expected = renderCanvas(60, 40, [](Canvas&) {
+    P::drawDriveMode_TimerSecondsWithFrame(Rect(0, 0, 60, 40), 1, 1, 1, 15, QStringLiteral("10s"));
+  });
+  EXPECT_EQ(maxDifference(image.render(), expected), 0);
+}
+
 }  // namespace
