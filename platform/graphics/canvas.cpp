@@ -120,10 +120,13 @@ QPen Canvas::pen() const {
     case LineCap::Square: pen.setCapStyle(Qt::SquareCap); break;
   }
   switch (st().join) {
-    case LineJoin::Miter: pen.setJoinStyle(Qt::MiterJoin); break;
+    case LineJoin::Miter: pen.setJoinStyle(Qt::SvgMiterJoin); break;  // bevels past the limit, as the model does
     case LineJoin::Round: pen.setJoinStyle(Qt::RoundJoin); break;
     case LineJoin::Bevel: pen.setJoinStyle(Qt::BevelJoin); break;
   }
+  // The drawing model limits the miter's full length (inner corner to tip) in line widths and bevels a join past
+  // it. Qt's plain miter join measures from the join point and cuts the miter off instead; its SVG miter join
+  // measures as the model does and bevels.
   pen.setMiterLimit(st().miterLimit);
   return pen;
 }

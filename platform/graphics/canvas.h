@@ -34,6 +34,11 @@ struct Shadow {
   Size offset;          // y-up: a positive height puts the shadow above the element
   double blur = 0;      // as the drawing model defines it: the Gaussian's standard deviation is blur / 2
   Color color = Color::blackColor().withAlpha(1.0 / 3.0);
+
+  // The icon kits' convenience constructor: colour, offset and blur radius, set in that order.
+  static Shadow shadowWithColor(const Color& color, Size offset, double blurRadius) {
+    return Shadow{offset, blurRadius, color};
+  }
 };
 
 class Image;

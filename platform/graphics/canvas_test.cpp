@@ -340,6 +340,58 @@ TEST_F(CanvasTest, ImageDrawingHandlerRendersAtAnyScale) {
   EXPECT_EQ(big.pixelColor(90, 90), QColor(Qt::blue));
 }
 
+TEST_F(CanvasTest, MiterLimitCountsTheWholeMiterInLineWidths) {
+  // A join of about 53 degrees: its miter is 2.24 line widths long, tip at y = 91 above the join at (50, 80).
+  auto draw = [](double limit) {
+    QImage img = blank();
+    Canvas c(img);
+    c.setLineWidth(10);
+    c.setLineJoin(LineJoin::Miter);
+    c.setMiterLimit(limit);
+    Path p;
+    p.moveTo({20, 20});
+    p.lineTo({50, 80});
+    p.lineTo({80, 20});
+    c.strokePath(p);
+    return img;
+  };
+  EXPECT_GT(alphaAt(draw(3), 50, 88), 200) << "a limit above the miter's length keeps the point";
+  EXPECT_EQ(alphaAt(draw(2), 50, 88), 0) << "a limit below it bevels the join";
+  EXPECT_GT(alphaAt(draw(2), 50, 80), 200);
+}
+
+TEST_F(CanvasTest, RegionsFromBooleanOperationsKeepTheirHolesUnderNonZero) {
+  // A square with a hole, and an island inside the hole: Qt's boolean results are meant for even-odd.
+  QPainterPath outer, hole, island;
+  outer.addRect(10, 10, 80, 80);
+  hole.addRect(25, 25, 50, 50);
+  island.addEllipse(40, 40, 20, 20);
+  const Path region = Path::fromRegion(outer.subtracted(hole).united(island));
+  EXPECT_EQ(region.qtPath().fillRule(), Qt::WindingFill);
+  QImage img = blank();
+  {
+    Canvas c(img);
+    c.setFillColor(Color::redColor());
+    c.fillPath(region);
+  }
+  EXPECT_EQ(alphaAt(img, 15, 50), 255) << "the band";
+  EXPECT_EQ(alphaAt(img, 30, 50), 0) << "the hole";
+  EXPECT_EQ(alphaAt(img, 50, 50), 255) << "the island";
+  EXPECT_EQ(alphaAt(img, 95, 50), 0);
+}
+
+TEST_F(CanvasTest, TextBoundingSizeWrapsAtTheWidth) {
+  const Font font = Font::named(QStringLiteral("ArialMT"), 20);
+  EXPECT_EQ(font.boundingSize(QString(), Size{100, 0}), (Size{0, 0}));
+  const Size oneLine = font.boundingSize(QStringLiteral("ab cd"), Size{0, 0});
+  EXPECT_NEAR(oneLine.width, font.sizeOfString(QStringLiteral("ab cd")).width, 0.5);
+  EXPECT_NEAR(oneLine.height, font.lineHeight(), 1);
+  // Narrower than the text: two lines.
+  const Size twoLines = font.boundingSize(QStringLiteral("ab cd"), Size{oneLine.width * 0.7, 0});
+  EXPECT_NEAR(twoLines.height, 2 * oneLine.height, 1.5);
+  EXPECT_LT(twoLines.width, oneLine.width);
+}
+
 TEST_F(CanvasTest, GeometryConvertsAtTheBoundary) {
   const Rect r{10, 20, 30, 40};
   const QRectF q = toQt(r, 100);

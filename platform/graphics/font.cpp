@@ -122,6 +122,15 @@ Size Font::sizeOfString(const QString& text) const {
   return {QFontMetricsF(qfont_).horizontalAdvance(text) * scale_, lineHeight()};
 }
 
+Size Font::boundingSize(const QString& text, Size constraint) const {
+  if (text.isEmpty()) return {0, 0};
+  constexpr double kUnlimited = 1e7;
+  const double w = constraint.width > 0 ? constraint.width / scale_ : kUnlimited;
+  const double h = constraint.height > 0 ? constraint.height / scale_ : kUnlimited;
+  const QRectF r = QFontMetricsF(qfont_).boundingRect(QRectF(0, 0, w, h), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+  return {r.width() * scale_, r.height() * scale_};
+}
+
 bool Font::mapsAllCharacters(const QString& text) const {
   const QRawFont raw = QRawFont::fromFont(qfont_);
   if (!raw.isValid()) return false;

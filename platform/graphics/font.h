@@ -41,6 +41,10 @@ class Font {
   double lineHeight() const;
   // The size a string takes on one line: its advance and the line height.
   Size sizeOfString(const QString& text) const;
+  // The bounding size of the text laid out in lines no wider than `constraint.width` (wrapping at words),
+  // measured from the first line's top: the widest line and the height of all lines. A constraint of 0 (or
+  // less) in either direction means unlimited. An empty text measures 0 by 0.
+  Size boundingSize(const QString& text, Size constraint) const;
   // True when every character of the string has a glyph in this font itself (no fallback).
   bool mapsAllCharacters(const QString& text) const;
   // Sum of the glyph advances of the string (no kerning), or -1 when a character has no glyph.

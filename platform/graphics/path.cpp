@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
+#include <QPolygonF>
 
 namespace platform {
 
@@ -29,6 +31,74 @@ Path Path::ellipse(const Rect& r) {
   Path p;
   p.addEllipse(r);
   return p;
+}
+
+Path Path::fromQt(const QPainterPath& path) {
+  Path p;
+  p.path_ = path;
+  p.path_.setFillRule(Qt::WindingFill);
+  if (!path.isEmpty()) {
+    const QPointF c = path.currentPosition();
+    p.current_ = p.subpathStart_ = {c.x(), c.y()};
+    p.hasCurrent_ = true;
+  }
+  return p;
+}
+
+namespace {
+
+std::vector<QPainterPath> subpaths(const QPainterPath& path) {
+  std::vector<QPainterPath> out;
+  for (int i = 0; i < path.elementCount(); ++i) {
+    const QPainterPath::Element e = path.elementAt(i);
+    if (e.isMoveTo() || out.empty()) {
+      out.emplace_back();
+      out.back().moveTo(e.x, e.y);
+    } else if (e.isLineTo()) {
+      out.back().lineTo(e.x, e.y);
+    } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+      const QPainterPath::Element c2 = path.elementAt(i + 1), end = path.elementAt(i + 2);
+      out.back().cubicTo(e.x, e.y, c2.x, c2.y, end.x, end.y);
+      i += 2;
+    }
+  }
+  return out;
+}
+
+double signedArea(const QPainterPath& sub) {
+  const QPolygonF poly = sub.toFillPolygon();
+  double a = 0;
+  for (qsizetype i = 0; i < poly.size(); ++i) {
+    const QPointF& p = poly[i];
+    const QPointF& q = poly[(i + 1) % poly.size()];
+    a += p.x() * q.y() - q.x() * p.y();
+  }
+  return a / 2;
+}
+
+}  // namespace
+
+Path Path::fromRegion(const QPainterPath& region) {
+  std::vector<QPainterPath> subs = subpaths(region);
+  std::vector<QPolygonF> polys;
+  for (auto& s : subs) {
+    s.closeSubpath();
+    s.setFillRule(Qt::OddEvenFill);
+    polys.push_back(s.toFillPolygon());
+  }
+  QPainterPath out;
+  for (size_t i = 0; i < subs.size(); ++i) {
+    if (polys[i].isEmpty()) continue;
+    // Depth: how many other contours hold this one (tested at its mid-edge point, off any vertex).
+    const QPointF probe = polys[i].size() > 1 ? (polys[i][0] + polys[i][1]) / 2 : polys[i][0];
+    int depth = 0;
+    for (size_t j = 0; j < subs.size(); ++j)
+      if (j != i && polys[j].containsPoint(probe, Qt::OddEvenFill)) ++depth;
+    const bool wantPositive = depth % 2 == 0;
+    const bool positive = signedArea(subs[i]) > 0;
+    out.addPath(wantPositive == positive ? subs[i] : subs[i].toReversed());
+  }
+  return fromQt(out);
 }
 
 void Path::moveTo(Point p) {

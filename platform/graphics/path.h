@@ -15,6 +15,13 @@ class Path {
   static Path rect(const Rect& r);
   static Path roundedRect(const Rect& r, double xRadius, double yRadius);
   static Path ellipse(const Rect& r);
+  // A path made elsewhere (glyph outlines, boolean operations), in y-up user coordinates; it is filled with the
+  // non-zero rule like every other path.
+  static Path fromQt(const QPainterPath& path);
+  // A region that Qt's boolean operations made (they answer with contours meant for the even-odd rule), with each
+  // contour turned so that the non-zero rule fills the same region: outer contours one way, the contours inside
+  // them the other.
+  static Path fromRegion(const QPainterPath& region);
 
   void moveTo(Point p);
   void lineTo(Point p);
