@@ -112,7 +112,10 @@ void NikonCamera::addBodyProperties() {
         addProperty(u8Enum(0xD161, {0, 1, 2, 4}, 0));
         addProperty(u8Enum(0xD061, {0, 1, 2, 4}, 0));
     }
-    if (b == NikonBody::D7000) addProperty(u8Enum(0xD1F0, {0, 1}, 0));
+    if (b == NikonBody::D7000) {
+        addProperty(u8Enum(0xD1F0, {0, 1}, 0));
+        addProperty(SimProperty::range(0xD01E, kSimUint8, 0, 30, 1, 20));  // an index into the kelvin table
+    }
     if (!isZ(b)) {
         addProperty(readOnly(u8Enum(0xD1A2, {0, 1}, 0)));
         addProperty(SimProperty::range(0xD1A3, kSimUint8, 0, 7, 1, 0));
@@ -120,8 +123,10 @@ void NikonCamera::addBodyProperties() {
     if (b == NikonBody::D850) {
         addProperty(SimProperty::textEnumeration(0xD0B6, {"L", "M", "S"}, "L"));
         addProperty(u8Enum(0xD1A6, {0, 1}, 0));
+        addProperty(u8Enum(0xD16A, {0, 1}, 0));  // 0: auto ISO on
+        addProperty(u8Enum(0xD0B5, {100, 200, 400, 800}, 400));
     }
-    if (isZ(b)) addProperty(u16Enum(0xD1BD, {0, 512, 1024}, 0));
+    if (isZ(b)) addProperty(u16Enum(0xD1BD, {0, 360, 512, 720, 1024}, 0));
 }
 
 std::vector<uint8_t> NikonCamera::pollEvents(uint8_t pollFlag) {

@@ -32,8 +32,14 @@ struct Named {
     uint32_t value;
 };
 
+// Every table lives as long as the program; a deque never moves the tables it holds.
+NameTable* newTable() {
+    static std::deque<NameTable> tables;
+    return &tables.emplace_back();
+}
+
 const PropertyValueNamesStruct* fromList(std::initializer_list<Named> rows) {
-    auto* t = new NameTable;  // kept for the life of the program, like every static table
+    NameTable* t = newTable();
     for (const Named& r : rows) t->add(r.name, r.value);
     return t->finish();
 }
@@ -65,7 +71,7 @@ const PropertyValueNamesStruct* apertureNames() {
                                              "3.2", "3.5", "4",   "4.5", "5",   "5.6", "6.3", "7.1", "8",   "9",
                                              "10", "11",  "13",  "14",  "16",  "18",  "20",  "22",  "25",  "29",
                                              "32", "36",  "40",  "45",  "51",  "57",  "64",  "72",  "81",  "91"};
-        auto* table = new NameTable;
+        NameTable* table = newTable();
         for (const char* s : kStops) {
             double f = std::strtod(s, nullptr);
             table->add(std::string("f") + s, static_cast<uint32_t>(std::lround(f * 100)));
@@ -152,7 +158,7 @@ const uint32_t kSpeeds[][2] = {
 
 const PropertyValueNamesStruct* shutterNames() {
     static const PropertyValueNamesStruct* t = [] {
-        auto* table = new NameTable;
+        NameTable* table = newTable();
         table->add("bulb", 0xFFFFFFFF).add("x spd", 0xFFFFFFFE).add("- -", 0xFFFFFFFD).add("Auto", 0);
         for (const auto& s : kSpeeds) {
             uint32_t v = (s[0] << 16) | s[1];
@@ -247,7 +253,8 @@ const uint32_t kRuns[][2] = {
 
 // A row the table names by its code alone (the camera's own feature name is not known here).
 const char* genericName(uint32_t code) {
-    static std::deque<std::string>* names = new std::deque<std::string>;  // a deque never moves its texts
+    static std::deque<std::string> texts;  // a deque never moves its texts
+    std::deque<std::string>* names = &texts;
     char buf[32];
     std::snprintf(buf, sizeof buf, "Nikon Property 0x%04X", code);
     names->push_back(buf);
@@ -294,7 +301,7 @@ const PropertyNameStruct* nikonPropertyEntry(uint32_t code) {
 
 const PropertyValueNamesStruct* nikonIsoNames() {
     static const PropertyValueNamesStruct* t = [] {
-        auto* table = new NameTable;
+        NameTable* table = newTable();
         // Third stops from ISO 32 to ISO 409600, as the number itself.
         static const uint32_t kIso[] = {32,    40,    50,    64,    80,     100,    125,    160,   200,   250,
                                         320,   400,   500,   640,   800,    1000,   1250,   1600,  2000,  2500,
