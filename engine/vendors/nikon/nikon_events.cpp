@@ -29,6 +29,7 @@ void propertyChanged(uint32_t code) {
     if (!nikonRefreshable(code) || !propExists(code)) return;
     PropertyStruct* r = propFind(code);
     if (!r || !propRefreshDesc(r)) return;
+    nikonDescriptionRead(code);
     bool format = code == 0x5003 || code == 0xD0B6 || code == 0x5004;
     if (format) nikonRefreshCombinedFormat();
     uint32_t shown = format ? 0x5004 : code;

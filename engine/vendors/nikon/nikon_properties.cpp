@@ -39,14 +39,18 @@ bool formatPart(uint32_t code) { return code == 0x5003 || code == 0xD0B6 || code
 
 bool isColourTemperature(uint32_t code) { return code == 0xD01E && nikonConvertsColourTemperature(); }
 
-// The record's value in kelvin where the model keeps an index (the record was just read raw).
-void colourToKelvin(uint32_t code) {
-    if (!isColourTemperature(code)) return;
+// A raw value from the camera stored in the record: the colour temperature of the index model as kelvin (read in
+// the camera's own width), every other value by the store.
+bool storeRawValue(uint32_t code, const uint8_t* data, size_t length) {
+    if (!isColourTemperature(code)) return propUpdateValue(code, data, length) >= 0;
+    uint32_t index = 0;
+    if (ptpReadValue(nikonState().colourKind.load(), data, length, &index) == 0) return false;
     PropertyStruct* r = propFind(code, true);
-    if (!r) return;
-    r->value = nikonColourIndexToKelvin(r->value);
+    if (!r) return false;
+    r->value = nikonColourIndexToKelvin(index);
     propCopyText(r->valueText, sizeof r->valueText, std::to_string(r->value));
     propUnlock(r);
+    return true;
 }
 
 uint32_t widthMask(int32_t kind) {
@@ -100,6 +104,7 @@ ResponseCode propStoreRebuild(const uint8_t* reply, size_t length) {
         PropertyStruct* r = propCreate(readLe16(dataset));
         if (!r) return 0;  // the store is full
         if (!propParseDesc(r, dataset, n)) propRemoveLast(r);
+        else nikonDescriptionRead(r->code.load());
     }
     uint32_t focus = 0;
     if (nikonPropertyValue(0xD1A0, &focus) && focus == 0) {
@@ -140,8 +145,12 @@ ResponseCode nikonSetProperty(uint32_t code, uint32_t value) {
         if (name) data = ptpString(name);
     } else {
         if (code == 0xD16A) value = value ? 0 : 1;
-        if (isColourTemperature(code)) value = nikonColourKelvinToIndex(value);
-        size_t size = ptpValueSize(r->kind);
+        int32_t kind = r->kind;
+        if (isColourTemperature(code)) {
+            value = nikonColourKelvinToIndex(value);
+            kind = nikonState().colourKind.load();
+        }
+        size_t size = ptpValueSize(kind);
         if (size == 0 || size > 4) size = 4;
         data.resize(size);
         for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>(value >> (8 * i));
@@ -160,8 +169,7 @@ ResponseCode nikonSetProperty(uint32_t code, uint32_t value) {
 bool nikonReadPropertyValue(uint32_t code) {
     HeapBlock value;
     if (ptpTransaction(PTP_OC_GetDevicePropValue, {code}, &value) != PTP_RC_OK) return false;
-    if (propUpdateValue(code, value.data(), value.size()) < 0) return false;
-    colourToKelvin(code);
+    if (!storeRawValue(code, value.data(), value.size())) return false;
     if (formatPart(code)) nikonRefreshCombinedFormat();
     camQueuePropertyChanged(formatPart(code) ? 0x5004 : code);
     return true;
@@ -198,6 +206,7 @@ bool nikonRefreshProperty(uint32_t code) {
     if (!nikonRefreshable(code)) return false;
     PropertyStruct* r = propFind(code);
     if (!r || !propRefreshDesc(r)) return false;
+    nikonDescriptionRead(code);
     if (formatPart(code)) nikonRefreshCombinedFormat();
     if (code == 0x500E && camModelIndex() == 205) {
         PropertyStruct* locked = propFind(code, true);
@@ -213,15 +222,27 @@ ResponseCode nikonRefreshAllProperties() {
     for (size_t i = 0; i < propCount(); ++i)
         if (PropertyStruct* r = propAt(i)) codes.push_back(r->code.load());
     for (uint32_t code : codes) {
-        ResponseCode rc = camGetPropertyNow(code);
+        HeapBlock value;
+        ResponseCode rc = ptpGetPropertyValue(code, &value);
         if (rc != PTP_RC_OK) return rc;
-        colourToKelvin(code);
+        if (!storeRawValue(code, value.data(), value.size())) return ERROR_GENERAL;
         if (formatPart(code)) nikonRefreshCombinedFormat();
     }
     return PTP_RC_OK;
 }
 
 bool nikonConvertsColourTemperature() { return camModelIndex() == 197; }
+
+void nikonDescriptionRead(uint32_t code) {
+    if (!isColourTemperature(code)) return;
+    PropertyStruct* r = propFind(code, true);
+    if (!r) return;
+    // The record holds kelvin from here on: wide enough for the kelvin values, while sets and reads use the
+    // camera's own width of the index.
+    nikonState().colourKind.store(r->kind);
+    if (ptpValueSize(r->kind) < 2) r->kind = PTP_DTC_UINT16;
+    propUnlock(r);
+}
 
 uint32_t nikonColourIndexToKelvin(uint32_t index) { return index <= 30 ? kKelvin[index] : 5000; }
 

@@ -41,6 +41,9 @@ ResponseCode nikonRefreshAllProperties();
 bool nikonConvertsColourTemperature();
 uint32_t nikonColourIndexToKelvin(uint32_t index);
 uint32_t nikonColourKelvinToIndex(uint32_t kelvin);
+// After a description of a property was parsed into its record: the colour temperature of the index model is kept
+// as kelvin in a record wide enough for it.
+void nikonDescriptionRead(uint32_t code);
 
 // Tests and small reads of the store.
 bool nikonPropertyVisible();

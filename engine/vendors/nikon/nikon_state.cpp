@@ -18,6 +18,7 @@ void nikonResetState() {
     s.savedCaptureMode.store(-1);
     s.movieSwitchedHostMode.store(false);
     s.mirrorUp.store(false);
+    s.colourKind.store(PTP_DTC_UINT8);
     {
         std::lock_guard<std::mutex> g(s.movieMutex);
         s.movieStopPending = false;

@@ -34,6 +34,7 @@ struct NikonState {
     std::atomic<int64_t> savedCaptureMode{-1};  // 0x5013 before live view; -1 none
     std::atomic<bool> movieSwitchedHostMode{false};
     std::atomic<bool> mirrorUp{false};
+    std::atomic<int32_t> colourKind{2};  // the camera's own data type of the colour-temperature index (u8)
 
     std::mutex movieMutex;  // leaf; guards movieStopPending
     bool movieStopPending = false;
