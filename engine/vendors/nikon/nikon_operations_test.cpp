@@ -2,6 +2,7 @@
 // mark, autofocus failure, bulb, movie, zoom, manual focus, the setter's special cases and the classic focus stack.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 #include "engine/automation/automation_checks.h"
@@ -46,6 +47,19 @@ TEST_F(NikonOperations, ABufferFullAnswerMarksTheNextCaptureAsManual) {
     for (const CameraEvent& e : takeEvents())
         marks += e.code == PTP_EC_DevicePropChanged && e.property.propertyCode == 0xD1BF;
     EXPECT_EQ(marks, 2);
+}
+
+TEST_F(NikonOperations, ACameraThatStaysBusyEndsTheWaitsWithItsCode) {
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    nikon->answerBusy(1000000);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(camCapture(), PTP_RC_DEVICE_BUSY);
+    EXPECT_EQ(nikonDeviceReadyWait(), PTP_RC_DEVICE_BUSY);
+    EXPECT_EQ(nikonMfDrive(1, 10), PTP_RC_DEVICE_BUSY);
+    EXPECT_EQ(nikonFocusStackShot(), PTP_RC_DEVICE_BUSY);
+    // Each wait gives up after its time limit (scaled down here), never loops on.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(nikon->shots(), 0);
 }
 
 TEST_F(NikonOperations, AFocusFailureStopsTheCapture) {
