@@ -62,6 +62,31 @@ TEST_F(NikonOperations, ACameraThatStaysBusyEndsTheWaitsWithItsCode) {
     EXPECT_EQ(nikon->shots(), 0);
 }
 
+TEST_F(NikonOperations, TheCaptureModeComesBackAfterLiveViewOnTheModelThatKeepsIt) {
+    restartWith(NikonBody::D7000, "D3X");
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
+    ASSERT_EQ(propSet(0x5013, 0x8010, true), PTP_RC_OK);
+    ASSERT_EQ(camToggleLiveView(false), PTP_RC_OK);
+    EXPECT_EQ(nikon->value(0x5013), 1);
+    // This model's capture takes the one parameter.
+    ASSERT_EQ(camCapture(), PTP_RC_OK);
+    EXPECT_EQ(sent(0x9207).back(), std::vector<uint32_t>{0xFFFFFFFF});
+}
+
+TEST_F(NikonOperations, MirrorlessLiveViewIsOnFromTheStart) {
+    restartWith(NikonBody::Z6);
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    bool on = false;
+    EXPECT_EQ(nikonLiveViewStatus(&on, true), PTP_RC_OK);
+    EXPECT_TRUE(on);
+    HeapBlock frame;
+    EXPECT_EQ(camLiveViewFrame(&frame), PTP_RC_OK);
+    EXPECT_TRUE(sent(0x9201).empty());
+    EXPECT_EQ(sent(0x9428).size(), 1u);
+    EXPECT_TRUE(sent(0x9203).empty());
+}
+
 TEST_F(NikonOperations, AFocusFailureStopsTheCapture) {
     ASSERT_EQ(openNikonSession(), PTP_RC_OK);
     nikon->failNextAutoFocus();
