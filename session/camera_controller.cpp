@@ -10,6 +10,7 @@
 #include "engine/ptp/session_open.h"
 #include "engine/ptp/vendor_state.h"
 #include "engine/vendors/available_modules.h"
+#include "engine/vendors/vendor_module.h"
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/resources.h"
 #include "platform/foundation/user_defaults.h"
@@ -166,9 +167,9 @@ void CameraController::prepareCacheFolder() {
 }
 
 bool CameraController::loadNikonPropertySnapshot() {
-  // The snapshot names the Nikon module's properties and is read back into its store; without the module no
-  // Nikon session opens, so reaching this means the module lacks it: fail the start rather than run without it.
-  return false;
+  // The Nikon module asks the device for its property snapshot and rebuilds the store from it.
+  NikonModule* module = vendorNikon();
+  return module && module->loadPropertySnapshot() == PTP_RC_OK;
 }
 
 void CameraController::sessionStartReturned(int32_t result) {

@@ -7,6 +7,7 @@
 // A routine that a module leaves out answers as the vendor lacking it: 0xFF0F for a ResponseCode, false, 0, none.
 // Arguments are the dispatch's own unless a comment says otherwise.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -249,6 +250,8 @@ public:
     virtual ResponseCode parseEvents(const uint8_t* /*data*/, size_t /*length*/) { return ERROR_CAMERA_NOT_SUPPORTED; }
     // The focus-mode property code of the model.
     virtual uint32_t focusModeCode() { return 0; }
+    // The device's property snapshot loaded and the store rebuilt from it (session start, after the session open).
+    virtual ResponseCode loadPropertySnapshot() { return ERROR_CAMERA_NOT_SUPPORTED; }
 
     // --- dispatched actions ---
     // One further press while a shot stays busy (the device-ready operation).
@@ -285,6 +288,15 @@ public:
                                           std::string* /*text*/) {
         return ERROR_CAMERA_NOT_SUPPORTED;
     }
+    // Focus stacking: one shot, whether the model can stack, the classic loop (0xFF16 when cancelled; the progress
+    // callback is told each shot taken) and its cancel.
+    virtual ResponseCode focusStackShot() { return ERROR_CAMERA_NOT_SUPPORTED; }
+    virtual bool focusStackSupported() { return false; }
+    virtual ResponseCode focusStackRun(uint32_t /*shots*/, uint32_t /*direction*/, uint32_t /*steps*/,
+                                       uint32_t /*delayMs*/, const std::function<void(uint32_t)>& /*progress*/) {
+        return ERROR_CAMERA_NOT_SUPPORTED;
+    }
+    virtual void cancelFocusStack() {}
 };
 
 // Registration: each vendor module installs its one instance (none removes it). The instance must outlive its
