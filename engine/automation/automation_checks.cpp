@@ -212,7 +212,8 @@ bool hdrPrepareCapture() { return currentModuleAnswers(&VendorModule::hdrPrepare
 ResponseCode camToggleFlash(bool on) {
     // Only Nikon bodies have the switch; every other module answers 0xFF1B.
     VendorModule* module = vendorCurrent();
-    return module ? module->toggleFlash(on) : PTP_ERROR_UNSUPPORTED_COMMAND;
+    if (!module) return PTP_ERROR_UNSUPPORTED_COMMAND;
+    return module->toggleFlash(on);
 }
 
 uint32_t camShutterTimeMs(uint32_t v) {
