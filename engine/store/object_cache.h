@@ -10,6 +10,8 @@
 // - A record file shorter than 608 bytes, or whose name is unsafe, is corrupt and adds no entry.
 // - The cache mutex stands alone in the lock order: nothing here takes another engine lock while holding it.
 // - Paths handed to callers are owned copies (std::string, empty = none); they never dangle.
+// - An object known only by name (objectId 0xFFFFFFFF) is found, and removed, by its whole file name, ignoring
+//   letter case as the cards' FAT file systems do: "DSC_0042" never finds or removes "DSC_0042.JPG".
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
