@@ -148,10 +148,12 @@ int32_t CameraController::startSessionWork() {
   if (camIsNikon() && !loadNikonPropertySnapshot()) return -1;
   linkSetClock();  // a clock the device does not take is no reason to give up the session
   prepareCacheFolder();
-  // Still to come with the modules and services they belong to: the Fujifilm module's capture-end callback
-  // (device command 0x86) and the sharing state sent to the device again.
+  refreshSharingCapabilities();
+  // Still to come with the module it belongs to: the Fujifilm module's capture-end callback (device command 0x86).
   return 1;
 }
+
+void CameraController::refreshSharingCapabilities() { Utilities::refreshSharingCapabilties(); }
 
 void CameraController::prepareCacheFolder() {
   const std::string documents = platform::documentsFolder();

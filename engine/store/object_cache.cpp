@@ -205,6 +205,8 @@ void objCacheReset() {
     s.prependOriginalName = 0;
 }
 
+bool objCacheFileNameIsSafe(const std::string& name) { return nameIsSafe(name); }
+
 bool objCacheNameIsSafe(const char* name, size_t capacity) {
     if (!name) return false;
     size_t n = strnlen(name, capacity);

@@ -117,7 +117,9 @@ TEST_F(StoreTest, ObjectsKnownByNameMatchTheWholeNameIgnoringCase) {
         PtpObjectInfoStruct byName = record(kObjectIdByName, c.given);
         PtpObjectInfoStruct copy{};
         EXPECT_EQ(objCacheCopyObjectInfo(&byName, &copy), c.matches);
-        if (c.matches) EXPECT_EQ(copy.objectId, 5u);
+        if (c.matches) {
+            EXPECT_EQ(copy.objectId, 5u);
+        }
         EXPECT_EQ(objCacheRemove(&byName), c.matches);
         EXPECT_EQ(exists(cache + "/DSC_0042.JPG.obj"), !c.matches);
         EXPECT_EQ(exists(save + "/DSC_0042.JPG"), !c.matches);
