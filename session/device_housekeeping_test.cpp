@@ -227,4 +227,15 @@ TEST_F(HousekeepingTest, ClearingTheCacheEmptiesItAndKeepsTheSaveFolder) {
   fs::remove_all(cache);
 }
 
+TEST_F(HousekeepingTest, TheFirmwareWaitCoversTheRestartThenAsksTheUserToRejoin) {
+  engine_timing::scale().store(0.001);  // the two minutes in 120 ms
+  const auto started = std::chrono::steady_clock::now();
+  Utilities::showFirmwareWaiting();
+  ASSERT_TRUE(waitFor([&] { return presenter.count() == 1; }));
+  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(120));
+  EXPECT_EQ(presenter.shown()[0].title, "Warning");
+  EXPECT_EQ(presenter.shown()[0].message,
+            "Please ensure Vorlaxent has finished initializing and join the Vorlaxent WiFi network if necessary.");
+}
+
 }  // namespace

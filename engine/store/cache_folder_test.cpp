@@ -70,10 +70,18 @@ TEST_F(CacheFolderTest, AgeingNeverFollowsALinkOutOfTheCache) {
     age(outside + "/precious.jpg", kNow - 10 * kDay);
     age(outside, kNow - 10 * kDay);
 
+    // A recent link to an old file outside is judged by its own date: it stays, and so does its target.
+    writeFile(outside + "/old.jpg", "old");
+    age(outside + "/old.jpg", kNow - 10 * kDay);
+    ASSERT_EQ(::symlink((outside + "/old.jpg").c_str(), (cache + "/recent_link").c_str()), 0);
+    age(cache + "/recent_link", kNow - kDay);
+
     cacheFolderAge(cache, 0, save, kNow);
 
-    EXPECT_TRUE(listing(cache).empty());
+    EXPECT_EQ(listing(cache), (std::vector<std::string>{"recent_link"}));
     EXPECT_EQ(readFile(outside + "/precious.jpg"), "precious");
+    EXPECT_EQ(readFile(cache + "/recent_link"), "old");
+    EXPECT_EQ(listing(outside), (std::vector<std::string>{"old.jpg", "precious.jpg"}));
 }
 
 TEST_F(CacheFolderTest, TheSizeLimitRemovesTheLeastRecentlyModifiedFirst) {
