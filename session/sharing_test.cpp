@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "engine/ptp/vendor_state.h"
 #include "platform/foundation/localized_strings.h"
 #include "session/camera_controller_test_fixture.h"
 #include "session/ptp_errors.h"
@@ -75,8 +76,31 @@ TEST_F(SharingTest, TheWholeSharingStateReachesTheDevice) {
   EXPECT_EQ(presenter.count(), 0u);
 }
 
+// Live view goes out wrapped for the clients (a pending wrapper on the link) only with both switches on.
+TEST_F(SharingTest, LiveViewIsSharedOnlyWhileSharingIsOn) {
+  connect();
+  camSetVendor(VENDOR_CANON);
+  struct Case {
+    bool enabled, liveView, shared;
+  } cases[] = {{true, true, true}, {true, false, false}, {false, true, false}, {true, true, true}, {false, false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.enabled * 10 + c.liveView);
+    defaults().setBool(c.enabled, "VorlaxentShareEnabled");
+    defaults().setBool(c.liveView, "ShareLiveView");
+    const size_t before = commands.settingsLog().size();
+    Utilities::refreshSharingCapabilties();
+    ASSERT_TRUE(waitFor([&] { return commands.settingsLog().size() > before; }));
+    ASSERT_TRUE(waitFor([&] { return (linkPendingObjectCount() == 1) == c.shared; }));
+    settle();
+    EXPECT_EQ(linkPendingObjectCount(), c.shared ? 1u : 0u);
+  }
+}
+
 TEST_F(SharingTest, ADeviceThatRefusesSharingTurnsTheSettingOffSilently) {
   connect();
+  camSetVendor(VENDOR_CANON);
+  linkRefreshLiveViewSharing(true);  // live view was shared until now
+  ASSERT_EQ(linkPendingObjectCount(), 1u);
   defaults().setBool(true, "VorlaxentShareEnabled");
   defaults().setBool(true, "ShareLiveView");
   defaults().setBool(true, "ShowWatermark");
@@ -90,6 +114,7 @@ TEST_F(SharingTest, ADeviceThatRefusesSharingTurnsTheSettingOffSilently) {
   EXPECT_EQ(receivedCount("cmd 0x81"), 0u);
   EXPECT_EQ(presenter.count(), 0u);
   EXPECT_TRUE(defaults().boolForKey("ShareLiveView")) << "the user's own choice stays";
+  EXPECT_TRUE(waitFor([] { return linkPendingObjectCount() == 0; })) << "live-view sharing is switched off";
 }
 
 TEST_F(SharingTest, FailuresToSendPermissionOrWatermarkAreReportedWithTheCode) {
