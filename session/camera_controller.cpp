@@ -215,10 +215,7 @@ void CameraController::sessionStarted() {
   updateFocalLength(0);
   if (camIsSony()) defaults().setBool(true, "ClassicFocusStacking");
   sdTransferChangedNotification(nullptr);
-  if (camIsFuji()) {
-    // The device keeps Fujifilm raw files unless told not to (0 keeps them).
-    linkSendSaveFujiRaws(defaults().boolForKey("SaveFujiRaws") ? 0 : 1);
-  }
+  if (camIsFuji()) Utilities::sendSaveFujiRaws(defaults().boolForKey("SaveFujiRaws"));
   camStartEventThread(handlePollError);
   if (liveViewSelectorIsMovie())
     Utilities::showWarningMessage(

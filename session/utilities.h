@@ -138,7 +138,7 @@ class Utilities {
   // safely be used as file names are left out, noted in `refused` (with the reason's code) and in the log.
   // Worker thread.
   static std::optional<std::vector<std::string>> arrayOfSdCardImages(std::vector<SdCardRefusedName>* refused = nullptr);
-  // Tells the device whether to keep Fujifilm raw files (the byte sent is the inverse of the flag).
+  // Tells the device whether to keep Fujifilm raw files (the byte sent is the inverse of the flag: 0 keeps them).
   static uint16_t sendSaveFujiRaws(bool save);
   // Turns live view or movie mode off and waits for it; YES when the camera is free afterwards. NO at once while a
   // movie records, and NO at once on the main thread unless live view is already off.
