@@ -99,7 +99,19 @@ void DeviceCommandSet::install(Device& device) {
     on(0x70, [this](Device&, const CommandRequest& r) {
         if (r.payload.size() != 1) return fail(kGeneralError);
         std::lock_guard<std::mutex> lock(mutex_);
+        if (sharingRefusal_ != 0) {
+            settingsLog_.push_back("sharing refused " + std::to_string(r.payload[0]));
+            return fail(sharingRefusal_);
+        }
         sharingFlag_ = r.payload[0];
+        settingsLog_.push_back("sharing " + std::to_string(sharingFlag_));
+        return CommandReply::ok();
+    });
+    on(0x81, [this](Device&, const CommandRequest& r) {
+        if (r.payload.size() != 1) return fail(kGeneralError);
+        std::lock_guard<std::mutex> lock(mutex_);
+        clientsCanSave_ = r.payload[0];
+        settingsLog_.push_back("clients-can-save " + std::to_string(clientsCanSave_));
         return CommandReply::ok();
     });
     on(0x80, [this](Device&, const CommandRequest& r) {
@@ -112,6 +124,9 @@ void DeviceCommandSet::install(Device& device) {
         w.text.assign(text, strnlen(text, 128));
         std::lock_guard<std::mutex> lock(mutex_);
         watermark_ = w;
+        settingsLog_.push_back(w.show ? "watermark on size " + std::to_string(w.size) + " location " +
+                                            std::to_string(w.location) + " text " + w.text
+                                      : std::string("watermark off"));
         return CommandReply::ok();
     });
     on(0x82, [this](Device& d, const CommandRequest& r) {
@@ -181,6 +196,7 @@ void DeviceCommandSet::install(Device& device) {
         if (r.payload.size() != 1) return fail(kGeneralError);
         std::lock_guard<std::mutex> lock(mutex_);
         saveFujiRaws_ = r.payload[0];
+        settingsLog_.push_back("save-fuji-raws " + std::to_string(saveFujiRaws_));
         return CommandReply::ok();
     });
     on(0xD6, [this](Device&, const CommandRequest&) {
@@ -360,6 +376,21 @@ uint8_t DeviceCommandSet::autoShare() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return autoShare_;
 }
+void DeviceCommandSet::setSharingRefusal(uint16_t code) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sharingRefusal_ = code;
+}
+
+uint8_t DeviceCommandSet::clientsCanSave() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return clientsCanSave_;
+}
+
+std::vector<std::string> DeviceCommandSet::settingsLog() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return settingsLog_;
+}
+
 uint8_t DeviceCommandSet::saveFujiRaws() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return saveFujiRaws_;

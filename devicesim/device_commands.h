@@ -63,6 +63,8 @@ public:
     void setFujiCallbackValue(uint16_t v);
     void setAutoShare(uint8_t sharing);
     void setLiveViewFrame(std::vector<uint8_t> frame);
+    // A code other than 0: the sharing switch (0x70) is refused with it and the flag stays as it was.
+    void setSharingRefusal(uint16_t code);
     void setSnapshotProvider(std::function<std::vector<uint8_t>(const std::vector<uint32_t>& codes)> provider);
 
     std::optional<int64_t> clock() const;  // as last set by 0xF4
@@ -71,6 +73,11 @@ public:
     SdTransferSettings sdTransfer() const;
     uint8_t autoShare() const;
     uint8_t saveFujiRaws() const;
+    uint8_t clientsCanSave() const;  // as last set by 0x81
+    // The sharing and raw-saving settings as the device took (or refused) them, one line each, in order:
+    // "sharing 1", "sharing refused 1", "clients-can-save 0", "watermark off",
+    // "watermark on size 3 location 1 text <text>", "save-fuji-raws 1".
+    std::vector<std::string> settingsLog() const;
     int formatCount() const;
     uint8_t lastPollFlag() const;
     std::vector<uint32_t> newObjectNotices() const;
@@ -95,6 +102,9 @@ private:
     WatermarkSettings watermark_;
     SdTransferSettings sdTransfer_;
     uint8_t saveFujiRaws_ = 0;
+    uint16_t sharingRefusal_ = 0;
+    uint8_t clientsCanSave_ = 0;
+    std::vector<std::string> settingsLog_;
     int formatCount_ = 0;
     uint8_t lastPollFlag_ = 0;
     std::vector<uint32_t> notices_;

@@ -58,6 +58,13 @@ bool SdCard::addJpeg(const std::string& name, uint32_t size, uint8_t orientation
     return addFile(name, bytes, image->thumbnail, orientation);
 }
 
+bool SdCard::addNamedFiles(const std::vector<std::string>& names) {
+    bool all = true;
+    for (const std::string& name : names)
+        all = addFile(name, std::make_shared<const std::vector<uint8_t>>(name.begin(), name.end())) && all;
+    return all;
+}
+
 bool SdCard::removeFile(const std::string& name) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!present_ || files_.erase(name) == 0) return false;

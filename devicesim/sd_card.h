@@ -33,6 +33,9 @@ public:
                  std::vector<uint8_t> thumbnail = {}, uint8_t orientation = 1);
     // A generated JPEG of `size` bytes with EXIF and thumbnail.
     bool addJpeg(const std::string& name, uint32_t size, uint8_t orientation = 1, uint32_t seed = 1);
+    // Adds a small file under each name (any bytes, as a card's directory may hold them); false when one could
+    // not be added.
+    bool addNamedFiles(const std::vector<std::string>& names);
     bool removeFile(const std::string& name);
     bool hasFile(const std::string& name) const;
     std::optional<SdFile> file(const std::string& name) const;

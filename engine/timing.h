@@ -53,3 +53,7 @@ inline constexpr milliseconds kDiscoveryResolveWait{2500};     // per device fou
 inline constexpr milliseconds kDiscoveryResolveTimeout{2000};  // given to each found device's resolution
 inline constexpr milliseconds kDiscoveryAnswerWindow{1000};    // replies to one discovery query gathered together
 }  // namespace engine_timing
+
+namespace engine_timing {
+inline constexpr milliseconds kFirmwareUpdateWait{120000};  // the device's restart after a firmware update
+}  // namespace engine_timing

@@ -149,10 +149,12 @@ int32_t CameraController::startSessionWork() {
   if (camIsNikon() && !loadNikonPropertySnapshot()) return -1;
   linkSetClock();  // a clock the device does not take is no reason to give up the session
   prepareCacheFolder();
-  // Still to come with the modules and services they belong to: the Fujifilm module's capture-end callback
-  // (device command 0x86) and the sharing state sent to the device again.
+  refreshSharingCapabilities();
+  // Still to come with the module it belongs to: the Fujifilm module's capture-end callback (device command 0x86).
   return 1;
 }
+
+void CameraController::refreshSharingCapabilities() { Utilities::refreshSharingCapabilties(); }
 
 void CameraController::prepareCacheFolder() {
   const std::string documents = platform::documentsFolder();
@@ -214,10 +216,7 @@ void CameraController::sessionStarted() {
   updateFocalLength(0);
   if (camIsSony()) defaults().setBool(true, "ClassicFocusStacking");
   sdTransferChangedNotification(nullptr);
-  if (camIsFuji()) {
-    // The device keeps Fujifilm raw files unless told not to (0 keeps them).
-    linkSendSaveFujiRaws(defaults().boolForKey("SaveFujiRaws") ? 0 : 1);
-  }
+  if (camIsFuji()) Utilities::sendSaveFujiRaws(defaults().boolForKey("SaveFujiRaws"));
   camStartEventThread(handlePollError);
   if (liveViewSelectorIsMovie())
     Utilities::showWarningMessage(

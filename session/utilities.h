@@ -9,13 +9,16 @@
 // once, so a worker never waits for the user; on the main thread they return when the user has closed the alert.
 // Titles "Warning" and "Error" are fixed; message texts are looked up by the callers.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/graphics/geometry.h"
 
 class QLabel;
 class QWidget;
 struct DeviceBatteryStatus;
+struct SdCardRefusedName;
 
 // The connection state as the connection view moves through it. 0, 2, 3 and 5 are posted with
 // "JWNotification_VorlaxentConnectionStatus"; 1 and 4 are states of the connection view alone.
@@ -109,4 +112,44 @@ class Utilities {
   // The number of bytes from the start of an image file that are read for its metadata.
   static constexpr uint32_t exifHeaderLength() { return 256000; }
   static constexpr bool isHdrAvailable() { return true; }
+
+  // --- save folder and cache folder (main thread) ---
+  // Reopens the save folder kept in "SandboxBookmark" (the folder's path, usable when it is still a writable
+  // folder); without one, or when it no longer is, asks for a folder. Then configures the cache.
+  static void checkFolderAccess();
+  // Asks the user for the save folder (an alert, then the folder chooser); a confirmed folder is kept in
+  // "SandboxBookmark" and "SaveFolderPath" and the cache is configured again. Declining changes nothing.
+  static void selectSaveDataDirectory();
+  // Ages the cache folder when it exists (creates it otherwise), then opens the object cache with it and the save
+  // folder on the global queue, and hands it the file-naming settings.
+  static void configureCache();
+  // "<documents folder>/Cache"; empty when there is no documents folder.
+  static std::string cacheFolderPath();
+
+  // --- device housekeeping ---
+  // Empties the cache folder through the command runner (the save folder is never touched).
+  static void clearCache();
+  // Ages the cache folder by "CacheSizeGB"; YES.
+  static bool checkCacheSize();
+  // Removes the folder's entries older than three days, then the oldest until `bytes` hold them (no size limit
+  // for 0 or less); the save folder and anything behind a link are never touched. YES.
+  static bool checkCacheSize(int64_t bytes, const std::string& atUrl);
+  // The usable file names on the device's SD card; nullopt on a failure or an empty reply. Names that cannot
+  // safely be used as file names are left out, noted in `refused` (with the reason's code) and in the log.
+  // Worker thread.
+  static std::optional<std::vector<std::string>> arrayOfSdCardImages(std::vector<SdCardRefusedName>* refused = nullptr);
+  // Tells the device whether to keep Fujifilm raw files (the byte sent is the inverse of the flag: 0 keeps them).
+  static uint16_t sendSaveFujiRaws(bool save);
+  // Turns live view or movie mode off and waits for it; YES when the camera is free afterwards. NO at once while a
+  // movie records, and NO at once on the main thread unless live view is already off.
+  static bool blockForLiveViewOff();
+  // The device shows the user's sharing settings to its other clients: switch, watermark, clients' save
+  // permission and live-view sharing. Off the main thread only (from the main thread they move to a worker).
+  static void refreshSharingCapabilties();
+  static void refreshLiveViewSharing();
+  static bool sendSharingEnabledFlag();
+  static void sendCanSaveToClients(bool canSave);
+  static void sendCurrentWatermarkToClients();
+  // Covers the device's restart after a firmware update with the progress overlay, then asks the user to rejoin.
+  static void showFirmwareWaiting();
 };

@@ -120,18 +120,24 @@ bool writeRecordFile(const ObjCacheEntry* e) {
                 .empty();
 }
 
+// Objects known only by name: a name matches only the whole stored name, ignoring case. Camera cards are FAT
+// file systems, where names differ by more than letter case or not at all, so a case-blind whole-name match finds
+// the one object of that name and never another object whose name merely begins the same way.
+bool nameMatches(const ObjCacheEntry* e, const PtpObjectInfoStruct* record) {
+    size_t n = strnlen(e->info.fileName, sizeof e->info.fileName);
+    if (n == 0 || n >= sizeof e->info.fileName) return false;
+    if (strnlen(record->fileName, sizeof record->fileName) != n) return false;
+    return strncasecmp(e->info.fileName, record->fileName, n) == 0;
+}
+
 ObjCacheEntry* findEntry(const PtpObjectInfoStruct* record) {
     if (!record) return nullptr;
     for (ObjCacheEntry* e = state().head; e; e = e->next) {
         if (record->objectId != kObjectIdByName) {
             if (e->info.objectId == record->objectId) return e;
-            continue;
+        } else if (nameMatches(e, record)) {
+            return e;
         }
-        // By name: the entry's (non-empty) name matches the beginning of the given name, ignoring case.
-        size_t n = strnlen(e->info.fileName, sizeof e->info.fileName);
-        if (n == 0 || n >= sizeof e->info.fileName) continue;
-        if (strnlen(record->fileName, sizeof record->fileName) < n) continue;
-        if (strncasecmp(e->info.fileName, record->fileName, n) == 0) return e;
     }
     return nullptr;
 }
@@ -198,6 +204,8 @@ void objCacheReset() {
     s.counter = 0;
     s.prependOriginalName = 0;
 }
+
+bool objCacheFileNameIsSafe(const std::string& name) { return nameIsSafe(name); }
 
 bool objCacheNameIsSafe(const char* name, size_t capacity) {
     if (!name) return false;
@@ -507,18 +515,8 @@ std::string objCacheSaveExtractedJpeg(const PtpObjectInfoStruct* record, const s
 bool objCacheRemoveEntry(const PtpObjectInfoStruct* record) {
     ObjectCacheState& s = state();
     if (!s.loaded || !record) return false;
-    ObjCacheEntry* e = nullptr;
-    if (record->objectId != kObjectIdByName) {
-        for (ObjCacheEntry* x = s.head; x && !e; x = x->next)
-            if (x->info.objectId == record->objectId) e = x;
-    } else {
-        // By name, case-sensitive: the first entry whose name begins with the given one. An empty name matches
-        // nothing (it would otherwise remove whichever entry comes first).
-        size_t n = strnlen(record->fileName, sizeof record->fileName);
-        if (n == 0 || n == sizeof record->fileName) return false;
-        for (ObjCacheEntry* x = s.head; x && !e; x = x->next)
-            if (std::strncmp(x->info.fileName, record->fileName, n) == 0) e = x;
-    }
+    // The same identity as every lookup: removal by name never takes another object's record and files.
+    ObjCacheEntry* e = findEntry(record);
     if (!e) return false;
     if (e->image.empty()) findImage(e);
     if (e->modifiedJpeg.empty()) findModified(e);

@@ -10,6 +10,8 @@
 // - A record file shorter than 608 bytes, or whose name is unsafe, is corrupt and adds no entry.
 // - The cache mutex stands alone in the lock order: nothing here takes another engine lock while holding it.
 // - Paths handed to callers are owned copies (std::string, empty = none); they never dangle.
+// - An object known only by name (objectId 0xFFFFFFFF) is found, and removed, by its whole file name, ignoring
+//   letter case as the cards' FAT file systems do: "DSC_0042" never finds or removes "DSC_0042.JPG".
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -56,6 +58,8 @@ std::mutex& objCacheMutex();
 // --- file names ---
 // True when `name` (the camera's file name field, at most `capacity` bytes) may be used as one path component.
 bool objCacheNameIsSafe(const char* name, size_t capacity = 256);
+// The same rule for a name of any bytes: not empty, not "." or "..", no '/' and no NUL.
+bool objCacheFileNameIsSafe(const std::string& name);
 // Builds a record from the bytes of a record file: false when fewer than 608 bytes or the name is unsafe.
 bool objCacheParseRecord(const uint8_t* data, size_t length, PtpObjectInfoStruct* out);
 // The download name of `fileName` under the current prefix settings (caller holds the mutex).

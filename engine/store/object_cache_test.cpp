@@ -97,21 +97,50 @@ TEST_F(StoreTest, OpenKeeps2001RecordsWhole) {
     EXPECT_TRUE(exists(cache + "/IMG_0000.JPG.thumb"));
 }
 
-TEST_F(StoreTest, NameLookupIgnoresCaseButRemovalByNameDoesNot) {
+// Objects known only by name match the whole stored name, ignoring letter case (names on a FAT card differ by
+// more than case or not at all). A name that merely begins another object's name finds and removes nothing, so
+// removing "DSC_0042" never takes "DSC_0042.JPG" and its downloaded picture with it.
+TEST_F(StoreTest, ObjectsKnownByNameMatchTheWholeNameIgnoringCase) {
+    struct Case {
+        const char* given;
+        bool matches;
+    } cases[] = {
+        {"DSC_0042.JPG", true},  {"dsc_0042.jpg", true},   {"Dsc_0042.Jpg", true}, {"DSC_0042", false},
+        {"DSC_0042.JPG.bak", false}, {"DSC_0042.JP", false}, {"", false},          {"DSC_0043.JPG", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.given);
+        objCacheReset();
+        objCacheOpen(cache, save);
+        PtpObjectInfoStruct known = record(5, "DSC_0042.JPG");
+        ASSERT_FALSE(objCacheSaveImage(&known, bytes("picture"), 7).empty());
+        PtpObjectInfoStruct byName = record(kObjectIdByName, c.given);
+        PtpObjectInfoStruct copy{};
+        EXPECT_EQ(objCacheCopyObjectInfo(&byName, &copy), c.matches);
+        if (c.matches) {
+            EXPECT_EQ(copy.objectId, 5u);
+        }
+        EXPECT_EQ(objCacheRemove(&byName), c.matches);
+        EXPECT_EQ(exists(cache + "/DSC_0042.JPG.obj"), !c.matches);
+        EXPECT_EQ(exists(save + "/DSC_0042.JPG"), !c.matches);
+        EXPECT_EQ(objCacheLookup(&known, false), !c.matches);
+    }
+}
+
+// A shorter name stored first is not found for a longer one either: each object keeps its own record and files.
+TEST_F(StoreTest, NameLookupNeverTakesAnotherObjectWithAPrefixName) {
     objCacheOpen(cache, save);
-    PtpObjectInfoStruct known = record(5, "DSC_0042.JPG");
-    ASSERT_TRUE(objCacheStoreObjectInfo(&known));
-    PtpObjectInfoStruct byName = record(kObjectIdByName, "dsc_0042.jpg");
-    PtpObjectInfoStruct copy{};
-    ASSERT_TRUE(objCacheCopyObjectInfo(&byName, &copy));
-    EXPECT_EQ(copy.objectId, 5u);
-    EXPECT_FALSE(objCacheRemove(&byName));
-    PtpObjectInfoStruct empty = record(kObjectIdByName, "");
-    EXPECT_FALSE(objCacheRemove(&empty));  // an empty name removes nothing
-    PtpObjectInfoStruct exact = record(kObjectIdByName, "DSC_0042");
-    EXPECT_TRUE(objCacheRemove(&exact));
-    EXPECT_FALSE(exists(cache + "/DSC_0042.JPG.obj"));
-    EXPECT_FALSE(objCacheLookup(&known, false));
+    PtpObjectInfoStruct shortName = record(kObjectIdByName, "DSC_0042");
+    PtpObjectInfoStruct longName = record(kObjectIdByName, "DSC_0042.JPG");
+    ASSERT_FALSE(objCacheSaveImage(&shortName, bytes("one"), 3).empty());
+    ASSERT_FALSE(objCacheSaveImage(&longName, bytes("two"), 3).empty());
+    EXPECT_EQ(readFile(save + "/DSC_0042"), "one");
+    EXPECT_EQ(readFile(save + "/DSC_0042.JPG"), "two");
+    EXPECT_TRUE(objCacheRemove(&longName));
+    EXPECT_TRUE(exists(save + "/DSC_0042"));
+    EXPECT_TRUE(exists(cache + "/DSC_0042.obj"));
+    EXPECT_FALSE(exists(save + "/DSC_0042.JPG"));
+    EXPECT_TRUE(objCacheLookup(&shortName, false));
 }
 
 TEST_F(StoreTest, NewObjectDoesNotInheritAnOldThumbnail) {
