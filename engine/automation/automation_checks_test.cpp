@@ -171,6 +171,30 @@ TEST_F(AutomationChecksTest, BracketStepsAndEnds) {
     EXPECT_EQ(hdrCalculateEndPoints(0x500F, 400, 1, 3, 0, 2), std::optional<std::string>("v200"));
 }
 
+// A camera that describes a property as a range gets its values listed by the store; the bracket steps, counts and
+// ends read that list as they read an enumeration.
+TEST_F(AutomationChecksTest, BracketsReadARangeFormAsItsList) {
+    camSetVendor(VENDOR_CANON);
+    std::vector<uint32_t> shutter;  // 0x10 to 0xA0 step 1: 0x5D at index 0x4D, 0x65 one EV further at 0x55
+    for (uint32_t v = 0x10; v <= 0xA0; ++v) shutter.push_back(v);
+    record(0xD102, 0x5D, shutter);
+    PropertyStruct* r = propFind(0xD102, true);
+    r->form = kPropFormRange;
+    r->rangeMin = 0x10;
+    r->rangeMax = 0xA0;
+    r->rangeStep = 1;
+    propUnlock(r);
+
+    EXPECT_EQ(hdrStepSize(0xD102), 8);
+    // Index 0x4D of 0x91 entries, step 8: 9 whole steps toward the start, 8 toward the end (0x4D + 8k < 0x91).
+    EXPECT_EQ(hdrStepCount(0xD102, 0x5D, 8, 1), 9);
+    EXPECT_EQ(hdrStepCount(0xD102, 0x5D, 8, 2), 10);
+    EXPECT_EQ(hdrStepCount(0xD102, 0x5D, 8, 0), 17);
+    // 3 shots from the middle, one EV apart: the ends are the rows 8 entries either side.
+    EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 8, 3, 0, 2), std::optional<std::string>("v101"));  // 0x65
+    EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 8, 3, 0, 1), std::optional<std::string>("v85"));   // 0x55
+}
+
 TEST_F(AutomationChecksTest, JpegEnd) {
     const std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0xFF, 0xD9,  // APP0 hides an end marker
                                        0xFF, 0xDA, 0x00, 0x02, 0x11, 0xFF, 0xDA, 0x22, 0xFF, 0xD9, 0x33,

@@ -132,8 +132,9 @@ void canonRegisterModule() {
     vendorRegisterCanon(&instance());
     PtpVendorHooks hooks = ptpVendorHooks();
     hooks.canonLoadObjectHandles = canonLoadObjectHandles;
-    hooks.canonGetThumbnail = [](uint32_t handle, HeapBlock* data, uint8_t* orientation) {
-        return canonGetThumbnail(handle, data, orientation);
+    hooks.canonGetThumbnail = [](uint32_t handle, HeapBlock* data, uint8_t* orientation,
+                                 const PtpDataWrapper* wrapper) {
+        return canonGetThumbnail(handle, data, orientation, wrapper);
     };
     hooks.canonWritesCr3 = [] { return canonRawObjectFormat() == 0xB108; };
     ptpSetVendorHooks(hooks);

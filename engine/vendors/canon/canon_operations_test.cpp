@@ -306,6 +306,46 @@ TEST_F(CanonPressTest, CardListingThumbnailsAndRawPreviews) {
     EXPECT_EQ(std::vector<uint8_t>(cr3.begin() + offset, cr3.begin() + offset + size), *canon->object(taken[1])->bytes);
 }
 
+// A thumbnail fetched for sharing goes out behind its data wrapper on the Canon thumbnail operation; a plain fetch
+// on another thread at the same time never does.
+TEST_F(CanonPressTest, ASharedThumbnailGoesOutWrappedAndNoOtherDoes) {
+    ASSERT_EQ(canonRemoteRelease(true), PTP_RC_OK);
+    ASSERT_EQ(canonRemoteRelease(true), PTP_RC_OK);
+    std::vector<uint32_t> taken = canon->captured();
+    ASSERT_EQ(taken.size(), 2u);
+    const uint32_t shared = taken[0], plain = taken[1];
+    PtpObjectInfoStruct record{};
+    record.objectId = shared;
+    PtpDataWrapper wrapper{0xA1, 0xB0, &record, sizeof record};
+    device.clearLog();
+    std::thread sharer([&] {
+        for (int i = 0; i < 15; ++i) {
+            HeapBlock thumb;
+            uint8_t orientation = 0;
+            EXPECT_EQ(ptpGetThumb(shared, &thumb, &orientation, &wrapper), PTP_RC_OK);
+            EXPECT_FALSE(thumb.empty());
+        }
+    });
+    for (int i = 0; i < 15; ++i) {
+        HeapBlock thumb;
+        uint8_t orientation = 0;
+        EXPECT_EQ(ptpGetThumb(plain, &thumb, &orientation), PTP_RC_OK);
+    }
+    sharer.join();
+    auto packets = ptpPackets(0x910A);
+    ASSERT_EQ(packets.size(), 30u);
+    for (const auto& p : packets) {
+        ASSERT_FALSE(p.ptpParams.empty());
+        ASSERT_EQ(bool(p.wrapper), p.ptpParams[0] == shared) << "handle " << p.ptpParams[0];
+        if (!p.wrapper) continue;
+        EXPECT_EQ(p.wrapper->subCodeA, 0xA1);
+        EXPECT_EQ(p.wrapper->subCodeB, 0xB0);
+        ASSERT_EQ(p.wrapper->data.size(), sizeof record);
+        EXPECT_EQ(readLe32(p.wrapper->data.data()), shared);
+    }
+    EXPECT_FALSE(linkGetPendingObject(0x910A));
+}
+
 TEST_F(CanonPressTest, ZoomAndZoomPosition) {
     ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
     ASSERT_EQ(camLiveViewZoom(200), PTP_RC_OK);
