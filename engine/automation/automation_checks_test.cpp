@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "engine/automation/automation_checks.h"
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/session_open.h"
+#include "engine/ptp/transaction.h"
 #include "engine/ptp/vendor_state.h"
+#include "engine/vendors/canon/canon_module.h"
 
 namespace {
 class AutomationChecksTest : public ::testing::Test {
@@ -193,6 +196,47 @@ TEST_F(AutomationChecksTest, BracketsReadARangeFormAsItsList) {
     // 3 shots from the middle, one EV apart: the ends are the rows 8 entries either side.
     EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 8, 3, 0, 2), std::optional<std::string>("v101"));  // 0x65
     EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 8, 3, 0, 1), std::optional<std::string>("v85"));   // 0x55
+}
+
+// The Canon module answers the two drive checks: which drive values are bursts, and whether a sequence must set
+// single drive first (a burst drive on a body with the stepped shutter press while focus is manual).
+TEST_F(AutomationChecksTest, CanonDriveChecksForSequences) {
+    canonRegisterModule();
+    camSetVendor(VENDOR_CANON);
+    // Continuous, high, low and the three silent bursts; not single, the timers, "S", "Custom", silent single or
+    // high speed plus.
+    const std::vector<uint32_t> bursts = {0x01, 0x04, 0x05, 0x14, 0x15, 0x16};
+    for (uint32_t value = 0; value <= 0x20; ++value) {
+        const bool burst = std::find(bursts.begin(), bursts.end(), value) != bursts.end();
+        EXPECT_EQ(camStillCaptureMode(0xD106, value), burst) << std::hex << value;
+    }
+
+    const struct {
+        uint32_t drive;
+        bool listsPress;
+        uint32_t manual;
+        bool prepare;
+    } cases[] = {
+        {0x01, true, 1, true},   {0x15, true, 1, true},   {0x00, true, 1, false}, {0x10, true, 1, false},
+        {0x01, false, 1, false}, {0x01, true, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "drive " << c.drive << " press " << c.listsPress << " manual " << c.manual);
+        DeviceInfoRecord info;
+        info.vendorExtensionId = 11;
+        info.operationsSupported.codes[info.operationsSupported.count++] = 0x9101;
+        if (c.listsPress) info.operationsSupported.codes[info.operationsSupported.count++] = 0x9128;
+        ptpSetSessionDeviceInfo(info);
+        propStoreReset();
+        record(0xD106, c.drive);
+        camSetManualFocusFlag(c.manual);
+        EXPECT_EQ(hdrPrepareCapture(), c.prepare);
+    }
+    // Without a drive-mode record there is nothing to spoil the sequence.
+    propStoreReset();
+    EXPECT_FALSE(hdrPrepareCapture());
+    canonUnregisterModule();
+    ptpSetSessionDeviceInfo(DeviceInfoRecord{});
 }
 
 TEST_F(AutomationChecksTest, JpegEnd) {
