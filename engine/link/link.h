@@ -76,6 +76,20 @@ void linkClearBroken();
 void linkSetReadTimeout(std::chrono::milliseconds nominal);
 std::chrono::milliseconds linkReadTimeout();
 
+// For as long as it lives, the calling thread's reads and writes on the link wait `nominal` (scaled) in place of the
+// link's read time-out: the time-out of one exchange (the SD-card format's long wait, the short quiet time of a
+// resynchronisation), which no other thread sees and none can leave behind. Scopes nest.
+class LinkExchangeTimeout {
+public:
+    explicit LinkExchangeTimeout(std::chrono::milliseconds nominal);
+    ~LinkExchangeTimeout();
+    LinkExchangeTimeout(const LinkExchangeTimeout&) = delete;
+    LinkExchangeTimeout& operator=(const LinkExchangeTimeout&) = delete;
+
+private:
+    long long previous_;
+};
+
 // --- raw I/O ---
 // Writes all bytes. Null or zero length -> 0xFF15; no socket or broken -> 0xFF0E; a failed write sets broken, and so
 // does a write the device takes no byte of for the read time-out.
