@@ -97,7 +97,9 @@ ResponseCode linkWrite(const void* bytes, size_t length);
 // Reads exactly `length` bytes; 0 or less succeeds at once. 0xFF14 when woken by a disconnect.
 ResponseCode linkReadExact(void* buffer, long length);
 // Reads the next packet of a type below 0x10 (header included); asynchronous packets met on the way are handed to
-// the installed handler (or dropped when none is installed). Null arguments -> 0xFF15.
+// the installed handler (or dropped when none is installed). Null arguments -> 0xFF15. A header that does not come
+// (a time-out, a closed peer, or a disconnect waking the reader) breaks the link -> 0xFF0E; a body cut short by a
+// disconnect -> 0xFF14.
 ResponseCode linkReadPacket(HeapBlock* outBlock, uint32_t* outLength);
 // Reads one packet that must be a ResponsePacket and returns its code. On 0x2001 with a payload, *outPayload holds
 // the payload alone; otherwise it is left empty. *outLength is the payload length m in every case it is known.
