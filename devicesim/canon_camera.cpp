@@ -28,6 +28,8 @@ enum : uint32_t {
     kImageFormat = 0xD120,
     kEvfOutput = 0xD1B0,
     kRecordState = 0xD1B8,
+    kMirrorUpMode = 0xD13A,
+    kMirrorState = 0xD1BF,  // 2 while the mirror is locked up
 };
 
 constexpr uint32_t kRoot = 0xFFFFFFFF;
@@ -58,6 +60,7 @@ GenericCameraConfig configFor(const CanonCameraOptions& o) {
         case CanonBody::DslrYuvLiveView: c.operations.insert(c.operations.end(), {0x9109, 0x913E}); break;
     }
     c.events = {0xC181, 0xC182, 0xC189, 0xC18A, 0xC18B, 0xC1A5, 0xC1A7};
+    if (o.body == CanonBody::Mirrorless) c.events.push_back(0xC1B6);
     c.properties = {};
     c.captureFormats = {0x3801};
     c.imageFormats = {0x3801, 0x3001, o.body == CanonBody::Mirrorless ? uint16_t(0xB108) : uint16_t(0xB103)};
@@ -161,7 +164,8 @@ void CanonCamera::addDefaultProperties() {
     if (mirrorless) format.allowedFormats.push_back({raw(1), jpeg(2, 2)});
     list.push_back(format);
     if (!mirrorless) {
-        list.push_back(numeric(0xD13A, K::U32, 0, {0, 1}));
+        list.push_back(numeric(kMirrorUpMode, K::U32, 0, {0, 1}));
+        list.push_back(numeric(kMirrorState, K::U32, 0, {}));
         list.push_back(numeric(0xD1B1, K::U16, 0, {0, 1, 2}));
     } else {
         list.push_back(numeric(0xD179, K::U8, 1, {0, 1}));
@@ -483,6 +487,7 @@ std::optional<PtpResult> CanonCamera::handleVendorOperation(const PtpOperation& 
             return std::nullopt;  // the object's record: the generic camera's
         case 0x9135: return objectValue(op);
         case 0x910A: return thumbnail(op);
+        case 0x100B: return deleteObjects(param(0));
         default: return std::nullopt;
     }
 }
@@ -545,6 +550,16 @@ PtpResult CanonCamera::press(uint32_t kind) {
     }
     if (kind != 2 && kind != 3) return PtpResult::withCode(kInvalidParameter);
     fullPressed_ = true;
+    // With mirror-up on, the first full press only locks the mirror up; the next one takes the picture and lets
+    // the mirror down again.
+    auto mode = properties_.find(kMirrorUpMode);
+    auto mirror = properties_.find(kMirrorState);
+    if (mode != properties_.end() && mode->second.value == 1 && mirror != properties_.end()) {
+        const bool lift = mirror->second.value != 2;
+        mirror->second.value = lift ? 2 : 0;
+        reportPropertyLocked(mirror->second, false);
+        if (lift) return r;
+    }
     if (bulbModeLocked()) {
         bulbOpen_ = true;
     } else {
@@ -562,6 +577,18 @@ PtpResult CanonCamera::release(uint32_t kind) {
         halfPressed_ = false;
     } else {
         return PtpResult::withCode(kInvalidParameter);
+    }
+    return PtpResult::ok();
+}
+
+PtpResult CanonCamera::deleteObjects(uint32_t handle) {
+    std::lock_guard<std::mutex> g(canonMutex_);
+    std::vector<uint32_t> gone = handle == 0xFFFFFFFF ? handles() : std::vector<uint32_t>{handle};
+    if (handle != 0xFFFFFFFF && !object(handle)) return PtpResult::withCode(0x2009);  // invalid object handle
+    for (uint32_t h : gone) {
+        if (!removeObject(h)) continue;
+        fileNumbers_.erase(h);
+        queueLocked(canonObjectRemovedRecord(h));
     }
     return PtpResult::ok();
 }

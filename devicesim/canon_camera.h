@@ -129,6 +129,8 @@ private:
     PtpResult press(uint32_t kind);
     PtpResult release(uint32_t kind);
     void takePicture();
+    // DeleteObject (0xFFFFFFFF: every object); each removal is reported as an object-removed event record.
+    PtpResult deleteObjects(uint32_t handle);
     void endBulb();
     PtpResult liveViewFrame();
     PtpResult listEntries(const PtpOperation& op);

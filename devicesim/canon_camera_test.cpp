@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "devicesim/wire.h"
 
 namespace devicesim {
@@ -91,6 +93,65 @@ TEST(CanonCamera, ListingOfAFolderItDoesNotHaveIsEmpty) {
     EXPECT_EQ(wire::get32(r.dataIn->data()), 0u);
     EXPECT_EQ(run(camera, 0x9135, {0, 0x12345, 3, 0x200000}).code, 0x201D);
     EXPECT_EQ(run(camera, 0x9153, {0x100000}).code, 0xA102);  // live view off
+}
+
+// The event records of one poll, as (type, first u32 of the data) pairs.
+std::vector<std::pair<uint32_t, uint32_t>> records(const std::vector<uint8_t>& events) {
+    std::vector<std::pair<uint32_t, uint32_t>> out;
+    for (size_t at = 0; at + 8 <= events.size();) {
+        const uint32_t length = wire::get32(events.data() + at);
+        if (length < 8 || at + length > events.size()) break;
+        out.emplace_back(wire::get32(events.data() + at + 4), length >= 12 ? wire::get32(events.data() + at + 8) : 0);
+        at += length;
+    }
+    return out;
+}
+
+// With mirror-up on, a full press locks the mirror up (0xD1BF 2, reported) and the next one takes the picture and
+// lets it down; with mirror-up off every full press is a picture.
+TEST(CanonCamera, MirrorUpTakesTwoPresses) {
+    CanonCameraOptions options;
+    options.body = CanonBody::DslrJpegLiveView;
+    options.model = "Canon EOS 90D";
+    CanonCamera camera(options);
+    EXPECT_EQ(run(camera, 0x9128, {3, 0}).code, 0x2001);
+    EXPECT_EQ(camera.shots(), 1);
+    EXPECT_EQ(camera.propertyValue(0xD1BF), 0u);
+    ASSERT_EQ(run(camera, 0x9110, {}, setData(0xD13A, {1, 0, 0, 0})).code, 0x2001);
+    camera.pollEvents(0);
+
+    const struct {
+        uint32_t kind;
+        int shots;
+        uint32_t mirror;
+    } presses[] = {{3, 1, 2}, {3, 2, 0}, {2, 2, 2}, {2, 3, 0}};
+    for (const auto& p : presses) {
+        EXPECT_EQ(run(camera, 0x9128, {p.kind, 0}).code, 0x2001);
+        EXPECT_EQ(run(camera, 0x9129, {2}).code, 0x2001);
+        EXPECT_EQ(camera.shots(), p.shots);
+        EXPECT_EQ(camera.propertyValue(0xD1BF), p.mirror);
+        bool reported = false;
+        for (const auto& [type, code] : records(camera.pollEvents(0))) reported |= type == 0xC189 && code == 0xD1BF;
+        EXPECT_TRUE(reported) << "shot " << p.shots;
+    }
+}
+
+// DeleteObject removes the object and reports it removed; an unknown handle is refused. The mirrorless body lists
+// the extended object-added event.
+TEST(CanonCamera, DeletionIsReportedAndTheMirrorlessBodyListsItsEvents) {
+    CanonCamera camera;
+    EXPECT_EQ(run(camera, 0x9128, {2, 0}).code, 0x2001);
+    ASSERT_EQ(camera.captured().size(), 1u);
+    const uint32_t handle = camera.captured()[0];
+    camera.pollEvents(0);
+    EXPECT_EQ(run(camera, 0x100B, {handle, 0}).code, 0x2001);
+    EXPECT_FALSE(camera.object(handle));
+    const auto removed = records(camera.pollEvents(0));
+    ASSERT_FALSE(removed.empty());
+    EXPECT_EQ(removed.front(), (std::pair<uint32_t, uint32_t>{0xC182, handle}));
+    EXPECT_EQ(run(camera, 0x100B, {handle, 0}).code, 0x2009);
+    const auto events = camera.config().events;
+    EXPECT_NE(std::find(events.begin(), events.end(), 0xC1B6), events.end());
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
-// Result-code messages: every row of the message table with every vendor, the fixed texts, the vendor rows and
-// the "0x%X" fallback; and every key has a real text in the string table.
+// Result-code messages: a few rows of each table with every vendor, the fixed texts, which codes have texts at all
+// and that no two share one, the vendor rows and the "0x%X" fallback; and every key has a real text.
 #include "session/ptp_errors.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,50 +21,23 @@ struct Row {
   const char* key;
 };
 
-// The rows that hold with every camera, and with none.
+// A few rows of each table, with the keys the list of result codes gives them: the ends of each run of codes and
+// some between, so that a row moved to a neighbouring code or given a neighbour's key shows.
 const std::vector<Row> kCommonRows = {
     {0x0001, "RELAY_RESPONSE_ERROR"},
     {0x2000, "PTP_Response_Undefined"},
     {0x2001, "PTP_Response_OK"},
-    {0x2002, "PTP_Response_GeneralError"},
-    {0x2003, "PTP_Response_SessionNotOpen"},
     {0x2004, "PTP_Response_InvalidTransactionID"},
-    {0x2005, "PTP_Response_OperationNotSupported"},
-    {0x2006, "PTP_Response_ParameterNotSupported"},
-    {0x2007, "PTP_Response_IncompleteTransfer"},
-    {0x2008, "PTP_Response_InvalidStorageId"},
-    {0x2009, "PTP_Response_InvalidObjectHandle"},
-    {0x200A, "PTP_Response_DevicePropNotSupported"},
-    {0x200B, "PTP_Response_InvalidObjectFormatCode"},
     {0x200C, "PTP_Response_StoreFull"},
-    {0x200D, "PTP_Response_ObjectWriteProtected"},
-    {0x200E, "PTP_Response_StoreReadOnly"},
-    {0x200F, "PTP_Response_AccessDenied"},
-    {0x2010, "PTP_Response_NoThumbnailPresent"},
-    {0x2011, "PTP_Response_SelfTestFailed"},
-    {0x2012, "PTP_Response_PartialDeletion"},
-    {0x2013, "PTP_Response_StoreNotAvailable"},
-    {0x2014, "PTP_Response_SpecificationByFormatUnsupported"},
-    {0x2015, "PTP_Response_NoValidObjectInfo"},
-    {0x2016, "PTP_Response_InvalidCodeFormat"},
-    {0x2017, "PTP_Response_UnknownVendorCode"},
-    {0x2018, "PTP_Response_CaptureAlreadyTerminated"},
     {0x2019, "PTP_Response_DeviceBusy"},
-    {0x201A, "PTP_Response_InvalidParentObject"},
-    {0x201B, "PTP_Response_InvalidDevicePropFormat"},
     {0x201C, "PTP_Response_InvalidDevicePropValue"},
     {0x201D, "PTP_Response_InvalidParameter"},
-    {0x201E, "PTP_Response_SessionAlreadyOpened"},
-    {0x201F, "PTP_Response_TransactionCanceled"},
     {0x2020, "PTP_Response_SpecificationOfDestinationUnsupported"},
     {0x5501, "CONTROL_ERROR"},
     {0xA002, "NIKON_Out_Of_Focus"},
     {0xFF01, "ERROR_GENERAL"},
-    {0xFF02, "ERROR_INVALID_TYPE"},
     {0xFF0D, "PTP_ERROR_PROP_NOT_CONFIRMED"},
     {0xFF0F, "ERROR_CAMERA_NOT_SUPPORTED"},
-    {0xFF15, "ERROR_INVALID_INPUT"},
-    {0xFF17, "ERROR_BULB_MODE_INVALID"},
     {0xFF1B, "PTP_ERROR_UNSUPPORTED_COMMAND"},
     {0xFF1D, "ERROR_INVALID_CONTINUOUS_DRIVE_MODE"},
 };
@@ -69,31 +45,46 @@ const std::vector<Row> kCommonRows = {
 const std::vector<Row> kNikonRows = {
     {0xA001, "NIKON_Hardware_Error"},
     {0xA003, "NIKON_Change_CameraMode_Failed"},
-    {0xA004, "NIKON_Invalid_Status"},
-    {0xA006, "NIKON_Wb_Preset_Error"},
-    {0xA007, "NIKON_Dust_Reference_Error"},
-    {0xA008, "NIKON_Shutter_Speed_Bulb"},
     {0xA009, "NIKON_Mirror_Up_Sequence"},
-    {0xA00A, "NIKON_CameraMode_Not_Adjust_Fnumber"},
-    {0xA00B, "NIKON_Not_LiveView"},
-    {0xA00C, "NIKON_MfDrive_Step_End"},
     {0xA00E, "NIKON_MfDrive_Step_Insufficiency"},
-    {0xA021, "NIKON_Store_Error"},
     {0xA022, "NIKON_Store_Unformatted"},
     {0xA200, "NIKON_Bulb_Release_Busy"},
-    {0xA801, "NIKON_Invalid_ObjectPropCode"},
     {0xA802, "NIKON_Invalid_ObjectProp_Format"},
 };
 
 const std::vector<Row> kCanonRows = {
     {0xA001, "CANON_Response_Unknown_Command"},
-    {0xA005, "CANON_Response_Operation_Refused"},
     {0xA006, "CANON_Response_Lens_Cover"},
     {0xA101, "CANON_Response_Battery_Low"},
-    {0xA102, "CANON_Response_Not_Ready"},
-    {0xA104, "CANON_Response_CannotMakeObject"},
     {0xA106, "CANON_Response_MemoryStatusNotReady"},
 };
+
+// Which codes have a text of their own, from the list of result codes: the rows for every camera (the standard
+// response codes as one run), the fixed texts, and each maker's rows.
+bool hasCommonText(uint16_t c) {
+  static const std::set<uint16_t> single = {0x0001, 0x5501, 0x5505, 0xA002, 0xFF01, 0xFF02, 0xFF0D, 0xFF0E,
+                                            0xFF0F, 0xFF15, 0xFF16, 0xFF17, 0xFF1B, 0xFF1D};
+  return (c >= 0x2000 && c <= 0x2020) || single.count(c) != 0;
+}
+const std::set<uint16_t> kNikonCodes = {0xA001, 0xA003, 0xA004, 0xA006, 0xA007, 0xA008, 0xA009, 0xA00A,
+                                        0xA00B, 0xA00C, 0xA00E, 0xA021, 0xA022, 0xA200, 0xA801, 0xA802};
+const std::set<uint16_t> kCanonCodes = {0xA001, 0xA005, 0xA006, 0xA101, 0xA102, 0xA104, 0xA106};
+
+bool hasText(VendorType vendor, uint16_t c) {
+  if (hasCommonText(c)) return true;
+  switch (vendor) {
+    case VENDOR_NIKON: return kNikonCodes.count(c) != 0;
+    case VENDOR_CANON: return kCanonCodes.count(c) != 0;
+    case VENDOR_FUJI: return c == 0xA001;
+    default: return false;
+  }
+}
+
+std::string hex(uint16_t c) {
+  std::ostringstream out;
+  out << "0x" << std::uppercase << std::hex << c;
+  return out.str();
+}
 
 const VendorType kAllVendors[] = {VENDOR_NONE, VENDOR_FUJI, VENDOR_CANON, VENDOR_SONY, VENDOR_NIKON};
 
@@ -127,6 +118,35 @@ TEST_F(PtpErrorsTest, RowsForEveryVendorAndFixedTextsHoldWhateverTheCamera) {
     EXPECT_EQ(PtpErrors::stringForResponseCode(0x5505), "SD Card missing or not mounted.");
     EXPECT_EQ(PtpErrors::stringForResponseCode(0xFF0E), "Connection failure.");
     EXPECT_EQ(PtpErrors::stringForResponseCode(0xFF16), "Action cancelled.");
+  }
+}
+
+// Every one of the 65,536 codes with every camera: exactly the listed codes have a text, each a real text (a key
+// missing from the string table would show as itself, underscores and all) and none shared by two codes of one
+// table, which a row copied onto the wrong code or key would bring about; every other code reads as its
+// hexadecimal value. (A maker's row may word its meaning as a standard code does.)
+TEST_F(PtpErrorsTest, ExactlyTheListedCodesHaveTextsAndTheyAreAllDifferent) {
+  for (VendorType vendor : kAllVendors) {
+    SCOPED_TRACE(vendor);
+    camSetVendor(vendor);
+    std::map<std::string, uint16_t> seen[2];  // within the rows for every camera, and within the maker's own
+    for (uint32_t c = 0; c <= 0xFFFF; ++c) {
+      const uint16_t code = static_cast<uint16_t>(c);
+      const std::string shown = PtpErrors::stringForResponseCode(code);
+      if (!hasText(vendor, code)) {
+        ASSERT_EQ(shown, hex(code));
+        continue;
+      }
+      SCOPED_TRACE(hex(code));
+      EXPECT_NE(shown, hex(code));
+      EXPECT_EQ(shown.find('_'), std::string::npos) << shown;
+      if (vendor == VENDOR_FUJI && code == 0xA001) {
+        EXPECT_EQ(shown, PtpErrors::stringForResponseCode(0x2019));  // the camera's own busy code
+        continue;
+      }
+      auto [at, fresh] = seen[hasCommonText(code) ? 0 : 1].emplace(shown, code);
+      EXPECT_TRUE(fresh) << shown << " is also the text of " << hex(at->second);
+    }
   }
 }
 

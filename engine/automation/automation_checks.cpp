@@ -50,11 +50,12 @@ struct ValueList {
         return it == values.end() ? -1 : static_cast<int>(it - values.begin());
     }
 };
-std::optional<ValueList> enumeratedList(uint32_t code) {
+std::optional<ValueList> allowedValueList(uint32_t code) {
     PropertyStruct* record = propFind(code, true);
     if (!record) return std::nullopt;
     std::optional<ValueList> out;
-    if (record->form != kPropFormRange && record->valueCount > 0 && record->values) {
+    // A range short enough to be listed counts as its list: brackets step through its values like an enumeration's.
+    if (record->valueCount > 0 && record->values) {
         out.emplace();
         for (uint16_t i = 0; i < record->valueCount; ++i) {
             out->values.push_back(record->values[i].value);
@@ -270,7 +271,7 @@ int hdrStepSize(uint32_t property) {
         else if (property == 0xD103) a = 0x58, b = 0x60;
     }
     if (a == 0) return 3;
-    std::optional<ValueList> list = enumeratedList(property);
+    std::optional<ValueList> list = allowedValueList(property);
     if (!list) return 3;
     const int ia = list->indexOf(a), ib = list->indexOf(b);
     // A list that does not run forward from one reference to the other gives no usable step either.
@@ -279,7 +280,7 @@ int hdrStepSize(uint32_t property) {
 }
 
 int hdrStepCount(uint32_t property, uint32_t value, uint32_t step, int mode) {
-    std::optional<ValueList> list = enumeratedList(property);
+    std::optional<ValueList> list = allowedValueList(property);
     if (!list || step == 0) return 0;
     const int e = list->indexOf(value);
     if (e < 0) return 0;
@@ -303,7 +304,7 @@ int hdrStepCount(uint32_t property, uint32_t value, uint32_t step, int mode) {
 std::optional<std::string> hdrCalculateEndPoints(uint32_t property, uint32_t value, uint32_t step, uint32_t shots,
                                                  int startPoint, int end) {
     if (startPoint == end) return propFormatValue(property, value);
-    std::optional<ValueList> list = enumeratedList(property);
+    std::optional<ValueList> list = allowedValueList(property);
     if (!list) return std::nullopt;
     const int index = list->indexOf(value);
     if (index < 0) return std::nullopt;

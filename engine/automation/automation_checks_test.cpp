@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "engine/automation/automation_checks.h"
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/session_open.h"
+#include "engine/ptp/transaction.h"
 #include "engine/ptp/vendor_state.h"
+#include "engine/vendors/canon/canon_module.h"
 
 namespace {
 class AutomationChecksTest : public ::testing::Test {
@@ -169,6 +172,71 @@ TEST_F(AutomationChecksTest, BracketStepsAndEnds) {
     EXPECT_EQ(hdrCalculateEndPoints(0x5010, 110, 3, 5, 1, 2), std::nullopt);
     // Nikon ISO runs the other way.
     EXPECT_EQ(hdrCalculateEndPoints(0x500F, 400, 1, 3, 0, 2), std::optional<std::string>("v200"));
+}
+
+// A camera that describes a property as a range gets its values listed by the store; the bracket steps, counts and
+// ends read that list as they read an enumeration.
+TEST_F(AutomationChecksTest, BracketsReadARangeFormAsItsList) {
+    camSetVendor(VENDOR_CANON);
+    std::vector<uint32_t> shutter;  // 0x10 to 0xA0 step 1: 0x5D at index 0x4D, 0x65 one EV further at 0x55
+    for (uint32_t v = 0x10; v <= 0xA0; ++v) shutter.push_back(v);
+    record(0xD102, 0x5D, shutter);
+    PropertyStruct* r = propFind(0xD102, true);
+    r->form = kPropFormRange;
+    r->rangeMin = 0x10;
+    r->rangeMax = 0xA0;
+    r->rangeStep = 1;
+    propUnlock(r);
+
+    EXPECT_EQ(hdrStepSize(0xD102), 8);
+    // Index 0x4D of 0x91 entries, step 8: 9 whole steps toward the start, 8 toward the end (0x4D + 8k < 0x91).
+    EXPECT_EQ(hdrStepCount(0xD102, 0x5D, 8, 1), 9);
+    EXPECT_EQ(hdrStepCount(0xD102, 0x5D, 8, 2), 10);
+    EXPECT_EQ(hdrStepCount(0xD102, 0x5D, 8, 0), 17);
+    // 3 shots from the middle, one EV apart: the ends are the rows 8 entries either side.
+    EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 8, 3, 0, 2), std::optional<std::string>("v101"));  // 0x65
+    EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 8, 3, 0, 1), std::optional<std::string>("v85"));   // 0x55
+}
+
+// The Canon module answers the two drive checks: which drive values are bursts, and whether a sequence must set
+// single drive first (a burst drive on a body with the stepped shutter press while focus is manual).
+TEST_F(AutomationChecksTest, CanonDriveChecksForSequences) {
+    canonRegisterModule();
+    camSetVendor(VENDOR_CANON);
+    // Continuous, high, low and the three silent bursts; not single, the timers, "S", "Custom", silent single or
+    // high speed plus.
+    const std::vector<uint32_t> bursts = {0x01, 0x04, 0x05, 0x14, 0x15, 0x16};
+    for (uint32_t value = 0; value <= 0x20; ++value) {
+        const bool burst = std::find(bursts.begin(), bursts.end(), value) != bursts.end();
+        EXPECT_EQ(camStillCaptureMode(0xD106, value), burst) << std::hex << value;
+    }
+
+    const struct {
+        uint32_t drive;
+        bool listsPress;
+        uint32_t manual;
+        bool prepare;
+    } cases[] = {
+        {0x01, true, 1, true},   {0x15, true, 1, true},   {0x00, true, 1, false}, {0x10, true, 1, false},
+        {0x01, false, 1, false}, {0x01, true, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "drive " << c.drive << " press " << c.listsPress << " manual " << c.manual);
+        DeviceInfoRecord info;
+        info.vendorExtensionId = 11;
+        info.operationsSupported.codes[info.operationsSupported.count++] = 0x9101;
+        if (c.listsPress) info.operationsSupported.codes[info.operationsSupported.count++] = 0x9128;
+        ptpSetSessionDeviceInfo(info);
+        propStoreReset();
+        record(0xD106, c.drive);
+        camSetManualFocusFlag(c.manual);
+        EXPECT_EQ(hdrPrepareCapture(), c.prepare);
+    }
+    // Without a drive-mode record there is nothing to spoil the sequence.
+    propStoreReset();
+    EXPECT_FALSE(hdrPrepareCapture());
+    canonUnregisterModule();
+    ptpSetSessionDeviceInfo(DeviceInfoRecord{});
 }
 
 TEST_F(AutomationChecksTest, JpegEnd) {

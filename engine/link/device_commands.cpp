@@ -45,15 +45,13 @@ ResponseCode requestByte(uint8_t command, const void* payload, uint32_t n, uint8
 // Reads packets until the link stays quiet for a moment: answers that arrived after their exchange timed out are
 // dropped (asynchronous messages still reach their handler). The caller holds the link mutex.
 void drainLateAnswers() {
-    const std::chrono::milliseconds saved = linkReadTimeout();
-    linkSetReadTimeout(engine_timing::kLinkResyncQuiet);
+    LinkExchangeTimeout quiet(engine_timing::kLinkResyncQuiet);
     for (;;) {
         linkClearBroken();
         HeapBlock stale;
         uint32_t length = 0;
         if (linkReadPacket(&stale, &length) != PTP_RC_OK) break;
     }
-    linkSetReadTimeout(saved);
     linkClearBroken();
 }
 

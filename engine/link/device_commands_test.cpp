@@ -2,18 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <future>
 #include <thread>
 
 #include "engine/link/devicesim_link_fixture.h"
+#include "engine/link/link_system_calls.h"
 
 namespace {
 
 using devicesim::Device;
 using devicesim::Fault;
+using namespace std::chrono_literals;
 
 class DeviceCommandsTest : public DevicesimLinkTest {
 protected:
@@ -310,6 +314,65 @@ TEST_F(DeviceCommandsTest, FormatTakesLongerThanTheReadTimeout) {
     EXPECT_EQ(linkCommand10(&attached), PTP_RC_OK);
 }
 
+// The camera-attached query of one thread drains a late answer while another thread starts a format: each exchange
+// waits with its own time-out (the drain's short quiet time, the format's long wait), and the link's own time-out
+// is the same after both.
+struct DrainWatch {
+    std::atomic<std::thread::id> query{};
+    std::atomic<bool> seen{false};
+    std::promise<void> draining;
+};
+DrainWatch* gDrainWatch = nullptr;
+
+// The query thread's first receive is its drain reading the late answer: the format starts there, and the drain
+// goes on once the format has had the time to reach the link (an old build showed it by changing the link's
+// time-out; this one never does, so the wait runs out).
+ssize_t drainHoldingRecv(int fd, void* b, size_t n, int f) {
+    if (gDrainWatch && std::this_thread::get_id() == gDrainWatch->query.load() && !gDrainWatch->seen.exchange(true)) {
+        gDrainWatch->draining.set_value();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+        while (linkReadTimeout() == engine_timing::kReadTimeout && std::chrono::steady_clock::now() < until)
+            std::this_thread::yield();
+    }
+    return ::recv(fd, b, n, f);
+}
+
+TEST_F(DeviceCommandsTest, FormatAndCameraQueryKeepTheirTimeOutsToThemselves) {
+    ASSERT_TRUE(commands.card().addJpeg("X.JPG", 1024));
+    commands.card().setFormatDuration(engineWait(engine_timing::kReadTimeout) +
+                                      engineWait(engine_timing::kReadTimeout) / 2);
+    device.scriptFault(Fault::delayed(engineWait(engine_timing::kReadTimeout) + std::chrono::milliseconds(50)));
+    uint8_t version = 0;
+    ASSERT_EQ(linkGetFirmwareVersion(&version), ERROR_CONNECTION_FAILURE);
+    ASSERT_TRUE(waitForBytesFromDevice());  // the late answer is in
+
+    DrainWatch watch;
+    gDrainWatch = &watch;
+    LinkSystemCalls calls = linkRealSystemCalls();
+    calls.recv = drainHoldingRecv;
+    linkSetSystemCalls(&calls);
+    auto draining = watch.draining.get_future();
+    std::promise<ResponseCode> queried;
+    uint8_t attached = 0;
+    std::thread query([&] {
+        watch.query.store(std::this_thread::get_id());
+        queried.set_value(linkCommand10(&attached));
+    });
+    ASSERT_EQ(draining.wait_for(5s), std::future_status::ready);
+    const ResponseCode formatted = linkFormatSdCard();
+    query.join();
+    linkSetSystemCalls(nullptr);
+    gDrainWatch = nullptr;
+
+    EXPECT_EQ(queried.get_future().get(), PTP_RC_OK);
+    EXPECT_EQ(attached, 1);
+    EXPECT_EQ(formatted, PTP_RC_OK);  // longer than the link's time-out: it waited with its own
+    EXPECT_EQ(commands.formatCount(), 1);
+    EXPECT_EQ(linkReadTimeout(), engine_timing::kReadTimeout);
+    ASSERT_EQ(linkGetFirmwareVersion(&version), PTP_RC_OK);  // the late answer was drained, not taken for this one
+    EXPECT_EQ(version, 42);
+}
+
 TEST_F(DeviceCommandsTest, CameraAttachedQueryResynchronisesAfterTimeout) {
     // The firmware answer comes after the read time-out: the link breaks, then the late answer (one byte, 42)
     // arrives. The camera-attached query must read its own answer (1), not that one.
@@ -317,7 +380,7 @@ TEST_F(DeviceCommandsTest, CameraAttachedQueryResynchronisesAfterTimeout) {
     uint8_t version = 0;
     EXPECT_EQ(linkGetFirmwareVersion(&version), ERROR_CONNECTION_FAILURE);
     EXPECT_TRUE(linkIsBroken());
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(waitForBytesFromDevice());  // the late answer is in
     uint8_t attached = 0;
     ASSERT_EQ(linkCommand10(&attached), PTP_RC_OK);
     EXPECT_EQ(attached, 1);

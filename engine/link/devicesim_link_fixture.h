@@ -3,6 +3,9 @@
 // on a loopback port, the engine's link connected to it and the PTP transport installed, every wait scaled down.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
+#include <chrono>
 #include <memory>
 
 #include "devicesim/device.h"
@@ -29,7 +32,8 @@ protected:
         device.setCamera(camera);
         commands.install(device);
         ASSERT_TRUE(device.start(0));
-        ASSERT_GE(linkConnect("127.0.0.1", device.port()), 0);
+        linkFd = linkConnect("127.0.0.1", device.port());
+        ASSERT_GE(linkFd, 0);
         ptpSetTransport(linkPtpSend, linkPtpReceive);
         ptpSetLinkHook(linkLockHook);
     }
@@ -76,7 +80,14 @@ protected:
         return out;
     }
 
+    // Waits until bytes from the device are waiting on the link's socket (nothing is read): true when they are.
+    bool waitForBytesFromDevice(std::chrono::milliseconds limit = std::chrono::seconds(5)) const {
+        pollfd p{linkFd, POLLIN, 0};
+        return ::poll(&p, 1, static_cast<int>(limit.count())) == 1 && (p.revents & POLLIN) != 0;
+    }
+
     devicesim::Device device;
     devicesim::DeviceCommandSet commands;
+    int linkFd = -1;
     std::shared_ptr<devicesim::GenericCamera> camera;
 };

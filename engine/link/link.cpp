@@ -116,11 +116,20 @@ void retireConnection() {
 }
 
 // Sets the broken flag for a failure on connection c, unless c has been replaced meanwhile: a reader woken on an
-// old link must not break the new one. A null c (no socket at all) breaks the link as it stands.
+// old link must not break the new one. With no link at all (a null c, or c given up by a disconnect) the flag is
+// set: there is nothing it could break, and the next connect clears it.
 void markBroken(const Connection* c) {
     auto& s = state();
     std::lock_guard<std::mutex> g(s.connMutex);
-    if (s.conn.get() == c) s.broken.store(true);
+    if (s.conn.get() == c || !s.conn) s.broken.store(true);
+}
+
+// The calling thread's exchange time-out in milliseconds (LinkExchangeTimeout); 0 when it follows the link's.
+thread_local long long tlsExchangeTimeoutMs = 0;
+
+std::chrono::milliseconds currentReadWait() {
+    const long long nominal = tlsExchangeTimeoutMs > 0 ? tlsExchangeTimeoutMs : state().readTimeoutMs.load();
+    return engineWait(std::chrono::milliseconds(nominal));
 }
 
 void unlockLink() {
@@ -134,12 +143,11 @@ void unlockLink() {
 // reading: without a bound the writer would hold the link, and everything queued behind it, for good), when a
 // disconnect woke the writer, or on a poll error.
 bool waitWritable(Connection& c) {
-    auto& s = state();
     for (;;) {
         if (c.closed.load()) return false;
         pollfd fds[2] = {{c.sock, POLLOUT, 0}, {c.wakeRead, POLLIN, 0}};
         const int nfds = c.wakeRead >= 0 ? 2 : 1;
-        const auto wait = engineWait(std::chrono::milliseconds(s.readTimeoutMs.load()));
+        const auto wait = currentReadWait();
         const int r = ::poll(fds, static_cast<nfds_t>(nfds), static_cast<int>(wait.count()));
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0 || (nfds == 2 && fds[1].revents != 0) || c.closed.load()) return false;
@@ -192,7 +200,6 @@ ResponseCode writeGathered(iovec* iov, int count) {
 // Reads exactly n bytes from the connection. 0xFF14 when a disconnect woke the reader; 0xFF0E (and the broken
 // flag) on a time-out, a closed connection or a receive error.
 ResponseCode readExactOn(Connection& c, uint8_t* buffer, size_t n) {
-    auto& s = state();
     const LinkSystemCalls sys = calls();
     size_t got = 0;
     while (got < n) {
@@ -217,7 +224,7 @@ ResponseCode readExactOn(Connection& c, uint8_t* buffer, size_t n) {
         }
         pollfd fds[2] = {{c.sock, POLLIN, 0}, {c.wakeRead, POLLIN, 0}};
         const int nfds = c.wakeRead >= 0 ? 2 : 1;
-        const auto wait = engineWait(std::chrono::milliseconds(s.readTimeoutMs.load()));
+        const auto wait = currentReadWait();
         int r = ::poll(fds, static_cast<nfds_t>(nfds), static_cast<int>(wait.count()));
         if (r < 0) {
             if (errno == EINTR) continue;
@@ -414,6 +421,11 @@ bool linkIsBroken() { return state().broken.load(); }
 void linkClearBroken() { state().broken.store(false); }
 
 void linkSetReadTimeout(std::chrono::milliseconds nominal) { state().readTimeoutMs.store(nominal.count()); }
+
+LinkExchangeTimeout::LinkExchangeTimeout(std::chrono::milliseconds nominal) : previous_(tlsExchangeTimeoutMs) {
+    tlsExchangeTimeoutMs = nominal.count() > 0 ? nominal.count() : previous_;
+}
+LinkExchangeTimeout::~LinkExchangeTimeout() { tlsExchangeTimeoutMs = previous_; }
 std::chrono::milliseconds linkReadTimeout() { return std::chrono::milliseconds(state().readTimeoutMs.load()); }
 
 ResponseCode linkWrite(const void* bytes, size_t length) {
@@ -445,10 +457,12 @@ ResponseCode linkReadPacket(HeapBlock* outBlock, uint32_t* outLength) {
         }
         uint8_t header[kLinkHeaderLength];
         ResponseCode rc = readExactOn(*c, header, sizeof(header));
-        // From here on any failure leaves the stream unframed: nothing more can be read from it.
+        // From here on any failure leaves the stream unframed: nothing more can be read from it. A header that never
+        // came is a failed link, whatever ended the wait (a disconnect included); a body cut short by a disconnect
+        // says so below.
         if (rc != PTP_RC_OK) {
             markBroken(c.get());
-            return rc == ERROR_WOKEN ? ERROR_WOKEN : ERROR_CONNECTION_FAILURE;
+            return ERROR_CONNECTION_FAILURE;
         }
         const uint32_t total = readLe32(header);
         const uint8_t type = header[4];

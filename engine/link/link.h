@@ -76,6 +76,20 @@ void linkClearBroken();
 void linkSetReadTimeout(std::chrono::milliseconds nominal);
 std::chrono::milliseconds linkReadTimeout();
 
+// For as long as it lives, the calling thread's reads and writes on the link wait `nominal` (scaled) in place of the
+// link's read time-out: the time-out of one exchange (the SD-card format's long wait, the short quiet time of a
+// resynchronisation), which no other thread sees and none can leave behind. Scopes nest.
+class LinkExchangeTimeout {
+public:
+    explicit LinkExchangeTimeout(std::chrono::milliseconds nominal);
+    ~LinkExchangeTimeout();
+    LinkExchangeTimeout(const LinkExchangeTimeout&) = delete;
+    LinkExchangeTimeout& operator=(const LinkExchangeTimeout&) = delete;
+
+private:
+    long long previous_;
+};
+
 // --- raw I/O ---
 // Writes all bytes. Null or zero length -> 0xFF15; no socket or broken -> 0xFF0E; a failed write sets broken, and so
 // does a write the device takes no byte of for the read time-out.
@@ -83,7 +97,9 @@ ResponseCode linkWrite(const void* bytes, size_t length);
 // Reads exactly `length` bytes; 0 or less succeeds at once. 0xFF14 when woken by a disconnect.
 ResponseCode linkReadExact(void* buffer, long length);
 // Reads the next packet of a type below 0x10 (header included); asynchronous packets met on the way are handed to
-// the installed handler (or dropped when none is installed). Null arguments -> 0xFF15.
+// the installed handler (or dropped when none is installed). Null arguments -> 0xFF15. A header that does not come
+// (a time-out, a closed peer, or a disconnect waking the reader) breaks the link -> 0xFF0E; a body cut short by a
+// disconnect -> 0xFF14.
 ResponseCode linkReadPacket(HeapBlock* outBlock, uint32_t* outLength);
 // Reads one packet that must be a ResponsePacket and returns its code. On 0x2001 with a payload, *outPayload holds
 // the payload alone; otherwise it is left empty. *outLength is the payload length m in every case it is known.

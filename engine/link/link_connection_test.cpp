@@ -178,9 +178,10 @@ TEST_F(LinkConnectTest, ADisconnectNeverClosesADescriptorThatAReaderStillUses) {
     }
     held.cv.notify_all();
     ASSERT_EQ(reader.wait_for(5s), std::future_status::ready);
-    EXPECT_EQ(reader.get(), ERROR_WOKEN);
+    EXPECT_EQ(reader.get(), ERROR_CONNECTION_FAILURE);  // woken while it waited for a header
     linkSetSystemCalls(nullptr);
     gHeld = nullptr;
+    EXPECT_FALSE(linkIsBroken());  // the old reader's failure is not the new link's
 
     // The new link is untouched by the old reader.
     ASSERT_TRUE(device.waitForClient(5s));

@@ -236,16 +236,17 @@ TEST_F(LinkTest, AsynchronousPacketsRunInOrderOnOneDispatcherThread) {
     EXPECT_NE(received.threads[0], std::this_thread::get_id());
 }
 
-// Tells the test when the reader has started receiving its answer.
+// Tells the test when the reader has started receiving the part of its answer it is to be woken in.
 struct ReaderStarted {
     std::mutex mu;
     std::condition_variable cv;
     bool started = false;
+    size_t readSize = 0;  // the receive that marks the wait: 5 for the header, the body's length for the body
 };
 ReaderStarted* gReaderStarted = nullptr;
 
 ssize_t signallingRecv(int fd, void* b, size_t n, int f) {
-    {
+    if (n == gReaderStarted->readSize) {
         std::lock_guard<std::mutex> g(gReaderStarted->mu);
         gReaderStarted->started = true;
     }
@@ -253,24 +254,47 @@ ssize_t signallingRecv(int fd, void* b, size_t n, int f) {
     return ::recv(fd, b, n, f);
 }
 
+// A disconnect wakes a blocked reader at once. Woken while it waits for a header, the exchange has failed like a
+// lost link (0xFF0E, link broken); woken in the middle of a packet's body, it says it was woken (0xFF14).
 TEST_F(LinkTest, ADisconnectWakesABlockedReaderAtOnce) {
-    ReaderStarted started;
-    gReaderStarted = &started;
-    auto reader = requestInBackground(signallingRecv, Fault::noReply());
-    {
-        std::unique_lock<std::mutex> lock(started.mu);
-        ASSERT_TRUE(started.cv.wait_for(lock, 5s, [&] { return started.started; }));
+    const struct {
+        const char* waitingFor;
+        devicesim::Fault fault;
+        size_t readSize;
+        ResponseCode expected;
+    } cases[] = {
+        {"header", Fault::noReply(), 5, ERROR_CONNECTION_FAILURE},
+        // A response header that announces 13 bytes and nothing after it: the reader waits for 8 more.
+        {"body", Fault::overrideReply(rawPacket(13, 0x0D, {})), 8, ERROR_WOKEN},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.waitingFor);
+        if (!linkIsConnected()) {
+            ASSERT_TRUE(device.waitForNoClient(5s));
+            ASSERT_GE(linkConnect("127.0.0.1", device.port()), 0);
+        }
+        ReaderStarted started;
+        started.readSize = c.readSize;
+        gReaderStarted = &started;
+        auto reader = requestInBackground(signallingRecv, c.fault);
+        {
+            std::unique_lock<std::mutex> lock(started.mu);
+            ASSERT_TRUE(started.cv.wait_for(lock, 5s, [&] { return started.started; }));
+        }
+        const auto start = std::chrono::steady_clock::now();
+        linkDisconnect();
+        ASSERT_EQ(reader.wait_for(5s), std::future_status::ready);
+        EXPECT_EQ(reader.get(), c.expected);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+        if (c.expected == ERROR_CONNECTION_FAILURE) {
+            EXPECT_TRUE(linkIsBroken());
+        }
+        linkSetSystemCalls(nullptr);
+        gReaderStarted = nullptr;
+        EXPECT_FALSE(linkIsConnected());
+        uint8_t v = 0;
+        EXPECT_EQ(askFirmware(&v), ERROR_CONNECTION_FAILURE);
     }
-    const auto start = std::chrono::steady_clock::now();
-    linkDisconnect();
-    ASSERT_EQ(reader.wait_for(5s), std::future_status::ready);
-    EXPECT_EQ(reader.get(), ERROR_WOKEN);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    linkSetSystemCalls(nullptr);
-    gReaderStarted = nullptr;
-    EXPECT_FALSE(linkIsConnected());
-    uint8_t v = 0;
-    EXPECT_EQ(askFirmware(&v), ERROR_CONNECTION_FAILURE);
 }
 
 TEST_F(LinkTest, DataWrapperAroundACommandCarriesItsSubCodesAndData) {

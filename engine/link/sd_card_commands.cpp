@@ -17,12 +17,10 @@ ResponseCode linkGetSdShotsAvailable(uint64_t* present, uint64_t* freeBytes) {
 }
 
 ResponseCode linkFormatSdCard() {
-    // The device answers only once the card is formatted: the longer time-out covers the wait for the link too.
-    const auto previous = linkReadTimeout();
-    linkSetReadTimeout(engine_timing::kFormatReadTimeout);
-    ResponseCode rc = linkCommand(kCmdFormatSdCard, nullptr, 0);
-    linkSetReadTimeout(previous);
-    return rc;
+    // The device answers only once the card is formatted. The longer time-out is this exchange's own: another
+    // thread's exchange meanwhile keeps the link's.
+    LinkExchangeTimeout formatting(engine_timing::kFormatReadTimeout);
+    return linkCommand(kCmdFormatSdCard, nullptr, 0);
 }
 
 ResponseCode linkListSdCardImages(std::vector<std::string>* names) {

@@ -2,6 +2,8 @@
 // containers that come back.
 #include "engine/ptp/container.h"
 
+#include <syslog.h>
+
 #include <atomic>
 #include <cstring>
 
@@ -9,8 +11,12 @@
 
 namespace {
 
+constexpr int64_t kNoTransaction = -1;
+
 struct ContainerState {
     std::atomic<uint32_t> nextTransactionId{0};
+    // The id of the transaction whose answer is awaited: the last one sent, none before the first send.
+    std::atomic<int64_t> awaitedTransactionId{kNoTransaction};
     std::atomic<PtpSendFunction> send{nullptr};
     std::atomic<PtpReceiveFunction> receive{nullptr};
 };
@@ -29,6 +35,25 @@ uint32_t containerLength(const HeapBlock& block) {
     return length;
 }
 
+// Receives the next container that answers the awaited transaction. A container of another transaction (an answer
+// that arrived after its own exchange gave up on it) is dropped and the read goes on, until the right one comes or
+// the link's wait runs out. What is not a container is left to the caller to refuse.
+ResponseCode receiveAnswer(PtpReceiveFunction receive, HeapBlock* block) {
+    for (;;) {
+        block->reset();
+        const ResponseCode rc = receive(block);
+        if (rc != PTP_RC_OK || !*block) return rc;
+        const int64_t awaited = state().awaitedTransactionId.load();
+        if (awaited == kNoTransaction || containerLength(*block) == 0) return rc;
+        const uint32_t id = readLe32(block->data() + 8);
+        if (id == static_cast<uint32_t>(awaited)) return rc;
+        syslog(LOG_NOTICE, "PTP: dropped a late answer (container type %u, code 0x%04X) of transaction %u while "
+                           "awaiting %u",
+               unsigned(readLe16(block->data() + 4)), unsigned(readLe16(block->data() + 6)), unsigned(id),
+               unsigned(awaited));
+    }
+}
+
 ResponseCode responseFrom(const HeapBlock& block, uint32_t length, uint32_t* outFirstParam) {
     const ResponseCode code = readLe16(block.data() + 6);
     if (outFirstParam && length >= kPtpContainerHeaderLength + 4)
@@ -38,7 +63,10 @@ ResponseCode responseFrom(const HeapBlock& block, uint32_t length, uint32_t* out
 
 }  // namespace
 
-void ptpResetTransactionId() { state().nextTransactionId.store(0); }
+void ptpResetTransactionId() {
+    state().nextTransactionId.store(0);
+    state().awaitedTransactionId.store(kNoTransaction);
+}
 uint32_t ptpNextTransactionId() { return state().nextTransactionId.load(); }
 
 void ptpSetTransport(PtpSendFunction send, PtpReceiveFunction receive) {
@@ -91,6 +119,7 @@ ResponseCode ptpSendCommand(uint16_t operation, const uint32_t* params, uint32_t
     const ResponseCode rc = send(buffer.data(), built);
     if (rc != PTP_RC_OK) return rc;  // the id is not used up: the next transaction carries it again
     if (outTransactionId) *outTransactionId = id;
+    state().awaitedTransactionId.store(id);
     state().nextTransactionId.store(id + 1);
     return PTP_RC_OK;
 }
@@ -104,7 +133,7 @@ ResponseCode ptpReadResponse(uint32_t* outFirstParam) {
     PtpReceiveFunction receive = state().receive.load();
     if (!receive) return ERROR_INVALID_INPUT;
     HeapBlock block;
-    const ResponseCode rc = receive(&block);
+    const ResponseCode rc = receiveAnswer(receive, &block);
     if (rc == RESPONSE_NO_DATA) return PTP_RC_OK;
     if (rc != PTP_RC_OK || !block) return rc;
     const uint32_t length = containerLength(block);
@@ -120,7 +149,7 @@ ResponseCode ptpReadDataAndResponse(HeapBlock* outData, uint32_t* outLength, uin
     PtpReceiveFunction receive = state().receive.load();
     if (!receive) return ERROR_INVALID_INPUT;
     HeapBlock block;
-    const ResponseCode rc = receive(&block);
+    const ResponseCode rc = receiveAnswer(receive, &block);
     if (rc != PTP_RC_OK) return rc;  // 0xEE12 included: the caller counts it as success without data
     if (!block) return PTP_RC_OK;
     const uint32_t length = containerLength(block);

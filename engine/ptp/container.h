@@ -43,6 +43,10 @@ ResponseCode ptpSendCommand(uint16_t operation, const uint32_t* params, uint32_t
                             uint32_t dataLength, uint32_t* outTransactionId);
 ResponseCode ptpSendCommandNoData(uint16_t operation, const uint32_t* params, uint32_t count,
                                   uint32_t* outTransactionId);
+// The reads below take only the answer of the transaction sent last: a container of another transaction (a late
+// answer to an exchange that timed out) is dropped, logged, and the read goes on until the right one or the link's
+// time-out.
+//
 // Reads one response container and returns its code (0xEE12 from the link counts as 0x2001). The first parameter
 // goes to *outFirstParam when asked and the container has one. Another container type -> 0xFF02.
 ResponseCode ptpReadResponse(uint32_t* outFirstParam);

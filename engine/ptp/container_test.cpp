@@ -214,6 +214,60 @@ TEST_F(ContainerTest, TheDeviceAnsweringAloneCountsAsSuccessWithoutData) {
     EXPECT_EQ(ptpReadDataAndResponse(&data, &length, nullptr), ERROR_BAD_PACKET);
 }
 
+// After a send, only containers of that transaction answer it: a late answer of an earlier one is dropped and the
+// read goes on to the right one, or to the link's failure when the right one never comes.
+TEST_F(ContainerTest, AnswersOfAnotherTransactionAreDropped) {
+    ptpResetTransactionId();
+    for (int i = 0; i < 6; ++i) ASSERT_EQ(ptpSendCommandNoData(0x1001, nullptr, 0, nullptr), PTP_RC_OK);
+    // Ids 0 to 5 went out: transaction 5 is the one awaited from here on.
+    const struct {
+        const char* what;
+        std::vector<std::pair<ResponseCode, std::vector<uint8_t>>> incoming;
+        bool withData;
+        ResponseCode result;
+        std::vector<uint8_t> data;
+        uint32_t param;
+    } cases[] = {
+        {"a late response before the data",
+         {{PTP_RC_OK, container(3, 0x2001, 4, {0xBAD})},
+          {PTP_RC_OK, container(2, 0x1009, 5, {}, {1, 2, 3})},
+          {PTP_RC_OK, container(3, 0x2001, 5, {77})}},
+         true, PTP_RC_OK, {1, 2, 3}, 77},
+        {"a late data phase and response before the data",
+         {{PTP_RC_OK, container(2, 0x1009, 4, {}, {9, 9})},
+          {PTP_RC_OK, container(3, 0x2019, 4)},
+          {PTP_RC_OK, container(2, 0x1009, 5, {}, {4, 5})},
+          {PTP_RC_OK, container(3, 0x2001, 5, {78})}},
+         true, PTP_RC_OK, {4, 5}, 78},
+        {"a late response between the data and its own response",
+         {{PTP_RC_OK, container(2, 0x1009, 5, {}, {6})},
+          {PTP_RC_OK, container(3, 0x2002, 3)},
+          {PTP_RC_OK, container(3, 0x2001, 5, {79})}},
+         true, PTP_RC_OK, {6}, 79},
+        {"a late response before the response", 
+         {{PTP_RC_OK, container(3, 0x2019, 4, {0xBAD})}, {PTP_RC_OK, container(3, 0x201D, 5, {80})}},
+         false, 0x201D, {}, 80},
+        {"only a late answer, then the time-out",
+         {{PTP_RC_OK, container(3, 0x2001, 4, {0xBAD})}, {ERROR_CONNECTION_FAILURE, {}}},
+         false, ERROR_CONNECTION_FAILURE, {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        transport.incoming.assign(c.incoming.begin(), c.incoming.end());
+        uint32_t param = 0;
+        if (c.withData) {
+            HeapBlock data;
+            uint32_t length = 0;
+            EXPECT_EQ(ptpReadDataAndResponse(&data, &length, &param), c.result);
+            EXPECT_EQ(data.toVector(), c.data);
+        } else {
+            EXPECT_EQ(ptpReadResponse(&param), c.result);
+        }
+        EXPECT_EQ(param, c.param);
+        EXPECT_TRUE(transport.incoming.empty());
+    }
+}
+
 // --- through the link and the stand-in device ---
 class PatternCamera : public devicesim::Camera {
 public:

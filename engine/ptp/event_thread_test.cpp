@@ -106,8 +106,8 @@ TEST_F(EventThreadTest, PollsQueuesPumpsAndStopsJoined) {
     EXPECT_FALSE(camEventThreadRunning());
     size_t polled = pollCommands();
     uint64_t cycles = camEventThreadCycles();
-    // Joined: nothing polls any more.
-    std::this_thread::sleep_for(engineWait(engine_timing::kEventPollInterval) * 3);
+    // Joined: nothing reaches the device any more, however many intervals go by.
+    EXPECT_FALSE(device.waitForLog(device.logSize() + 1, engineWait(engine_timing::kEventPollInterval) * 3));
     EXPECT_EQ(pollCommands(), polled);
     EXPECT_EQ(camEventThreadCycles(), cycles);
 }
@@ -150,7 +150,8 @@ TEST_F(EventThreadTest, PauseAndResumeFromOtherThreads) {
     EXPECT_TRUE(camEventsPaused());
     uint64_t cycles = camEventThreadCycles();
     size_t polled = pollCommands();
-    std::this_thread::sleep_for(engineWait(engine_timing::kEventPollInterval) * 4);
+    // Paused: no poll reaches the device over several intervals.
+    EXPECT_FALSE(device.waitForLog(device.logSize() + 1, engineWait(engine_timing::kEventPollInterval) * 4));
     EXPECT_EQ(camEventThreadCycles(), cycles);
     EXPECT_EQ(pollCommands(), polled);
     std::thread([] { EXPECT_TRUE(camResumeEvents()); }).join();  // resumed by yet another thread

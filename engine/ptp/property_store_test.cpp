@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <thread>
 
 #include "engine/vendors/vendor_test_doubles.h"
 
 namespace {
+
+// How long a test gives another thread to do what it must not do while a record is held (scaled like every wait).
+std::chrono::milliseconds heldWindow() { return engineWait(std::chrono::milliseconds(20)); }
 
 class PropertyStoreTest : public ::testing::Test {
 protected:
@@ -37,17 +42,20 @@ TEST_F(PropertyStoreTest, FindsTheFirstRecordOfACodeAndLocksWhenAsked) {
     EXPECT_TRUE(propUnlock(nullptr));
 
     PropertyStruct* locked = propFind(0x5001, true);
-    std::atomic<bool> gotIt{false};
-    std::thread other([&] {
+    // Held here, the record cannot be taken by another thread...
+    EXPECT_FALSE(std::async(std::launch::async, [&] {
+                     if (!first->mutex.try_lock()) return false;
+                     first->mutex.unlock();
+                     return true;
+                 }).get());
+    // ...whose lock waits for the release, and then gets it.
+    auto other = std::async(std::launch::async, [&] {
         propLock(first);
-        gotIt = true;
         propUnlock(first);
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(gotIt.load());  // the other thread waits on the record's mutex
+    EXPECT_EQ(other.wait_for(heldWindow()), std::future_status::timeout);
     propUnlock(locked);
-    other.join();
-    EXPECT_TRUE(gotIt.load());
+    EXPECT_EQ(other.wait_for(std::chrono::seconds(5)), std::future_status::ready);
 }
 
 TEST_F(PropertyStoreTest, ClearedStoreKeepsAddressesAndHeldMutexesValid) {
@@ -58,14 +66,14 @@ TEST_F(PropertyStoreTest, ClearedStoreKeepsAddressesAndHeldMutexesValid) {
 
     // The interface holds the record's lock while the session ends and the next one refills the store.
     propLock(r);
-    std::thread clearer([] {
+    auto clearer = std::async(std::launch::async, [] {
         propStoreClear();
         propCreate(0x5007);
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(r->valueCount, 2);  // the clear waits for the holder
+    EXPECT_EQ(clearer.wait_for(heldWindow()), std::future_status::timeout);  // the clear waits for the holder
+    EXPECT_EQ(r->valueCount, 2);
     propUnlock(r);
-    clearer.join();
+    ASSERT_EQ(clearer.wait_for(std::chrono::seconds(5)), std::future_status::ready);
 
     EXPECT_EQ(propCount(), 1u);
     PropertyStruct* again = propFind(0x5007);

@@ -144,7 +144,7 @@ bool buildRange(PropertyStruct* r, const uint8_t* p, size_t size) {
     r->rangeMin = lo;
     r->rangeMax = hi;
     r->rangeStep = step;
-    if (spanSteps >= kPropMaxListedRange) return true;  // kept as a range
+    if (spanSteps + 1 > kPropMaxListedRange) return true;  // kept as a range
     uint16_t count = static_cast<uint16_t>(spanSteps + 1);
     r->values.reset(new (std::nothrow) PropertyValueNamesStruct[count]);
     if (!r->values) return false;

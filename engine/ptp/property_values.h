@@ -9,9 +9,9 @@
 
 #include "engine/ptp/property_store.h"
 
-// Longest range that is listed value by value; a longer one is kept as a range (bounds and step on the record) and
-// values are checked against it.
-inline constexpr uint64_t kPropMaxListedRange = 1024;
+// Most entries of a range that is listed value by value (pickers and brackets read the list); a longer one is kept
+// as a range (bounds and step on the record) and values are checked against it.
+inline constexpr uint64_t kPropMaxListedRange = 65535;
 
 // Bytes of a value of a kind: 1 for kinds 1-2, 2 for 3-4, 4 for 5-6 and kind 0, 8 for 7-8, 0 for other kinds.
 size_t ptpValueSize(int32_t kind);

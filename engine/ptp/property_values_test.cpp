@@ -113,6 +113,39 @@ TEST_F(PropertyValuesTest, RangeOfIsoValuesIsListedWithDecimalNames) {
     EXPECT_FALSE(propValueAllowed(0x500F, 850));
 }
 
+// Ranges up to 65,535 entries are listed whole, so pickers and brackets can read every value; one entry more and
+// the range keeps its bounds only.
+TEST_F(PropertyValuesTest, RangesUpTo65535EntriesAreListed) {
+    const struct {
+        uint16_t type;
+        int64_t min, max, step;
+        uint16_t count;  // 0: kept as a range
+        uint32_t last;
+    } cases[] = {
+        {PTP_DTC_UINT16, 0, 1024, 1, 1025, 1024},
+        {PTP_DTC_UINT16, 0, 4000, 1, 4001, 4000},
+        {PTP_DTC_UINT32, 10, 10 + 65534 * 3, 3, 65535, 10 + 65534 * 3},
+        {PTP_DTC_UINT32, 10, 10 + 65535 * 3, 3, 0, 0},
+        {PTP_DTC_INT16, -3000, 3000, 1, 6001, 3000},
+        {PTP_DTC_UINT16, 0, 0xFFFE, 1, 65535, 0xFFFE},
+        {PTP_DTC_UINT16, 0, 0xFFFF, 1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const size_t n = sizeOf(c.type);
+        Desc d(0xD110, c.type, 1);
+        d.put(static_cast<uint64_t>(c.min), n).put(static_cast<uint64_t>(c.min), n).form(1);
+        d.put(static_cast<uint64_t>(c.min), n).put(static_cast<uint64_t>(c.max), n).put(static_cast<uint64_t>(c.step), n);
+        PropertyStruct* r = parse(0xD110, d);
+        SCOPED_TRACE(testing::Message() << c.min << ".." << c.max << " step " << c.step);
+        EXPECT_EQ(r->form, kPropFormRange);
+        ASSERT_EQ(r->valueCount, c.count);
+        if (c.count == 0) continue;
+        EXPECT_EQ(r->values[0].value, static_cast<uint32_t>(c.min));
+        EXPECT_EQ(r->values[c.count - 1].value, c.last);
+        EXPECT_EQ(r->values[c.count - 1].name, std::to_string(static_cast<int32_t>(c.last)));
+    }
+}
+
 TEST_F(PropertyValuesTest, RangeTooLongToListIsKeptAsARangeAndValidatedAgainstIt) {
     // 0..65535 step 1 and a signed 32-bit range: lists of this length wrapped to nothing in 16-bit arithmetic.
     Desc u(0xD100, PTP_DTC_UINT16, 1);

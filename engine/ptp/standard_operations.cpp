@@ -115,7 +115,7 @@ ResponseCode ptpGetThumb(uint32_t handle, HeapBlock* data, uint8_t* orientation,
         PtpVendorHooks hooks = ptpVendorHooks();
         // The orientation is passed on only when asked for: a thumbnail without the orientation tag is still a
         // thumbnail.
-        if (hooks.canonGetThumbnail) return hooks.canonGetThumbnail(handle, data, orientation);
+        if (hooks.canonGetThumbnail) return hooks.canonGetThumbnail(handle, data, orientation, wrapper);
     }
     return objectTransaction(PTP_OC_GetThumb, handle, data, wrapper);
 }

@@ -208,6 +208,31 @@ TEST_F(TransactionTest, WrapperGoesWithItsTransactionOnly) {
     }
 }
 
+// A transaction times out; the camera-attached query resynchronises the link before its answer arrives; the late
+// answer then reaches the next transaction, which drops it and reads its own.
+TEST_F(TransactionTest, ALateAnswerAfterTheResyncIsNotTakenForTheNextTransaction) {
+    openSession();
+    const uint32_t handle = camera->addJpegObject(50 * 1024);
+    device.scriptFault(devicesim::Fault::noReply());
+    uint32_t count = 0;
+    EXPECT_EQ(ptpTransaction(PTP_OC_GetNumObjects, {0xFFFFFFFF}, nullptr, &count), ERROR_CONNECTION_FAILURE);
+    const uint32_t timedOut = ptpNextTransactionId() - 1;
+    uint8_t attached = 0;
+    ASSERT_EQ(linkCommand10(&attached), PTP_RC_OK);  // drained: the link was quiet
+    EXPECT_EQ(attached, 1);
+    // The camera's answer to the transaction that timed out comes in only now.
+    ASSERT_TRUE(device.sendPacket(devicesim::Device::packet(
+        devicesim::kPtpData, devicesim::Device::ptpContainer(3, 0x2001, timedOut, {0xBAD}))));
+    ASSERT_TRUE(waitForBytesFromDevice());
+
+    HeapBlock data;
+    ASSERT_EQ(ptpGetObject(handle, &data), PTP_RC_OK);
+    EXPECT_EQ(data.toVector(), *camera->object(handle)->bytes);
+    // The link stays in step: the next transaction gets its own answer too.
+    ASSERT_EQ(ptpTransaction(PTP_OC_GetNumObjects, {0xFFFFFFFF}, nullptr, &count), PTP_RC_OK);
+    EXPECT_EQ(count, 1u);
+}
+
 TEST_F(TransactionTest, ObjectOperations) {
     openSession();
     uint32_t a = camera->addJpegObject(300 * 1024, 6);

@@ -10,11 +10,15 @@
 #include "engine/link/heap_block.h"
 #include "engine/ptp/response_code.h"
 
+struct PtpDataWrapper;
+
 struct PtpVendorHooks {
     // Canon: the handles of the camera's object tree (the card listing), for camLoadObjectHandles.
     std::function<ResponseCode(std::vector<uint32_t>* handles)> canonLoadObjectHandles;
-    // Canon: the thumbnail of an object and its orientation byte, for ptpGetThumb.
-    std::function<ResponseCode(uint32_t handle, HeapBlock* data, uint8_t* orientation)> canonGetThumbnail;
+    // Canon: the thumbnail of an object and its orientation byte, for ptpGetThumb; sent behind the caller's data
+    // wrapper when there is one (a thumbnail shared with the device's clients).
+    std::function<ResponseCode(uint32_t handle, HeapBlock* data, uint8_t* orientation, const PtpDataWrapper* wrapper)>
+        canonGetThumbnail;
     // The vendor's check after session open, for camCheckSession.
     std::function<ResponseCode()> canonCheckSession;
     std::function<ResponseCode()> sonyCheckSession;

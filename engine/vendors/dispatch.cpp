@@ -226,7 +226,7 @@ ResponseCode camLiveViewZoomArea(double x, double y, double w, double h) { retur
 ResponseCode camLiveViewTap()         { return route<ResponseCode>(&F::liveViewTap,           canonLiveViewTap,            &S::liveViewTap,              nikonLiveViewTap,              kNo); }
 ResponseCode camLiveViewTapRelease()  { return route<ResponseCode>(&F::liveViewTapRelease,    &C::liveViewTapRelease,      &S::liveViewTapRelease,       kOk,                           kNo); }
 bool camSupportsZoom200()             { return route<bool>(true,                              &C::doubleTapSupported,      &S::doubleTapZoom,            &N::doubleTapSupported,        false); }
-bool canonLiveViewZoomOp()            { return route<bool>(kNothing,                          [] { return camModelIndex() != 235 || listed(0x913E); }, kNothing, [] { return !modelIn({192, 193, 201, 203, 204, 207, 208, 213}); }, kNothing); }
+bool canonLiveViewZoomOp()            { return route<bool>(kNothing,                          [] { return camModelIndex() != 235 && listed(0x913E); }, kNothing, [] { return !modelIn({192, 193, 201, 203, 204, 207, 208, 213}); }, kNothing); }
 bool camTouchFocusPoint()             { return route<bool>(true,                              &C::touchFocusSupported,     [] { return camModelIndex() == 176 || propExists(0xD22C); }, true, false); }
 int camOrientation()                  { return route<int>(1,                                  &C::orientation,             &S::orientation,              &N::orientation,               1); }
 bool camHasFocus()                    { return route<bool>(&F::hasFocus,                      kNothing,                    &S::hasFocus,                 kNothing,                      kNothing); }

@@ -341,6 +341,30 @@ TEST_F(DispatchTest, PropertyValueCellsReadTheStore) {
     EXPECT_EQ(value, 0x8012u);
 }
 
+// A Canon body zooms its live view only when its DeviceInfo lists the zoom operation 0x913E, and never the body
+// with model index 235, whatever it lists.
+TEST_F(DispatchTest, CanonLiveViewZoomNeedsTheZoomOperationAndIsNeverOnModel235) {
+    RecordingCanon canon;
+    vendorRegisterCanon(&canon);
+    camSetVendor(VENDOR_CANON);
+    const struct {
+        bool listsZoom;
+        uint8_t model;
+        bool zooms;
+    } cases[] = {
+        {true, 230, true}, {true, 235, false}, {false, 230, false}, {false, 235, false}, {true, 252, true},
+    };
+    for (const auto& c : cases) {
+        DeviceInfoRecord info;
+        info.vendorExtensionId = 11;
+        info.operationsSupported.codes[info.operationsSupported.count++] = 0x9101;
+        if (c.listsZoom) info.operationsSupported.codes[info.operationsSupported.count++] = 0x913E;
+        ptpSetSessionDeviceInfo(info);
+        camSetModelIndex(c.model);
+        EXPECT_EQ(canonLiveViewZoomOp(), c.zooms) << "model " << int(c.model) << " lists 0x913E: " << c.listsZoom;
+    }
+}
+
 TEST_F(DispatchTest, ChangeBracketFollowsTheStepsPerStop) {
     RecordingNikon nikon;
     vendorRegisterNikon(&nikon);

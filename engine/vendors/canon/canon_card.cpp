@@ -200,9 +200,15 @@ ResponseCode canonCleanThumbnail(HeapBlock* data, uint8_t* orientation) {
     return PTP_RC_OK;
 }
 
-ResponseCode canonGetThumbnail(uint32_t handle, HeapBlock* data, uint8_t* orientation) {
+ResponseCode canonGetThumbnail(uint32_t handle, HeapBlock* data, uint8_t* orientation, const PtpDataWrapper* wrapper) {
     if (!data) return ERROR_INVALID_INPUT;
-    ResponseCode rc = ptpTransaction(kCanonOpThumbnail, {handle, kThumbnailLimit}, data);
+    const uint32_t params[] = {handle, kThumbnailLimit};
+    PtpRequest request;
+    request.params = params;
+    request.paramCount = 2;
+    request.dataIn = data;
+    request.wrapper = wrapper;
+    ResponseCode rc = ptpTransaction(kCanonOpThumbnail, request);
     if (rc != PTP_RC_OK || data->empty()) return rc;
     rc = canonCleanThumbnail(data, orientation);
     if (rc != PTP_RC_OK) data->reset();

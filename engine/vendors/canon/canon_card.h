@@ -10,6 +10,8 @@
 #include "engine/link/heap_block.h"
 #include "engine/ptp/response_code.h"
 
+struct PtpDataWrapper;
+
 // One object of the card listing; the card browser keeps each as this 96-byte block.
 struct CanonObjectEntry {
     uint32_t handle;
@@ -41,7 +43,8 @@ ResponseCode canonLoadObjectHandles(std::vector<uint32_t>* handles);
 ResponseCode canonGetObjectValue(uint32_t handle, uint32_t storage, uint32_t* out);
 // 0x910A (handle, 0x19000), cleaned: with an orientation asked for, the byte 8 after the orientation tag; the data
 // starts at the thumbnail's JPEG.
-ResponseCode canonGetThumbnail(uint32_t handle, HeapBlock* data, uint8_t* orientation);
+ResponseCode canonGetThumbnail(uint32_t handle, HeapBlock* data, uint8_t* orientation,
+                               const PtpDataWrapper* wrapper = nullptr);
 
 // Reply parsers (pure).
 // Entries of one folder from the reply of `operation` (0x917A, or 0x9170 / 0x9109): ERROR_BAD_PACKET for an empty

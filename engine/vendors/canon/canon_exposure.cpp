@@ -64,12 +64,15 @@ float canonEvCodeToFloat(uint32_t code) {
 uint32_t canonEvFloatToCode(float stops) {
     double a = std::fabs(static_cast<double>(stops));
     if (a < 0.1) return 0;
-    uint32_t w = static_cast<uint32_t>(a + 0.15);
-    double frac = a - std::trunc(a);
-    uint32_t code = 8 * w;
+    // Every fraction goes to a step: a third (3), a half (4), two thirds (5) or a whole stop, the nearest one from
+    // two thirds on (0.8 is two thirds, 0.84 the next whole stop), never down to the whole stop below.
+    const double whole = std::trunc(a);
+    const double frac = a - whole;
+    uint32_t code = 8 * static_cast<uint32_t>(whole);
     if (frac > 0.1 && frac < 0.43333) code += 3;
-    if (frac >= 0.43333 && frac < 0.6) code += 4;
-    if (frac >= 0.6 && frac < 0.76667) code += 5;
+    else if (frac >= 0.43333 && frac < 0.6) code += 4;
+    else if (frac >= 0.6 && frac < 0.83333) code += 5;
+    else if (frac >= 0.83333) code += 8;
     return stops < 0 ? (256 - code) & 0xFF : code;
 }
 

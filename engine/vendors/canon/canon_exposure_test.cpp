@@ -18,6 +18,27 @@ TEST(CanonExposure, CodesToStops) {
     for (const auto& c : cases) EXPECT_FLOAT_EQ(canonEvCodeToFloat(c.code), c.stops) << std::hex << c.code;
 }
 
+// Fractions past two thirds go to the nearest step, never back to the whole stop below; every exposure code the
+// camera names (whole stops, thirds, halves and two thirds from -5 to +5) comes back from its stops unchanged.
+TEST(CanonExposure, StopsGoToTheNearestStepAndEveryNamedCodeRoundTrips) {
+    const struct {
+        float stops;
+        uint32_t code;
+    } cases[] = {{0.767f, 0x05}, {0.8f, 0x05}, {0.82f, 0x05}, {0.84f, 0x08}, {0.849f, 0x08}, {1.8f, 0x0D},
+                 {-0.8f, 0xFB},  {-1.8f, 0xF3}, {4.8f, 0x25},  {4.84f, 0x28}};
+    for (const auto& c : cases) EXPECT_EQ(canonEvFloatToCode(c.stops), c.code) << c.stops;
+
+    std::vector<uint32_t> named = {0x00};
+    for (uint32_t whole = 0; whole < 5; ++whole)
+        for (uint32_t step : {3u, 4u, 5u, 8u}) {
+            named.push_back(8 * whole + step);
+            named.push_back(256 - (8 * whole + step));
+        }
+    ASSERT_EQ(named.size(), 41u);
+    for (uint32_t code : named)
+        EXPECT_EQ(canonEvFloatToCode(canonEvCodeToFloat(code)), code) << std::hex << code;
+}
+
 TEST(CanonExposure, StopsToCodes) {
     const struct {
         float stops;

@@ -236,21 +236,19 @@ bool camLiveViewState(EOS_LiveViewInfoStruct* header) {
     return true;
 }
 
-int canonHeaderOrientation(const EOS_LiveViewInfoStruct* header) {
+int canonOrientationToExif(const EOS_LiveViewInfoStruct* header) {
     if (!header) return 1;
     switch (header->orientationState) {
-        case 0: return 1;
-        case 1: return 0;
-        case 2: return 2;
-        case 3: return 1;
+        case 1: return 6;
+        case 2: return 8;
         case 4: return 3;
-        default: return 1;
+        default: return 1;  // 0 and 3 are upright, and so is anything the camera has not defined
     }
 }
 
 int canonLiveViewOrientation() {
     EOS_LiveViewInfoStruct h;
-    return camLiveViewState(&h) ? canonHeaderOrientation(&h) : 1;
+    return camLiveViewState(&h) ? canonOrientationToExif(&h) : 1;
 }
 
 bool canonLiveViewPosition(uint32_t* x, uint32_t* y) {

@@ -65,8 +65,10 @@ uint16_t canonLiveViewOp();
 
 // A copy of the last header (false before the first frame).
 bool camLiveViewState(EOS_LiveViewInfoStruct* header);
-// Orientation code of a header's orientation state: 0 -> 1, 1 -> 0, 2 -> 2, 3 -> 1, 4 -> 3, other -> 1.
-int canonHeaderOrientation(const EOS_LiveViewInfoStruct* header);
+// The EXIF orientation of a header's orientation state, as the live-view display and the nudge directions read it:
+// 0 -> 1 (upright), 1 -> 6, 2 -> 8, 3 -> 1, 4 -> 3; any other state, or no header, -> 1.
+int canonOrientationToExif(const EOS_LiveViewInfoStruct* header);
+// The EXIF orientation of the last header (1 before the first frame).
 int canonLiveViewOrientation();
 // The zoom-area position of the last header.
 bool canonLiveViewPosition(uint32_t* x, uint32_t* y);

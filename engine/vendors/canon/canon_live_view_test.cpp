@@ -183,14 +183,18 @@ TEST_F(CanonLiveViewSplitTest, YuvFramesBecomeBitmapFrames) {
     EXPECT_EQ(readLe32(frame.data() + kCanonLiveViewHeaderSize + 18), 96u);
 }
 
-TEST(CanonLiveViewOrientation, StatesToCodes) {
+// The camera's orientation states reach the display and the nudge directions as EXIF orientations.
+TEST(CanonLiveViewOrientation, StatesToExifOrientations) {
     EOS_LiveViewInfoStruct h{};
-    const int expected[] = {1, 0, 2, 1, 3, 1};
-    for (uint32_t s = 0; s < 6; ++s) {
-        h.orientationState = s;
-        EXPECT_EQ(canonHeaderOrientation(&h), expected[s]) << s;
+    const struct {
+        uint32_t state;
+        int exif;
+    } cases[] = {{0, 1}, {1, 6}, {2, 8}, {3, 1}, {4, 3}, {5, 1}, {0xFFFFFFFF, 1}};
+    for (const auto& c : cases) {
+        h.orientationState = c.state;
+        EXPECT_EQ(canonOrientationToExif(&h), c.exif) << c.state;
     }
-    EXPECT_EQ(canonHeaderOrientation(nullptr), 1);
+    EXPECT_EQ(canonOrientationToExif(nullptr), 1);
 }
 
 }  // namespace

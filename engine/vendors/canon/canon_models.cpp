@@ -76,7 +76,7 @@ const ModelRow kModelRows[] = {
     {{"80D"}, nullptr, nullptr, 0, 6000, 4000, 0},
     {{"90D"}, nullptr, nullptr, 227, 6940, 4640, 0},
     {{"200D", "SL2", "Kiss X9"}, nullptr, nullptr, 241, 6000, 4000, 0},
-    {{"250D", "SL3", "Kiss 10"}, nullptr, nullptr, 242, 6000, 4000, 0},
+    {{"250D", "SL3", "Kiss X10"}, nullptr, nullptr, 242, 6000, 4000, 0},
     {{"77D", "9000D"}, nullptr, nullptr, 0, 6000, 4000, 0},
     {{"70D"}, nullptr, nullptr, 0, 5472, 3648, 0},
     {{"60D"}, nullptr, nullptr, 0, 5184, 3456, 0},
@@ -95,7 +95,21 @@ std::string upper(const std::string& text) {
     return out;
 }
 
-bool holds(const std::string& upperText, const char* part) { return upperText.find(upper(part)) != std::string::npos; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// True when the text names `part` as a whole: an occurrence with no digit right before or right after it, so that
+// "50D" is not found in "350D", "500D" not in "1500D" and "7D" not in "77D".
+bool holds(const std::string& upperText, const char* part) {
+    const std::string wanted = upper(part);
+    if (wanted.empty()) return false;
+    for (size_t at = upperText.find(wanted); at != std::string::npos; at = upperText.find(wanted, at + 1)) {
+        const size_t end = at + wanted.size();
+        const bool digitBefore = at > 0 && isDigit(upperText[at - 1]);
+        const bool digitAfter = end < upperText.size() && isDigit(upperText[end]);
+        if (!digitBefore && !digitAfter) return true;
+    }
+    return false;
+}
 
 // The length of the row's matched text, or 0 when the row does not match.
 size_t matchLength(const ModelRow& row, const std::string& upperText) {

@@ -61,6 +61,18 @@ const ModelCase kCases[] = {
     {"Canon EOS M50",              55, 231, 6012, 4008, true, true, true, true},
     {"Canon PowerShot G7 X Mark III", 56, 232, 5472, 3648, true, true, true, true},
     {"canon eos r7",               15, 245, 6960, 4640, true, true, true, true},    // case does not matter
+    // A table text names a model only where no digit touches it: older and newer bodies whose names hold another
+    // row's text are not taken for that body, and without a row of their own they are not supported.
+    {"Canon EOS 350D DIGITAL",      0,   0, 3888, 2592, false, false, true, true},  // not the 50D
+    {"Canon EOS 1500D",             0,   0, 3888, 2592, false, false, true, true},  // not the 500D
+    {"Canon EOS 500D",             40,   0, 4752, 3168, true, false, true, true},
+    {"Canon EOS 50D",              51,   0, 4752, 3168, true, false, true, true},
+    {"Canon EOS Rebel T3i",        34,   0, 5184, 3456, true, false, true, true},
+    {"Canon EOS Rebel T3",         35,   0, 4272, 2848, true, false, true, true},
+    {"Canon EOS Kiss X7i",         30, 237, 5184, 3456, true, false, true, true},
+    {"Canon EOS Kiss X10",         47, 242, 6000, 4000, true, false, true, true},
+    {"Canon EOS Kiss X10i",        33, 243, 6000, 4000, true, false, true, true},
+    {"Canon EOS 250D",             47, 242, 6000, 4000, true, false, true, true},
     {"Nikon D850",                  0,   0, 3888, 2592, false, false, true, true},
 };
 // clang-format on

@@ -2,6 +2,7 @@
 
 #include "engine/ptp/property_access.h"
 #include "engine/ptp/property_store.h"
+#include "engine/ptp/session_open.h"
 #include "engine/ptp/standard_operations.h"
 #include "engine/ptp/vendor_hooks.h"
 #include "engine/vendors/canon/canon_card.h"
@@ -72,6 +73,21 @@ ResponseCode CanonVendorModule::setImageFormat(int32_t raw, int32_t jpeg) {
     return canonSetImageFormat(static_cast<uint32_t>(raw), static_cast<uint32_t>(jpeg));
 }
 
+// Every Canon drive property names its burst modes with the same values.
+bool CanonVendorModule::stillCaptureMode(uint32_t, uint32_t value) { return canonIsContinuousDrive(value); }
+
+// A burst drive on a body that presses its shutter in steps, with manual focus kept, would turn each bracket shot
+// into a burst: the sequence has to set single drive first.
+bool CanonVendorModule::hdrPrepareCapture() {
+    const uint32_t role = camVendorPropertyCodes().driveMode;
+    const uint32_t driveCode = role ? role : 0xD106;
+    PropertyStruct* drive = propFind(driveCode, true);
+    if (!drive) return false;
+    const uint32_t value = drive->value;
+    propUnlock(drive);
+    return stillCaptureMode(driveCode, value) && ptpOperationSupported(0x9128) && camManualFocusFlag() == 1;
+}
+
 const PropertyValueNamesStruct* CanonVendorModule::valueNamesFor(uint32_t code) {
     return canonAlternativeValueNames(code);
 }
@@ -132,8 +148,9 @@ void canonRegisterModule() {
     vendorRegisterCanon(&instance());
     PtpVendorHooks hooks = ptpVendorHooks();
     hooks.canonLoadObjectHandles = canonLoadObjectHandles;
-    hooks.canonGetThumbnail = [](uint32_t handle, HeapBlock* data, uint8_t* orientation) {
-        return canonGetThumbnail(handle, data, orientation);
+    hooks.canonGetThumbnail = [](uint32_t handle, HeapBlock* data, uint8_t* orientation,
+                                 const PtpDataWrapper* wrapper) {
+        return canonGetThumbnail(handle, data, orientation, wrapper);
     };
     hooks.canonWritesCr3 = [] { return canonRawObjectFormat() == 0xB108; };
     ptpSetVendorHooks(hooks);

@@ -30,6 +30,8 @@ public:
     ResponseCode imageFormatRawValue(int32_t* out) override;
     ResponseCode imageFormatJpegValue(int32_t* out) override;
     ResponseCode setImageFormat(int32_t raw, int32_t jpeg) override;
+    bool stillCaptureMode(uint32_t code, uint32_t value) override;
+    bool hdrPrepareCapture() override;
 
     const PropertyValueNamesStruct* valueNamesFor(uint32_t code) override;
     ResponseCode getPropertyValue(uint32_t code, HeapBlock* data) override;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/automation/automation_checks.h"
 #include "engine/ptp/property_access.h"
 #include "engine/ptp/standard_operations.h"
 #include "engine/vendors/canon/canon_card.h"
@@ -306,6 +307,51 @@ TEST_F(CanonPressTest, CardListingThumbnailsAndRawPreviews) {
     EXPECT_EQ(std::vector<uint8_t>(cr3.begin() + offset, cr3.begin() + offset + size), *canon->object(taken[1])->bytes);
 }
 
+// A thumbnail fetched for sharing goes out behind its data wrapper on the Canon thumbnail operation; a plain fetch
+// on another thread at the same time never does.
+TEST_F(CanonPressTest, ASharedThumbnailGoesOutWrappedAndNoOtherDoes) {
+    ASSERT_EQ(canonRemoteRelease(true), PTP_RC_OK);
+    ASSERT_EQ(canonRemoteRelease(true), PTP_RC_OK);
+    std::vector<uint32_t> taken = canon->captured();
+    ASSERT_EQ(taken.size(), 2u);
+    const uint32_t shared = taken[0], plain = taken[1];
+    PtpObjectInfoStruct record{};
+    record.objectId = shared;
+    PtpDataWrapper wrapper{0xA1, 0xB0, &record, sizeof record};
+    device.clearLog();
+    std::thread sharer([&] {
+        for (int i = 0; i < 15; ++i) {
+            HeapBlock thumb;
+            uint8_t orientation = 0;
+            EXPECT_EQ(ptpGetThumb(shared, &thumb, &orientation, &wrapper), PTP_RC_OK);
+            EXPECT_FALSE(thumb.empty());
+        }
+    });
+    for (int i = 0; i < 15; ++i) {
+        HeapBlock thumb;
+        uint8_t orientation = 0;
+        EXPECT_EQ(ptpGetThumb(plain, &thumb, &orientation), PTP_RC_OK);
+    }
+    sharer.join();
+    auto packets = ptpPackets(0x910A);
+    ASSERT_EQ(packets.size(), 30u);
+    for (const auto& p : packets) {
+        ASSERT_FALSE(p.ptpParams.empty());
+        ASSERT_EQ(bool(p.wrapper), p.ptpParams[0] == shared) << "handle " << p.ptpParams[0];
+        if (!p.wrapper) continue;
+        EXPECT_EQ(p.wrapper->subCodeA, 0xA1);
+        EXPECT_EQ(p.wrapper->subCodeB, 0xB0);
+        ASSERT_EQ(p.wrapper->data.size(), sizeof record);
+        EXPECT_EQ(readLe32(p.wrapper->data.data()), shared);
+    }
+    EXPECT_FALSE(linkGetPendingObject(0x910A));
+}
+
+// The mirrorless body lists the extended object-added event among its events.
+TEST_F(CanonPressTest, TheMirrorlessBodyListsTheExtendedObjectAddedEvent) {
+    EXPECT_TRUE(ptpSessionDeviceInfo().eventsSupported.contains(0xC1B6));
+}
+
 TEST_F(CanonPressTest, ZoomAndZoomPosition) {
     ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
     ASSERT_EQ(camLiveViewZoom(200), PTP_RC_OK);
@@ -394,6 +440,42 @@ TEST_F(CanonMirrorUpTest, AMirrorUpPressHoldsAndAFailedOneLetsGo) {
     EXPECT_EQ(camCapture(), PTP_RC_GENERAL_ERROR);
     EXPECT_FALSE(camEventsPaused());
     EXPECT_FALSE(canonShutterPressed());
+}
+
+// With mirror-up on, the first press of the 90D locks the mirror up (0xD1BF 2) without a picture; the second press
+// takes it and the mirror comes down.
+TEST_F(CanonMirrorUpTest, TheSecondPressTakesTheMirrorUpPicture) {
+    ASSERT_EQ(canonSetMirrorUp(true, true), PTP_RC_OK);
+    EXPECT_FALSE(camMirrorUp());
+    ASSERT_EQ(camCapture(), PTP_RC_OK);
+    ASSERT_EQ(camCaptureRelease(), PTP_RC_OK);
+    pollUntil(PTP_EC_DevicePropChanged);
+    EXPECT_EQ(storeValue(0xD1BF), 2u);
+    EXPECT_TRUE(camMirrorUp());
+    EXPECT_EQ(canon->shots(), 0);
+
+    ASSERT_EQ(camCapture(), PTP_RC_OK);
+    ASSERT_EQ(camCaptureRelease(), PTP_RC_OK);
+    EXPECT_EQ(sent(0x9128), (Params{{3, 0}, {3, 0}}));
+    pollUntil(PTP_EC_DevicePropChanged);
+    EXPECT_EQ(canon->shots(), 1);
+    EXPECT_EQ(storeValue(0xD1BF), 0u);
+    EXPECT_FALSE(camMirrorUp());
+}
+
+// A picture deleted on the camera comes back as an object-removed event with its handle.
+TEST_F(CanonMirrorUpTest, ADeletedObjectIsReportedRemoved) {
+    ASSERT_EQ(canonRemoteRelease(true), PTP_RC_OK);
+    std::vector<uint32_t> taken = canon->captured();
+    ASSERT_EQ(taken.size(), 1u);
+    pollUntil(PTP_EC_ObjectAdded);
+    takeEvents();
+    ASSERT_EQ(camDeleteObject(taken[0], 0), PTP_RC_OK);
+    EXPECT_FALSE(canon->object(taken[0]));
+    bool removed = false;
+    for (const CameraEvent& e : pollUntil(PTP_EC_ObjectRemovedEvent))
+        if (e.code == PTP_EC_ObjectRemovedEvent && e.objectHandle == taken[0]) removed = true;
+    EXPECT_TRUE(removed);
 }
 
 TEST_F(CanonMirrorUpTest, BracketingIsSwitchedOffOnlyWhenOn) {

@@ -74,6 +74,62 @@ TEST_F(CanonValueTextTest, CamerasWritingCr3UseTheirOwnShutterNames) {
     EXPECT_EQ(text(0xD102, 0xB0), "1/32000");
 }
 
+// The value-name lists the camera's documentation gives in full, written out here row by row: each table holds
+// exactly these rows, in this order, with these values.
+struct NamedRow {
+    const char* name;
+    uint32_t value;
+};
+struct NamedList {
+    const char* what;
+    const PropertyValueNamesStruct* table;
+    std::vector<NamedRow> rows;
+};
+
+TEST(CanonPropertyTable, FullyGivenValueListsRowByRow) {
+    const NamedList lists[] = {
+        {"white balance", canonWhiteBalanceNames(),
+         {{"Auto", 0}, {"Daylight", 1}, {"Cloudy", 2}, {"Tungsten", 3}, {"Fluorescent", 4}, {"Flash", 5},
+          {"Custom", 6}, {"Shade", 8}, {"Color Temperature", 9}, {"Custom", 15}, {"Custom", 16}, {"Custom", 18},
+          {"Custom", 19}, {"AutoW", 23}}},
+        {"drive", canonDriveModeNames(),
+         {{"Single", 0x0}, {"Continuous", 0x1}, {"Continuous high speed", 0x4}, {"Continuous low speed", 0x5},
+          {"S", 0x6}, {"Custom", 0x7}, {"Timer", 0x10}, {"Timer 2 sec", 0x11}, {"Continuous high speed plus", 0x12},
+          {"Silent", 0x13}, {"Silent Continuous", 0x14}, {"Silent Continuous High", 0x15},
+          {"Silent Continuous Low", 0x16}}},
+        {"metering", canonMeteringNames(),
+         {{"Center-weighted", 0}, {"Spot", 1}, {"Average", 2}, {"Evaluative", 3}, {"Partial", 4},
+          {"Center-weighted average", 5}, {"Spot metering with AF frame", 6}, {"Multi spot", 7}}},
+        {"focus", canonFocusModeNames(), {{"One Shot", 0}, {"AI Servo", 1}, {"AI Focus", 2}, {"MF", 3}}},
+        {"picture style", canonPictureStyleNames(),
+         {{"Standard", 0x81}, {"Portrait", 0x82}, {"Landscape", 0x83}, {"Neutral", 0x84}, {"Faithful", 0x85},
+          {"Monochrome", 0x86}, {"User defined 1", 0x21}, {"User defined 2", 0x22}, {"User defined 3", 0x23}}},
+        {"exposure modes", canonExposureModeNames(),
+         {{"P", 0},           {"Tv", 1},           {"Av", 2},           {"Manual", 3},          {"Bulb", 4},
+          {"A-DEP", 5},       {"DEP", 6},          {"Custom", 7},       {"Lock", 8},            {"Full Auto", 9},
+          {"Night Portrait", 10}, {"Sports", 11},  {"Portrait", 12},    {"Landscape", 13},      {"Closeup", 14},
+          {"Flash Off", 15},  {"Custom 2", 16},    {"Custom 3", 17},    {"Creative Auto", 19},  {"Movie", 20},
+          {"Auto+", 22},      {"Night Scene", 23}, {"HDR", 24},         {"Special Scene", 25},
+          {"Creative Filters", 29}, {"Creative Filters", 30}, {"Creative Filters", 35}, {"Hybrid Auto", 51},
+          {"Fv", 55}}},
+        {"bracketing", canonExposureBracketNames(),
+         {{"Off", 0}, {"+/- 1/3", 3}, {"+/- 1/2", 4}, {"+/- 2/3", 5}, {"+/- 1", 8}, {"+/- 1 1/3", 0x0B},
+          {"+/- 1 1/2", 0x0C}, {"+/- 1 2/3", 0x0D}, {"+/- 2", 0x10}, {"+/- 2 1/3", 0x13}, {"+/- 2 1/2", 0x14},
+          {"+/- 2 2/3", 0x15}, {"+/- 3", 0x18}}},
+        {"colour space", canonColorSpaceNames(), {{"sRGB", 1}, {"AdobeRGB", 2}}},
+        {"movie servo", canonMovieServoNames(), {{"Servo Off", 0}, {"Servo On", 1}}},
+    };
+    for (const NamedList& list : lists) {
+        SCOPED_TRACE(list.what);
+        ASSERT_NE(list.table, nullptr);
+        ASSERT_EQ(canonValueNameCount(list.table), list.rows.size());
+        for (size_t i = 0; i < list.rows.size(); ++i) {
+            EXPECT_STREQ(list.table[i].name, list.rows[i].name) << "row " << i;
+            EXPECT_EQ(list.table[i].value, list.rows[i].value) << "row " << i << " " << list.rows[i].name;
+        }
+    }
+}
+
 TEST(CanonPropertyTable, RowsAndTableSizes) {
     const PropertyNameStruct* rows = canonPropertyNames();
     size_t n = canonPropertyNameCount();
