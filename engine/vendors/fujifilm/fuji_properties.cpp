@@ -133,7 +133,16 @@ void fujiCreateProperties() {
             propUnlock(r);
             continue;
         }
-        if (!propRefreshDesc(r)) propRemoveLast(r);
+        if (!propRefreshDesc(r)) {
+            propRemoveLast(r);
+            continue;
+        }
+        // Outside PC priority the camera takes no sets from the computer, whatever its descriptions say.
+        if (!fujiState().pcPriority) {
+            propLock(r);
+            r->enabled = 0;
+            propUnlock(r);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <deque>
 #include <vector>
 
 #include "engine/vendors/fujifilm/fuji_image_format.h"
@@ -27,8 +28,14 @@ private:
     std::vector<PropertyValueNamesStruct> rows_;
 };
 
+// Every value-name table lives as long as the program: the property table points into them.
+NameTable* newTable() {
+    static std::deque<NameTable> tables;
+    return &tables.emplace_back();
+}
+
 const PropertyValueNamesStruct* list(std::initializer_list<std::pair<const char*, uint32_t>> rows) {
-    auto* t = new NameTable;  // lives as long as the program: the table points into it
+    NameTable* t = newTable();
     for (const auto& [name, value] : rows) t->add(name, value);
     return t->finish();
 }
@@ -45,7 +52,7 @@ const PropertyValueNamesStruct* shutterNames() {
         "3.2\"",   "4\"",     "5\"",     "6.4\"",   "8\"",     "10\"",    "13\"",   "15\"",   "20\"",   "25\"",
         "30\"",    "40\"",    "50\"",    "60\""};
     static const PropertyValueNamesStruct* table = [] {
-        auto* t = new NameTable;
+        NameTable* t = newTable();
         t->add("Unknown", 0).add("1/180000", 5);
         constexpr int kFirstThird = -45;  // 1/32000 s is 15 stops below one second
         int step = kFirstThird;
@@ -70,7 +77,7 @@ const PropertyValueNamesStruct* isoNames() {
                                         320,   400,   500,   640,   800,   1000,  1250,  1600,   2000,
                                         2500,  3200,  4000,  5000,  6400,  8000,  10000, 12800,  16000,
                                         20000, 25600, 32000, 40000, 51200, 64000, 80000, 102400};
-        auto* t = new NameTable;
+        NameTable* t = newTable();
         for (uint32_t iso : kIso) t->add("ISO " + std::to_string(iso), iso);
         t->add("AUTO 1", 0xFFFFFFFFu).add("AUTO 2", 0xFFFFFFFEu).add("AUTO 3", 0xFFFFFFFDu).add("AUTO 4", 0xFFFFFFFCu);
         t->add("AUTO 400", 0x8001).add("AUTO 800", 0x8002).add("AUTO 1600", 0x8003).add("AUTO 3200", 0x8004);
@@ -82,7 +89,7 @@ const PropertyValueNamesStruct* isoNames() {
 
 const PropertyValueNamesStruct* kelvinNames() {
     static const PropertyValueNamesStruct* table = [] {
-        auto* t = new NameTable;
+        NameTable* t = newTable();
         for (uint32_t k = 2500; k <= 10000; k += 250) t->add(std::to_string(k), k);
         return t->finish();
     }();
