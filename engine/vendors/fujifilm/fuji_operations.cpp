@@ -28,25 +28,23 @@ void pause(std::chrono::milliseconds nominal) { std::this_thread::sleep_for(engi
 
 ResponseCode initiateCapture() { return ptpTransaction(kInitiateCapture, {0, 0}); }
 
-// The event-thread pause that a press holds until its release (0: none).
-std::mutex gPressPauseMutex;  // leaf
-uint64_t gPressPause = 0;
-
 bool holdEvents() {
     uint64_t ticket = camPauseEventsTicket();
     if (!ticket) return false;
-    std::lock_guard<std::mutex> g(gPressPauseMutex);
-    gPressPause = ticket;
+    FujiState& s = fujiState();
+    std::lock_guard<std::mutex> g(s.pressPauseMutex);
+    s.pressPause = ticket;
     return true;
 }
 
 // Gives the press's pause back; true when there was none or it was given back.
 bool resumeEvents() {
+    FujiState& s = fujiState();
     uint64_t ticket;
     {
-        std::lock_guard<std::mutex> g(gPressPauseMutex);
-        ticket = gPressPause;
-        gPressPause = 0;
+        std::lock_guard<std::mutex> g(s.pressPauseMutex);
+        ticket = s.pressPause;
+        s.pressPause = 0;
     }
     return ticket == 0 || camResumeEventsTicket(ticket);
 }

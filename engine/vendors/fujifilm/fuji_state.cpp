@@ -14,6 +14,10 @@ void fujiResetState() {
     s.liveViewRestart = false;
     s.fullPress = false;
     s.rememberedFocusMode = 0;
+    {
+        std::lock_guard<std::mutex> g(s.pressPauseMutex);
+        s.pressPause = 0;
+    }
     fujiClearFocusStackCancel();
 }
 

@@ -23,6 +23,10 @@ struct FujiState {
 
     std::mutex captureMutex;  // one capture at a time
 
+    // The event-thread pause that a press holds until its release (0: none).
+    std::mutex pressPauseMutex;  // leaf
+    uint64_t pressPause = 0;
+
     std::mutex cancelMutex;  // guards `cancel`; the waits of a focus-stack shot sleep on it
     std::condition_variable cancelCv;
     bool cancel = false;
