@@ -86,6 +86,8 @@ TEST_P(FujiBodyTest, PcPriorityEnablesByProgramAndReadsTheLensApertures) {
     EXPECT_STREQ(aperture->values[0].name, "2.8");
     EXPECT_STREQ(aperture->values[18].name, "22.0");
     EXPECT_EQ(fuji->property(0xD38C)->current, 1);
+    // Every record the camera describes is read again; the device's own focus-frame records are left alone.
+    EXPECT_EQ(camRefreshAllProperties(), PTP_RC_OK);
 }
 
 TEST_P(FujiBodyTest, TextPropertyIsSentAsAPtpString) {

@@ -72,6 +72,8 @@ std::vector<uint8_t> valueBytes(int32_t kind, uint32_t value) {
     return out;
 }
 
+bool isLocalCode(uint32_t code) { return code >= 0xEEE0 && code <= kFujiSentinelCode; }
+
 bool isExposureDependent(uint32_t code) { return code == 0x5010 || code == 0x500D || code == 0x5007; }
 
 // Whether the record of an exposure-dependent code can be set in the exposure program.
@@ -125,7 +127,7 @@ void fujiCreateProperties() {
         uint32_t code = codes[i];
         PropertyStruct* r = propCreate(code, false, true);
         if (!r) return;  // the store is full
-        if (code >= 0xEEE0 && code <= kFujiSentinelCode) {
+        if (isLocalCode(code)) {
             propLock(r);
             r->kind = PTP_DTC_INT32;
             r->enabled = 0;
@@ -243,7 +245,11 @@ bool fujiRefreshProperty(uint32_t code) {
 ResponseCode fujiRefreshAllProperties() {
     for (size_t i = 0; i < propCount(); ++i) {
         PropertyStruct* r = propAt(i);
-        if (!r || !fujiRefreshProperty(r->code.load())) return ERROR_GENERAL;
+        if (!r) return ERROR_GENERAL;
+        // The focus-frame records are the device's own: the camera has no description of them to read.
+        uint32_t code = r->code.load();
+        if (isLocalCode(code)) continue;
+        if (!fujiRefreshProperty(code)) return ERROR_GENERAL;
     }
     return PTP_RC_OK;
 }
