@@ -10,6 +10,9 @@
 #include "engine/ptp/session_open.h"
 #include "engine/ptp/vendor_state.h"
 #include "engine/vendors/available_modules.h"
+#include "engine/vendors/fujifilm/fuji_live_view.h"
+#include "engine/vendors/vendor_module.h"
+#include "platform/foundation/dispatch.h"
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/resources.h"
 #include "platform/foundation/user_defaults.h"
@@ -148,8 +151,9 @@ int32_t CameraController::startSessionWork() {
   if (camIsNikon() && !loadNikonPropertySnapshot()) return -1;
   linkSetClock();  // a clock the device does not take is no reason to give up the session
   prepareCacheFolder();
-  // Still to come with the modules and services they belong to: the Fujifilm module's capture-end callback
-  // (device command 0x86) and the sharing state sent to the device again.
+  // Live view of a Fujifilm camera ends through the device, which ends the camera's open capture.
+  if (camIsFuji()) camSetLiveViewStopHandler(linkFujiCallback);
+  // Still to come with the services it belongs to: the sharing state sent to the device again.
   return 1;
 }
 
@@ -214,6 +218,7 @@ void CameraController::sessionStarted() {
   if (camIsSony()) defaults().setBool(true, "ClassicFocusStacking");
   sdTransferChangedNotification(nullptr);
   if (camIsFuji()) {
+    getFujiFocalLength();
     // The device keeps Fujifilm raw files unless told not to (0 keeps them).
     linkSendSaveFujiRaws(defaults().boolForKey("SaveFujiRaws") ? 0 : 1);
   }
@@ -258,6 +263,14 @@ void CameraController::connectionError() {
 void CameraController::updateFocalLength(int32_t millimetres) {
   classWide().focalLength = millimetres;
   post(kCanonFocalLengthUpdatedNotification);
+}
+
+void CameraController::getFujiFocalLength() {
+  platform::globalQueue().async([] {
+    FujiModule* fuji = vendorFuji();
+    int32_t millimetres = 0;
+    if (fuji && fuji->readFocalLength(&millimetres) == PTP_RC_OK) classWide().focalLength = millimetres;
+  });
 }
 
 int32_t CameraController::focalLength() { return classWide().focalLength; }
