@@ -1,5 +1,7 @@
 #include "engine/vendors/fujifilm/fuji_raf.h"
 
+#include <cstring>
+
 namespace {
 constexpr size_t kScanLimit = 500;
 constexpr size_t kShortFile = 503;
@@ -28,10 +30,12 @@ size_t fujiJpegLength(const uint8_t* data, size_t length) {
         if (marker == 0xDA) break;
     }
     // Entropy-coded data: a marker is FF followed by neither 00 nor a restart; the end is FF D9.
-    for (; pos + 1 < length; ++pos) {
-        if (data[pos] != 0xFF) continue;
-        uint8_t next = data[pos + 1];
-        if (next == 0xD9) return pos + 2;
+    while (pos + 1 < length) {
+        const void* mark = std::memchr(data + pos, 0xFF, length - 1 - pos);
+        if (!mark) return 0;
+        pos = static_cast<size_t>(static_cast<const uint8_t*>(mark) - data);
+        if (data[pos + 1] == 0xD9) return pos + 2;
+        ++pos;
     }
     return 0;
 }
