@@ -31,8 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (strnlen(r->valueText, sizeof r->valueText) >= sizeof r->valueText) __builtin_trap();
     for (uint16_t i = 0; i < r->valueCount; ++i) {
         if (strnlen(r->values[i].name, sizeof r->values[i].name) >= sizeof r->values[i].name) __builtin_trap();
-        if (code == 0x5003 && r->values[i].value != 0xFFFF && r->values[i].value >= kFujiImageSizeCount &&
-            r->values[i].name[0])
+        // A listed size text stands for a size of the table, or for none.
+        if (code == 0x5003 && r->kind == kPropKindText && r->values[i].value != 0xFFFF &&
+            r->values[i].value >= kFujiImageSizeCount && r->values[i].name[0])
             __builtin_trap();
     }
     propUpdateValue(code, desc, length);
