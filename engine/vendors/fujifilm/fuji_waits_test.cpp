@@ -72,6 +72,28 @@ TEST_F(FujiWaitsTest, LiveViewThatStaysBusyEndsTheHalfPressRelease) {
     fuji->refuseLiveView(0);
 }
 
+TEST_F(FujiWaitsTest, PicturesThatNeverLeaveTheCameraEndTheWaitBeforeAShot) {
+    ASSERT_EQ(openFujiSession(true), PTP_RC_OK);
+    fuji->addJpegObject(4096);  // an object the device never takes over
+    ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
+    auto start = Clock::now();
+    EXPECT_EQ(camCapture(), PTP_RC_DEVICE_BUSY);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));
+    EXPECT_EQ(fuji->shots(), 0);
+    EXPECT_FALSE(camEventsPaused());
+}
+
+TEST_F(FujiWaitsTest, ReleaseWaitsOutATimedExposureBeforeLiveViewReturns) {
+    ASSERT_EQ(openFujiSession(true), PTP_RC_OK);
+    ASSERT_EQ(propSet(0x500D, 2000000, true), PTP_RC_OK);  // 2 s: 100 ms at the tests' time scale
+    ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
+    ASSERT_EQ(camCapture(), PTP_RC_OK);
+    auto start = Clock::now();
+    ASSERT_EQ(camCaptureRelease(), PTP_RC_OK);
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(95));
+    EXPECT_TRUE(fuji->liveViewOn());
+}
+
 class FujiSlowFocusTest : public FujiDeviceTest {
 protected:
     devicesim::FujiCameraOptions cameraOptions() override {
