@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "devicesim/canon_camera.h"
+#include "devicesim/fuji_camera.h"
 #include "devicesim/nikon_camera.h"
 
 namespace devicesim {
@@ -20,6 +21,7 @@ bool isCameraVendorName(const std::string& name) {
 std::shared_ptr<Camera> makeCamera(const std::string& vendor) {
     if (vendor == "canon") return makeCanonCamera();
     if (vendor == "nikon") return makeNikonCamera();
+    if (vendor == "fuji") return makeFujiCamera();
     return nullptr;  // each vendor's simulated camera is added here as it is built
 }
 

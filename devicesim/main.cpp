@@ -13,6 +13,7 @@
 #include "devicesim/camera_factory.h"
 #include "devicesim/device.h"
 #include "devicesim/device_commands.h"
+#include "devicesim/fuji_camera.h"
 #include "devicesim/mdns_responder.h"
 #include "devicesim/tripod_head.h"
 
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
         if (!camera)
             std::fprintf(stderr, "vorlaxent-devicesim: no simulated %s camera yet; running without one\n",
                          vendor.c_str());
+        // A Fujifilm body hands its pictures to the device's card.
+        if (auto fuji = std::dynamic_pointer_cast<devicesim::FujiCamera>(camera)) fuji->useCard(commands.cardPointer());
         device.setCamera(camera);
     }
     if (!device.start(static_cast<uint16_t>(port))) {

@@ -56,4 +56,15 @@ inline constexpr milliseconds kDiscoveryAnswerWindow{1000};    // replies to one
 
 namespace engine_timing {
 inline constexpr milliseconds kFirmwareUpdateWait{120000};  // the device's restart after a firmware update
+inline constexpr milliseconds kFujiConfirmInterval{100};      // between the reads of a Fujifilm set's confirmation
+inline constexpr milliseconds kFujiBusyRetryInterval{500};    // between the writes of the not-busy probe
+inline constexpr milliseconds kFujiAfPollInterval{100};       // between the reads of the AF status
+inline constexpr milliseconds kFujiPressStep{100};            // between the steps of a bulb press
+inline constexpr milliseconds kFujiReleaseDelay{250};         // between a capture's press and its release
+inline constexpr milliseconds kFujiLiveViewRetry{250};        // before live view is asked again to come back
+inline constexpr milliseconds kFujiDrainInterval{100};        // between the listings while the camera hands over pictures
+inline constexpr milliseconds kFujiFocusSettle{5000};         // before the focus position is read again after a 0
+inline constexpr milliseconds kFujiStackPoll{500};            // between the looks at a focus-stack shot's shutter speed
+inline constexpr milliseconds kFujiStackSettle{150};          // added to a focus-stack shot's exposure
+inline constexpr milliseconds kFujiTapSettle{250};            // between the steps of a live-view tap
 }  // namespace engine_timing

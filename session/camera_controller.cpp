@@ -10,7 +10,9 @@
 #include "engine/ptp/session_open.h"
 #include "engine/ptp/vendor_state.h"
 #include "engine/vendors/available_modules.h"
+#include "engine/vendors/fujifilm/fuji_live_view.h"
 #include "engine/vendors/vendor_module.h"
+#include "platform/foundation/dispatch.h"
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/resources.h"
 #include "platform/foundation/user_defaults.h"
@@ -150,7 +152,8 @@ int32_t CameraController::startSessionWork() {
   linkSetClock();  // a clock the device does not take is no reason to give up the session
   prepareCacheFolder();
   refreshSharingCapabilities();
-  // Still to come with the module it belongs to: the Fujifilm module's capture-end callback (device command 0x86).
+  // Live view of a Fujifilm camera ends through the device, which ends the camera's open capture.
+  if (camIsFuji()) camSetLiveViewStopHandler(linkFujiCallback);
   return 1;
 }
 
@@ -216,7 +219,10 @@ void CameraController::sessionStarted() {
   updateFocalLength(0);
   if (camIsSony()) defaults().setBool(true, "ClassicFocusStacking");
   sdTransferChangedNotification(nullptr);
-  if (camIsFuji()) Utilities::sendSaveFujiRaws(defaults().boolForKey("SaveFujiRaws"));
+  if (camIsFuji()) {
+    getFujiFocalLength();
+    Utilities::sendSaveFujiRaws(defaults().boolForKey("SaveFujiRaws"));
+  }
   camStartEventThread(handlePollError);
   if (liveViewSelectorIsMovie())
     Utilities::showWarningMessage(
@@ -258,6 +264,14 @@ void CameraController::connectionError() {
 void CameraController::updateFocalLength(int32_t millimetres) {
   classWide().focalLength = millimetres;
   post(kCanonFocalLengthUpdatedNotification);
+}
+
+void CameraController::getFujiFocalLength() {
+  platform::globalQueue().async([] {
+    FujiModule* fuji = vendorFuji();
+    int32_t millimetres = 0;
+    if (fuji && fuji->readFocalLength(&millimetres) == PTP_RC_OK) classWide().focalLength = millimetres;
+  });
 }
 
 int32_t CameraController::focalLength() { return classWide().focalLength; }

@@ -71,6 +71,9 @@ class CameraController {
   // --- focal length (millimetres) ---
   // Stores the value and posts "JWNotification_CanonFocalLengthUpdated".
   static void updateFocalLength(int32_t millimetres);
+  // Reads the Fujifilm lens's focal length in the background; on success it becomes the focal length (no
+  // notification).
+  static void getFujiFocalLength();
   static int32_t focalLength();
 
   // --- live-view loop ---

@@ -131,6 +131,20 @@ public:
     virtual ResponseCode movieModeOn() { return ERROR_CAMERA_NOT_SUPPORTED; }
     virtual ResponseCode movieModeOff() { return ERROR_CAMERA_NOT_SUPPORTED; }
     virtual bool formatIsRawPlusJpeg() { return false; }
+    // One focus-stack shot: the capture, then the exposure waited out (0xFF16 when the stack is cancelled meanwhile).
+    virtual ResponseCode focusStackShot() { return ERROR_CAMERA_NOT_SUPPORTED; }
+    virtual void cancelFocusStack() {}
+    // The focus position 0xD171 set without confirmation.
+    virtual ResponseCode focusPosition(uint32_t /*position*/) { return ERROR_CAMERA_NOT_SUPPORTED; }
+    // The lens's current focal length in mm.
+    virtual ResponseCode readFocalLength(int32_t* /*millimetres*/) { return ERROR_CAMERA_NOT_SUPPORTED; }
+    // The AF frame as fractions of the picture.
+    virtual ResponseCode afOverlayRect(double* /*x*/, double* /*y*/, double* /*width*/, double* /*height*/) {
+        return ERROR_CAMERA_NOT_SUPPORTED;
+    }
+    // The property button's image-format value, and the label of such a value.
+    virtual ResponseCode imageFormatValue(uint32_t* /*out*/) { return ERROR_CAMERA_NOT_SUPPORTED; }
+    virtual std::string imageFormatLabel(int32_t /*value*/) { return {}; }
 };
 
 class CanonModule : public VendorModule {
