@@ -9,7 +9,9 @@
 // once, so a worker never waits for the user; on the main thread they return when the user has closed the alert.
 // Titles "Warning" and "Error" are fixed; message texts are looked up by the callers.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/graphics/geometry.h"
 
@@ -106,6 +108,13 @@ class Utilities {
   static uint16_t refreshFirmwareVersion();
   // The version last read; 0 until then.
   static uint8_t firmwareVersion();
+  // --- image data ---
+  // The image with its EXIF orientation set: the JPEG at the start of the data with the entry rewritten by a
+  // metadata edit (the compressed picture is copied, never re-encoded), followed by the last exifHeaderLength()
+  // bytes of the data when it holds at least that many (the raw file's head that a quick-raw image carries behind
+  // its JPEG). None when the data holds no JPEG or the edit fails.
+  static std::optional<std::vector<uint8_t>> setOrientation(uint8_t orientation, const std::vector<uint8_t>& toImageData);
+
   // The number of bytes from the start of an image file that are read for its metadata.
   static constexpr uint32_t exifHeaderLength() { return 256000; }
   static constexpr bool isHdrAvailable() { return true; }
