@@ -164,7 +164,7 @@ std::vector<TiffEntry> exifEntries(const TiffWriter& t, const JpegRecipe& recipe
         exif.push_back(t.rational(0x829A, s->exposureNum, s->exposureDen));
         exif.push_back(t.rational(0x829D, s->fNumberNum, s->fNumberDen));
         exif.push_back(t.shortValue(0x8827, s->iso));
-        exif.push_back(t.undefined(0x9000, "0231"));
+        exif.push_back(t.version(0x9000, "0231"));
     }
     exif.push_back(t.ascii(0x9003, recipe.dateTime));
     exif.push_back(t.ascii(0x9004, recipe.dateTime));

@@ -124,10 +124,11 @@ void be32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 3; i >= 0; --i) out.push_back(uint8_t(v >> (8 * i)));
 }
 std::vector<uint8_t> box(const char* type, const std::vector<uint8_t>& payload) {
-    std::vector<uint8_t> out;
-    be32(out, uint32_t(8 + payload.size()));
-    out.insert(out.end(), type, type + 4);
-    append(out, payload);
+    std::vector<uint8_t> out(8 + payload.size());
+    const uint32_t size = uint32_t(out.size());
+    for (size_t i = 0; i < 4; ++i) out[i] = uint8_t(size >> (8 * (3 - i)));
+    std::memcpy(out.data() + 4, type, 4);
+    if (!payload.empty()) std::memcpy(out.data() + 8, payload.data(), payload.size());
     return out;
 }
 std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {

@@ -56,9 +56,10 @@ public:
         return e;
     }
     TiffEntry shortValue(uint16_t tag, uint16_t v) const {
-        TiffEntry e{tag, kTiffShort, 1, bytes16(v)};
-        e.data.resize(4, 0);
-        return e;
+        std::vector<uint8_t> field(4, 0);  // the value, left-justified in the 4-byte field
+        field[0] = uint8_t(little_ ? v : v >> 8);
+        field[1] = uint8_t(little_ ? v >> 8 : v);
+        return TiffEntry{tag, kTiffShort, 1, std::move(field)};
     }
     TiffEntry longValue(uint16_t tag, uint32_t v) const { return TiffEntry{tag, kTiffLong, 1, bytes32(v)}; }
     TiffEntry longValues(uint16_t tag, const std::vector<uint32_t>& vs) const {
@@ -80,10 +81,10 @@ public:
         e.type = kTiffSRational;
         return e;
     }
-    TiffEntry undefined(uint16_t tag, const std::string& bytes) const {
-        TiffEntry e{tag, kTiffUndefined, uint32_t(bytes.size()), std::vector<uint8_t>(bytes.begin(), bytes.end())};
-        if (e.data.size() < 4) e.data.resize(4, 0);
-        return e;
+    // A four-character undefined value (a version such as "0231").
+    TiffEntry version(uint16_t tag, const char (&four)[5]) const {
+        return TiffEntry{tag, kTiffUndefined, 4,
+                         std::vector<uint8_t>{uint8_t(four[0]), uint8_t(four[1]), uint8_t(four[2]), uint8_t(four[3])}};
     }
 
     // Writes one directory at the end (entries as given, which should be sorted by tag); values over 4 bytes

@@ -291,7 +291,7 @@ const std::string& Exif::exposureCompensationString() {
         const double bias = exposureCompensation_;
         std::string text;
         if (bias != 0 && std::isfinite(bias)) {
-            text = bias < 0 ? "-" : "+";
+            text.assign(1, bias < 0 ? '-' : '+');
             const double magnitude = std::fabs(bias);
             const int whole = checkedInteger<int>(magnitude);
             if (whole != 0) text += format("%d", whole);
