@@ -32,6 +32,24 @@ std::vector<TiffEntry> ifd0Entries(const TiffWriter& t, const JpegRecipe& r) {
             t.ascii(0x0132, r.dateTime)};
 }
 
+// The end of a one-directory TIFF raw file: IFD0 (whose last entry points at the EXIF directory), the EXIF
+// directory, then the preview, aligned, with its offset stored in IFD0's entry `previewEntry`.
+GeneratedRaw withExifAndPreview(TiffWriter& t, const std::vector<TiffEntry>& ifd0, size_t previewEntry,
+                                const JpegRecipe& r, const GeneratedJpeg& preview) {
+    std::vector<size_t> at, atExif;
+    t.writeIfd(ifd0, &at);
+    t.set32(at.back(), uint32_t(t.b.size()));
+    t.writeIfd(exifEntries(t, r, r.width, r.height), &atExif);
+    pad(t.b, (t.b.size() + 15) / 16 * 16);
+    GeneratedRaw g;
+    g.previewOffset = t.b.size();
+    g.previewLength = preview.bytes.size();
+    t.set32(at[previewEntry], uint32_t(g.previewOffset));
+    g.bytes = std::move(t.b);
+    append(g.bytes, preview.bytes);
+    return g;
+}
+
 // CR2: IFD0 holds the preview as its strip and points at the EXIF directory.
 GeneratedRaw cr2(const RawRecipe& recipe, const GeneratedJpeg& preview) {
     const JpegRecipe& r = recipe.preview;
@@ -46,18 +64,7 @@ GeneratedRaw cr2(const RawRecipe& recipe, const GeneratedJpeg& preview) {
     ifd0.insert(ifd0.begin() + 5, t.longValue(0x0111, 0));
     ifd0.insert(ifd0.begin() + 7, t.longValue(0x0117, uint32_t(preview.bytes.size())));
     ifd0.push_back(t.longValue(0x8769, 0));
-    std::vector<size_t> at, atExif;
-    t.writeIfd(ifd0, &at);
-    t.set32(at.back(), uint32_t(t.b.size()));
-    t.writeIfd(exifEntries(t, r, r.width, r.height), &atExif);
-    pad(t.b, (t.b.size() + 15) / 16 * 16);
-    GeneratedRaw g;
-    g.previewOffset = t.b.size();
-    g.previewLength = preview.bytes.size();
-    t.set32(at[5], uint32_t(g.previewOffset));
-    g.bytes = std::move(t.b);
-    append(g.bytes, preview.bytes);
-    return g;
+    return withExifAndPreview(t, ifd0, 5, r, preview);
 }
 
 // NEF: IFD0 with two sub-directories (a small JPEG thumbnail, then the preview), each with JPEG offset and length.
@@ -105,18 +112,7 @@ GeneratedRaw arw(const RawRecipe& recipe, const GeneratedJpeg& preview) {
     ifd0.push_back(t.longValue(0x0201, 0));
     ifd0.push_back(t.longValue(0x0202, uint32_t(preview.bytes.size())));
     ifd0.push_back(t.longValue(0x8769, 0));
-    std::vector<size_t> at, atExif;
-    t.writeIfd(ifd0, &at);
-    t.set32(at.back(), uint32_t(t.b.size()));
-    t.writeIfd(exifEntries(t, r, r.width, r.height), &atExif);
-    pad(t.b, (t.b.size() + 15) / 16 * 16);
-    GeneratedRaw g;
-    g.previewOffset = t.b.size();
-    g.previewLength = preview.bytes.size();
-    t.set32(at[7], uint32_t(g.previewOffset));
-    g.bytes = std::move(t.b);
-    append(g.bytes, preview.bytes);
-    return g;
+    return withExifAndPreview(t, ifd0, 7, r, preview);
 }
 
 // --- CR3: ISO media boxes (big-endian sizes) ---
