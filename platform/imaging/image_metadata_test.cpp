@@ -7,6 +7,9 @@
 
 #include <exiv2/exiv2.hpp>
 
+// This Exiv2 version hands images and streams over in std::auto_ptr, which clang reports as deprecated at every use.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
 #include "platform/imaging/image_metadata.h"
 #include "platform/imaging/image_property_keys.h"
 
