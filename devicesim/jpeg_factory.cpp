@@ -71,89 +71,20 @@ QImage reduced(const QImage& image, int w, int h) {
     return out;
 }
 
-// Big-endian TIFF writer for the EXIF block ("MM").
-struct Tiff {
-    std::vector<uint8_t> b;
-    void u16(uint16_t v) {
-        b.push_back(uint8_t(v >> 8));
-        b.push_back(uint8_t(v));
-    }
-    void u32(uint32_t v) {
-        for (int i = 3; i >= 0; --i) b.push_back(uint8_t(v >> (8 * i)));
-    }
-    void set32(size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * (3 - i)));
-    }
-};
-
-struct Entry {
-    uint16_t tag;
-    uint16_t type;  // 2 ASCII, 3 SHORT, 4 LONG, 5 RATIONAL
-    uint32_t count;
-    std::vector<uint8_t> data;  // big-endian value bytes
-};
-
-Entry ascii(uint16_t tag, const std::string& s) {
-    Entry e{tag, 2, uint32_t(s.size() + 1), std::vector<uint8_t>(s.begin(), s.end())};
-    e.data.push_back(0);
-    return e;
-}
-Entry shortValue(uint16_t tag, uint16_t v) { return Entry{tag, 3, 1, {uint8_t(v >> 8), uint8_t(v), 0, 0}}; }
-Entry longValue(uint16_t tag, uint32_t v) {
-    return Entry{tag, 4, 1, {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}};
-}
-Entry rational(uint16_t tag, uint32_t num, uint32_t den) {
-    Entry e{tag, 5, 1, {}};
-    for (uint32_t v : {num, den})
-        for (int i = 3; i >= 0; --i) e.data.push_back(uint8_t(v >> (8 * i)));
-    return e;
-}
-
-// Writes one IFD at the end of t (entries sorted by tag); values over 4 bytes follow it. Returns the offset of its
-// next-IFD field, and the offsets of each entry's value field in *valueAt.
-size_t writeIfd(Tiff& t, std::vector<Entry> entries, std::vector<size_t>* valueAt) {
-    const size_t start = t.b.size();
-    t.u16(uint16_t(entries.size()));
-    size_t extra = start + 2 + 12 * entries.size() + 4;
-    std::vector<uint8_t> tail;
-    valueAt->clear();
-    for (const Entry& e : entries) {
-        t.u16(e.tag);
-        t.u16(e.type);
-        t.u32(e.count);
-        valueAt->push_back(t.b.size());
-        if (e.data.size() <= 4) {
-            std::vector<uint8_t> v = e.data;
-            v.resize(4, 0);
-            t.b.insert(t.b.end(), v.begin(), v.end());
-        } else {
-            t.u32(uint32_t(extra + tail.size()));
-            tail.insert(tail.end(), e.data.begin(), e.data.end());
-            if (tail.size() % 2) tail.push_back(0);
-        }
-    }
-    const size_t next = t.b.size();
-    t.u32(0);
-    t.b.insert(t.b.end(), tail.begin(), tail.end());
-    return next;
-}
-
 std::vector<uint8_t> exifSegment(const JpegRecipe& recipe, const std::vector<uint8_t>& thumbnail) {
-    Tiff t;
-    t.b = {'M', 'M', 0, 42, 0, 0, 0, 8};
+    TiffWriter t(recipe.littleEndian);
+    t.header();
     std::vector<size_t> at0, atExif, at1;
-    std::vector<Entry> ifd0 = {ascii(0x010F, recipe.make), ascii(0x0110, recipe.model),
-                               shortValue(0x0112, recipe.orientation), ascii(0x0132, recipe.dateTime),
-                               longValue(0x8769, 0)};
-    size_t next0 = writeIfd(t, ifd0, &at0);
+    std::vector<TiffEntry> ifd0 = {t.ascii(0x010F, recipe.make), t.ascii(0x0110, recipe.model),
+                                   t.shortValue(0x0112, recipe.orientation), t.ascii(0x0132, recipe.dateTime),
+                                   t.longValue(0x8769, 0)};
+    size_t next0 = t.writeIfd(ifd0, &at0);
     t.set32(at0[4], uint32_t(t.b.size()));  // Exif IFD pointer
-    std::vector<Entry> exif = {ascii(0x9003, recipe.dateTime), ascii(0x9004, recipe.dateTime),
-                               rational(0x920A, recipe.focalLengthMm, 1),
-                               longValue(0xA002, uint32_t(recipe.width)), longValue(0xA003, uint32_t(recipe.height))};
-    writeIfd(t, exif, &atExif);
+    t.writeIfd(exifEntries(t, recipe, recipe.width, recipe.height), &atExif);
     t.set32(next0, uint32_t(t.b.size()));  // IFD1: the thumbnail
-    std::vector<Entry> ifd1 = {shortValue(0x0103, 6), longValue(0x0201, 0), longValue(0x0202, uint32_t(thumbnail.size()))};
-    writeIfd(t, ifd1, &at1);
+    std::vector<TiffEntry> ifd1 = {t.shortValue(0x0103, 6), t.longValue(0x0201, 0),
+                                   t.longValue(0x0202, uint32_t(thumbnail.size()))};
+    t.writeIfd(ifd1, &at1);
     t.set32(at1[1], uint32_t(t.b.size()));
     t.b.insert(t.b.end(), thumbnail.begin(), thumbnail.end());
 
@@ -226,12 +157,65 @@ GeneratedJpeg generate(JpegRecipe recipe) {
 
 }  // namespace
 
+std::vector<TiffEntry> exifEntries(const TiffWriter& t, const JpegRecipe& recipe, int width, int height) {
+    std::vector<TiffEntry> exif;
+    const JpegRecipe::Shooting* s = recipe.shooting ? &*recipe.shooting : nullptr;
+    if (s) {
+        exif.push_back(t.rational(0x829A, s->exposureNum, s->exposureDen));
+        exif.push_back(t.rational(0x829D, s->fNumberNum, s->fNumberDen));
+        exif.push_back(t.shortValue(0x8827, s->iso));
+        exif.push_back(t.version(0x9000, "0231"));
+    }
+    exif.push_back(t.ascii(0x9003, recipe.dateTime));
+    exif.push_back(t.ascii(0x9004, recipe.dateTime));
+    if (s) {
+        exif.push_back(t.signedRational(0x9204, s->biasNum, s->biasDen));
+        exif.push_back(t.shortValue(0x9207, s->meteringMode));
+        exif.push_back(t.shortValue(0x9208, s->lightSource));
+    }
+    exif.push_back(t.rational(0x920A, recipe.focalLengthMm, 1));
+    exif.push_back(t.longValue(0xA002, uint32_t(width)));
+    exif.push_back(t.longValue(0xA003, uint32_t(height)));
+    if (s) exif.push_back(t.shortValue(0xA403, s->whiteBalance));
+    return exif;
+}
+
+JpegRecipe vendorJpegRecipe(Vendor vendor) {
+    JpegRecipe r;
+    r.shooting = JpegRecipe::Shooting{};
+    switch (vendor) {
+    case Vendor::Canon:
+        r.make = "Canon";
+        r.model = "Canon EOS Sim";
+        r.littleEndian = true;
+        break;
+    case Vendor::Nikon:
+        r.make = "NIKON CORPORATION";
+        r.model = "NIKON Z Sim";
+        break;
+    case Vendor::Sony:
+        r.make = "SONY";
+        r.model = "ILCE-Sim";
+        r.littleEndian = true;
+        break;
+    case Vendor::Fuji:
+        r.make = "FUJIFILM";
+        r.model = "X-Sim";
+        break;
+    }
+    return r;
+}
+
 std::shared_ptr<const GeneratedJpeg> jpegImage(const JpegRecipe& recipe) {
-    using Key = std::tuple<uint32_t, int, int, uint8_t, std::string, std::string, std::string, uint32_t, uint32_t>;
+    using Key = std::tuple<uint32_t, int, int, uint8_t, std::string, std::string, std::string, uint32_t, uint32_t,
+                           bool, std::vector<int64_t>>;
     static std::mutex mutex;
     static std::map<Key, std::shared_ptr<const GeneratedJpeg>> cache;
     Key key{recipe.size, recipe.width, recipe.height, recipe.orientation, recipe.make, recipe.model, recipe.dateTime,
-            recipe.focalLengthMm, recipe.seed};
+            recipe.focalLengthMm, recipe.seed, recipe.littleEndian, {}};
+    if (const auto& s = recipe.shooting)
+        std::get<10>(key) = {s->exposureNum, s->exposureDen, s->fNumberNum, s->fNumberDen, s->iso, s->biasNum,
+                             s->biasDen, s->meteringMode, s->whiteBalance, s->lightSource};
     std::lock_guard<std::mutex> lock(mutex);
     auto it = cache.find(key);
     if (it != cache.end()) return it->second;

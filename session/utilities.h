@@ -109,6 +109,13 @@ class Utilities {
   static uint16_t refreshFirmwareVersion();
   // The version last read; 0 until then.
   static uint8_t firmwareVersion();
+  // --- image data ---
+  // The image with its EXIF orientation set: the JPEG at the start of the data with the entry rewritten by a
+  // metadata edit (the compressed picture is copied, never re-encoded), followed by the last exifHeaderLength()
+  // bytes of the data when it holds at least that many (the raw file's head that a quick-raw image carries behind
+  // its JPEG). None when the data holds no JPEG or the edit fails.
+  static std::optional<std::vector<uint8_t>> setOrientation(uint8_t orientation, const std::vector<uint8_t>& toImageData);
+
   // The number of bytes from the start of an image file that are read for its metadata.
   static constexpr uint32_t exifHeaderLength() { return 256000; }
   static constexpr bool isHdrAvailable() { return true; }
