@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "devicesim/canon_camera.h"
+#include "devicesim/sony_camera.h"
 
 namespace devicesim {
 
@@ -18,6 +19,7 @@ bool isCameraVendorName(const std::string& name) {
 
 std::shared_ptr<Camera> makeCamera(const std::string& vendor) {
     if (vendor == "canon") return makeCanonCamera();
+    if (vendor == "sony") return makeSonyCamera();
     return nullptr;  // each vendor's simulated camera is added here as it is built
 }
 

@@ -13,6 +13,7 @@
 #include "devicesim/camera_factory.h"
 #include "devicesim/device.h"
 #include "devicesim/device_commands.h"
+#include "devicesim/sony_camera.h"
 #include "devicesim/mdns_responder.h"
 #include "devicesim/tripod_head.h"
 
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
         if (!camera)
             std::fprintf(stderr, "vorlaxent-devicesim: no simulated %s camera yet; running without one\n",
                          vendor.c_str());
+        // A Sony body's pictures go onto the device's own card.
+        if (auto sony = std::dynamic_pointer_cast<devicesim::SonyCamera>(camera)) sony->setCard(commands.cardPointer());
         device.setCamera(camera);
     }
     if (!device.start(static_cast<uint16_t>(port))) {
