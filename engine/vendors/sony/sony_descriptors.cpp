@@ -269,7 +269,11 @@ ResponseCode sonyFindPropertyInData(uint32_t code, const uint8_t* data, size_t l
     size_t off = 0;
     SonyDescriptor d;
     while (off < length) {
-        if (sonyReadDescriptor(data + off, length - off, extended, false, &d) != PTP_RC_OK) break;
+        if (sonyReadDescriptor(data + off, length - off, extended, false, &d) != PTP_RC_OK) {
+            // The walk ends at a descriptor that cannot be read; when it is the one asked for, that is the answer.
+            if (length - off >= 2 && readLe16(data + off) == (code & 0xFFFF)) return ERROR_INVALID_INPUT;
+            break;
+        }
         if (d.code == code) return parseAt(code, data + off, length - off, queue);
         off += d.size;
     }
