@@ -373,9 +373,14 @@ PtpResult SonyCamera::writeControl(const PtpOperation& op) {
             return PtpResult::ok();
         }
         if (code == 0xD2D2) {
+            // A toggle: a value other than the last one written switches between manual and automatic focus.
             if (value != 1 && value != 2) return PtpResult::withCode(kBadParameter);
-            if (value == 2 && props_[0x500A].value != 1) autoFocusMode_ = props_[0x500A].value;
-            change(0x500A, value == 2 ? 1 : autoFocusMode_);
+            SonySimProperty& toggle = props_[0xD2D2];
+            if (uint64_t(value) == toggle.value) return PtpResult::ok();
+            toggle.value = uint64_t(value);
+            const uint64_t mode = props_[0x500A].value;
+            if (mode != 1) autoFocusMode_ = mode;
+            change(0x500A, mode == 1 ? autoFocusMode_ : 1);
             return PtpResult::ok();
         }
         if (!isButton(code) || (value != 1 && value != 2)) return PtpResult::withCode(kBadParameter);
