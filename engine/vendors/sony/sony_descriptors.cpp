@@ -111,12 +111,20 @@ std::string valueText(uint32_t code, uint32_t value) {
 
 bool comparesLowByte(uint32_t code) { return code == 0x5004 || code == 0xD253; }
 
+bool sameList(const PropertyStruct* rec, const std::vector<uint32_t>& values) {
+    if (rec->form != kPropFormEnumeration || rec->valueCount != values.size() || !rec->values) return false;
+    for (size_t i = 0; i < values.size(); ++i)
+        if (rec->values[i].value != values[i]) return false;
+    return true;
+}
+
 // Allowed values of a record from its descriptor (the caller holds the record's lock).
 void applyForm(PropertyStruct* rec, const SonyDescriptor& d, bool extended) {
     const uint16_t code = d.code;
     if (!extended && (code == 0xD20D || code == 0xD21E)) return;  // these keep the fixed lists of session open
     if (d.form == kPropFormEnumeration) {
         if (!sonyPropertyEntry(code)) return;
+        if (sameList(rec, d.values)) return;  // a re-read of an unchanged list keeps the names it has
         std::vector<PropertyValueNamesStruct> list(d.values.size());
         for (size_t i = 0; i < d.values.size(); ++i) {
             propCopyText(list[i].name, sizeof list[i].name, valueText(code, d.values[i]));

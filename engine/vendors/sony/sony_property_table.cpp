@@ -394,7 +394,9 @@ std::optional<std::string> sonyFormatValueText(uint32_t code, uint32_t value) {
         case 0xD200: {
             double ev = static_cast<int16_t>(value & 0xFFFF) / 1000.0;
             if (std::fabs(ev) < 0.001) return code == 0x5010 ? std::string("+/-0") : std::string("0");
-            return (ev > 0 ? "+" : "") + decimalText(ev);
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "%s%.1f", ev > 0 ? "+" : "", ev);
+            return std::string(buf);
         }
         case 0xD20F: return std::to_string(static_cast<int32_t>(value));
         default: return std::nullopt;
