@@ -99,6 +99,10 @@ TEST_P(SonyBodyTest, SessionOpenLoadsEveryProperty) {
     }
     EXPECT_FALSE(camIsManualFocus());
     EXPECT_EQ(camHostModeAvailable(), GetParam().buttonControl);
+    // The single-property read answers the value in the property's own size.
+    HeapBlock aperture;
+    ASSERT_EQ(ptpGetPropertyValue(0x5007, &aperture), PTP_RC_OK);
+    EXPECT_EQ(aperture.toVector(), (std::vector<uint8_t>{0x30, 0x02}));
 }
 
 TEST_P(SonyBodyTest, AStepSetReachesItsTarget) {
@@ -177,6 +181,14 @@ TEST_P(SonyBodyTest, ACaptureIsAnnouncedAndDownloadsFromTheCard) {
     ASSERT_EQ(linkDownloadFile(name, &data, &length, 0), PTP_RC_OK);
     EXPECT_EQ(length, file->bytes->size());
     EXPECT_EQ(data.toVector(), *file->bytes);
+    HeapBlock thumbnail;
+    uint8_t orientation = 0;
+    ASSERT_EQ(linkGetThumbnail(name, &thumbnail, &orientation, 0), PTP_RC_OK);
+    EXPECT_EQ(thumbnail.toVector(), file->thumbnail);
+    EXPECT_EQ(orientation, 1);
+    HeapBlock embedded;
+    ASSERT_EQ(linkDownloadFilePart(name, &embedded, 0), PTP_RC_OK);
+    EXPECT_EQ(embedded.toVector(), *file->bytes);  // a JPEG is its own picture
     ASSERT_EQ(linkDeleteObject(name), PTP_RC_OK);
     EXPECT_FALSE(commands.card().hasFile(name));
 }

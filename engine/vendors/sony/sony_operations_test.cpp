@@ -165,6 +165,26 @@ TEST_F(SonyOperationsTest, FocusStackRuns) {
     EXPECT_EQ(sony->shots(), 5);
 }
 
+TEST_F(SonyOperationsTest, AProgramChangeReEngagesTheTogglePressedFocusAndPollsOnceMore) {
+    ASSERT_EQ(sonySetManualFocus(true), PTP_RC_OK);
+    camPollEvents(true, false);
+    const size_t polls = commandPackets(0x82).size();
+    cameraSets(0x500E, 3);  // the block holding the change is processed by this poll
+    sonyJoinPendingPoll();
+    // The toggle was pressed after the record's lock was given back, and one further poll followed the block.
+    EXPECT_EQ(writesOf(0xD2D2), (Writes{{0xD2D2, 2}, {0xD2D2, 1}, {0xD2D2, 2}}));
+    EXPECT_EQ(commandPackets(0x82).size(), polls + 2);
+    PropertyStruct* program = propFind(0x500E, true);
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(program->value, 3u);
+    EXPECT_EQ(program->enabled, 0);
+    propUnlock(program);
+    // An unchanged program asks for no further poll.
+    cameraSets(0x500E, 3);
+    sonyJoinPendingPoll();
+    EXPECT_EQ(commandPackets(0x82).size(), polls + 3);
+}
+
 class SonyExtendedOperationsTest : public SonyOperationsTest {
 protected:
     devicesim::SonyCameraOptions cameraOptions() override {
