@@ -11,7 +11,7 @@
 namespace devicesim {
 namespace {
 
-constexpr uint16_t kOk = 0x2001, kNotSupported = 0x2005, kBadParameter = 0x2006, kGeneralError = 0x2002;
+constexpr uint16_t kNotSupported = 0x2005, kBadParameter = 0x2006;
 enum : uint16_t { kInt8 = 1, kUint8 = 2, kInt16 = 3, kUint16 = 4, kInt32 = 5, kUint32 = 6, kInt64 = 7, kUint64 = 8 };
 constexpr uint16_t kText = 0xFFFF;
 
@@ -91,6 +91,17 @@ std::optional<SonyBody> sonyBodyNamed(const std::string& name) {
     if (name == "a7rm4") return SonyBody::A7RM4;
     if (name == "a6300") return SonyBody::A6300;
     return std::nullopt;
+}
+
+SonyCamera::~SonyCamera() { waitForPictures(); }
+
+void SonyCamera::waitForPictures() {
+    std::vector<std::thread> fetches;
+    {
+        std::lock_guard<std::mutex> lock(simMutex_);
+        fetches.swap(fetches_);
+    }
+    for (std::thread& t : fetches) t.join();
 }
 
 SonyCamera::SonyCamera(SonyCameraOptions options) : options_(std::move(options)) {
@@ -403,19 +414,17 @@ PtpResult SonyCamera::writeControl(const PtpOperation& op) {
             change(0xD22F, z == 0 ? 50 : z == 50 ? 100 : 0);
         }
     }
-    if (shoot) takePicture();
+    if (shoot) {
+        // The press is answered at once; the picture reaches the card when it is written, as on a real body.
+        std::lock_guard<std::mutex> lock(simMutex_);
+        const int number = ++shots_;
+        change(0xD215, 1);
+        fetches_.emplace_back([this, number, card = options_.card] { takePicture(number, card); });
+    }
     return PtpResult::ok();
 }
 
-void SonyCamera::takePicture() {
-    int n;
-    std::shared_ptr<SdCard> card;
-    {
-        std::lock_guard<std::mutex> lock(simMutex_);
-        n = ++shots_;
-        card = options_.card;
-        change(0xD215, 1);
-    }
+void SonyCamera::takePicture(int n, std::shared_ptr<SdCard> card) {
     JpegRecipe r;
     r.size = options_.jpegSize;
     r.make = "Sony";

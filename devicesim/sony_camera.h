@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "devicesim/event_records.h"
@@ -58,6 +59,7 @@ struct SonyControlWrite {
 class SonyCamera : public GenericCamera {
 public:
     explicit SonyCamera(SonyCameraOptions options = {});
+    ~SonyCamera() override;
 
     std::vector<uint8_t> pollEvents(uint8_t pollFlag) override;
 
@@ -77,8 +79,11 @@ public:
     // The next down-press of a button answers `code` (and the press does not happen).
     void failNextPress(uint16_t button, uint16_t code = 0x2002);
     std::vector<SonyControlWrite> controlWrites() const;
+    // Waits until every picture taken so far is on the card.
+    void waitForPictures();
     // Buttons held down now.
     bool buttonDown(uint16_t button) const;
+    // Pictures taken (counted at the press; each reaches the card a moment later).
     int shots() const;
     std::vector<std::string> pictures() const;
     bool recording() const;
@@ -99,7 +104,7 @@ private:
     PtpResult setControl(const PtpOperation& op);
     PtpResult writeControl(const PtpOperation& op);
     PtpResult liveViewFrame();
-    void takePicture();
+    void takePicture(int number, std::shared_ptr<SdCard> card);
     std::vector<uint8_t> descriptor(const SonySimProperty& p) const;
 
     SonyCameraOptions options_;
@@ -114,6 +119,7 @@ private:
     int shots_ = 0;
     int frames_ = 0;
     std::vector<uint8_t> lastJpeg_;
+    std::vector<std::thread> fetches_;  // the device fetching pictures to its card, after the press was answered
     uint64_t autoFocusMode_ = 2;
 };
 
