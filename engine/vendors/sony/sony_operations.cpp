@@ -210,7 +210,7 @@ ResponseCode sonyDisableBracketing() { return propSet(0x5013, 1, true); }
 
 bool sonyDriveAllowsHdr() {
     uint32_t d = 0;
-    return !sonyPropertyValue(0x5013, &d) || (d != 0x8012 && d != 1);
+    return sonyPropertyValue(0x5013, &d) && d != 0x8012 && d != 1;
 }
 
 bool sonyFocusStackSupported() {
