@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/baseline_client.h"
 #include "devicesim/sony_camera.h"
 #include "engine/link/heap_block.h"
 #include "engine/ptp/camera_events.h"
@@ -129,12 +130,15 @@ void BM_CopyAndFindJpeg(benchmark::State& s) {
 }
 BENCHMARK(BM_CopyAndFindJpeg)->Unit(benchmark::kMicrosecond);
 
+// Seconds for one of `n` runs of fn, or -1 when one fails.
 template <class F>
-double seconds(int n, F fn) {
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < n; ++i)
-        if (!fn()) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / n;
+double secondsEach(int n, F fn) {
+    double total = baseline::seconds([&] {
+        for (int i = 0; i < n; ++i)
+            if (!fn()) return false;
+        return true;
+    });
+    return total < 0 ? -1 : total / n;
 }
 
 }  // namespace
@@ -147,11 +151,11 @@ int main(int argc, char** argv) {
 
     double copyBlock = 1e9, loadBlock = 1e9, freshBlock = 1e9, copyFrame = 1e9, find = 1e9;
     for (int round = 0; round < 15; ++round) {
-        const double cb = seconds(200, [] { return copyOf(inputs().block); });
-        const double lb = seconds(50, load);
-        const double fb = seconds(50, loadFresh);
-        const double cf = seconds(200, [] { return copyOf(inputs().frame); });
-        const double ff = seconds(200, copyAndFind);
+        const double cb = secondsEach(200, [] { return copyOf(inputs().block); });
+        const double lb = secondsEach(50, load);
+        const double fb = secondsEach(50, loadFresh);
+        const double cf = secondsEach(200, [] { return copyOf(inputs().frame); });
+        const double ff = secondsEach(200, copyAndFind);
         if (cb < 0 || lb < 0 || fb < 0 || cf < 0 || ff < 0) {
             std::fprintf(stderr, "sony_bench: a block did not load or a frame held no JPEG\n");
             return 1;
