@@ -5,6 +5,7 @@
 #include "devicesim/canon_camera.h"
 #include "devicesim/fuji_camera.h"
 #include "devicesim/nikon_camera.h"
+#include "devicesim/sony_camera.h"
 
 namespace devicesim {
 
@@ -22,6 +23,7 @@ std::shared_ptr<Camera> makeCamera(const std::string& vendor) {
     if (vendor == "canon") return makeCanonCamera();
     if (vendor == "nikon") return makeNikonCamera();
     if (vendor == "fuji") return makeFujiCamera();
+    if (vendor == "sony") return makeSonyCamera();
     return nullptr;  // each vendor's simulated camera is added here as it is built
 }
 

@@ -14,6 +14,7 @@
 #include "devicesim/device.h"
 #include "devicesim/device_commands.h"
 #include "devicesim/fuji_camera.h"
+#include "devicesim/sony_camera.h"
 #include "devicesim/mdns_responder.h"
 #include "devicesim/tripod_head.h"
 
@@ -71,6 +72,8 @@ int main(int argc, char** argv) {
                          vendor.c_str());
         // A Fujifilm body hands its pictures to the device's card.
         if (auto fuji = std::dynamic_pointer_cast<devicesim::FujiCamera>(camera)) fuji->useCard(commands.cardPointer());
+        // A Sony body's pictures go onto the device's own card.
+        if (auto sony = std::dynamic_pointer_cast<devicesim::SonyCamera>(camera)) sony->setCard(commands.cardPointer());
         device.setCamera(camera);
     }
     if (!device.start(static_cast<uint16_t>(port))) {

@@ -67,4 +67,17 @@ inline constexpr milliseconds kFujiFocusSettle{5000};         // before the focu
 inline constexpr milliseconds kFujiStackPoll{500};            // between the looks at a focus-stack shot's shutter speed
 inline constexpr milliseconds kFujiStackSettle{150};          // added to a focus-stack shot's exposure
 inline constexpr milliseconds kFujiTapSettle{250};            // between the steps of a live-view tap
+inline constexpr milliseconds kSonyStepInterval{250};        // after each one-notch write of a stepped set
+inline constexpr milliseconds kSonyStepNotch{50};            // per notch of a shutter jump written at once
+inline constexpr milliseconds kSonyStepRecheck{500};         // before a stepped set's second confirmation
+inline constexpr milliseconds kSonyConfirmInterval{250};     // between the reads of a Sony confirmation
+inline constexpr milliseconds kSonyFocusToggleSettle{250};   // between the two focus-toggle writes of some models
+inline constexpr milliseconds kSonyShotSettle{100};          // after a focus-stack shot's press
+inline constexpr milliseconds kSonyShotSettleSlow{250};      // the same on the slower bodies
+inline constexpr milliseconds kSonyBracketSettle{250};       // after a continuous bracket's exposures
+inline constexpr milliseconds kSonyStackShotSettle{500};     // after a focus-stack shot's exposure
+inline constexpr milliseconds kSonyStackSaveSettle{1750};    // after the camera saved a focus-stack picture
+inline constexpr milliseconds kSonyStackStepSettle{1000};    // around each lens step of a focus-stack run
+inline constexpr milliseconds kSonyZoomPressGap{100};        // between two zoom-button presses
+inline constexpr milliseconds kSonyWaitChangeInterval{250};  // between the looks of a Sony change wait
 }  // namespace engine_timing
