@@ -181,7 +181,23 @@ void Window::setContentSize(Size size) {
   setFrame({f.x(), f.maxY() - size.height, size.width, size.height}, false);
 }
 
-void Window::setMinSize(Size size) { setMinimumSize(int(std::ceil(size.width)), int(std::ceil(size.height))); }
+void Window::setMinSize(Size size) {
+  minSize_ = size;
+  applyMinSize();
+}
+
+// Only the platform window gets the minimum: it bounds what the window manager lets the user do, while the
+// widget's own minimum would also refuse the program's smaller frames.
+void Window::applyMinSize() {
+  if (QWindow* handle = windowHandle()) {
+    handle->setMinimumSize(QSize(int(std::ceil(minSize_.width)), int(std::ceil(minSize_.height))));
+  }
+}
+
+void Window::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  applyMinSize();
+}
 
 void Window::setAlphaValue(double alpha) {
   if (alphaAnimation_) {

@@ -34,7 +34,9 @@ class Window : public QWidget {
   void setFrame(const Rect& frame, bool display = true);
   void setFrameOrigin(Point origin);
   void setContentSize(Size size);
+  // The smallest size the user may resize the window to; the program may still make it smaller.
   void setMinSize(Size size);
+  Size minSize() const { return minSize_; }
 
   // Alpha of the whole window. The animated form replaces a running alpha animation (which then stops with
   // finished = false) and reports through `didStop` once it ends.
@@ -84,8 +86,10 @@ class Window : public QWidget {
  protected:
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  void applyMinSize();
   friend class WindowRegistry;
   friend void addChildWindow(QWidget*, Window*);
   friend void removeChildWindow(QWidget*, Window*);
@@ -97,6 +101,7 @@ class Window : public QWidget {
   int level_ = NormalLevel;
   bool hasShadow_ = true;
   bool opaque_ = true;
+  Size minSize_{0, 0};
 };
 
 // Child windows of any top-level widget (ours or a plain Qt window): the child follows the parent's moves
