@@ -23,6 +23,19 @@ void applyOpacity(QWidget* w, double alpha) {
 }
 }  // namespace
 
+bool isRealWindow(const QWidget* w) {
+  if (!w || !w->isWindow()) return false;
+  switch (w->windowType()) {
+    case Qt::Popup:    // menus, combo-box lists, completers
+    case Qt::ToolTip:
+    case Qt::SplashScreen:
+    case Qt::Desktop:
+      return false;
+    default:
+      return true;
+  }
+}
+
 // Keeps the front-to-back order of visible top-level widgets and the key window, from show, hide and
 // activation events of the whole application and from our own order calls.
 class WindowRegistry : public QObject {
@@ -103,6 +116,7 @@ class WindowRegistry : public QObject {
     return std::any_of(order_.begin(), order_.end(), [w](const QPointer<QWidget>& p) { return p == w; });
   }
   void add(QWidget* w, bool front) {
+    if (!isRealWindow(w)) return;
     order_.erase(std::remove_if(order_.begin(), order_.end(),
                                 [w](const QPointer<QWidget>& p) { return p.isNull() || p == w; }),
                  order_.end());

@@ -73,7 +73,7 @@ class Window : public QWidget {
   WindowController* windowController() const { return controller_; }
   void setWindowController(WindowController* c) { controller_ = c; }
 
-  // The visible top-level widgets of the application, front to back.
+  // The visible real windows of the application (see isRealWindow), front to back.
   static std::vector<QWidget*> orderedWindows();
   // The key window among ours, or null.
   static Window* keyWindow();
@@ -103,6 +103,10 @@ class Window : public QWidget {
   bool opaque_ = true;
   Size minSize_{0, 0};
 };
+
+// Whether a top-level widget is a window a user works in: menus, pop-up lists, tooltips and splash screens are
+// not (they never count as the window in front).
+bool isRealWindow(const QWidget* w);
 
 // Child windows of any top-level widget (ours or a plain Qt window): the child follows the parent's moves
 // and is ordered above it while both are visible.
