@@ -1,6 +1,7 @@
 #include "platform/ui/window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QWindow>
@@ -206,6 +207,14 @@ void Window::applyMinSize() {
   if (QWindow* handle = windowHandle()) {
     handle->setMinimumSize(QSize(int(std::ceil(minSize_.width)), int(std::ceil(minSize_.height))));
   }
+}
+
+void Window::closeEvent(QCloseEvent* event) {
+  if (closeRequestHandler_ && !closeRequestHandler_()) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 void Window::showEvent(QShowEvent* event) {

@@ -70,6 +70,10 @@ class Window : public QWidget {
   Point convertPointToScreen(Point p) const;
   Point convertPointFromScreen(Point p) const;
 
+  // Asked when the window manager (or the user's close shortcut) asks to close the window: answers whether it
+  // may close. Without a handler it closes.
+  void setCloseRequestHandler(std::function<bool()> handler) { closeRequestHandler_ = std::move(handler); }
+
   WindowController* windowController() const { return controller_; }
   void setWindowController(WindowController* c) { controller_ = c; }
 
@@ -87,6 +91,7 @@ class Window : public QWidget {
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void applyMinSize();
@@ -102,6 +107,7 @@ class Window : public QWidget {
   bool hasShadow_ = true;
   bool opaque_ = true;
   Size minSize_{0, 0};
+  std::function<bool()> closeRequestHandler_;
 };
 
 // Whether a top-level widget is a window a user works in: menus, pop-up lists, tooltips and splash screens are
