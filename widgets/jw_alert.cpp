@@ -115,6 +115,7 @@ platform::Window* JW_Alert::makeWindow() {
   window->setContentView(view);
   window->resize(view->size());
   window->setCloseRequestHandler([this] { return closeRequested(); });
+  window->setHasShadow(true);
   return window;
 }
 

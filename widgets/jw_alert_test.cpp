@@ -12,6 +12,7 @@
 #include "platform/ui/presenter.h"
 #include "platform/ui/view_geometry.h"
 #include "platform/ui/window.h"
+#include "platform/ui/window_shadow.h"
 #include "widgets/alert_icons.h"
 #include "widgets/jw_alert.h"
 #include "widgets/sfb_popover.h"
@@ -252,7 +253,13 @@ TEST_F(AlertTest, AppearsOnceCentredOverTheFrontWindowAsItsTransient) {
   lone->showNonModal();
   EXPECT_EQ(lone->window()->frameGeometry().center(), QGuiApplication::primaryScreen()->availableGeometry().center());
   EXPECT_EQ(lone->window()->windowHandle()->transientParent(), nullptr);
+  // With its shadow around it, which leaves with it.
+  platform::WindowShadow* shadow = lone->window()->shadowWindow();
+  ASSERT_NE(shadow, nullptr);
+  EXPECT_TRUE(shadow->isVisible());
+  EXPECT_TRUE(shadow->geometry().contains(lone->window()->frameGeometry()));
   lone->close();
+  EXPECT_FALSE(shadow->isVisible());
 }
 
 TEST_F(AlertTest, BlockingShowOnTheMainThreadAnswersAtOnce) {

@@ -2,8 +2,12 @@
 // geometry setters that keep the tip in place, fades on a clock the test advances, and what it draws.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include "platform/ui/view_geometry.h"
 #include "platform/ui/window.h"
+#include "platform/ui/window_shadow.h"
+#include "platform/ui/window_translucency.h"
 #include "widgets/sfb_popover.h"
 #include "widgets/testing/widget_fixture.h"
 
@@ -304,6 +308,44 @@ TEST_F(PopoverTest, DrawsABubbleWithItsArrowAtThePoint) {
   EXPECT_EQ(img.pixelColor(10, 20).alpha(), 0) << "beside the arrow";
   EXPECT_EQ(img.pixelColor(0, img.height() - 1).alpha(), 0) << "rounded corner";
   EXPECT_TRUE(near(img.pixelColor(W / 2, img.height() - 2), Qt::white, 40)) << "the border";
+}
+
+TEST_F(PopoverTest, CastsAShadowOrIsCutOutWithAMaskWhereNothingIsSeeThrough) {
+  for (bool translucent : {true, false}) {
+    SCOPED_TRACE(translucent ? "with see-through windows" : "without see-through windows");
+    platform::ScopedTranslucency translucency(translucent);
+    SFBPopover& popover = makePopover(SFBPopoverPositionBottom, {100, 60});
+    popover.setAnimates(false);
+    popover.setBackgroundColor(Color::rgb(0, 0, 1));
+    popover.displayPopoverInWindow(parent_.get(), {300, 200});
+    QCoreApplication::processEvents();
+    SFBPopoverWindow* w = popover.popoverWindow();
+    const QRect g = w->geometry();
+    platform::WindowShadow* shadow = w->shadowWindow();
+    if (translucent) {
+      ASSERT_NE(shadow, nullptr);
+      EXPECT_TRUE(shadow->isVisible());
+      EXPECT_TRUE(shadow->geometry().contains(g)) << "around the bubble";
+      EXPECT_TRUE(w->mask().isEmpty());
+      for (QWidget* ordered : platform::Window::orderedWindows()) EXPECT_NE(ordered, shadow) << "not a window";
+      const QImage img = shadow->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+      const QPoint o = g.topLeft() - shadow->geometry().topLeft();  // the bubble's corner in the shadow
+      EXPECT_GT(img.pixelColor(o.x() + g.width() / 2, o.y() + g.height() + 2).alpha(), 20) << "under the bubble";
+      EXPECT_EQ(img.pixelColor(0, 0).alpha(), 0) << "far from it";
+      EXPECT_EQ(img.pixelColor(o.x() + g.width() / 2, o.y() + g.height() / 2).alpha(), 0)
+          << "none under the see-through bubble itself";
+    } else {
+      EXPECT_TRUE(shadow == nullptr || !shadow->isVisible());
+      const QRegion mask = w->mask();
+      ASSERT_FALSE(mask.isEmpty());
+      EXPECT_TRUE(mask.contains(QPoint(g.width() / 2, g.height() / 2))) << "the bubble";
+      EXPECT_TRUE(mask.contains(QPoint(g.width() / 2, 12 + 4))) << "the arrow";
+      EXPECT_FALSE(mask.contains(QPoint(5, 10))) << "beside the arrow";
+      EXPECT_FALSE(mask.contains(QPoint(0, g.height() - 1))) << "the rounded corner";
+    }
+    popover.closePopover();
+    EXPECT_TRUE(shadow == nullptr || !shadow->isVisible()) << "leaves with its window";
+  }
 }
 
 TEST_F(PopoverTest, ChoosesAPositionThatFitsWhenAsked) {

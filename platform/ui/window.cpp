@@ -9,6 +9,8 @@
 #include <cmath>
 
 #include "platform/ui/view_geometry.h"
+#include "platform/ui/window_shadow.h"
+#include "platform/ui/window_translucency.h"
 
 namespace platform {
 
@@ -25,7 +27,7 @@ void applyOpacity(QWidget* w, double alpha) {
 }  // namespace
 
 bool isRealWindow(const QWidget* w) {
-  if (!w || !w->isWindow()) return false;
+  if (!w || !w->isWindow() || isWindowShadow(w)) return false;
   switch (w->windowType()) {
     case Qt::Popup:    // menus, combo-box lists, completers
     case Qt::ToolTip:
@@ -141,6 +143,7 @@ Window::Window(bool borderless) : QWidget(nullptr) {
 }
 
 Window::~Window() {
+  shadow_.reset();
   if (parent_) platform::removeChildWindow(parent_, this);
   for (Window* c : childWindows()) c->parent_ = nullptr;
   if (alphaAnimation_) Animator::shared().cancel(alphaAnimation_);
@@ -164,6 +167,52 @@ void Window::setContentView(QWidget* view) {
 void Window::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (content_) content_->setGeometry(rect());
+  invalidateShape();
+}
+
+QPainterPath Window::windowShape() const {
+  QPainterPath p;
+  p.addRect(QRectF(QPointF(0, 0), QSizeF(frameGeometry().size())));
+  return p;
+}
+
+void Window::invalidateShape() {
+  const bool translucent = translucentWindowsAvailable();
+  const QPainterPath shape = windowShape();
+  if (!opaque_) {
+    if (translucent) {
+      clearMask();
+    } else {
+      const QPoint inFrame = geometry().topLeft() - frameGeometry().topLeft();
+      setMask(QRegion(shape.translated(-inFrame).toFillPolygon().toPolygon()));
+    }
+  }
+  if (hasShadow_ && translucent && isVisible()) {
+    if (!shadow_) shadow_ = std::make_unique<WindowShadow>(this);
+    shadow_->follow(shape);
+    if (!shadow_->isVisible()) {
+      shadow_->show();
+      raiseWindow(this);  // the shadow stays just behind its window
+    }
+    applyOpacity(shadow_.get(), alpha_);
+  } else if (shadow_) {
+    shadow_->hide();
+  }
+}
+
+void Window::setHasShadow(bool s) {
+  hasShadow_ = s;
+  invalidateShape();
+}
+
+void Window::applyAlpha() {
+  applyOpacity(this, alpha_);
+  if (shadow_) applyOpacity(shadow_.get(), alpha_);
+}
+
+void Window::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (shadow_) shadow_->hide();
 }
 
 Rect Window::frame() const { return screenRectFromQt(QRectF(geometry())); }
@@ -220,6 +269,7 @@ void Window::closeEvent(QCloseEvent* event) {
 void Window::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   applyMinSize();
+  invalidateShape();
 }
 
 void Window::setAlphaValue(double alpha) {
@@ -229,7 +279,7 @@ void Window::setAlphaValue(double alpha) {
     Animator::shared().cancel(id);
   }
   alpha_ = std::clamp(alpha, 0.0, 1.0);
-  applyOpacity(this, alpha_);
+  applyAlpha();
 }
 
 void Window::animateAlphaValue(double to, double duration, std::function<void(bool)> didStop) {
@@ -247,7 +297,7 @@ void Window::animateAlphaValue(double to, double duration, std::function<void(bo
   plan.step = [self, from, to](double p) {
     if (!self) return;
     self->alpha_ = from + (to - from) * p;
-    applyOpacity(self, self->alpha_);
+    self->applyAlpha();
   };
   auto idHolder = std::make_shared<Animator::Id>(0);
   plan.done = [self, idHolder, didStop = std::move(didStop)](bool finished) {
@@ -273,6 +323,8 @@ void Window::setOpaque(bool opaque) {
   opaque_ = opaque;
   setAttribute(Qt::WA_TranslucentBackground, !opaque);
   if (content_) content_->setAttribute(Qt::WA_TranslucentBackground, !opaque);
+  if (opaque) clearMask();
+  invalidateShape();
 }
 
 void Window::addChildWindow(Window* child) { platform::addChildWindow(this, child); }
@@ -281,6 +333,7 @@ std::vector<Window*> Window::childWindows() const { return childWindowsOf(this);
 
 void Window::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
+  if (shadow_) shadow_->followPosition();
   emit didMove();
 }
 
