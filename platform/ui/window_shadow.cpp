@@ -1,37 +1,14 @@
 #include "platform/ui/window_shadow.h"
 
 #include <QPainter>
-#include <algorithm>
-#include <vector>
+
+#include "platform/graphics/shadow_blur.h"
 
 namespace platform {
 
 namespace {
 
 const char* const kShadowProperty = "vxWindowShadow";
-
-// One pass of a box blur of the alpha channel, along rows (horizontal) or columns.
-void boxBlurAlpha(QImage& img, int radius, bool horizontal) {
-  const int w = img.width(), h = img.height();
-  const int lines = horizontal ? h : w, length = horizontal ? w : h;
-  std::vector<int> in(static_cast<std::size_t>(length));
-  std::vector<int> sum(static_cast<std::size_t>(length) + 1);
-  for (int line = 0; line < lines; ++line) {
-    auto at = [&](int i) -> QRgb* {
-      return horizontal ? reinterpret_cast<QRgb*>(img.scanLine(line)) + i
-                        : reinterpret_cast<QRgb*>(img.scanLine(i)) + line;
-    };
-    for (int i = 0; i < length; ++i) in[std::size_t(i)] = qAlpha(*at(i));
-    sum[0] = 0;
-    for (int i = 0; i < length; ++i) sum[std::size_t(i) + 1] = sum[std::size_t(i)] + in[std::size_t(i)];
-    const int window = 2 * radius + 1;
-    for (int i = 0; i < length; ++i) {
-      const int lo = std::max(0, i - radius), hi = std::min(length, i + radius + 1);
-      const int a = (sum[std::size_t(hi)] - sum[std::size_t(lo)]) / window;
-      *at(i) = qRgba(0, 0, 0, a);  // premultiplied black
-    }
-  }
-}
 
 }  // namespace
 
@@ -58,13 +35,9 @@ void WindowShadow::follow(const QPainterPath& shape) {
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing);
     p.translate(m, m + kOffset);
-    p.fillPath(shape, QColor::fromRgbF(0, 0, 0, float(kAlpha)));
+    p.fillPath(shape, Qt::black);
   }
-  // Three box passes each way come close to a Gaussian.
-  for (int pass = 0; pass < 3; ++pass) {
-    boxBlurAlpha(image_, kBlur / 3, true);
-    boxBlurAlpha(image_, kBlur / 3, false);
-  }
+  image_ = makeShadowImage(image_, kBlur / 2.0, Color::white(0, kAlpha));
   // The window covers its own shape: nothing of the shadow shows through a see-through window's body.
   {
     QPainter p(&image_);
