@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@
 #include "platform/ui/testing/manual_time_source.h"
 #include "platform/ui/view_geometry.h"
 #include "platform/ui/window.h"
+#include "widgets/it_switch.h"
 #include "widgets/jw_alert.h"
 #include "widgets/mb_progress_hud.h"
 #include "widgets/sfb_popover.h"
@@ -336,6 +338,36 @@ void shootPopovers() {
   }
 }
 
+// Switches off, on, pressed, disabled (off and on), a custom tint, and a large one.
+void shootSwitches() {
+  QWidget* panel = darkPanel(420, 110, QColor(236, 236, 236));
+  struct S {
+    int x, y, w, h;
+    bool on, enabled, pressed;
+    bool customTint;
+  };
+  const S specs[] = {{20, 20, 52, 30, false, true, false, false},  {90, 20, 52, 30, true, true, false, false},
+                     {160, 20, 52, 30, false, true, true, false},  {230, 20, 52, 30, false, false, false, false},
+                     {300, 20, 52, 30, true, false, false, false}, {20, 65, 52, 30, true, true, false, true},
+                     {90, 60, 90, 40, true, true, false, false}};
+  for (const S& s : specs) {
+    auto* sw = new ITSwitch(panel);
+    sw->setGeometry(s.x, s.y, s.w, s.h);
+    if (s.customTint) sw->setTintColor(Color::rgb(0.2, 0.45, 0.95));
+    sw->setChecked(s.on);
+    sw->setEnabled(s.enabled);
+    if (s.pressed) {
+      QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), sw->mapToGlobal(QPointF(10, 10)), Qt::LeftButton,
+                        Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(sw, &press);
+    }
+  }
+  panel->show();
+  gClock->advance(1);
+  save(panel->grab().toImage(), QStringLiteral("switches"));
+  delete panel;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -357,5 +389,6 @@ int main(int argc, char** argv) {
   shootAlerts();
   shootHud();
   shootPopovers();
+  shootSwitches();
   return gWritten > 0 ? 0 : 1;
 }
