@@ -17,6 +17,7 @@
 #include "platform/ui/testing/manual_time_source.h"
 #include "platform/ui/view_geometry.h"
 #include "platform/ui/window.h"
+#include "widgets/i_carousel.h"
 #include "widgets/it_switch.h"
 #include "widgets/jw_alert.h"
 #include "widgets/mb_progress_hud.h"
@@ -368,6 +369,61 @@ void shootSwitches() {
   delete panel;
 }
 
+// Numbered cards, and the custom turn the pickers give (pi/8 about the vertical axis, then towards the viewer).
+struct ShotCards : iCarouselDataSource, iCarouselDelegate {
+  std::int64_t numberOfItemsInCarousel(iCarousel*) override { return 15; }
+  QWidget* viewForItemAtIndex(iCarousel*, std::int64_t index, QWidget* reusing) override {
+    auto* label = qobject_cast<QLabel*>(reusing);
+    if (!label) {
+      label = new QLabel();
+      label->resize(90, 60);
+      label->setAlignment(Qt::AlignCenter);
+      label->setAutoFillBackground(true);
+      QFont f = label->font();
+      f.setPointSize(20);
+      f.setBold(true);
+      label->setFont(f);
+    }
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::Window, QColor::fromHsv(int(index * 24 % 360), 140, 200));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(pal);
+    label->setText(QString::number(index));
+    return label;
+  }
+  double carouselItemWidth(iCarousel*) override { return 90; }
+  platform::Transform3D itemTransformForOffset(iCarousel*, double offset, platform::Transform3D base) override {
+    return platform::Transform3D::translation(0, 0, offset * 90)
+        .concat(platform::Transform3D::rotation(3.14159265358979 / 8, 0, 1, 0))
+        .concat(base);
+  }
+  double valueForOption(iCarousel*, std::int64_t option, double value) override {
+    return option == iCarouselOptionSpacing ? value * 1.1 : value;
+  }
+};
+
+void shootCarousels() {
+  ShotCards cards;
+  const struct {
+    std::int64_t type;
+    const char* name;
+  } types[] = {{0, "linear"}, {1, "ring"}, {3, "cylinder"}, {5, "wheel"}, {7, "tilted_flow"}, {9, "receding_stack"},
+               {11, "custom"}};
+  for (const auto& t : types) {
+    QWidget* panel = darkPanel(520, 220);
+    auto* carousel = new iCarousel(panel);
+    carousel->setGeometry(0, 0, 520, 220);
+    carousel->setType(t.type);
+    carousel->setDelegate(&cards);
+    carousel->setDataSource(&cards);
+    carousel->setCurrentItemIndex(7);
+    panel->show();
+    gClock->advanceInSteps(1, 1.0 / 60);
+    save(panel->grab().toImage(), QStringLiteral("carousel_") + QString::fromLatin1(t.name));
+    delete panel;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -390,5 +446,6 @@ int main(int argc, char** argv) {
   shootHud();
   shootPopovers();
   shootSwitches();
+  shootCarousels();
   return gWritten > 0 ? 0 : 1;
 }
