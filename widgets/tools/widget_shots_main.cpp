@@ -17,6 +17,9 @@
 #include "platform/ui/testing/manual_time_source.h"
 #include "platform/ui/view_geometry.h"
 #include "platform/ui/window.h"
+#include "widgets/adjustable_font_size_text_field.h"
+#include "widgets/bezier_path_quartz_utilities.h"
+#include "widgets/color_view.h"
 #include "widgets/i_carousel.h"
 #include "widgets/it_switch.h"
 #include "widgets/jw_alert.h"
@@ -24,11 +27,13 @@
 #include "widgets/sfb_popover.h"
 #include "widgets/sy_flat_button.h"
 #include "widgets/toggle_button.h"
+#include "widgets/text_color_button.h"
 #include "widgets/yrk_spinning_progress_indicator.h"
 
 using platform::Color;
 using platform::Font;
 using platform::Image;
+using platform::Point;
 using platform::Rect;
 
 namespace {
@@ -424,6 +429,69 @@ void shootCarousels() {
   }
 }
 
+// A coloured-title button, colour views as selection borders, shrinking name fields (off, on, at the minimum),
+// and a Hermite curve through points.
+void shootSmallViews() {
+  QWidget* panel = darkPanel(460, 200);
+  auto* button = new TextColorButton(panel);
+  button->setGeometry(20, 20, 140, 32);
+  button->setTitle(QStringLiteral("Start"));
+  button->setTextColor(Color::rgb(0.85, 0.1, 0.1));
+  for (int i = 0; i < 3; ++i) {
+    auto* border = new ColorView(panel);
+    border->setGeometry(180 + i * 90, 12, 80, 50);
+    border->setBackgroundColor(i == 1 ? Color::rgb(0.2, 0.5, 1.0) : Color::white(0.3));
+    auto* inner = new ColorView(border);
+    inner->setGeometry(3, 3, 74, 44);
+    inner->setBackgroundColor(Color::white(0.12));
+  }
+  const QString name = QStringLiteral("IMG_20261210_180455_HDR_03.CR3");
+  const struct {
+    bool adjusts;
+    double minimum;
+  } fields[] = {{false, 1}, {true, 1}, {true, 10}};
+  for (int i = 0; i < 3; ++i) {
+    auto* field = new AdjustableFontSizeTextField(panel);
+    QFont f = field->font();
+    f.setPointSizeF(13);
+    field->setFont(f);
+    QPalette pal = field->palette();
+    pal.setColor(QPalette::WindowText, QColor(229, 229, 234));
+    field->setPalette(pal);
+    field->setMinimumFontSize(fields[i].minimum);
+    field->setAdjustsFontSizeToFit(fields[i].adjusts);
+    field->setStringValue(name);
+    field->setGeometry(20 + i * 145, 80, 135, 30);
+    auto* outline = new ColorView(panel);
+    outline->setGeometry(20 + i * 145, 111, 135, 1);
+    outline->setBackgroundColor(Color::white(0.5));
+  }
+  struct Curve : QWidget {
+    using QWidget::QWidget;
+    void paintEvent(QPaintEvent*) override {
+      BezierPath path;
+      path.interpolatePointsWithHermite({{5, 10}, {60, 60}, {120, 20}, {200, 70}, {260, 40}, {410, 65}}, 6, 0.6);
+      QPainter p(this);
+      p.setRenderHint(QPainter::Antialiasing);
+      p.translate(0, height());
+      p.scale(1, -1);  // y-up
+      p.setPen(QPen(QColor(90, 200, 250), 2));
+      p.drawPath(QuartzPath(path.elements()).path().qtPath());  // as built: the curve stays open
+      p.setPen(Qt::NoPen);
+      p.setBrush(Qt::white);
+      for (Point q : {Point{5, 10}, Point{60, 60}, Point{120, 20}, Point{200, 70}, Point{260, 40}, Point{410, 65}})
+        p.drawEllipse(QPointF(q.x, q.y), 3, 3);
+    }
+  };
+  auto* curve = new Curve(panel);
+  curve->setGeometry(20, 120, 420, 75);
+  panel->show();
+  QCoreApplication::processEvents();
+  gClock->advance(1);
+  save(panel->grab().toImage(), QStringLiteral("small_views"));
+  delete panel;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -447,5 +515,6 @@ int main(int argc, char** argv) {
   shootPopovers();
   shootSwitches();
   shootCarousels();
+  shootSmallViews();
   return gWritten > 0 ? 0 : 1;
 }
