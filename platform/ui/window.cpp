@@ -191,6 +191,10 @@ void Window::invalidateShape() {
     if (!shadow_) shadow_ = std::make_unique<WindowShadow>(this);
     shadow_->follow(shape);
     if (!shadow_->isVisible()) {
+      // Kept with what the window belongs to (above that, below the window itself).
+      if (!shadow_->windowHandle()) shadow_->winId();
+      QWindow* owner = windowHandle() ? windowHandle()->transientParent() : nullptr;
+      if (shadow_->windowHandle()) shadow_->windowHandle()->setTransientParent(owner);
       shadow_->show();
       raiseWindow(this);  // the shadow stays just behind its window
     }
