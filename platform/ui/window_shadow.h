@@ -13,9 +13,9 @@ namespace platform {
 class WindowShadow : public QWidget {
  public:
   // Blur radius and downward offset in points, and the shadow's darkest alpha.
-  static constexpr int kBlur = 10;
-  static constexpr int kOffset = 3;
-  static constexpr double kAlpha = 0.45;
+  static constexpr int kBlur = 12;
+  static constexpr int kOffset = 4;
+  static constexpr double kAlpha = 0.7;
 
   explicit WindowShadow(QWidget* owner);
   // Places the shadow for the owner's frame and a shape (in the owner's frame coordinates, y down).

@@ -17,6 +17,7 @@
 #include "platform/ui/testing/manual_time_source.h"
 #include "platform/ui/view_geometry.h"
 #include "platform/ui/window.h"
+#include "platform/ui/window_shadow.h"
 #include "widgets/adjustable_font_size_text_field.h"
 #include "widgets/bezier_path_quartz_utilities.h"
 #include "widgets/color_view.h"
@@ -70,6 +71,10 @@ QImage grabWithChildren(QWidget* window) {
   for (platform::Window* child : platform::childWindowsOf(window)) {
     if (!child->isVisible()) continue;
     p.setOpacity(child->alphaValue());
+    // Its shadow first, as the screen shows it behind the window.
+    if (QWidget* shadow = child->shadowWindow(); shadow && shadow->isVisible()) {
+      p.drawImage(shadow->geometry().topLeft() - window->geometry().topLeft(), shadow->grab().toImage());
+    }
     p.drawImage(child->geometry().topLeft() - window->geometry().topLeft(), child->grab().toImage());
   }
   return img;
