@@ -278,7 +278,21 @@ TEST_F(CarouselTest, DragsAreResistedPastTheEndAndTimelessEventsKeepTheVelocity)
   c->setCurrentItemIndex(4);
   showWindow();
   // Far past the last item: resisted in proportion, never beyond one bounce distance.
-  dragTo(c, {390, 300, 200, 100, 10}, 1.0 / 60);
+  press(inWindow(c, {390, 100}));
+  double previous = c->scrollOffset(), previousStep = 1e9;
+  for (int x : {340, 290, 240, 190, 140, 90, 40, 10}) {
+    clock_->advance(1.0 / 60);
+    QMouseEvent e(QEvent::MouseMove, QPointF(x, 100), c->mapToGlobal(QPointF(x, 100)), Qt::NoButton, Qt::LeftButton,
+                  Qt::NoModifier);
+    QCoreApplication::sendEvent(c, &e);
+    const double step = c->scrollOffset() - previous;
+    EXPECT_LE(step, previousStep + 1e-9) << "each equal move gains less past the end";
+    EXPECT_LE(c->scrollOffset(), 5.0) << "at most one item beyond the last";
+    previous = c->scrollOffset();
+    previousStep = step;
+  }
+  EXPECT_GT(c->scrollOffset(), 4.2);
+  release(inWindow(c, {10, 100}));
   settle();
   EXPECT_EQ(c->scrollOffset(), 4) << "back on the last item";
   // Two events at the same moment: no infinite speed, a sound settle.
