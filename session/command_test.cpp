@@ -226,6 +226,25 @@ TEST_F(CommandTest, BatchesOnASerialQueueRunOneAfterTheOtherInTheirOrder) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(outcomes[i]->result, i);
 }
 
+// A menu, a pop-up list or a tooltip open in front is not a window: the overlay goes on the window under it.
+TEST_F(CommandTest, OverlayHostSkipsMenusPopupsAndTooltips) {
+  platform::Window* window = openWindow();
+  for (Qt::WindowType type : {Qt::Popup, Qt::ToolTip}) {
+    SCOPED_TRACE(int(type));
+    QWidget transient(nullptr, type);
+    transient.resize(80, 40);
+    transient.show();
+    QCoreApplication::processEvents();
+    platform::Semaphore gate;
+    Outcome outcome;
+    Command::runCommands({CommandBlock([&] { gate.wait(); return int32_t{0x2001}; }, "Working")}, outcome.block());
+    EXPECT_NE(MBProgressHUD::HUDForView(window->contentView()), nullptr);
+    EXPECT_EQ(MBProgressHUD::HUDForView(&transient), nullptr);
+    gate.signal();
+    ASSERT_TRUE(outcome.await());
+  }
+}
+
 // The overlay's host for each arrangement of windows, while the batch runs, and its removal afterwards.
 TEST_F(CommandTest, OverlayCoversTheRightWindowWhileTheBatchRuns) {
   enum Front { Plain, Alert, Popover };

@@ -1,6 +1,9 @@
 #include "widgets/jw_alert.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyleOption>
@@ -111,6 +114,8 @@ platform::Window* JW_Alert::makeWindow() {
   helpContentView_->resize(int(kHelpWidth), 60);
   window->setContentView(view);
   window->resize(view->size());
+  window->setCloseRequestHandler([this] { return closeRequested(); });
+  window->setHasShadow(true);
   return window;
 }
 
@@ -220,16 +225,60 @@ void JW_Alert::setProgress(double value, const QString& progressLabelText) {
 
 // --- showing ---
 
+void JW_Alert::placeOverFrontWindow() {
+  platform::Window* w = window();
+  QWidget* front = nullptr;
+  for (QWidget* candidate : platform::Window::orderedWindows()) {
+    if (candidate != w) {
+      front = candidate;
+      break;
+    }
+  }
+  if (!w->windowHandle()) w->winId();
+  QRect over;
+  if (front) {
+    if (!front->windowHandle()) front->winId();
+    // Belongs to the window it answers for: no task-bar entry of its own, kept above it.
+    w->windowHandle()->setTransientParent(front->windowHandle());
+    over = front->frameGeometry();
+  } else {
+    w->windowHandle()->setTransientParent(nullptr);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) over = screen->availableGeometry();
+  }
+  if (over.isValid()) {
+    // move() places the frame, title bar included.
+    QRect g = w->frameGeometry();
+    g.moveCenter(over.center());
+    w->move(g.topLeft());
+  }
+}
+
 void JW_Alert::show() {
   mIsModal = true;
   platform::Window* w = window();
   auto keep = shared_from_this();  // alive until the session is over
+  placeOverFrontWindow();
   platform::currentPresenter().runModal(*w);
 }
 
 void JW_Alert::showNonModal() {
   mIsModal = false;
+  placeOverFrontWindow();
   platform::currentPresenter().present(*window(), true);
+}
+
+bool JW_Alert::closeRequested() {
+  // Closing answers like the second button; an alert with one button answers with it; otherwise the user must
+  // choose a button, and the request is refused. Either way a waiting session or worker is not left hanging.
+  if (!oCancelButton->isHidden()) {
+    cancelAction(window());
+    return true;
+  }
+  if (oThirdButton->isHidden()) {
+    okAction(window());
+    return true;
+  }
+  return false;
 }
 
 void JW_Alert::showAndDismiss(double seconds) {

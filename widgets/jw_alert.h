@@ -117,6 +117,10 @@ class JW_Alert : public platform::WindowController, public std::enable_shared_fr
 
  private:
   void finishButton(std::int64_t response, const ActionHandler& handler, QObject* sender, bool stopsModal);
+  // Centres the window over the window in front (else the screen) and makes it that window's transient.
+  void placeOverFrontWindow();
+  // The window manager asks to close the window: answers whether it may.
+  bool closeRequested();
 
   ActionHandler mOkHandler;
   ActionHandler mCancelHandler;

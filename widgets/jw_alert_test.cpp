@@ -1,6 +1,9 @@
 // The alert: loaded from its interface file, answered by real clicks on its buttons inside its modal session,
 // waited for from a background thread, shown for a time, and its help popover.
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -9,6 +12,7 @@
 #include "platform/ui/presenter.h"
 #include "platform/ui/view_geometry.h"
 #include "platform/ui/window.h"
+#include "platform/ui/window_shadow.h"
 #include "widgets/alert_icons.h"
 #include "widgets/jw_alert.h"
 #include "widgets/sfb_popover.h"
@@ -151,6 +155,111 @@ TEST_F(AlertTest, BlockingShowFromAWorkerReturnsAfterTheClick) {
       EXPECT_EQ(handlerThread, std::this_thread::get_id()) << "blocks run on the main thread";
     }
   }
+}
+
+// The window manager's close request (the close shortcut, the title bar's close button).
+void requestClose(platform::Window& w) {
+  ASSERT_NE(w.windowHandle(), nullptr);
+  w.windowHandle()->close();
+}
+
+TEST_F(AlertTest, CloseRequestAnswersLikeCancelOrIsRefusedWhileAButtonMustBeChosen) {
+  struct Case {
+    const char* name;
+    bool cancel, third;
+    bool closes;
+    std::int64_t response;
+    const char* handler;
+  };
+  const Case cases[] = {
+      {"with a cancel button: cancel", true, true, true, 0, "cancel"},
+      {"OK alone: OK", false, false, true, 1, "ok"},
+      {"OK and a third button: refused", false, true, false, 1, "ok"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto alert = JW_Alert::jwAlertWithStyle(1);
+    std::vector<std::string> ran;
+    alert->setOkButtonText(QStringLiteral("OK"), [&](QObject*) { ran.push_back("ok"); });
+    if (c.cancel) alert->setCancelButtonText(QStringLiteral("Cancel"), [&](QObject*) { ran.push_back("cancel"); });
+    if (c.third) alert->setThirdButtonText(QStringLiteral("Later"), [&](QObject*) { ran.push_back("third"); });
+    bool stillUpAfterRequest = false;
+    presenter_.whenModal = [&](platform::Window& w) {
+      requestClose(w);
+      QCoreApplication::processEvents();
+      stillUpAfterRequest = w.isVisible() && platform::isModalSessionRunning();
+      if (stillUpAfterRequest) clickButton(alert->oOkButton);  // the user chooses after all
+      if (platform::isModalSessionRunning() && !w.isVisible()) platform::stopModal(0);  // never hang the test
+    };
+    alert->show();  // returns only once the session has ended
+    EXPECT_EQ(stillUpAfterRequest, !c.closes);
+    EXPECT_FALSE(alert->window()->isVisible());
+    EXPECT_FALSE(platform::isModalSessionRunning());
+    EXPECT_EQ(alert->response(), c.response);
+    EXPECT_EQ(ran, (std::vector<std::string>{c.handler}));
+  }
+}
+
+TEST_F(AlertTest, CloseRequestWakesAWorkerInBlockingShow) {
+  auto alert = JW_Alert::jwAlertWithStyle(0);
+  alert->setOkButtonText(QStringLiteral("Retry"), {});
+  alert->setCancelButtonText(QStringLiteral("Cancel"), {});
+  presenter_.whenModal = [](platform::Window& w) { requestClose(w); };
+  std::atomic<bool> done{false};
+  std::atomic<std::int64_t> result{12345};
+  std::thread worker([&, a = alert] {
+    result = a->blockingShow();
+    done = true;
+  });
+  EXPECT_TRUE(platform::runMainUntil([&] { return done.load(); }, std::chrono::seconds(20)));
+  if (!done) alert->cancelAction(nullptr);  // do not leave the worker hanging when the test fails
+  worker.join();
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(AlertTest, AppearsOnceCentredOverTheFrontWindowAsItsTransient) {
+  platform::Window front;
+  front.setFrame({200, 150, 700, 500});
+  front.orderFront();
+  auto alert = JW_Alert::jwAlertWithStyle(1);
+  alert->setCancelButtonText(QStringLiteral("Cancel"), {});
+  platform::Window* w = alert->window();
+  // What the window does from the moment it is first shown.
+  struct Watch : QObject {
+    std::vector<QEvent::Type> events;
+    QRect geometryAtShow;
+    bool eventFilter(QObject* o, QEvent* e) override {
+      if (e->type() == QEvent::Show || e->type() == QEvent::Hide) {
+        events.push_back(e->type());
+        if (e->type() == QEvent::Show) geometryAtShow = static_cast<QWidget*>(o)->frameGeometry();
+      }
+      return false;
+    }
+  } watch;
+  w->installEventFilter(&watch);
+  bool transientOfFront = false;
+  presenter_.whenModal = [&](platform::Window& shown) {
+    transientOfFront = shown.windowHandle() && shown.windowHandle()->transientParent() == front.windowHandle();
+    clickButton(alert->oCancelButton);
+  };
+  alert->show();
+  w->removeEventFilter(&watch);
+  EXPECT_EQ(watch.events, (std::vector<QEvent::Type>{QEvent::Show, QEvent::Hide})) << "shown once, no flash";
+  EXPECT_EQ(watch.geometryAtShow.center(), front.frameGeometry().center()) << "in place when it first appears";
+  EXPECT_TRUE(transientOfFront);
+  // Non-modal too; and with no window to belong to, over the middle of the screen.
+  front.orderOut();
+  auto lone = JW_Alert::jwAlertWithStyle(1);
+  lone->showNonModal();
+  EXPECT_EQ(lone->window()->frameGeometry().center(), QGuiApplication::primaryScreen()->availableGeometry().center());
+  EXPECT_EQ(lone->window()->windowHandle()->transientParent(), nullptr);
+  // With its shadow around it, which leaves with it.
+  platform::WindowShadow* shadow = lone->window()->shadowWindow();
+  ASSERT_NE(shadow, nullptr);
+  EXPECT_TRUE(shadow->isVisible());
+  EXPECT_TRUE(shadow->geometry().contains(lone->window()->frameGeometry()));
+  lone->close();
+  EXPECT_FALSE(shadow->isVisible());
 }
 
 TEST_F(AlertTest, BlockingShowOnTheMainThreadAnswersAtOnce) {

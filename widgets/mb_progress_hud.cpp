@@ -403,7 +403,9 @@ void MBProgressHUD::layoutSubviews() {
   const Size ds = measure(detailsLabel_);
   const double lw = ls.width, lh = ls.height, dw = ds.width, dh = ds.height;
 
-  const double contentWidth = std::max({iw, lw, dw});
+  double contentWidth = std::max({iw, lw, dw});
+  // The button sits in the box too: a short label must not leave it hanging over the box's edges.
+  if (mHasButton && button_) contentWidth = std::max(contentWidth, double(button_->width()));
   double contentHeight = ih + lh + dh;
   if (ih > 0 && lh > 0) contentHeight += kPadding;
   if (dh > 0 && (lh > 0 || ih > 0)) contentHeight += kPadding;

@@ -321,6 +321,32 @@ TEST_F(HudTest, HideAfterDelayIsCancelledByAnotherHide) {
   hud->hide(false);  // waits for the minimum time, and cancels the delayed hide
   clock_->advance(0.6);
   EXPECT_TRUE(hud->isFinished());
+  // Shown again before the cancelled hide was due: it stays up past that time.
+  hud->show(false);
+  EXPECT_EQ(platform::alphaValue(hud), 1.0);
+  clock_->advance(3.0);
+  EXPECT_FALSE(hud->isHidden()) << "the cancelled delayed hide did not fire";
+  EXPECT_EQ(platform::alphaValue(hud), 1.0);
+}
+
+TEST_F(HudTest, BoxWithAButtonIsAtLeastAsWideAsTheButtonAndItsMargins) {
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, false);
+  hud->setMode(MBProgressHUDModeText);
+  hud->setLabelText(QStringLiteral("1%"));
+  const double narrow = hud->size().width;
+  hud->setupButton(QStringLiteral("Cancel"), [] {});
+  ASSERT_NE(hud->button(), nullptr);
+  EXPECT_LT(narrow, 80 + 2 * 20) << "the label alone makes a narrower box";
+  EXPECT_GE(hud->size().width, hud->button()->width() + 2 * hud->margin());
+  // Drawn: the box (light) shows on both sides of the button, at the button's middle height.
+  showWindow();
+  const QImage img = grabWindow();
+  const QRect b = hud->button()->geometry();
+  const QColor outside = img.pixelColor(hud->mapTo(window(), QPoint(2, 2)));
+  for (int x : {b.left() - 4, b.right() + 4}) {
+    const QColor c = img.pixelColor(hud->mapTo(window(), QPoint(x, b.center().y())));
+    EXPECT_FALSE(near(c, outside, 8)) << "x " << x << " lies inside the box";
+  }
 }
 
 TEST_F(HudTest, DimmedBackgroundDarkensTowardsTheEdges) {

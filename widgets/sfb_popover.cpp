@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QScreen>
 
 #include "platform/graphics/canvas.h"
@@ -205,7 +206,26 @@ void SFBPopoverWindowFrame::resizeEvent(QResizeEvent* event) {
   if (content_) platform::setFrame(content_, contentFrame_);
 }
 
+QPainterPath SFBPopoverWindowFrame::bubbleShape() const {
+  const Rect b{0, 0, double(width()), double(height())};
+  const Path path = popoverFramePathForContentRect(contentRectForFrameRect(b));
+  QPainterPathStroker border;
+  border.setWidth(borderWidth_);
+  border.setJoinStyle(Qt::RoundJoin);
+  QPainterPath shape = path.qtPath();
+  if (borderWidth_ > 0) shape = shape.united(border.createStroke(shape));
+  return QTransform(1, 0, 0, -1, 0, b.height()).map(shape);  // y-up to the view's y-down
+}
+
 void SFBPopoverWindowFrame::paintEvent(QPaintEvent*) {
+  if (const QPainterPath shape = bubbleShape(); shape != drawnShape_) {
+    // The outline changed (size, arrow, corners, border): the window's mask and shadow follow, after this paint.
+    drawnShape_ = shape;
+    if (auto* w = qobject_cast<platform::Window*>(window())) {
+      QMetaObject::invokeMethod(w, [w = QPointer<platform::Window>(w)] { if (w) w->invalidateShape(); },
+                                Qt::QueuedConnection);
+    }
+  }
   QPainter painter(this);
   platform::Canvas c(painter, {double(width()), double(height())});
   const Path path = popoverFramePathForContentRect(contentRectForFrameRect(c.bounds()));
@@ -235,6 +255,10 @@ SFBPopoverWindow::SFBPopoverWindow(const Rect& contentRect) : platform::Window(t
   setContentView(frameView_);
   setFrame(contentRect, false);
   setAlphaValue(1.0);
+}
+
+QPainterPath SFBPopoverWindow::windowShape() const {
+  return frameView_ ? frameView_->bubbleShape() : platform::Window::windowShape();
 }
 
 void SFBPopoverWindow::setPopoverContentView(QWidget* view) {

@@ -6,6 +6,7 @@
 // frame view, draws the bubble and does the geometry; SFBPopoverAnimationDelegate finishes a fade-out.
 // Geometry is y-up throughout: window frames on the y-up screen, points in the parent window's coordinates.
 
+#include <QPainterPath>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -76,6 +77,8 @@ class SFBPopoverWindowFrame : public QWidget {
   void placeContentView(QWidget* view, const platform::Rect& frame);
   QWidget* contentView() const { return content_; }
   platform::Rect contentViewFrame() const { return contentFrame_; }
+  // The bubble's outline in the view's own coordinates (y down), as it is drawn.
+  QPainterPath bubbleShape() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -102,6 +105,7 @@ class SFBPopoverWindowFrame : public QWidget {
   platform::Color backgroundColor_ = platform::Color::white(0.1, 0.75);
   QPointer<QWidget> content_;
   platform::Rect contentFrame_;
+  QPainterPath drawnShape_;  // the outline last drawn, to notice when it changes
 };
 
 class SFBPopoverWindow : public platform::Window {
@@ -120,6 +124,8 @@ class SFBPopoverWindow : public platform::Window {
 
   bool canBecomeKeyWindow() const override { return true; }
   bool canBecomeMainWindow() const override { return false; }
+  // The bubble, for the window's mask and shadow.
+  QPainterPath windowShape() const override;
 
   // Geometry setters keep the arrow's tip where it is on the screen.
   unsigned long popoverPosition() const { return frameView_->popoverPosition(); }

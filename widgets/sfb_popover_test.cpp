@@ -2,8 +2,12 @@
 // geometry setters that keep the tip in place, fades on a clock the test advances, and what it draws.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include "platform/ui/view_geometry.h"
 #include "platform/ui/window.h"
+#include "platform/ui/window_shadow.h"
+#include "platform/ui/window_translucency.h"
 #include "widgets/sfb_popover.h"
 #include "widgets/testing/widget_fixture.h"
 
@@ -67,23 +71,91 @@ TEST_F(PopoverTest, FrameAndContentRectanglesRoundTripAtEveryPosition) {
   }
 }
 
+// Where the drawn arrow's tip is, in the image of the window (pixel edges, y down), for the side the arrow is on:
+// the outermost row or column that the arrow covers, and the middle of what it covers there.
+struct DrawnTip {
+  double along = 0;   // x (arrow on top or bottom) or y (arrow on the left or right) of the tip
+  double across = 0;  // the outermost covered row or column edge
+};
+
+DrawnTip drawnTip(const QImage& img, int side) {
+  auto covered = [&](int x, int y) { return img.pixelColor(x, y).alpha() > 0; };
+  const bool rows = side == 1 || side == 3;  // the arrow is on the top or bottom side
+  const int outer = rows ? img.height() : img.width();
+  const int inner = rows ? img.width() : img.height();
+  for (int k = 0; k < outer; ++k) {
+    const int line = (side == 1 || side == 2) ? k : outer - 1 - k;
+    double sum = 0;
+    int count = 0;
+    for (int j = 0; j < inner; ++j) {
+      if (rows ? covered(j, line) : covered(line, j)) {
+        sum += j + 0.5;
+        ++count;
+      }
+    }
+    if (count > 0) return {sum / count, (side == 1 || side == 2) ? double(line) : double(line + 1)};
+  }
+  return {-1, -1};
+}
+
 TEST_F(PopoverTest, ArrowTipLandsOnThePointAtEveryPosition) {
+  // The side of the bubble that carries the arrow: 0 right, 1 top, 2 left, 3 bottom (in the picture, y down).
+  const int sideOf[12] = {0, 1, 2, 3, 0, 0, 2, 2, 3, 3, 1, 1};
+  const double distance = 12;
   for (unsigned long p = 0; p < 12; ++p) {
     SCOPED_TRACE(p);
-    SFBPopover& popover = makePopover(p);
+    SFBPopover& popover = makePopover(p, {120, 80});
+    popover.setAnimates(false);
+    popover.setBackgroundColor(Color::rgb(0, 0, 1));
     SFBPopoverWindow* w = popover.popoverWindow();
-    // The content view sits where contentRectForFrameRect puts it, in a window sized by frameRectForContentRect.
-    const Rect bounds{{0, 0}, w->frame().size};
-    EXPECT_EQ(w->frameRectForContentRect({0, 0, 300, 200}).size, bounds.size);
-    EXPECT_EQ(platform::frameOf(popover.contentView()), w->contentRectForFrameRect(bounds));
-    EXPECT_EQ(platform::frameOf(popover.contentView()).size, (Size{300, 200}));
+    EXPECT_EQ(platform::frameOf(popover.contentView()).size, (Size{120, 80}));
     popover.displayPopoverInWindow(parent_.get(), {250, 150});
-    EXPECT_TRUE(popover.isVisible());
-    EXPECT_EQ(tipOnScreen(), (Point{350, 250})) << "window point (250, 150) of a window at (100, 100)";
+    ASSERT_TRUE(popover.isVisible());
+    // The point on the screen is (350, 250); in the popover's picture (y down from its top-left corner):
+    const Rect f = w->frame();
+    const double px = 350 - f.x(), py = f.height() - (250 - f.y());
+    const QImage img = w->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const DrawnTip tip = drawnTip(img, sideOf[p]);
+    // The tip lies `distance` from the point, towards the bubble.
+    switch (sideOf[p]) {
+      case 0:
+        EXPECT_NEAR(tip.across, px - distance, 1.5);
+        EXPECT_NEAR(tip.along, py, 2.0);
+        break;
+      case 1:
+        EXPECT_NEAR(tip.across, py + distance, 1.5);
+        EXPECT_NEAR(tip.along, px, 2.0);
+        break;
+      case 2:
+        EXPECT_NEAR(tip.across, px + distance, 1.5);
+        EXPECT_NEAR(tip.along, py, 2.0);
+        break;
+      case 3:
+        EXPECT_NEAR(tip.across, py - distance, 1.5);
+        EXPECT_NEAR(tip.along, px, 2.0);
+        break;
+    }
     popover.closePopover();
-    clock_->advance(1);
     EXPECT_FALSE(popover.isVisible());
   }
+}
+
+TEST_F(PopoverTest, ContentSizeCanShrinkBelowTheCreationSize) {
+  SFBPopover& popover = makePopover(SFBPopoverPositionBottom, {300, 200});
+  popover.setAnimates(false);
+  popover.displayPopoverInWindow(parent_.get(), {300, 200});
+  SFBPopoverWindow* w = popover.popoverWindow();
+  const Rect before = w->frame();
+  w->setContentSize({100, 50});
+  // 100 x 50 plus the view margin (2 each side) and the arrow's room (16 + 12) on top.
+  EXPECT_EQ(w->frame().size, (Size{104, 82}));
+  EXPECT_EQ(w->frame().origin, before.origin);
+  EXPECT_EQ(w->size(), QSize(104, 82)) << "the widget itself is that small";
+  w->setContentSize({400, 300});
+  EXPECT_EQ(w->frame().size, (Size{404, 332}));
+  // The creation size still bounds what the user may do.
+  ASSERT_NE(w->windowHandle(), nullptr);
+  EXPECT_EQ(w->windowHandle()->minimumSize(), QSize(300, 200));
 }
 
 TEST_F(PopoverTest, CallersSettingsGiveTheExpectedWindow) {
@@ -236,6 +308,44 @@ TEST_F(PopoverTest, DrawsABubbleWithItsArrowAtThePoint) {
   EXPECT_EQ(img.pixelColor(10, 20).alpha(), 0) << "beside the arrow";
   EXPECT_EQ(img.pixelColor(0, img.height() - 1).alpha(), 0) << "rounded corner";
   EXPECT_TRUE(near(img.pixelColor(W / 2, img.height() - 2), Qt::white, 40)) << "the border";
+}
+
+TEST_F(PopoverTest, CastsAShadowOrIsCutOutWithAMaskWhereNothingIsSeeThrough) {
+  for (bool translucent : {true, false}) {
+    SCOPED_TRACE(translucent ? "with see-through windows" : "without see-through windows");
+    platform::ScopedTranslucency translucency(translucent);
+    SFBPopover& popover = makePopover(SFBPopoverPositionBottom, {100, 60});
+    popover.setAnimates(false);
+    popover.setBackgroundColor(Color::rgb(0, 0, 1));
+    popover.displayPopoverInWindow(parent_.get(), {300, 200});
+    QCoreApplication::processEvents();
+    SFBPopoverWindow* w = popover.popoverWindow();
+    const QRect g = w->geometry();
+    platform::WindowShadow* shadow = w->shadowWindow();
+    if (translucent) {
+      ASSERT_NE(shadow, nullptr);
+      EXPECT_TRUE(shadow->isVisible());
+      EXPECT_TRUE(shadow->geometry().contains(g)) << "around the bubble";
+      EXPECT_TRUE(w->mask().isEmpty());
+      for (QWidget* ordered : platform::Window::orderedWindows()) EXPECT_NE(ordered, shadow) << "not a window";
+      const QImage img = shadow->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+      const QPoint o = g.topLeft() - shadow->geometry().topLeft();  // the bubble's corner in the shadow
+      EXPECT_GT(img.pixelColor(o.x() + g.width() / 2, o.y() + g.height() + 2).alpha(), 20) << "under the bubble";
+      EXPECT_EQ(img.pixelColor(0, 0).alpha(), 0) << "far from it";
+      EXPECT_EQ(img.pixelColor(o.x() + g.width() / 2, o.y() + g.height() / 2).alpha(), 0)
+          << "none under the see-through bubble itself";
+    } else {
+      EXPECT_TRUE(shadow == nullptr || !shadow->isVisible());
+      const QRegion mask = w->mask();
+      ASSERT_FALSE(mask.isEmpty());
+      EXPECT_TRUE(mask.contains(QPoint(g.width() / 2, g.height() / 2))) << "the bubble";
+      EXPECT_TRUE(mask.contains(QPoint(g.width() / 2, 12 + 4))) << "the arrow";
+      EXPECT_FALSE(mask.contains(QPoint(5, 10))) << "beside the arrow";
+      EXPECT_FALSE(mask.contains(QPoint(0, g.height() - 1))) << "the rounded corner";
+    }
+    popover.closePopover();
+    EXPECT_TRUE(shadow == nullptr || !shadow->isVisible()) << "leaves with its window";
+  }
 }
 
 TEST_F(PopoverTest, ChoosesAPositionThatFitsWhenAsked) {

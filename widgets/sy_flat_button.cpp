@@ -294,6 +294,8 @@ void SYFlatButton::changeEvent(QEvent* event) {
 
 void SYFlatButton::resizeEvent(QResizeEvent* event) {
   LayerHostWidget::resizeEvent(event);
+  // A layout may size the button long after its image was set: the image follows every size.
+  if (imageLayer_ && imageLayer_->superlayer()) setupImageLayer();
   setupTitleLayer();
 }
 
@@ -369,6 +371,7 @@ void SYFlatButton::setFrame(const Rect& frame) {
     // Hidden widgets get their resize event only when shown; the layout follows the frame at once.
     platform::DisableActions immediate;
     layer().setFrame({0, 0, frame.width(), frame.height()});
+    if (imageLayer_ && imageLayer_->superlayer()) setupImageLayer();
     setupTitleLayer();
   }
 }

@@ -1,6 +1,8 @@
 // Flat and toggle buttons driven by real pointer events through their window, and checked by what they draw.
 #include <gtest/gtest.h>
 
+#include <QHBoxLayout>
+
 #include "widgets/sy_flat_button.h"
 #include "widgets/testing/widget_fixture.h"
 #include "widgets/toggle_button.h"
@@ -271,6 +273,29 @@ TEST_F(FlatButtonTest, SettingAnImageLaysOutOnlyTheImage) {
   EXPECT_EQ(b->titleLayer().frame(), before) << "the title keeps its place until it is laid out again";
   b->setSpacing(0);
   EXPECT_NE(b->titleLayer().frame(), before);
+}
+
+TEST_F(FlatButtonTest, ImageFollowsTheSizeALayoutGivesTheButton) {
+  // The image is set while the button is still small; the layout sizes it only when the window is shown.
+  auto* b = new SYFlatButton(Rect{0, 0, 20, 20}, window());
+  b->setImage(disc(30));
+  b->setImagePosition(NSImageOnly);
+  b->setBackgroundNormalColor(Color::rgb(0, 0, 1));
+  b->setImageNormalColor(Color::rgb(0, 1, 0));
+  b->setMinimumSize(160, 80);
+  auto* layout = new QHBoxLayout(window());
+  layout->setContentsMargins(10, 10, 10, 10);
+  layout->addWidget(b);
+  showWindow();
+  clock_->advance(1);
+  ASSERT_GE(b->width(), 160);
+  const double bw = b->width(), bh = b->height();
+  ASSERT_TRUE(b->imageLayer().mask());
+  EXPECT_EQ(b->imageLayer().frame(), Rect(0, 0, bw, bh));
+  EXPECT_EQ(b->imageLayer().mask()->frame(), Rect(std::round((bw - 30) / 2), std::round((bh - 30) / 2), 30, 30));
+  const QImage img = grabWindow();
+  EXPECT_TRUE(near(pixel(img, b, b->rect().center()), Qt::green)) << "the disc is drawn in the button's middle";
+  EXPECT_TRUE(near(pixel(img, b, {5, 5}), Qt::blue));
 }
 
 TEST_F(FlatButtonTest, ImageIsTintedByTheStatesImageColour) {

@@ -55,6 +55,7 @@ double applyTiming(TimingFunction f, double t) {
     case TimingFunction::EaseOut: return cubicBezier(0, 0, 0.58, 1, t);
     case TimingFunction::EaseInEaseOut: return cubicBezier(0.42, 0, 0.58, 1, t);
     case TimingFunction::Default: return cubicBezier(0.25, 0.1, 0.25, 1, t);
+    case TimingFunction::Overshoot: return cubicBezier(0.25, 1.5, 0.5, 1.0, t);
   }
   return t;
 }

@@ -12,7 +12,9 @@
 
 namespace platform {
 
-enum class TimingFunction { Linear, EaseIn, EaseOut, EaseInEaseOut, Default };
+// Overshoot: the cubic curve with control points (0.25, 1.5) and (0.5, 1.0), which runs a little past its end
+// and comes back.
+enum class TimingFunction { Linear, EaseIn, EaseOut, EaseInEaseOut, Default, Overshoot };
 
 // The eased progress for linear progress t in 0...1 (the cubic Bézier curves of the drawing model).
 double applyTiming(TimingFunction f, double t);

@@ -1,6 +1,7 @@
 #include "platform/ui/modal_session.h"
 
 #include "platform/foundation/dispatch.h"
+#include "platform/ui/window.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -40,8 +41,12 @@ int runModalForWindow(QWidget* window) {
   const bool wasVisible = window->isVisible();
   if (wasVisible) window->hide();  // modality takes effect when shown
   window->setWindowModality(Qt::ApplicationModal);
-  window->show();
-  if (QGuiApplication::platformName() != QLatin1String("offscreen")) window->raise();
+  if (auto* ours = qobject_cast<Window*>(window)) {
+    ours->orderFront();
+  } else {
+    window->show();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) window->raise();
+  }
   window->activateWindow();
   sessions().push_back(&session);
   if (!session.stopped) loop.exec(QEventLoop::DialogExec);

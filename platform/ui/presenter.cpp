@@ -17,7 +17,7 @@ Presenter*& slot() {
 }  // namespace
 
 int Presenter::runModal(Window& window) {
-  window.orderFront();
+  // The session shows the window once, already modal: showing it first would show it twice.
   return runModalForWindow(&window);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/ui/window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QWindow>
@@ -8,6 +9,8 @@
 #include <cmath>
 
 #include "platform/ui/view_geometry.h"
+#include "platform/ui/window_shadow.h"
+#include "platform/ui/window_translucency.h"
 
 namespace platform {
 
@@ -22,6 +25,19 @@ void applyOpacity(QWidget* w, double alpha) {
   if (!offscreen()) w->setWindowOpacity(alpha);
 }
 }  // namespace
+
+bool isRealWindow(const QWidget* w) {
+  if (!w || !w->isWindow() || isWindowShadow(w)) return false;
+  switch (w->windowType()) {
+    case Qt::Popup:    // menus, combo-box lists, completers
+    case Qt::ToolTip:
+    case Qt::SplashScreen:
+    case Qt::Desktop:
+      return false;
+    default:
+      return true;
+  }
+}
 
 // Keeps the front-to-back order of visible top-level widgets and the key window, from show, hide and
 // activation events of the whole application and from our own order calls.
@@ -106,6 +122,7 @@ class WindowRegistry : public QObject {
     return std::any_of(order_.begin(), order_.end(), [w](const QPointer<QWidget>& p) { return p == w; });
   }
   void add(QWidget* w, bool front) {
+    if (!isRealWindow(w)) return;
     order_.erase(std::remove_if(order_.begin(), order_.end(),
                                 [w](const QPointer<QWidget>& p) { return p.isNull() || p == w; }),
                  order_.end());
@@ -129,6 +146,7 @@ Window::Window(bool borderless) : QWidget(nullptr) {
 }
 
 Window::~Window() {
+  shadow_.reset();
   if (parent_) platform::removeChildWindow(parent_, this);
   for (Window* c : childWindows()) c->parent_ = nullptr;
   if (alphaAnimation_) Animator::shared().cancel(alphaAnimation_);
@@ -152,6 +170,56 @@ void Window::setContentView(QWidget* view) {
 void Window::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (content_) content_->setGeometry(rect());
+  invalidateShape();
+}
+
+QPainterPath Window::windowShape() const {
+  QPainterPath p;
+  p.addRect(QRectF(QPointF(0, 0), QSizeF(frameGeometry().size())));
+  return p;
+}
+
+void Window::invalidateShape() {
+  const bool translucent = translucentWindowsAvailable();
+  const QPainterPath shape = windowShape();
+  if (!opaque_) {
+    if (translucent) {
+      clearMask();
+    } else {
+      const QPoint inFrame = geometry().topLeft() - frameGeometry().topLeft();
+      setMask(QRegion(shape.translated(-inFrame).toFillPolygon().toPolygon()));
+    }
+  }
+  if (hasShadow_ && translucent && isVisible()) {
+    if (!shadow_) shadow_ = std::make_unique<WindowShadow>(this);
+    shadow_->follow(shape);
+    if (!shadow_->isVisible()) {
+      // Kept with what the window belongs to (above that, below the window itself).
+      if (!shadow_->windowHandle()) shadow_->winId();
+      QWindow* owner = windowHandle() ? windowHandle()->transientParent() : nullptr;
+      if (shadow_->windowHandle()) shadow_->windowHandle()->setTransientParent(owner);
+      shadow_->show();
+      raiseWindow(this);  // the shadow stays just behind its window
+    }
+    applyOpacity(shadow_.get(), alpha_);
+  } else if (shadow_) {
+    shadow_->hide();
+  }
+}
+
+void Window::setHasShadow(bool s) {
+  hasShadow_ = s;
+  invalidateShape();
+}
+
+void Window::applyAlpha() {
+  applyOpacity(this, alpha_);
+  if (shadow_) applyOpacity(shadow_.get(), alpha_);
+}
+
+void Window::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (shadow_) shadow_->hide();
 }
 
 Rect Window::frame() const { return screenRectFromQt(QRectF(geometry())); }
@@ -184,7 +252,32 @@ void Window::setContentSize(Size size) {
   setFrame({f.x(), f.maxY() - size.height, size.width, size.height}, false);
 }
 
-void Window::setMinSize(Size size) { setMinimumSize(int(std::ceil(size.width)), int(std::ceil(size.height))); }
+void Window::setMinSize(Size size) {
+  minSize_ = size;
+  applyMinSize();
+}
+
+// Only the platform window gets the minimum: it bounds what the window manager lets the user do, while the
+// widget's own minimum would also refuse the program's smaller frames.
+void Window::applyMinSize() {
+  if (QWindow* handle = windowHandle()) {
+    handle->setMinimumSize(QSize(int(std::ceil(minSize_.width)), int(std::ceil(minSize_.height))));
+  }
+}
+
+void Window::closeEvent(QCloseEvent* event) {
+  if (closeRequestHandler_ && !closeRequestHandler_()) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
+void Window::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  applyMinSize();
+  invalidateShape();
+}
 
 void Window::setAlphaValue(double alpha) {
   if (alphaAnimation_) {
@@ -193,7 +286,7 @@ void Window::setAlphaValue(double alpha) {
     Animator::shared().cancel(id);
   }
   alpha_ = std::clamp(alpha, 0.0, 1.0);
-  applyOpacity(this, alpha_);
+  applyAlpha();
 }
 
 void Window::animateAlphaValue(double to, double duration, std::function<void(bool)> didStop) {
@@ -211,7 +304,7 @@ void Window::animateAlphaValue(double to, double duration, std::function<void(bo
   plan.step = [self, from, to](double p) {
     if (!self) return;
     self->alpha_ = from + (to - from) * p;
-    applyOpacity(self, self->alpha_);
+    self->applyAlpha();
   };
   auto idHolder = std::make_shared<Animator::Id>(0);
   plan.done = [self, idHolder, didStop = std::move(didStop)](bool finished) {
@@ -237,6 +330,8 @@ void Window::setOpaque(bool opaque) {
   opaque_ = opaque;
   setAttribute(Qt::WA_TranslucentBackground, !opaque);
   if (content_) content_->setAttribute(Qt::WA_TranslucentBackground, !opaque);
+  if (opaque) clearMask();
+  invalidateShape();
 }
 
 void Window::addChildWindow(Window* child) { platform::addChildWindow(this, child); }
@@ -245,6 +340,7 @@ std::vector<Window*> Window::childWindows() const { return childWindowsOf(this);
 
 void Window::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
+  if (shadow_) shadow_->followPosition();
   emit didMove();
 }
 

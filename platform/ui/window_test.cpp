@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
 #include <thread>
 
 #include "platform/foundation/dispatch.h"
@@ -58,6 +60,39 @@ TEST_F(WindowTest, ChildWindowsFollowTheirParentAndStayAboveIt) {
   parent.removeChildWindow(&child);
   parent.setFrameOrigin({0, 0});
   EXPECT_EQ(child.frame(), Rect(180, 140, 50, 50)) << "no longer follows";
+}
+
+TEST_F(WindowTest, MenusPopupsAndTooltipsAreNeverTheFrontWindow) {
+  Window a;
+  a.orderFront();
+  struct Case {
+    const char* name;
+    Qt::WindowType type;
+    bool counts;
+  };
+  const Case cases[] = {
+      {"menu or combo-box list", Qt::Popup, false},
+      {"tooltip", Qt::ToolTip, false},
+      {"splash screen", Qt::SplashScreen, false},
+      {"plain window", Qt::Window, true},
+      {"dialog", Qt::Dialog, true},
+      {"tool window", Qt::Tool, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QWidget w(nullptr, c.type);
+    w.resize(50, 50);
+    w.show();
+    QCoreApplication::processEvents();
+    w.activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(Window::orderedWindows().empty());
+    EXPECT_EQ(Window::orderedWindows().front() == &w, c.counts);
+    if (!c.counts) {
+      EXPECT_EQ(Window::orderedWindows().front(), &a);
+    }
+    w.hide();
+  }
 }
 
 TEST_F(WindowTest, OrderedWindowsListsVisibleTopLevelsFrontToBack) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -16,16 +17,24 @@
 #include "platform/ui/testing/manual_time_source.h"
 #include "platform/ui/view_geometry.h"
 #include "platform/ui/window.h"
+#include "platform/ui/window_shadow.h"
+#include "widgets/adjustable_font_size_text_field.h"
+#include "widgets/bezier_path_quartz_utilities.h"
+#include "widgets/color_view.h"
+#include "widgets/i_carousel.h"
+#include "widgets/it_switch.h"
 #include "widgets/jw_alert.h"
 #include "widgets/mb_progress_hud.h"
 #include "widgets/sfb_popover.h"
 #include "widgets/sy_flat_button.h"
 #include "widgets/toggle_button.h"
+#include "widgets/text_color_button.h"
 #include "widgets/yrk_spinning_progress_indicator.h"
 
 using platform::Color;
 using platform::Font;
 using platform::Image;
+using platform::Point;
 using platform::Rect;
 
 namespace {
@@ -62,6 +71,10 @@ QImage grabWithChildren(QWidget* window) {
   for (platform::Window* child : platform::childWindowsOf(window)) {
     if (!child->isVisible()) continue;
     p.setOpacity(child->alphaValue());
+    // Its shadow first, as the screen shows it behind the window.
+    if (QWidget* shadow = child->shadowWindow(); shadow && shadow->isVisible()) {
+      p.drawImage(shadow->geometry().topLeft() - window->geometry().topLeft(), shadow->grab().toImage());
+    }
     p.drawImage(child->geometry().topLeft() - window->geometry().topLeft(), child->grab().toImage());
   }
   return img;
@@ -336,6 +349,154 @@ void shootPopovers() {
   }
 }
 
+// Switches off, on, pressed, disabled (off and on), a custom tint, and a large one.
+void shootSwitches() {
+  QWidget* panel = darkPanel(420, 110, QColor(236, 236, 236));
+  struct S {
+    int x, y, w, h;
+    bool on, enabled, pressed;
+    bool customTint;
+  };
+  const S specs[] = {{20, 20, 52, 30, false, true, false, false},  {90, 20, 52, 30, true, true, false, false},
+                     {160, 20, 52, 30, false, true, true, false},  {230, 20, 52, 30, false, false, false, false},
+                     {300, 20, 52, 30, true, false, false, false}, {20, 65, 52, 30, true, true, false, true},
+                     {90, 60, 90, 40, true, true, false, false}};
+  for (const S& s : specs) {
+    auto* sw = new ITSwitch(panel);
+    sw->setGeometry(s.x, s.y, s.w, s.h);
+    if (s.customTint) sw->setTintColor(Color::rgb(0.2, 0.45, 0.95));
+    sw->setChecked(s.on);
+    sw->setEnabled(s.enabled);
+    if (s.pressed) {
+      QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), sw->mapToGlobal(QPointF(10, 10)), Qt::LeftButton,
+                        Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(sw, &press);
+    }
+  }
+  panel->show();
+  gClock->advance(1);
+  save(panel->grab().toImage(), QStringLiteral("switches"));
+  delete panel;
+}
+
+// Numbered cards, and the custom turn the pickers give (pi/8 about the vertical axis, then towards the viewer).
+struct ShotCards : iCarouselDataSource, iCarouselDelegate {
+  std::int64_t numberOfItemsInCarousel(iCarousel*) override { return 15; }
+  QWidget* viewForItemAtIndex(iCarousel*, std::int64_t index, QWidget* reusing) override {
+    auto* label = qobject_cast<QLabel*>(reusing);
+    if (!label) {
+      label = new QLabel();
+      label->resize(90, 60);
+      label->setAlignment(Qt::AlignCenter);
+      label->setAutoFillBackground(true);
+      QFont f = label->font();
+      f.setPointSize(20);
+      f.setBold(true);
+      label->setFont(f);
+    }
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::Window, QColor::fromHsv(int(index * 24 % 360), 140, 200));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(pal);
+    label->setText(QString::number(index));
+    return label;
+  }
+  double carouselItemWidth(iCarousel*) override { return 90; }
+  platform::Transform3D itemTransformForOffset(iCarousel*, double offset, platform::Transform3D base) override {
+    return platform::Transform3D::translation(0, 0, offset * 90)
+        .concat(platform::Transform3D::rotation(3.14159265358979 / 8, 0, 1, 0))
+        .concat(base);
+  }
+  double valueForOption(iCarousel*, std::int64_t option, double value) override {
+    return option == iCarouselOptionSpacing ? value * 1.1 : value;
+  }
+};
+
+void shootCarousels() {
+  ShotCards cards;
+  const struct {
+    std::int64_t type;
+    const char* name;
+  } types[] = {{0, "linear"}, {1, "ring"}, {3, "cylinder"}, {5, "wheel"}, {7, "tilted_flow"}, {9, "receding_stack"},
+               {11, "custom"}};
+  for (const auto& t : types) {
+    QWidget* panel = darkPanel(520, 220);
+    auto* carousel = new iCarousel(panel);
+    carousel->setGeometry(0, 0, 520, 220);
+    carousel->setType(t.type);
+    carousel->setDelegate(&cards);
+    carousel->setDataSource(&cards);
+    carousel->setCurrentItemIndex(7);
+    panel->show();
+    gClock->advanceInSteps(1, 1.0 / 60);
+    save(panel->grab().toImage(), QStringLiteral("carousel_") + QString::fromLatin1(t.name));
+    delete panel;
+  }
+}
+
+// A coloured-title button, colour views as selection borders, shrinking name fields (off, on, at the minimum),
+// and a Hermite curve through points.
+void shootSmallViews() {
+  QWidget* panel = darkPanel(460, 200);
+  auto* button = new TextColorButton(panel);
+  button->setGeometry(20, 20, 140, 32);
+  button->setTitle(QStringLiteral("Start"));
+  button->setTextColor(Color::rgb(0.85, 0.1, 0.1));
+  for (int i = 0; i < 3; ++i) {
+    auto* border = new ColorView(panel);
+    border->setGeometry(180 + i * 90, 12, 80, 50);
+    border->setBackgroundColor(i == 1 ? Color::rgb(0.2, 0.5, 1.0) : Color::white(0.3));
+    auto* inner = new ColorView(border);
+    inner->setGeometry(3, 3, 74, 44);
+    inner->setBackgroundColor(Color::white(0.12));
+  }
+  const QString name = QStringLiteral("IMG_20261210_180455_HDR_03.CR3");
+  const struct {
+    bool adjusts;
+    double minimum;
+  } fields[] = {{false, 1}, {true, 1}, {true, 10}};
+  for (int i = 0; i < 3; ++i) {
+    auto* field = new AdjustableFontSizeTextField(panel);
+    QFont f = field->font();
+    f.setPointSizeF(13);
+    field->setFont(f);
+    QPalette pal = field->palette();
+    pal.setColor(QPalette::WindowText, QColor(229, 229, 234));
+    field->setPalette(pal);
+    field->setMinimumFontSize(fields[i].minimum);
+    field->setAdjustsFontSizeToFit(fields[i].adjusts);
+    field->setStringValue(name);
+    field->setGeometry(20 + i * 145, 80, 135, 30);
+    auto* outline = new ColorView(panel);
+    outline->setGeometry(20 + i * 145, 111, 135, 1);
+    outline->setBackgroundColor(Color::white(0.5));
+  }
+  struct Curve : QWidget {
+    using QWidget::QWidget;
+    void paintEvent(QPaintEvent*) override {
+      BezierPath path;
+      path.interpolatePointsWithHermite({{5, 10}, {60, 60}, {120, 20}, {200, 70}, {260, 40}, {410, 65}}, 6, 0.6);
+      QPainter p(this);
+      p.setRenderHint(QPainter::Antialiasing);
+      p.translate(0, height());
+      p.scale(1, -1);  // y-up
+      p.setPen(QPen(QColor(90, 200, 250), 2));
+      p.drawPath(QuartzPath(path.elements()).path().qtPath());  // as built: the curve stays open
+      p.setPen(Qt::NoPen);
+      p.setBrush(Qt::white);
+      for (Point q : {Point{5, 10}, Point{60, 60}, Point{120, 20}, Point{200, 70}, Point{260, 40}, Point{410, 65}})
+        p.drawEllipse(QPointF(q.x, q.y), 3, 3);
+    }
+  };
+  auto* curve = new Curve(panel);
+  curve->setGeometry(20, 120, 420, 75);
+  panel->show();
+  QCoreApplication::processEvents();
+  gClock->advance(1);
+  save(panel->grab().toImage(), QStringLiteral("small_views"));
+  delete panel;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -357,5 +518,8 @@ int main(int argc, char** argv) {
   shootAlerts();
   shootHud();
   shootPopovers();
+  shootSwitches();
+  shootCarousels();
+  shootSmallViews();
   return gWritten > 0 ? 0 : 1;
 }
