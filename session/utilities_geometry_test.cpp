@@ -80,17 +80,17 @@ TEST_F(ImageViewTest, PointsMapToFractionsOfTheImageOrToMinusOne) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Utilities::convertPoint(c.in, label_), c.out);
   }
-  EXPECT_EQ(Utilities::convertPoint(Point{0, 0}, static_cast<const QLabel*>(nullptr)), Point(-1, -1));
+  EXPECT_EQ(Utilities::convertPoint(Point{0, 0}, static_cast<const QLabel*>(nullptr)), (Point{-1, -1}));
 }
 
 TEST(UtilitiesGeometryTest, PointsScaleBetweenRectanglesAndAZeroSourceGivesNoNaN) {
-  EXPECT_EQ(Utilities::convertPoint(Point{10, 20}, Rect(0, 0, 100, 200), Rect(5, 5, 300, 100)), Point(30, 10));
-  EXPECT_EQ(Utilities::convertPoint(Point{10, 20}, Rect(99, 99, 100, 200), Rect(0, 0, 100, 200)), Point(10, 20))
+  EXPECT_EQ(Utilities::convertPoint(Point{10, 20}, Rect(0, 0, 100, 200), Rect(5, 5, 300, 100)), (Point{30, 10}));
+  EXPECT_EQ(Utilities::convertPoint(Point{10, 20}, Rect(99, 99, 100, 200), Rect(0, 0, 100, 200)), (Point{10, 20}))
       << "origins play no part";
   const Point zero = Utilities::convertPoint(Point{10, 20}, Rect(0, 0, 0, 0), Rect(0, 0, 300, 100));
-  EXPECT_EQ(zero, Point(0, 0));
+  EXPECT_EQ(zero, (Point{0, 0}));
   const Point half = Utilities::convertPoint(Point{10, 20}, Rect(0, 0, 100, 0), Rect(0, 0, 300, 100));
-  EXPECT_EQ(half, Point(30, 0));
+  EXPECT_EQ(half, (Point{30, 0}));
 }
 
 }  // namespace
