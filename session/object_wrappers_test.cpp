@@ -83,7 +83,8 @@ TEST(PtpObjectInfoClassTest, CopiesTheRecordAndItsFields) {
 }
 
 TEST(PtpObjectInfoClassTest, TextsThatAreNotUtf8AreNone) {
-    const char* invalid[] = {"\xFF" "A.JPG", "A\xC3", "\xC0\xAF.JPG", "\xED\xA0\x80", "\xF4\x90\x80\x80"};
+    // "\x41" is 'A': a bare letter after "\xFF" would be read as more hex digits.
+    const char* invalid[] = {"\xFF\x41.JPG", "A\xC3", "\xC0\xAF.JPG", "\xED\xA0\x80", "\xF4\x90\x80\x80"};
     for (const char* name : invalid) {
         SCOPED_TRACE(name);
         PtpObjectInfoStruct r = record(kObjectIdByName, name);
