@@ -54,4 +54,50 @@ class VorlaxentStyleKit {
                                                          bool isHighlighted);
   static icons::PropertyVisual imageOfMovieAfAreaMode_WithSize(platform::Size size, uint32_t code, uint32_t value,
                                                                bool isDisabled, bool isHighlighted);
+  // ---- Interface kit: buttons, toggles, the tripod joystick, the zoom bars and small marks. Each draws into a
+  // frame of the current canvas (y up, in points) and draws nothing for an empty frame or without a canvas. ----
+  static void drawXButtonWithFrame(const platform::Rect& frame);
+  static void drawCheckButtonWithFrame(const platform::Rect& frame);
+  // `selectedArrow`: 1 up, 2 down, 4 left, 8 right, their sums for the diagonals; that arrow is drawn red.
+  static void drawTripodJoystickWithFrame(const platform::Rect& frame, double selectedArrow);
+  // The zoom bar drawn from its 200 x 40 design rectangle, into that rectangle or into a frame with a resizing
+  // behaviour (0 aspect fit, 1 aspect fill, 3 centre, anything else stretch).
+  static void drawZoomBarWithZoomBarPercentage(double zoomBarPercentage, double zoomBarWidth);
+  static void drawZoomBarWithFrame(const platform::Rect& frame, int resizing, double zoomBarPercentage,
+                                   double zoomBarWidth);
+  static void drawDefaultButtonWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawCaptureButtonWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawLiveViewTogglePushButtonWithFrame(const platform::Rect& frame, bool toggleButtonEnabled,
+                                                    bool toggleButtonOn);
+  static void drawStarIconWithFrame(const platform::Rect& frame, bool ratingHighlighted);
+  static void drawYellowStarIconWithFrame(const platform::Rect& frame, bool ratingHighlighted);
+  static void drawGearWithFrame(const platform::Rect& frame);
+  // The marker is drawn at (zoomBarAbsolutePosition, 20), 8 x 40, in the canvas's own coordinates.
+  static void drawZoomBar2WithFrame(const platform::Rect& frame, double zoomBarAbsolutePosition);
+  static void drawVideoTogglePushButtonWithFrame(const platform::Rect& frame, bool toggleButtonEnabled,
+                                                 bool toggleButtonOn, bool outlineVisible);
+  static void drawAFTogglePushButtonWithFrame(const platform::Rect& frame, bool toggleButtonEnabled,
+                                              bool toggleButtonOn, bool toggleAfOn);
+
+  // Their images: each a new image of the size whose handler draws the icon into (0, 0, size).
+  static platform::Image imageOfXButtonWithSize(const platform::Size& size);
+  static platform::Image imageOfCheckButtonWithSize(const platform::Size& size);
+  static platform::Image imageOfTripodJoystickWithSize(const platform::Size& size, double selectedArrow);
+  static platform::Image imageOfZoomBarWithZoomBarPercentage(double zoomBarPercentage, double zoomBarWidth);
+  static platform::Image imageOfZoomBarWithSize(const platform::Size& size, int resizing, double zoomBarPercentage,
+                                                double zoomBarWidth);
+  static platform::Image imageOfDefaultButtonWithSize(const platform::Size& size, bool buttonHighlighted,
+                                                      bool buttonEnabled);
+  static platform::Image imageOfCaptureButtonWithSize(const platform::Size& size, bool buttonHighlighted,
+                                                      bool buttonEnabled);
+  static platform::Image imageOfLiveViewTogglePushButtonWithSize(const platform::Size& size, bool toggleButtonEnabled,
+                                                                 bool toggleButtonOn);
+  static platform::Image imageOfStarIconWithSize(const platform::Size& size, bool ratingHighlighted);
+  static platform::Image imageOfYellowStarIconWithSize(const platform::Size& size, bool ratingHighlighted);
+  static platform::Image imageOfGearWithSize(const platform::Size& size);
+  static platform::Image imageOfZoomBar2WithSize(const platform::Size& size, double zoomBarAbsolutePosition);
+  static platform::Image imageOfVideoTogglePushButtonWithSize(const platform::Size& size, bool toggleButtonEnabled,
+                                                              bool toggleButtonOn, bool outlineVisible);
+  static platform::Image imageOfAFTogglePushButtonWithSize(const platform::Size& size, bool toggleButtonEnabled,
+                                                           bool toggleButtonOn, bool toggleAfOn);
 };
