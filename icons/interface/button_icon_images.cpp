@@ -1,5 +1,6 @@
 // The images of the button, toggle, star, gear and zoom-bar icons: each a new image of the size whose handler
 // draws the icon into (0, 0, size) with the arguments of the call, every time the image is drawn.
+#include "icons/interface/interface_art.h"
 #include "icons/properties/vorlaxent_style_kit.h"
 
 using platform::Image;
@@ -7,15 +8,7 @@ using platform::Rect;
 using platform::Size;
 using K = VorlaxentStyleKit;
 
-namespace {
-template <class Draw>
-Image iconImage(const Size& size, Draw draw) {
-  return Image::withSize(size, [size, draw](platform::Canvas&, const Rect&) {
-    draw(Rect(0, 0, size.width, size.height));
-    return true;
-  });
-}
-}  // namespace
+using icons::iconImage;
 
 Image K::imageOfXButtonWithSize(const Size& size) { return iconImage(size, [](const Rect& f) { drawXButtonWithFrame(f); }); }
 Image K::imageOfCheckButtonWithSize(const Size& size) {
@@ -25,10 +18,7 @@ Image K::imageOfTripodJoystickWithSize(const Size& size, double selectedArrow) {
   return iconImage(size, [=](const Rect& f) { drawTripodJoystickWithFrame(f, selectedArrow); });
 }
 Image K::imageOfZoomBarWithZoomBarPercentage(double zoomBarPercentage, double zoomBarWidth) {
-  return Image::withSize(Size{200, 40}, [=](platform::Canvas&, const Rect&) {
-    drawZoomBarWithZoomBarPercentage(zoomBarPercentage, zoomBarWidth);
-    return true;
-  });
+  return iconImage(Size{200, 40}, [=](const Rect&) { drawZoomBarWithZoomBarPercentage(zoomBarPercentage, zoomBarWidth); });
 }
 Image K::imageOfZoomBarWithSize(const Size& size, int resizing, double zoomBarPercentage, double zoomBarWidth) {
   return iconImage(size, [=](const Rect& f) { drawZoomBarWithFrame(f, resizing, zoomBarPercentage, zoomBarWidth); });

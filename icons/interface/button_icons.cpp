@@ -77,8 +77,8 @@ void toggleBackground(IconArt& art, double inset, bool enabled) {
 // The ring of the round toggles: a band between two circles of the frame's centre.
 Path toggleRing(const IconArt& art) {
   constexpr double outer = 0.45714, inner = 0.42143;
-  return IconArt::cutOut(art.oval(0.5 - outer, 0.5 - outer, 0.5 + outer, 0.5 + outer),
-                         art.oval(0.5 - inner, 0.5 - inner, 0.5 + inner, 0.5 + inner));
+  return icons::ovalRing(art.frame(), Rect(0.5 - outer, 0.5 - outer, 2 * outer, 2 * outer),
+                        Rect(0.5 - inner, 0.5 - inner, 2 * inner, 2 * inner));
 }
 
 // The five-pointed star, first point straight up, its ten vertices in drawing order.

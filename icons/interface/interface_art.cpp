@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <QPainterPath>
 
 
 namespace icons {
@@ -38,6 +39,16 @@ void strokeShape(Canvas& canvas, const Path& path, const Color& color, double li
   canvas.setLineWidth(lineWidth);
   canvas.strokePath(path);
   canvas.restoreGState();
+}
+
+Path ovalRing(const Rect& frame, const Rect& outer, const Rect& inner) {
+  const auto place = [&](const Rect& f) {
+    return Rect(frame.x() + f.x() * frame.width(), frame.y() + f.y() * frame.height(), f.width() * frame.width(),
+                f.height() * frame.height());
+  };
+  QPainterPath ring = Path::ellipse(place(outer)).qtPath();
+  ring.addPath(Path::ellipse(place(inner)).qtPath().toReversed());
+  return Path::fromQt(ring);
 }
 
 Rect resizingTargetRect(const Rect& design, const Rect& target, int behaviour) {

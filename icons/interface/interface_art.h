@@ -7,6 +7,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/geometry.h"
+#include "platform/graphics/image.h"
 #include "platform/graphics/path.h"
 
 namespace icons {
@@ -24,9 +25,23 @@ void fillShape(platform::Canvas& canvas, const platform::Path& path, const platf
 void strokeShape(platform::Canvas& canvas, const platform::Path& path, const platform::Color& color,
                  double lineWidth = 1, const platform::Shadow* shadow = nullptr);
 
+// The band between two ovals of fraction boxes (x0, y0, x1, y1) of `frame`: the outer one with the inner one
+// running the other way, so the non-zero rule leaves the inner one a hole. Built directly rather than by a boolean
+// operation, so that it comes out the same wherever the frame lies.
+platform::Path ovalRing(const platform::Rect& frame, const platform::Rect& outer, const platform::Rect& inner);
+
 // Where the design rectangle lands in the target for a resizing behaviour (0 aspect fit, 1 aspect fill, 3 centre,
 // any other value stretch), centred in the target. The design rectangle comes back unchanged when the target
 // equals it or is the zero rectangle.
 platform::Rect resizingTargetRect(const platform::Rect& design, const platform::Rect& target, int behaviour);
+
+// A new image of `size` whose handler calls `draw` with (0, 0, size) every time the image is drawn.
+template <class Draw>
+platform::Image iconImage(const platform::Size& size, Draw draw) {
+  return platform::Image::withSize(size, [size, draw](platform::Canvas&, const platform::Rect&) {
+    draw(platform::Rect(0, 0, size.width, size.height));
+    return true;
+  });
+}
 
 }  // namespace icons

@@ -1,5 +1,7 @@
 #include "icons/interface/interface_icon_catalogue.h"
 
+#include <cmath>
+
 #include "icons/properties/vorlaxent_style_kit.h"
 
 namespace icons {
@@ -61,6 +63,31 @@ std::vector<InterfaceIconCase> makeCases() {
   // The second zoom bar's marker stands at a place of the caller's canvas, not of the frame.
   add("ZoomBar2/marker at 30", [](const Rect& f) { K::drawZoomBar2WithFrame(f, 30); },
       [](const Size& s) { return K::imageOfZoomBar2WithSize(s, 30); });
+  for (auto [percentage, charging] : {std::pair{25.0, false}, std::pair{25.5, false}, std::pair{80.0, true},
+                                      std::pair{std::nan(""), false}}) {
+    const std::string state = "/" + (std::isnan(percentage) ? std::string("unknown") : std::to_string(int(percentage * 10) / 10.0).substr(0, 4)) +
+                              (charging ? ",charging" : "");
+    add("Battery" + state, [=](const Rect& f) { K::drawBatteryWithFrame(f, percentage, charging); },
+        [=](const Size& s) { return K::imageOfBatteryWithSize(s, percentage, charging); });
+  }
+  for (bool h : {false, true}) {
+    const std::string state = "/highlighted" + onOff(h);
+    add("FocusStack" + state, [=](const Rect& f) { K::drawFocusStackWithFrame(f, h); },
+        [=](const Size& s) { return K::imageOfFocusStackWithSize(s, h); });
+    add("Timer" + state, [=](const Rect& f) { K::drawTimerWithFrame(f, h); },
+        [=](const Size& s) { return K::imageOfTimerWithSize(s, h); });
+    add("HDR" + state, [=](const Rect& f) { K::drawHDRWithFrame(f, h); },
+        [=](const Size& s) { return K::imageOfHDRWithSize(s, h); });
+  }
+  struct Bracket {
+    const char* name;
+    double step, negative, positive;
+  };
+  for (const Bracket& b : {Bracket{"plain", 0, 0, 0}, Bracket{"1/3 step, 2-,3+", 1.0 / 3, 2, 3},
+                           Bracket{"1 step, 4-,4+", 1, 4, 4}})
+    out.push_back({std::string("CarouselBackground/") + b.name,
+                   [=](const Rect&) { K::drawCarouselBackgroundWithExposureBracket(b.step, b.negative, b.positive); },
+                   nullptr, Size{666, 172}});
   return out;
 }
 

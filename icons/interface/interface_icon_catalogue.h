@@ -15,7 +15,9 @@ namespace icons {
 struct InterfaceIconCase {
   std::string name;  // the icon, then its state after a slash
   std::function<void(const platform::Rect&)> draw;
-  std::function<platform::Image(const platform::Size&)> image;
+  std::function<platform::Image(const platform::Size&)> image;  // none for a drawing of a fixed design size
+  // For a drawing into a fixed design rectangle of the canvas (its frame ignored), that rectangle's size.
+  platform::Size designSize{};
 };
 
 const std::vector<InterfaceIconCase>& interfaceIconCases();

@@ -100,4 +100,22 @@ class VorlaxentStyleKit {
                                                               bool toggleButtonOn, bool outlineVisible);
   static platform::Image imageOfAFTogglePushButtonWithSize(const platform::Size& size, bool toggleButtonEnabled,
                                                            bool toggleButtonOn, bool toggleAfOn);
+  // ---- Interface kit: status and automation icons. ----
+  // The level is 7/120 of the frame in from the left, 31/120 up, 55/120 high and percentage/120 of the frame
+  // long (not clamped); red at 25 % or less, else grey. A level that is not a finite number draws no bar.
+  static void drawBatteryWithFrame(const platform::Rect& frame, double batteryPercentage, bool isCharging);
+  // Draws into the fixed 666 x 172 design rectangle of the canvas.
+  static void drawCarouselBackgroundWithExposureBracket(double exposureBracket, double numNegativeBrackets,
+                                                        double numPositiveBrackets);
+  static void drawFocusStackWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static void drawTimerWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static void drawHDRWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static platform::Image imageOfBatteryWithSize(const platform::Size& size, double batteryPercentage, bool isCharging);
+  // 666 x 172 points.
+  static platform::Image imageOfCarouselBackgroundWithExposureBracket(double exposureBracket,
+                                                                      double numNegativeBrackets,
+                                                                      double numPositiveBrackets);
+  static platform::Image imageOfFocusStackWithSize(const platform::Size& size, bool buttonHighlighted);
+  static platform::Image imageOfTimerWithSize(const platform::Size& size, bool buttonHighlighted);
+  static platform::Image imageOfHDRWithSize(const platform::Size& size, bool buttonHighlighted);
 };

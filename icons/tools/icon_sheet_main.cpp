@@ -135,6 +135,7 @@ std::vector<Row> buttonRows(Size cell) {
 std::vector<Row> interfaceRows() {
   std::vector<Row> rows;
   for (const icons::InterfaceIconCase& c : icons::interfaceIconCases()) {
+    if (c.designSize.width > 0) continue;  // drawn at their own size, on a sheet of their own
     const size_t slash = c.name.find('/');
     const QString icon = QString::fromStdString(c.name.substr(0, slash));
     auto row = std::find_if(rows.begin(), rows.end(), [&](const Row& r) { return r.label == icon; });
@@ -158,9 +159,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "could not create %s\n", argv[1]);
     return 1;
   }
+  std::vector<Row> designRows;
+  Size designCell{};
+  for (const icons::InterfaceIconCase& c : icons::interfaceIconCases()) {
+    if (c.designSize.width <= 0) continue;
+    designRows.push_back(Row{QString::fromStdString(c.name), {c.draw}});
+    designCell = {std::max(designCell.width, c.designSize.width), std::max(designCell.height, c.designSize.height)};
+  }
+  bool ok = writeSheet(out, QStringLiteral("Interface_design_frames"), designRows, designCell, {});
   std::vector<QString> stateHeaders;
   for (const State& s : kStates) stateHeaders.push_back(QString::fromLatin1(s.name));
-  bool ok = true;
   for (double side : {24.0, 60.0, 120.0}) {
     const Size cell{side, side};
     std::map<std::string, std::vector<Row>> families;
