@@ -61,7 +61,7 @@ void K::drawBatteryWithFrame(const Rect& frame, double batteryPercentage, bool i
   if (!art.ok()) return;
   Canvas& c = art.canvas();
   // "Greater than 25" picks grey, so a level that is not a number shows grey, as an unknown level should.
-  const Color level = batteryPercentage > 25 ? grey() : Color::redColor();
+  const Color level = !(batteryPercentage <= 25) ? grey() : Color::redColor();
   if (std::isfinite(batteryPercentage) && batteryPercentage > 0) {
     constexpr double unit = 1.0 / 120;
     fillShape(c, Path::rect(art.box(7 * unit, 31 * unit, (7 + batteryPercentage) * unit, 86 * unit)), level);
