@@ -1,6 +1,7 @@
 #include "icons/interface/interface_icon_catalogue.h"
 
 #include <cmath>
+#include <tuple>
 
 #include "icons/properties/vorlaxent_style_kit.h"
 
@@ -79,6 +80,40 @@ std::vector<InterfaceIconCase> makeCases() {
     add("HDR" + state, [=](const Rect& f) { K::drawHDRWithFrame(f, h); },
         [=](const Size& s) { return K::imageOfHDRWithSize(s, h); });
   }
+  using ThreeState = void (*)(const Rect&, bool, bool);
+  using ThreeStateImage = platform::Image (*)(const Size&, bool, bool);
+  const std::tuple<const char*, ThreeState, ThreeStateImage> arrows[] = {
+      {"FocusArrowUp", K::drawFocusArrowUpWithFrame, K::imageOfFocusArrowUpWithSize},
+      {"FocusArrowDown", K::drawFocusArrowDownWithFrame, K::imageOfFocusArrowDownWithSize},
+      {"ArrowLeft", K::drawArrowLeftWithFrame, K::imageOfArrowLeftWithSize},
+      {"ArrowRight", K::drawArrowRightWithFrame, K::imageOfArrowRightWithSize},
+      {"ArrowsOut", K::drawArrowsOutWithFrame, K::imageOfArrowsOutWithSize},
+      {"ArrowsIn", K::drawArrowsInWithFrame, K::imageOfArrowsInWithSize}};
+  for (const auto& [name, draw, image] : arrows)
+    for (auto [h, e] : {std::pair{false, true}, std::pair{false, false}, std::pair{true, false}}) {
+      const std::string state = "/highlighted" + onOff(h) + ",enabled" + onOff(e);
+      add(name + state, [=, draw = draw](const Rect& f) { draw(f, h, e); },
+          [=, image = image](const Size& s) { return image(s, h, e); });
+    }
+  for (bool h : {false, true})
+    add("Histogram/highlighted" + onOff(h), [=](const Rect& f) { K::drawHistogramWithFrame(f, h); },
+        [=](const Size& s) { return K::imageOfHistogramWithSize(s, h); });
+  add("SDCard", [](const Rect& f) { K::drawSDCardWithFrame(f); }, [](const Size& s) { return K::imageOfSDCardWithSize(s); });
+  add("CheckMark", [](const Rect& f) { K::drawCheckMarkWithFrame(f); },
+      [](const Size& s) { return K::imageOfCheckMarkWithSize(s); });
+  add("XMark", [](const Rect& f) { K::drawXMarkWithFrame(f); }, [](const Size& s) { return K::imageOfXMarkWithSize(s); });
+  add("ArrowsPointingOut", [](const Rect& f) { K::drawArrowsPointingOutWithFrame(f); },
+      [](const Size& s) { return K::imageOfArrowsPointingOutWithSize(s); });
+  // The thumbnail cell's badges: the letter at about half the badge's height, and one too large for it.
+  for (double fontScale : {0.6, 2.0}) {
+    const std::string state = fontScale > 1 ? "/letter larger than the badge" : "/letter 0.6 of the height";
+    add("Raw" + state, [=](const Rect& f) { K::drawRawWithFrame(f, fontScale * f.height()); },
+        [=](const Size& s) { return K::imageOfRawWithSize(s, fontScale * s.height); });
+    add("Tiff" + state, [=](const Rect& f) { K::drawTiffWithFrame(f, fontScale * f.height()); },
+        [=](const Size& s) { return K::imageOfTiffWithSize(s, fontScale * s.height); });
+  }
+  add("Database", [](const Rect& f) { K::drawDatabaseWithFrame(f); },
+      [](const Size& s) { return K::imageOfDatabaseWithSize(s); });
   struct Bracket {
     const char* name;
     double step, negative, positive;

@@ -112,6 +112,7 @@ Reach allowedReach(const std::string& name, Size size) {
   for (const icons::InterfaceIconCase& c : icons::interfaceIconCases()) {
     if (c.name != name) continue;
     double spread = 1 + 2 * glowBlur(name) + (name.starts_with("TripodJoystick") ? 0.005 * size.width : 0);
+    if (name.starts_with("Histogram")) spread += 3;  // the axes' shadow, one point right and down, blurred
     // The zoom bar's outline is stroked in design units, so a stretched bar widens it with the scale.
     if (name.starts_with("ZoomBar/")) spread += 0.5 * std::max(size.width / 200, size.height / 40);
     r.left = std::max(r.left, spread), r.right = std::max(r.right, spread);

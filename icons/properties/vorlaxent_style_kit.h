@@ -118,4 +118,34 @@ class VorlaxentStyleKit {
   static platform::Image imageOfFocusStackWithSize(const platform::Size& size, bool buttonHighlighted);
   static platform::Image imageOfTimerWithSize(const platform::Size& size, bool buttonHighlighted);
   static platform::Image imageOfHDRWithSize(const platform::Size& size, bool buttonHighlighted);
+  // ---- Interface kit: arrows, marks and badges. Three-state arrows: highlighted blue (0, 0.353, 0.863) at alpha
+  // 0.784 (highlighting wins), else grey 0.784 when enabled, grey 0.392 when not. ----
+  static void drawFocusArrowUpWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawFocusArrowDownWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawArrowLeftWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawArrowRightWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawHistogramWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static void drawSDCardWithFrame(const platform::Rect& frame);
+  static void drawArrowsOutWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawArrowsInWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawCheckMarkWithFrame(const platform::Rect& frame);
+  static void drawXMarkWithFrame(const platform::Rect& frame);
+  static void drawArrowsPointingOutWithFrame(const platform::Rect& frame);
+  static void drawRawWithFrame(const platform::Rect& frame, double fontSize);
+  static void drawTiffWithFrame(const platform::Rect& frame, double fontSize);
+  static void drawDatabaseWithFrame(const platform::Rect& frame);
+  static platform::Image imageOfFocusArrowUpWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfFocusArrowDownWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfArrowLeftWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfArrowRightWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfHistogramWithSize(const platform::Size& size, bool buttonHighlighted);
+  static platform::Image imageOfSDCardWithSize(const platform::Size& size);
+  static platform::Image imageOfArrowsOutWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfArrowsInWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfCheckMarkWithSize(const platform::Size& size);
+  static platform::Image imageOfXMarkWithSize(const platform::Size& size);
+  static platform::Image imageOfArrowsPointingOutWithSize(const platform::Size& size);
+  static platform::Image imageOfRawWithSize(const platform::Size& size, double fontSize);
+  static platform::Image imageOfTiffWithSize(const platform::Size& size, double fontSize);
+  static platform::Image imageOfDatabaseWithSize(const platform::Size& size);
 };
