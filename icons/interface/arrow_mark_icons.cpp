@@ -38,14 +38,14 @@ void arrowPair(const Rect& frame, bool highlighted, bool enabled, std::initializ
   IconArt art(frame, 1, 1, 1);
   if (!art.ok()) return;
   Canvas& c = art.canvas();
-  const Color color = threeState(highlighted, enabled);
-  fillShape(c, art.polygon(head1), color);
-  fillShape(c, art.polygon(head2), color);
+  // One outline filled once, so that the translucent highlight is not laid twice where a shaft meets a bar.
+  Path glyph = IconArt::united(art.polygon(head1), art.polygon(head2));
   for (auto [span, y0, y1] : {std::tuple{shaft1, 0.46, 0.54}, std::tuple{shaft2, 0.46, 0.54}, std::tuple{bar1, 0.38, 0.62},
                               std::tuple{bar2, 0.38, 0.62}}) {
     const Rect r = art.snapped(span.x0, y0, span.x1, y1);
-    if (!r.isEmpty()) fillShape(c, Path::rect(r), color);
+    if (!r.isEmpty()) glyph = IconArt::united(glyph, Path::rect(r));
   }
+  fillShape(c, glyph, threeState(highlighted, enabled));
 }
 
 void badge(const Rect& frame, double fontSize, const Color& fill, const QString& letter) {

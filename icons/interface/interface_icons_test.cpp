@@ -232,3 +232,52 @@ TEST_F(InterfaceIconsTest, CloseButtonInTooSmallAFrameDrawsNoOval) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InterfaceIconsTest, ThreeStateArrowsLetHighlightingWin) {
+  struct Case {
+    bool highlighted, enabled;
+    int red, green, blue, alpha;
+  };
+  const Case cases[] = {{true, true, 0, 90, 220, 200}, {true, false, 0, 90, 220, 200}, {false, true, 200, 200, 200, 255},
+                        {false, false, 100, 100, 100, 255}};
+  using Draw = void (*)(const Rect&, bool, bool);
+  for (const Case& c : cases)
+    for (auto [draw, x] : {std::pair<Draw, double>{K::drawFocusArrowUpWithFrame, 0.5}, {K::drawArrowLeftWithFrame, 0.5},
+                           {K::drawArrowsOutWithFrame, 0.44}, {K::drawArrowsOutWithFrame, 0.25},
+                           {K::drawArrowsInWithFrame, 0.75}}) {  // on a bar, where a head meets its shaft
+      const QImage img = render(60, 60, [&](const Rect& f) { draw(f, c.highlighted, c.enabled); });
+      const QColor centre = at(img, 60, 60, x, 0.5);
+      EXPECT_NEAR(centre.alpha(), c.alpha, 3);
+      EXPECT_NEAR(centre.red(), c.red, 3);
+      EXPECT_NEAR(centre.green(), c.green, 3);
+      EXPECT_NEAR(centre.blue(), c.blue, 3);
+    }
+}
+
+TEST_F(InterfaceIconsTest, HistogramShadowFallsOnTheAxesOnly) {
+  const QImage img = render(100, 100, [](const Rect& f) { K::drawHistogramWithFrame(f, false); });
+  // Right of the vertical axis and under the horizontal one: the shadow's black.
+  const QColor besideAxis = pixelUp(img, kMargin + 10, kMargin + 50);
+  EXPECT_GT(besideAxis.alpha(), 60);
+  EXPECT_LT(besideAxis.red(), 60);
+  // Right of where the curve falls to the base: nothing, the curve casts no shadow.
+  EXPECT_EQ(pixelUp(img, kMargin + 94, kMargin + 40).alpha(), 0);
+}
+
+TEST_F(InterfaceIconsTest, BadgeLetterIsClippedToTheBadgeAndDatabaseNeedsItsMargin) {
+  for (double font : {10.0, 80.0}) {
+    const QImage img = render(30, 20, [=](const Rect& f) { K::drawRawWithFrame(f, font); });
+    const icons::testing::InkBounds ink = icons::testing::inkBounds(img);
+    EXPECT_EQ(ink.left, kMargin) << font;
+    EXPECT_EQ(ink.right, kMargin + 29) << font;
+    EXPECT_EQ(ink.bottom, kMargin) << font;
+    EXPECT_EQ(ink.top, kMargin + 19) << font;
+  }
+  // The database's margins take 20.46 points across: a frame of 20 draws nothing, one of 60 draws the glyph.
+  EXPECT_TRUE(icons::testing::inkBounds(render(20, 60, [](const Rect& f) { K::drawDatabaseWithFrame(f); })).empty());
+  EXPECT_FALSE(icons::testing::inkBounds(render(60, 60, [](const Rect& f) { K::drawDatabaseWithFrame(f); })).empty());
+}
+
+}  // namespace

@@ -39,14 +39,12 @@ Path points(std::initializer_list<Point> pts) {
 struct AutomationButton {
   IconArt art;
   Color color;
-  QPainterPath glyph;
-  AutomationButton(const Rect& frame, bool highlighted) : art(frame, 1, 1, 1), color(highlighted ? highlightBlue() : grey()) {
-    glyph.setFillRule(Qt::WindingFill);
-  }
+  Path glyph;
+  AutomationButton(const Rect& frame, bool highlighted) : art(frame, 1, 1, 1), color(highlighted ? highlightBlue() : grey()) {}
   ~AutomationButton() {
-    if (art.ok()) fillShape(art.canvas(), Path::fromQt(glyph), color);
+    if (art.ok()) fillShape(art.canvas(), glyph, color);
   }
-  void fill(const Path& p) { glyph.addPath(p.qtPath()); }
+  void fill(const Path& p) { glyph = IconArt::united(glyph, p); }
 };
 
 void fillSnapped(AutomationButton& b, double x0, double y0, double x1, double y1) {
