@@ -80,6 +80,17 @@ std::vector<InterfaceIconCase> makeCases() {
     add("HDR" + state, [=](const Rect& f) { K::drawHDRWithFrame(f, h); },
         [=](const Size& s) { return K::imageOfHDRWithSize(s, h); });
   }
+  add("SelectImage", [](const Rect& f) { K::drawSelectImageWithFrame(f); },
+      [](const Size& s) { return K::imageOfSelectImageWithSize(s); });
+  add("ZoomFarther", [](const Rect& f) { K::drawZoomFartherWithFrame(f); },
+      [](const Size& s) { return K::imageOfZoomFartherWithSize(s); });
+  add("ZoomCloser", [](const Rect& f) { K::drawZoomCloserWithFrame(f); },
+      [](const Size& s) { return K::imageOfZoomCloserWithSize(s); });
+  add("PlayCircle", [](const Rect& f) { K::drawPlayCircleWithFrame(f); },
+      [](const Size& s) { return K::imageOfPlayCircleWithSize(s); });
+  for (bool on : {true, false})
+    add("LiveViewIcon/on" + onOff(on), [=](const Rect& f) { K::drawLiveViewIconWithFrame(f, on); },
+        [=](const Size& s) { return K::imageOfLiveViewIconWithSize(s, on); });
   using ThreeState = void (*)(const Rect&, bool, bool);
   using ThreeStateImage = platform::Image (*)(const Size&, bool, bool);
   const std::tuple<const char*, ThreeState, ThreeStateImage> arrows[] = {

@@ -281,3 +281,29 @@ TEST_F(InterfaceIconsTest, BadgeLetterIsClippedToTheBadgeAndDatabaseNeedsItsMarg
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InterfaceIconsTest, SignsAndPlayMarkAreHolesInTheirDiscs) {
+  struct Case {
+    const char* name;
+    void (*draw)(const Rect&);
+    double holeX, holeY, solidX, solidY;
+  };
+  const Case cases[] = {
+      {"zoom farther", K::drawZoomFartherWithFrame, 0.25, 0.62, 0.4, 0.45},  // minus bar; below it the lens
+      {"zoom closer", K::drawZoomCloserWithFrame, 0.4, 0.75, 0.25, 0.45},    // plus's upright; beside it the lens
+      {"play", K::drawPlayCircleWithFrame, 0.5, 0.5, 0.2, 0.5},
+  };
+  for (const Case& c : cases)
+    for (auto [w, h] : {std::pair{100.0, 100.0}, std::pair{160.0, 80.0}}) {
+      const QImage img = render(w, h, c.draw);
+      EXPECT_EQ(at(img, w, h, c.holeX, c.holeY).alpha(), 0) << c.name << " " << w;
+      EXPECT_TRUE(isWhite(at(img, w, h, c.solidX, c.solidY))) << c.name << " " << w;
+    }
+  // Zooming out has no upright: where the plus has its hole, the minus's lens is solid.
+  const QImage farther = render(100, 100, K::drawZoomFartherWithFrame);
+  EXPECT_TRUE(isWhite(at(farther, 100, 100, 0.4, 0.75)));
+}
+
+}  // namespace

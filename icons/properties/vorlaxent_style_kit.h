@@ -148,4 +148,16 @@ class VorlaxentStyleKit {
   static platform::Image imageOfRawWithSize(const platform::Size& size, double fontSize);
   static platform::Image imageOfTiffWithSize(const platform::Size& size, double fontSize);
   static platform::Image imageOfDatabaseWithSize(const platform::Size& size);
+  // ---- Interface kit: the small marks of the button group, drawn white (the live-view mark light grey when
+  // off). ----
+  static void drawSelectImageWithFrame(const platform::Rect& frame);
+  static void drawZoomFartherWithFrame(const platform::Rect& frame);
+  static void drawZoomCloserWithFrame(const platform::Rect& frame);
+  static void drawPlayCircleWithFrame(const platform::Rect& frame);
+  static void drawLiveViewIconWithFrame(const platform::Rect& frame, bool toggleButtonOn);
+  static platform::Image imageOfSelectImageWithSize(const platform::Size& size);
+  static platform::Image imageOfZoomFartherWithSize(const platform::Size& size);
+  static platform::Image imageOfZoomCloserWithSize(const platform::Size& size);
+  static platform::Image imageOfPlayCircleWithSize(const platform::Size& size);
+  static platform::Image imageOfLiveViewIconWithSize(const platform::Size& size, bool toggleButtonOn);
 };
