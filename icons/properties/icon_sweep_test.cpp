@@ -1,4 +1,5 @@
-// One sweep over every draw operation of the property kit (and the image-format buttons and text canvases):
+// One sweep over every draw operation of the property kit (and the image-format buttons and text canvases) and of
+// the interface kit:
 // drawing at an offset equals drawing at the origin shifted; no ink outside the frame, but for what an icon
 // places outside on purpose; the caller's canvas state unchanged; empty and tiny frames draw safely; and each
 // image operation renders exactly what its draw operation draws into the same frame.
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "icons/interface/interface_icon_catalogue.h"
 #include "icons/properties/icon_test_support.h"
 #include "icons/properties/property_icon_catalogue.h"
 #include "icons/properties/vorlaxent_properties_style_kit.h"
@@ -66,7 +68,25 @@ std::vector<Drawing> allDrawings(Size size) {
   out.push_back({"CustomString",
                  [](const Rect& f) { P::drawCustomStringWithFrame(f, 1, 1, 1, 30, QStringLiteral("Wide text here")); },
                  nullptr});
+  for (const icons::InterfaceIconCase& c : icons::interfaceIconCases())
+    out.push_back({c.name, c.draw,
+                   c.image ? std::function<Image(const Rect&)>([&c](const Rect& f) { return c.image(f.size); }) : nullptr});
   return out;
+}
+
+// Drawings that place a part in the caller's own coordinates, not the frame's: moving the frame leaves it where
+// it is.
+bool hasFixedPart(const std::string& name) {
+  return name.starts_with("ZoomBar2") || name.starts_with("CarouselBackground") || (name.starts_with("DefaultButton") && name.ends_with("enabled0"));
+}
+
+// Interface icons drawn under a glow, and its blur radius.
+double glowBlur(const std::string& name) {
+  if (name.starts_with("StarIcon/highlighted1") || name.starts_with("YellowStarIcon/highlighted1")) return 10;
+  // A white star's glow is drawn even when the star itself is clear.
+  if (name.starts_with("StarIcon")) return 10;
+  if (name.starts_with("TripodJoystick") || name.find(",on1") != std::string::npos) return 5;
+  return 0;
 }
 
 // Where a drawing may ink outside its frame on purpose, in points beyond each edge (left, bottom, right, top).
@@ -87,7 +107,17 @@ Reach allowedReach(const std::string& name, Size size) {
   // Drive-mode texts are lifted 3 points and not clipped.
   if (name.starts_with("DriveMode_Timer") || name.starts_with("DriveMode_SonyBracket")) r.top = 3, r.left = r.right = size.width;
   // The dial's number sits in a fixed box of points, wherever the frame is.
-  if (name == "Canvas2") r.left = r.right = r.top = r.bottom = 1e6;
+  if (name == "Canvas2" || hasFixedPart(name)) r.left = r.right = r.top = r.bottom = 1e6;
+  // Interface icons stroke along the frame's edges (half the line outside) and glows spread by their blur.
+  for (const icons::InterfaceIconCase& c : icons::interfaceIconCases()) {
+    if (c.name != name) continue;
+    double spread = 1 + 2 * glowBlur(name) + (name.starts_with("TripodJoystick") ? 0.005 * size.width : 0);
+    if (name.starts_with("Histogram")) spread += 3;  // the axes' shadow, one point right and down, blurred
+    // The zoom bar's outline is stroked in design units, so a stretched bar widens it with the scale.
+    if (name.starts_with("ZoomBar/")) spread += 0.5 * std::max(size.width / 200, size.height / 40);
+    r.left = std::max(r.left, spread), r.right = std::max(r.right, spread);
+    r.bottom = std::max(r.bottom, spread), r.top = std::max(r.top, spread);
+  }
   return r;
 }
 
@@ -100,7 +130,7 @@ TEST_F(IconSweepTest, DrawingAtAnOffsetEqualsDrawingAtTheOriginShifted) {
   for (Size size : {Size{30, 30}, Size{61, 37}}) {
     const int w = int(size.width), h = int(size.height);
     for (const Drawing& d : allDrawings(size)) {
-      if (d.name == "Canvas2") continue;  // its text box is fixed in points from the frame's top
+      if (d.name == "Canvas2" || hasFixedPart(d.name)) continue;  // placed in points, wherever the frame is
       const QImage atOrigin = renderCanvas(w + 60, h + 60, [&](Canvas&) { d.draw(Rect(20, 20, size.width, size.height)); });
       const QImage moved = renderCanvas(w + 60, h + 60, [&](Canvas&) { d.draw(Rect(33, 27, size.width, size.height)); });
       // Compare moved with atOrigin shifted by (13, 7) in y-up pixels.
@@ -111,7 +141,9 @@ TEST_F(IconSweepTest, DrawingAtAnOffsetEqualsDrawingAtTheOriginShifted) {
           worst = std::max({worst, std::abs(a.alpha() - b.alpha()), std::abs(a.red() - b.red()),
                             std::abs(a.blue() - b.blue())});
         }
-      EXPECT_LE(worst, 2) << d.name << " at " << w << "x" << h;
+      // The stopwatch's crown has corners of one point: the rasterizer flattens such tiny curves in device space,
+      // which moves their edge coverage by a few levels from place to place.
+      EXPECT_LE(worst, d.name.starts_with("Timer/") ? 10 : 2) << d.name << " at " << w << "x" << h;
     }
   }
 }
@@ -170,7 +202,10 @@ TEST_F(IconSweepTest, EmptyNegativeAndTinyFramesAreSafe) {
   for (const Drawing& d : allDrawings(Size{0, 0})) {
     for (Rect empty : {Rect(5, 5, 0, 0), Rect(5, 5, -10, 20), Rect(5, 5, 20, -3), Rect(5, 5, 0, 20)}) {
       const QImage img = renderCanvas(30, 30, [&](Canvas&) { d.draw(empty); });
-      EXPECT_TRUE(icons::testing::inkBounds(img).empty()) << d.name;
+      // The carousel's background has no frame: it always fills its design rectangle.
+      if (!d.name.starts_with("CarouselBackground")) {
+        EXPECT_TRUE(icons::testing::inkBounds(img).empty()) << d.name;
+      }
     }
     renderCanvas(30, 30, [&](Canvas&) { d.draw(Rect(5, 5, 1, 1)); });
     if (d.image) {

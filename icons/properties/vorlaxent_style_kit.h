@@ -54,4 +54,110 @@ class VorlaxentStyleKit {
                                                          bool isHighlighted);
   static icons::PropertyVisual imageOfMovieAfAreaMode_WithSize(platform::Size size, uint32_t code, uint32_t value,
                                                                bool isDisabled, bool isHighlighted);
+  // ---- Interface kit: buttons, toggles, the tripod joystick, the zoom bars and small marks. Each draws into a
+  // frame of the current canvas (y up, in points) and draws nothing for an empty frame or without a canvas. ----
+  static void drawXButtonWithFrame(const platform::Rect& frame);
+  static void drawCheckButtonWithFrame(const platform::Rect& frame);
+  // `selectedArrow`: 1 up, 2 down, 4 left, 8 right, their sums for the diagonals; that arrow is drawn red.
+  static void drawTripodJoystickWithFrame(const platform::Rect& frame, double selectedArrow);
+  // The zoom bar drawn from its 200 x 40 design rectangle, into that rectangle or into a frame with a resizing
+  // behaviour (0 aspect fit, 1 aspect fill, 3 centre, anything else stretch).
+  static void drawZoomBarWithZoomBarPercentage(double zoomBarPercentage, double zoomBarWidth);
+  static void drawZoomBarWithFrame(const platform::Rect& frame, int resizing, double zoomBarPercentage,
+                                   double zoomBarWidth);
+  static void drawDefaultButtonWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawCaptureButtonWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawLiveViewTogglePushButtonWithFrame(const platform::Rect& frame, bool toggleButtonEnabled,
+                                                    bool toggleButtonOn);
+  static void drawStarIconWithFrame(const platform::Rect& frame, bool ratingHighlighted);
+  static void drawYellowStarIconWithFrame(const platform::Rect& frame, bool ratingHighlighted);
+  static void drawGearWithFrame(const platform::Rect& frame);
+  // The marker is drawn at (zoomBarAbsolutePosition, 20), 8 x 40, in the canvas's own coordinates.
+  static void drawZoomBar2WithFrame(const platform::Rect& frame, double zoomBarAbsolutePosition);
+  static void drawVideoTogglePushButtonWithFrame(const platform::Rect& frame, bool toggleButtonEnabled,
+                                                 bool toggleButtonOn, bool outlineVisible);
+  static void drawAFTogglePushButtonWithFrame(const platform::Rect& frame, bool toggleButtonEnabled,
+                                              bool toggleButtonOn, bool toggleAfOn);
+
+  // Their images: each a new image of the size whose handler draws the icon into (0, 0, size).
+  static platform::Image imageOfXButtonWithSize(const platform::Size& size);
+  static platform::Image imageOfCheckButtonWithSize(const platform::Size& size);
+  static platform::Image imageOfTripodJoystickWithSize(const platform::Size& size, double selectedArrow);
+  static platform::Image imageOfZoomBarWithZoomBarPercentage(double zoomBarPercentage, double zoomBarWidth);
+  static platform::Image imageOfZoomBarWithSize(const platform::Size& size, int resizing, double zoomBarPercentage,
+                                                double zoomBarWidth);
+  static platform::Image imageOfDefaultButtonWithSize(const platform::Size& size, bool buttonHighlighted,
+                                                      bool buttonEnabled);
+  static platform::Image imageOfCaptureButtonWithSize(const platform::Size& size, bool buttonHighlighted,
+                                                      bool buttonEnabled);
+  static platform::Image imageOfLiveViewTogglePushButtonWithSize(const platform::Size& size, bool toggleButtonEnabled,
+                                                                 bool toggleButtonOn);
+  static platform::Image imageOfStarIconWithSize(const platform::Size& size, bool ratingHighlighted);
+  static platform::Image imageOfYellowStarIconWithSize(const platform::Size& size, bool ratingHighlighted);
+  static platform::Image imageOfGearWithSize(const platform::Size& size);
+  static platform::Image imageOfZoomBar2WithSize(const platform::Size& size, double zoomBarAbsolutePosition);
+  static platform::Image imageOfVideoTogglePushButtonWithSize(const platform::Size& size, bool toggleButtonEnabled,
+                                                              bool toggleButtonOn, bool outlineVisible);
+  static platform::Image imageOfAFTogglePushButtonWithSize(const platform::Size& size, bool toggleButtonEnabled,
+                                                           bool toggleButtonOn, bool toggleAfOn);
+  // ---- Interface kit: status and automation icons. ----
+  // The level is 7/120 of the frame in from the left, 31/120 up, 55/120 high and percentage/120 of the frame
+  // long (not clamped); red at 25 % or less, else grey. A level that is not a finite number draws no bar.
+  static void drawBatteryWithFrame(const platform::Rect& frame, double batteryPercentage, bool isCharging);
+  // Draws into the fixed 666 x 172 design rectangle of the canvas.
+  static void drawCarouselBackgroundWithExposureBracket(double exposureBracket, double numNegativeBrackets,
+                                                        double numPositiveBrackets);
+  static void drawFocusStackWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static void drawTimerWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static void drawHDRWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static platform::Image imageOfBatteryWithSize(const platform::Size& size, double batteryPercentage, bool isCharging);
+  // 666 x 172 points.
+  static platform::Image imageOfCarouselBackgroundWithExposureBracket(double exposureBracket,
+                                                                      double numNegativeBrackets,
+                                                                      double numPositiveBrackets);
+  static platform::Image imageOfFocusStackWithSize(const platform::Size& size, bool buttonHighlighted);
+  static platform::Image imageOfTimerWithSize(const platform::Size& size, bool buttonHighlighted);
+  static platform::Image imageOfHDRWithSize(const platform::Size& size, bool buttonHighlighted);
+  // ---- Interface kit: arrows, marks and badges. Three-state arrows: highlighted blue (0, 0.353, 0.863) at alpha
+  // 0.784 (highlighting wins), else grey 0.784 when enabled, grey 0.392 when not. ----
+  static void drawFocusArrowUpWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawFocusArrowDownWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawArrowLeftWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawArrowRightWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawHistogramWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static void drawSDCardWithFrame(const platform::Rect& frame);
+  static void drawArrowsOutWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawArrowsInWithFrame(const platform::Rect& frame, bool buttonHighlighted, bool buttonEnabled);
+  static void drawCheckMarkWithFrame(const platform::Rect& frame);
+  static void drawXMarkWithFrame(const platform::Rect& frame);
+  static void drawArrowsPointingOutWithFrame(const platform::Rect& frame);
+  static void drawRawWithFrame(const platform::Rect& frame, double fontSize);
+  static void drawTiffWithFrame(const platform::Rect& frame, double fontSize);
+  static void drawDatabaseWithFrame(const platform::Rect& frame);
+  static platform::Image imageOfFocusArrowUpWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfFocusArrowDownWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfArrowLeftWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfArrowRightWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfHistogramWithSize(const platform::Size& size, bool buttonHighlighted);
+  static platform::Image imageOfSDCardWithSize(const platform::Size& size);
+  static platform::Image imageOfArrowsOutWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfArrowsInWithSize(const platform::Size& size, bool buttonHighlighted, bool buttonEnabled);
+  static platform::Image imageOfCheckMarkWithSize(const platform::Size& size);
+  static platform::Image imageOfXMarkWithSize(const platform::Size& size);
+  static platform::Image imageOfArrowsPointingOutWithSize(const platform::Size& size);
+  static platform::Image imageOfRawWithSize(const platform::Size& size, double fontSize);
+  static platform::Image imageOfTiffWithSize(const platform::Size& size, double fontSize);
+  static platform::Image imageOfDatabaseWithSize(const platform::Size& size);
+  // ---- Interface kit: the small marks of the button group, drawn white (the live-view mark light grey when
+  // off). ----
+  static void drawSelectImageWithFrame(const platform::Rect& frame);
+  static void drawZoomFartherWithFrame(const platform::Rect& frame);
+  static void drawZoomCloserWithFrame(const platform::Rect& frame);
+  static void drawPlayCircleWithFrame(const platform::Rect& frame);
+  static void drawLiveViewIconWithFrame(const platform::Rect& frame, bool toggleButtonOn);
+  static platform::Image imageOfSelectImageWithSize(const platform::Size& size);
+  static platform::Image imageOfZoomFartherWithSize(const platform::Size& size);
+  static platform::Image imageOfZoomCloserWithSize(const platform::Size& size);
+  static platform::Image imageOfPlayCircleWithSize(const platform::Size& size);
+  static platform::Image imageOfLiveViewIconWithSize(const platform::Size& size, bool toggleButtonOn);
 };

@@ -1,18 +1,21 @@
 // vorlaxent-icon-sheet <folder>: renders every icon of the property kit, in every state (normal, highlighted,
 // disabled, each without and with its shadow where the icon has one) at 24, 60 and 120 points, into contact-sheet
 // PNGs of the folder, one per family and size, for a reviewer to look at. Also the image-format buttons in their
-// typical cases. Runs offscreen without a display.
+// typical cases, and every interface icon in its typical states, one row per icon. Runs offscreen without a
+// display.
 
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "icons/interface/interface_icon_catalogue.h"
 #include "icons/properties/property_icon_catalogue.h"
 #include "icons/properties/vorlaxent_style_kit.h"
 #include "platform/graphics/canvas.h"
@@ -128,6 +131,20 @@ std::vector<Row> buttonRows(Size cell) {
   return rows;
 }
 
+// The interface icons: one row per icon, one cell per state (the part of the case's name after the slash).
+std::vector<Row> interfaceRows() {
+  std::vector<Row> rows;
+  for (const icons::InterfaceIconCase& c : icons::interfaceIconCases()) {
+    if (c.designSize.width > 0) continue;  // drawn at their own size, on a sheet of their own
+    const size_t slash = c.name.find('/');
+    const QString icon = QString::fromStdString(c.name.substr(0, slash));
+    auto row = std::find_if(rows.begin(), rows.end(), [&](const Row& r) { return r.label == icon; });
+    if (row == rows.end()) row = rows.insert(rows.end(), Row{icon, {}});
+    row->cells.push_back(c.draw);
+  }
+  return rows;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,9 +159,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "could not create %s\n", argv[1]);
     return 1;
   }
+  std::vector<Row> designRows;
+  Size designCell{};
+  for (const icons::InterfaceIconCase& c : icons::interfaceIconCases()) {
+    if (c.designSize.width <= 0) continue;
+    designRows.push_back(Row{QString::fromStdString(c.name), {c.draw}});
+    designCell = {std::max(designCell.width, c.designSize.width), std::max(designCell.height, c.designSize.height)};
+  }
+  bool ok = writeSheet(out, QStringLiteral("Interface_design_frames"), designRows, designCell, {});
   std::vector<QString> stateHeaders;
   for (const State& s : kStates) stateHeaders.push_back(QString::fromLatin1(s.name));
-  bool ok = true;
   for (double side : {24.0, 60.0, 120.0}) {
     const Size cell{side, side};
     std::map<std::string, std::vector<Row>> families;
@@ -164,6 +188,9 @@ int main(int argc, char** argv) {
     ok &= writeSheet(out, QStringLiteral("ImageFormatButtons_%1").arg(int(side)), buttonRows(buttonCell), buttonCell,
                      {QStringLiteral("normal"), QStringLiteral("highlighted"), QStringLiteral("disabled"),
                       QStringLiteral("highlighted+disabled")});
+    for (const Size interfaceCell : {cell, Size{side * 2, side}})
+      ok &= writeSheet(out, QStringLiteral("Interface_%1x%2").arg(int(interfaceCell.width)).arg(int(side)),
+                       interfaceRows(), interfaceCell, {});
   }
   return ok ? 0 : 1;
 }
