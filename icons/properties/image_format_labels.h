@@ -1,8 +1,8 @@
 #pragma once
 // Where the image-format texts of Sony, Nikon and Fujifilm cameras come from. Those labels are built by each
-// vendor's module from its own value layout; the module (or the code that registers it) installs its label
-// function here. While none is installed the vendor's values show the empty text. A function returns an owned
-// text, or none when the value has no label.
+// vendor's module from its own value layout: by default the modules' own label functions are used; a test may put
+// others in place. A source that is not set shows the empty text. A function returns an owned text, or none when
+// the value has no label.
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +18,9 @@ struct ImageFormatLabelSources {
   ImageFormatLabelFunction nikon;
   ImageFormatLabelFunction fuji;
 };
+
+// The vendor modules' own label functions.
+ImageFormatLabelSources defaultImageFormatLabelSources();
 
 // A copy of the installed sources (safe from any thread), and their replacement.
 ImageFormatLabelSources imageFormatLabelSources();

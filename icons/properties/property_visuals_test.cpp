@@ -370,6 +370,14 @@ TEST_F(PropertyVisualsTest, VendorImageFormatLabelsAreOwnedTexts) {
   EXPECT_TRUE(K::imageOfImageFormat_WithSize(Size{60, 40}, 0x1234, 3, false).isNone());
 }
 
+TEST_F(PropertyVisualsTest, ByDefaultTheVendorModulesLabelTheirImageFormats) {
+  // Each module says "--" for its no-format value; a missing source would give no text at all.
+  const icons::ImageFormatLabelSources modules = icons::defaultImageFormatLabelSources();
+  ASSERT_TRUE(modules.sony && modules.nikon && modules.fuji);
+  EXPECT_EQ(modules.nikon(0xFFFFFFFF), std::optional<std::string>("--"));
+  EXPECT_EQ(modules.fuji(0xFFFFFFFF), std::optional<std::string>("--"));
+}
+
 TEST_F(PropertyVisualsTest, TextsStayTheirOwnWhenMappedFromSeveralThreads) {
   // Each thread maps values of a property without a selector; every text must be its own value's, never one
   // that another thread's call left in a shared buffer.
