@@ -40,7 +40,9 @@ uint16_t thumbnailOperationForPendingData() { return camIsNikon() ? kNikonGetThu
 
 ResponseCode refreshObjectInfo(PtpObjectInfoStruct* record, bool force) {
   if (record == nullptr || isCardObject(*record)) return ERROR_INVALID_INPUT;
-  if ((!force || record->imagePixWidth == 0) && objCacheCopyObjectInfo(record, record)) {
+  PtpObjectInfoStruct cached{};
+  if ((!force || record->imagePixWidth == 0) && objCacheCopyObjectInfo(record, &cached)) {
+    *record = cached;
     if (askNikonOrientation(record)) objCacheStoreObjectInfo(record);
     return PTP_RC_OK;
   }
@@ -66,36 +68,26 @@ ResponseCode downloadObjectImage(const PtpObjectInfoStruct* record, HeapBlock* i
     return PTP_RC_OK;
   }
 
-  ResponseCode rc = PTP_RC_OK;
-  if (isCardObject(object)) {
-    const std::string name = fileNameOf(object);
-    if (name.empty()) return ERROR_INVALID_INPUT;
-    if (quickRaw && fileIsRaw(name.c_str())) {
-      if (!objCacheReadExtractedJpeg(&object, &data)) {
-        rc = linkDownloadFilePart(name, &data, relay);
-        if (rc != PTP_RC_OK) return rc;
-        objCacheSaveExtractedJpeg(&object, std::string(), data.data(), data.size());
-        *downloaded = true;
-      }
-    } else if (!objCacheReadImage(&object, &data)) {
-      uint64_t length = 0;
-      rc = linkDownloadFile(name, &data, &length, relay, &object);
-      if (rc != PTP_RC_OK) return rc;
-      objCacheSaveImage(&object, data.data(), data.size());
-      *downloaded = true;
-    }
-  } else if (quickRaw && formatIsRaw(object.objectFormat)) {
-    if (!objCacheReadExtractedJpeg(&object, &data)) {
-      rc = linkTransferObject(object, &data, relay);
-      if (rc != PTP_RC_OK) return rc;
-      objCacheSaveExtractedJpeg(&object, std::string(), data.data(), data.size());
-      *downloaded = true;
-    }
-  } else if (!objCacheReadImage(&object, &data)) {
+  // Which copy is wanted: the JPEG extracted from a raw file, or the whole file.
+  const std::string name = fileNameOf(object);
+  const bool card = isCardObject(object);
+  if (card && name.empty()) return ERROR_INVALID_INPUT;
+  const bool extracted = quickRaw && (card ? fileIsRaw(name.c_str()) : formatIsRaw(object.objectFormat));
+  const bool cached = extracted ? objCacheReadExtractedJpeg(&object, &data) : objCacheReadImage(&object, &data);
+  if (!cached) {
     uint64_t length = 0;
-    rc = linkDownloadObject(object, &data, &length, relay);
+    ResponseCode rc = PTP_RC_OK;
+    if (card)
+      rc = extracted ? linkDownloadFilePart(name, &data, relay) : linkDownloadFile(name, &data, &length, relay, &object);
+    else
+      rc = extracted ? linkTransferObject(object, &data, relay) : linkDownloadObject(object, &data, &length, relay);
     if (rc != PTP_RC_OK) return rc;
-    objCacheSaveImage(&object, data.data(), data.size());
+    if (!data.empty()) {
+      if (extracted)
+        objCacheSaveExtractedJpeg(&object, std::string(), data.data(), data.size());
+      else
+        objCacheSaveImage(&object, data.data(), data.size());
+    }
     *downloaded = true;
   }
   if (!data.empty()) *image = std::move(data);

@@ -105,6 +105,21 @@ TEST_F(ImageTransferTest, CardFilesByNameAndTheirThumbnailState) {
   EXPECT_EQ(cached.orientation, 8);
 }
 
+TEST_F(ImageTransferTest, QuickRawCardFileComesAsTheJpegTheDeviceExtracts) {
+  auto raw = devicesim::rawImage(devicesim::vendorRawRecipe(devicesim::Vendor::Sony));
+  auto bytes = std::make_shared<const std::vector<uint8_t>>(raw->bytes);
+  ASSERT_TRUE(commands.card().addFile("DSC_0200.ARW", bytes));
+  PtpObjectInfoStruct record = cardRecord("DSC_0200.ARW", static_cast<uint32_t>(bytes->size()));
+  HeapBlock image;
+  bool downloaded = false;
+  ASSERT_EQ(downloadObjectImage(&record, &image, 0, &downloaded, true), PTP_RC_OK);
+  EXPECT_TRUE(downloaded);
+  EXPECT_EQ(bytesOf(image), devicesim::embeddedJpeg(*bytes));
+  EXPECT_EQ(commandPackets(0xF9).size(), 1u);
+  EXPECT_TRUE(commandPackets(0xF8).empty());
+  EXPECT_EQ(readFile(objCacheGetExtractedJpegPath(&record)), devicesim::embeddedJpeg(*bytes));
+}
+
 TEST_F(ImageTransferTest, MissingInputIsRefusedBeforeTheLinkIsUsed) {
   device.clearLog();
   HeapBlock out;
