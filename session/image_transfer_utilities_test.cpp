@@ -16,7 +16,13 @@
 #include "session/image_transfer_test_fixture.h"
 #include "session/notification_names.h"
 #include "session/utilities.h"
+#include "platform/ui/window.h"
 #include "widgets/jw_alert.h"
+#include "widgets/mb_progress_hud.h"
+#include "widgets/sy_flat_button.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
 
 namespace {
 
@@ -224,6 +230,37 @@ TEST_F(TransferServicesTest, MovieGoesIntoTheSaveFolderAndALostChunkIsReported) 
       kLimit));
   EXPECT_FALSE(exists(save + "/MVI_0201.MOV"));
   EXPECT_FALSE(exists(save + "/MVI_0201.MOV.part"));
+}
+
+TEST_F(TransferServicesTest, TheOverlaysCancelStopsTheMovieAndKeepsTheEarlierFile) {
+  defaults().setString(save, "SaveFolderPath");
+  const std::vector<uint8_t> earlier = {'k', 'e', 'e', 'p'};
+  writeFile(save + "/MVI_0300.MOV", earlier);
+  const PtpObjectInfoStruct record =
+      cameraRecord(camera->addObject(devicesim::movieObject(devicesim::kLargeMovieSize, "MVI_0300.MOV")));
+  for (int i = 0; i < 11; ++i) device.scriptFault(devicesim::Fault::delayed(std::chrono::milliseconds(40)));
+  auto window = std::make_unique<platform::Window>();
+  window->setFrame({100, 100, 400, 300});
+  window->orderFront();
+
+  Utilities::downloadVideoToLibrary(record);
+  QPointer<MBProgressHUD> hud = MBProgressHUD::HUDForView(window->contentView());
+  ASSERT_TRUE(hud);
+  EXPECT_EQ(hud->labelText().value_or(QString()), QStringLiteral("0%"));
+  // After the third chunk the bar stands at 4 MiB of about 20 MiB: 20 %.
+  ASSERT_TRUE(platform::runMainUntil([&] { return hud && hud->progress() > 0.15f; }, kLimit));
+  EXPECT_EQ(hud->labelText().value_or(QString()), QStringLiteral("20%"));
+  auto* cancel = hud->findChild<SYFlatButton*>();
+  ASSERT_NE(cancel, nullptr);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(cancel, &press);
+
+  ASSERT_TRUE(platform::runMainUntil([&] { return hud.isNull() || hud->isHidden(); }, kLimit));
+  EXPECT_EQ(readFile(save + "/MVI_0300.MOV"), earlier);
+  EXPECT_FALSE(exists(save + "/MVI_0300.MOV.part"));
+  EXPECT_LT(commandPackets(0x41).size(), size_t(devicesim::kLargeMovieSize / (2 * 1024 * 1024)));
+  window->orderOut();
 }
 
 }  // namespace
