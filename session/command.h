@@ -51,6 +51,10 @@ class Command : public std::enable_shared_from_this<Command> {
   static void setWaitDialogOffsetToTop() {}
   static void setWaitDialogOffsetToCenter() {}
 
+  // The content view of the window that an overlay covers now: the front window, or the second one when the
+  // front one is an alert or a popover window and there are at least two; null without a window.
+  static QWidget* overlayHostView();
+
   MBProgressHUD* waitView() const { return waitView_.data(); }
   void setWaitView(MBProgressHUD* view);
   const ReturnBlock& returnBlock() const { return returnBlock_; }
@@ -63,9 +67,6 @@ class Command : public std::enable_shared_from_this<Command> {
 
  private:
   Command() = default;
-  // The content view of the window that an overlay covers now: the front window, or the second one when the
-  // front one is an alert or a popover window and there are at least two; null without a window.
-  static QWidget* overlayHostView();
 
   QPointer<MBProgressHUD> waitView_;
   ReturnBlock returnBlock_;

@@ -20,3 +20,5 @@ inline constexpr const char* kAutomateRemoveFeedbackNotification = "JWNotificati
 inline constexpr const char* kSdCardStatusNotification = "JWNotification_SdCardStatus";
 // The lens focal length known to the session changed (no object).
 inline constexpr const char* kCanonFocalLengthUpdatedNotification = "JWNotification_CanonFocalLengthUpdated";
+// An object was deleted: a PtpObjectInfoClass of its record.
+inline constexpr const char* kObjectDeletedNotification = "JWNotification_ObjectDeleted";

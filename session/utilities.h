@@ -19,6 +19,7 @@ class QLabel;
 class QWidget;
 struct DeviceBatteryStatus;
 struct SdCardRefusedName;
+struct PtpObjectInfoStruct;
 
 // The connection state as the connection view moves through it. 0, 2, 3 and 5 are posted with
 // "JWNotification_VorlaxentConnectionStatus"; 1 and 4 are states of the connection view alone.
@@ -115,6 +116,24 @@ class Utilities {
   // bytes of the data when it holds at least that many (the raw file's head that a quick-raw image carries behind
   // its JPEG). None when the data holds no JPEG or the edit fails.
   static std::optional<std::vector<uint8_t>> setOrientation(uint8_t orientation, const std::vector<uint8_t>& toImageData);
+
+  // --- image transfer (worker thread, inside a command batch; see image_transfer.h) ---
+  // The out data is none unless the result is 0x2001.
+  static uint16_t getObjectInfo(PtpObjectInfoStruct* record);
+  static uint16_t downloadThumbnail(PtpObjectInfoStruct* record, std::optional<std::vector<uint8_t>>* toData, uint8_t relayFlag);
+  // Reads "QuickRawMode"; a quick-raw image of a raw file gets the record's orientation written into it.
+  static uint16_t downloadImage(PtpObjectInfoStruct* record, std::optional<std::vector<uint8_t>>* toData, uint8_t relayFlag);
+  static uint16_t directDownloadImage(PtpObjectInfoStruct* record, std::optional<std::vector<uint8_t>>* toData);
+  static bool isObjectRaw(const PtpObjectInfoStruct* record);
+  // With the prompt, asks "Delete?" on the main thread while the calling worker waits; Cancel gives 0xFF16.
+  static uint16_t deleteObject(const PtpObjectInfoStruct* record, bool showPrompt);
+  // Asks the device to copy the camera object to its SD card, through the command runner.
+  static void transferImageToSdCard(const PtpObjectInfoStruct* record, bool showDownloadMessage, bool showSuccessMessage);
+  // The path of the file that stands for the image when it is shared; none when there is none.
+  static std::optional<std::string> getImagePathForSharing(const PtpObjectInfoStruct* record, bool* wasCreated,
+                                                           bool forceUseExtractedJpg, bool forceUseRaw);
+  // Saves a movie into the save folder in the background, under a progress bar with Cancel (see movie_download.h).
+  static void downloadVideoToLibrary(PtpObjectInfoStruct record);
 
   // The number of bytes from the start of an image file that are read for its metadata.
   static constexpr uint32_t exifHeaderLength() { return 256000; }
