@@ -5,21 +5,17 @@
 #include <QImage>
 
 #include "platform/foundation/test_application.h"
+#include "platform/ui/testing/expect_rect.h"
 
 namespace platform {
 namespace {
+
+using testing::expectRect;
 
 class ImageViewTest : public ::testing::Test {
 protected:
     void SetUp() override { ensureTestApplication(); }
 };
-
-void expectRect(const Rect& actual, const Rect& expected) {
-    EXPECT_DOUBLE_EQ(actual.x(), expected.x());
-    EXPECT_DOUBLE_EQ(actual.y(), expected.y());
-    EXPECT_DOUBLE_EQ(actual.width(), expected.width());
-    EXPECT_DOUBLE_EQ(actual.height(), expected.height());
-}
 
 TEST_F(ImageViewTest, EachScalingRulePlacesTheImageCentred) {
     using S = ImageScaling;
