@@ -202,7 +202,7 @@ std::shared_ptr<ShapeLayer> horizontalStroke(double fromX, double toX, double wi
   line.lineTo({toX, 50.5});
   shape->setPath(line);
   shape->setFillColor(std::nullopt);
-  shape->setStrokeColor(Color(0, 0, 1, 1));
+  shape->setStrokeColor(Color::rgb(0, 0, 1));
   shape->setLineWidth(width);
   return shape;
 }
