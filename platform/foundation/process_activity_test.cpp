@@ -33,6 +33,18 @@ public slots:
     void UnInhibit(uint cookie) { calls.push_back("UnInhibit " + std::to_string(cookie)); }
 };
 
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kThreadSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+constexpr bool kThreadSanitizer = true;
+#else
+constexpr bool kThreadSanitizer = false;
+#endif
+#else
+constexpr bool kThreadSanitizer = false;
+#endif
+
 // A private message bus for the test, ended with it.
 class PrivateBus {
 public:
@@ -60,7 +72,12 @@ private:
 
 class ProcessActivityTest : public ::testing::Test {
 protected:
-    void SetUp() override { ensureTestApplication(); }
+    void SetUp() override {
+        // The thread sanitizer's runtime aborts in the clone() that starts the bus daemon; the code under test
+        // starts no thread of its own, so nothing is lost for that build.
+        if (kThreadSanitizer) GTEST_SKIP() << "starts a process, which this sanitizer's runtime cannot follow";
+        ensureTestApplication();
+    }
     void TearDown() override { setSystemLogSink(nullptr); }
 };
 
