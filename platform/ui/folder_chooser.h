@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/ui/seam.h"
+
 namespace platform {
 
 class FolderChooser {
@@ -14,18 +16,8 @@ class FolderChooser {
   virtual std::optional<std::string> chooseFolder(const std::string& title);
 };
 
-// The chooser in force (the platform dialog unless a test installed another).
-FolderChooser& currentFolderChooser();
-
-class ScopedFolderChooser {
- public:
-  explicit ScopedFolderChooser(FolderChooser& chooser);
-  ~ScopedFolderChooser();
-  ScopedFolderChooser(const ScopedFolderChooser&) = delete;
-  ScopedFolderChooser& operator=(const ScopedFolderChooser&) = delete;
-
- private:
-  FolderChooser* previous_;
-};
+// The chooser in force (the platform dialog unless a test installed another), and a scope that installs one.
+inline FolderChooser& currentFolderChooser() { return Seam<FolderChooser>::current(); }
+using ScopedFolderChooser = Seam<FolderChooser>::Scoped;
 
 }  // namespace platform

@@ -1,8 +1,10 @@
 #include "platform/ui/layer.h"
 
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QResizeEvent>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/graphics/canvas.h"
 
@@ -455,6 +457,70 @@ void ShapeLayer::setLineWidth(double w) {
   setNeedsDisplay();
 }
 
+void ShapeLayer::setLineCap(LineCap c) {
+  lineCap_ = c;
+  setNeedsDisplay();
+}
+
+void ShapeLayer::setLineJoin(LineJoin j) {
+  lineJoin_ = j;
+  setNeedsDisplay();
+}
+
+void ShapeLayer::setMiterLimit(double m) {
+  miterLimit_ = m;
+  setNeedsDisplay();
+}
+
+void ShapeLayer::setLineDashPattern(std::vector<double> pattern) {
+  lineDashPattern_ = std::move(pattern);
+  setNeedsDisplay();
+}
+
+void ShapeLayer::setLineDashPhase(double phase) {
+  lineDashPhase_ = phase;
+  setNeedsDisplay();
+}
+
+namespace {
+
+// The dash pattern as the stroker wants it: in units of the line width, an even number of entries; empty when
+// the pattern draws a solid line.
+QList<qreal> strokerDashes(const std::vector<double>& pattern, double lineWidth) {
+  double total = 0;
+  for (double length : pattern) {
+    if (length < 0 || !std::isfinite(length)) return {};
+    total += length;
+  }
+  if (total <= 0) return {};
+  QList<qreal> dashes;
+  const int copies = pattern.size() % 2 ? 2 : 1;
+  for (int i = 0; i < copies; ++i) {
+    for (double length : pattern) dashes << length / lineWidth;
+  }
+  return dashes;
+}
+
+// The outline of a dashed stroke, to be filled with the stroke colour.
+QPainterPath dashedOutline(const Path& path, double lineWidth, LineCap cap, LineJoin join, double miterLimit,
+                           const QList<qreal>& dashes, double phase) {
+  QPainterPathStroker stroker;
+  stroker.setWidth(lineWidth);
+  stroker.setCapStyle(cap == LineCap::Round ? Qt::RoundCap : cap == LineCap::Square ? Qt::SquareCap : Qt::FlatCap);
+  stroker.setJoinStyle(join == LineJoin::Round   ? Qt::RoundJoin
+                       : join == LineJoin::Bevel ? Qt::BevelJoin
+                                                 : Qt::SvgMiterJoin);
+  stroker.setMiterLimit(miterLimit);
+  stroker.setDashPattern(dashes);
+  stroker.setDashOffset(phase / lineWidth);
+  // Filled with the non-zero rule: where dashes overlap at a join they must not cancel out.
+  QPainterPath outline = stroker.createStroke(path.qtPath());
+  outline.setFillRule(Qt::WindingFill);
+  return outline;
+}
+
+}  // namespace
+
 OptionalColor ShapeLayer::modelColor(const std::string& keyPath) const {
   if (keyPath == "fillColor") return fillColor_;
   if (keyPath == "strokeColor") return strokeColor_;
@@ -470,8 +536,20 @@ void ShapeLayer::drawContent(Canvas& canvas) const {
   }
   const OptionalColor stroke = presentationColor("strokeColor");
   if (stroke && stroke->alpha > 0 && lineWidth_ > 0) {
+    const QList<qreal> dashes = strokerDashes(lineDashPattern_, lineWidth_);
+    if (!dashes.isEmpty()) {
+      canvas.saveGState();
+      canvas.setFillColor(*stroke);
+      canvas.fillPath(
+          Path::fromQt(dashedOutline(path_, lineWidth_, lineCap_, lineJoin_, miterLimit_, dashes, lineDashPhase_)));
+      canvas.restoreGState();
+      return;
+    }
     canvas.setStrokeColor(*stroke);
     canvas.setLineWidth(lineWidth_);
+    canvas.setLineCap(lineCap_);
+    canvas.setLineJoin(lineJoin_);
+    canvas.setMiterLimit(miterLimit_);
     canvas.strokePath(path_);
   }
 }

@@ -221,6 +221,19 @@ class ShapeLayer : public Layer {
   void setStrokeColor(const OptionalColor& c);
   double lineWidth() const { return lineWidth_; }
   void setLineWidth(double w);
+  LineCap lineCap() const { return lineCap_; }
+  void setLineCap(LineCap c);
+  LineJoin lineJoin() const { return lineJoin_; }
+  void setLineJoin(LineJoin j);
+  double miterLimit() const { return miterLimit_; }
+  void setMiterLimit(double m);
+  // Lengths of painted and unpainted stretches in points, repeated along the stroke (an odd count is taken
+  // twice over); empty, or a pattern with a negative length or none above 0, strokes a solid line.
+  const std::vector<double>& lineDashPattern() const { return lineDashPattern_; }
+  void setLineDashPattern(std::vector<double> pattern);
+  // How far into the pattern the stroke starts, in points.
+  double lineDashPhase() const { return lineDashPhase_; }
+  void setLineDashPhase(double phase);
 
  protected:
   void drawContent(Canvas& canvas) const override;
@@ -231,6 +244,11 @@ class ShapeLayer : public Layer {
   OptionalColor fillColor_ = Color::blackColor();
   OptionalColor strokeColor_;
   double lineWidth_ = 1;
+  LineCap lineCap_ = LineCap::Butt;
+  LineJoin lineJoin_ = LineJoin::Miter;
+  double miterLimit_ = 10;
+  std::vector<double> lineDashPattern_;
+  double lineDashPhase_ = 0;
 };
 
 // A widget that paints a layer tree: its root layer has the widget's bounds as frame.

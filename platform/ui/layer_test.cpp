@@ -1,6 +1,8 @@
 // The layer model: explicit and implicit animations on a clock the test advances, completion handlers, and
 // what a host widget paints for a layer tree.
 #include <QImage>
+#include <algorithm>
+#include <cmath>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -189,6 +191,87 @@ TEST_F(LayerTest, ShadowFollowsTheLayersShape) {
   EXPECT_EQ(at(img, 40, 60), QColor(Qt::white));
   EXPECT_EQ(at(img, 65, 35), QColor(Qt::black));
   EXPECT_EQ(at(img, 15, 85).alpha(), 0);
+}
+
+// A horizontal stroke whose centre line runs through the middle of pixel row 50 (y-up).
+std::shared_ptr<ShapeLayer> horizontalStroke(double fromX, double toX, double width) {
+  auto shape = ShapeLayer::make();
+  shape->setFrame({0, 0, 100, 100});
+  Path line;
+  line.moveTo({fromX, 50.5});
+  line.lineTo({toX, 50.5});
+  shape->setPath(line);
+  shape->setFillColor(std::nullopt);
+  shape->setStrokeColor(Color::rgb(0, 0, 1));
+  shape->setLineWidth(width);
+  return shape;
+}
+
+TEST_F(LayerTest, DashesAreMeasuredInPointsFromThePhaseWhateverTheLineWidth) {
+  struct Case {
+    const char* what;
+    double width;
+    std::vector<double> pattern;
+    double phase;
+    double on, off;  // the repeating stretch expected: painted then unpainted (off 0: a solid line)
+  };
+  const Case cases[] = {
+      {"thin", 2, {10, 10}, 0, 10, 10},
+      {"thick: lengths do not grow with the width", 6, {10, 10}, 0, 10, 10},
+      {"phase shifts the pattern back", 2, {10, 10}, 5, 10, 10},
+      {"uneven stretches", 3, {12, 4}, 0, 12, 4},
+      {"an odd count repeats", 2, {6}, 0, 6, 6},
+      {"a negative length draws solid", 2, {5, -1}, 0, 1, 0},
+      {"nothing above zero draws solid", 2, {0, 0}, 0, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto shape = horizontalStroke(10, 90, c.width);
+    shape->setLineDashPattern(c.pattern);
+    shape->setLineDashPhase(c.phase);
+    const QImage img = render(*shape, 100, 100);
+    int checked = 0;
+    for (int x = 11; x < 89; ++x) {
+      bool painted = true;
+      if (c.off > 0) {
+        const double period = c.on + c.off;
+        const double d = std::fmod(x + 0.5 - 10 + c.phase, period);
+        if (std::min({std::abs(d), std::abs(d - c.on), std::abs(d - period)}) < 1.5) continue;  // an edge
+        painted = d < c.on;
+      }
+      ++checked;
+      EXPECT_EQ(at(img, x, 50).alpha() > 200, painted) << "x " << x;
+      EXPECT_EQ(at(img, x, 50).alpha() < 50, !painted) << "x " << x;
+    }
+    EXPECT_GT(checked, 20);
+  }
+}
+
+TEST_F(LayerTest, LineCapsReachPastTheEndsAsTheirShapeSays) {
+  struct Case {
+    LineCap cap;
+    bool pastTheEnd;  // 3 points beyond the end, on the centre line
+    bool inTheCorner;  // 4.5 beyond the end and 4 off the centre line: inside a square, outside a round cap
+  };
+  const Case cases[] = {
+      {LineCap::Butt, false, false},
+      {LineCap::Round, true, false},
+      {LineCap::Square, true, true},
+  };
+  for (bool dashed : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message() << "cap " << static_cast<int>(c.cap) << (dashed ? " dashed" : ""));
+      auto shape = horizontalStroke(30, 70, 10);
+      shape->setLineCap(c.cap);
+      if (dashed) shape->setLineDashPattern({15, 10});  // the first dash starts at the line's start
+      const QImage img = render(*shape, 100, 100);
+      EXPECT_GT(at(img, 35, 50).alpha(), 200);
+      EXPECT_EQ(at(img, 26, 50).alpha() > 200, c.pastTheEnd);
+      EXPECT_EQ(at(img, 26, 50).alpha() < 50, !c.pastTheEnd);
+      EXPECT_EQ(at(img, 25, 54).alpha() > 200, c.inTheCorner);
+      EXPECT_EQ(at(img, 25, 54).alpha() < 50, !c.inTheCorner);
+    }
+  }
 }
 
 TEST_F(LayerTest, HostWidgetPaintsThePresentationValue) {

@@ -1,5 +1,6 @@
 #include "platform/ui/window_controller.h"
 
+#include "platform/ui/interface_file.h"
 #include "platform/ui/presenter.h"
 #include "platform/ui/window.h"
 
@@ -25,7 +26,15 @@ Window* WindowController::window() {
   return window_;
 }
 
-Window* WindowController::makeWindow() { return new Window(false); }
+Window* WindowController::makeWindow() {
+  auto* window = new Window(false);
+  if (!nibName_.isEmpty() && hasInterfaceFile(nibName_)) {
+    loadInterfaceFile(nibName_, window->contentView());
+    // The controller owns the file, and is woken after what it loaded, before windowDidLoad.
+    awakeLoadedObjects(this);
+  }
+  return window;
+}
 
 void WindowController::showWindow() {
   if (Window* w = window()) currentPresenter().present(*w, true);

@@ -27,7 +27,8 @@ class WindowController : public QObject {
   virtual void close();
 
  protected:
-  // Makes the window; the plain one is an empty titled window.
+  // Makes the window: a titled window whose content view holds the interface file named by windowNibName when
+  // one is registered under that name (see interface_file.h), else an empty one.
   virtual Window* makeWindow();
   virtual void windowDidLoad() {}
 

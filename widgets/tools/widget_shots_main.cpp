@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "platform/graphics/canvas.h"
+#include "platform/ui/layer.h"
 #include "platform/ui/presenter.h"
 #include "platform/ui/testing/manual_time_source.h"
 #include "platform/ui/view_geometry.h"
@@ -497,6 +498,76 @@ void shootSmallViews() {
   delete panel;
 }
 
+
+// Shape layers: caps, joins, dash patterns and phases, fill under stroke, and a stroke colour caught half-way
+// through an ease-out animation (already well past the middle colour).
+void shootShapeLayers() {
+  auto* host = new platform::LayerHostWidget();
+  host->resize(460, 200);
+  host->layer().setBackgroundColor(Color::rgb(28 / 255.0, 28 / 255.0, 30 / 255.0));
+  auto add = [&](const platform::Path& path, platform::OptionalColor fill, const Color& stroke, double width) {
+    auto shape = platform::ShapeLayer::make();
+    shape->setFrame({0, 0, 460, 200});
+    shape->setPath(path);
+    shape->setFillColor(fill);
+    shape->setStrokeColor(stroke);
+    shape->setLineWidth(width);
+    host->layer().addSublayer(shape);
+    return shape;
+  };
+  auto line = [](double x0, double y0, double x1, double y1) {
+    platform::Path p;
+    p.moveTo({x0, y0});
+    p.lineTo({x1, y1});
+    return p;
+  };
+  // Caps: butt, round, square on the same length (the thin line marks the ends).
+  const platform::LineCap caps[] = {platform::LineCap::Butt, platform::LineCap::Round, platform::LineCap::Square};
+  for (int i = 0; i < 3; ++i) {
+    const double y = 170 - i * 25;
+    add(line(30, y, 130, y), std::nullopt, Color::rgb(0.35, 0.78, 0.98), 12)->setLineCap(caps[i]);
+    add(line(30, y, 130, y), std::nullopt, Color::white(1), 1);
+  }
+  // Dashes in points, the same at every width, and a phase that shifts them.
+  const struct {
+    double width, phase;
+    std::vector<double> pattern;
+  } dashes[] = {{1, 0, {6, 4}}, {3, 0, {6, 4}}, {3, 5, {6, 4}}, {2, 0, {12, 3, 2, 3}}, {4, 0, {1, 6}}};
+  for (int i = 0; i < 5; ++i) {
+    auto s = add(line(170, 175 - i * 18, 290, 175 - i * 18), std::nullopt, Color::white(0.9), dashes[i].width);
+    s->setLineDashPattern(dashes[i].pattern);
+    s->setLineDashPhase(dashes[i].phase);
+    if (i == 4) s->setLineCap(platform::LineCap::Round);
+  }
+  // A dashed frame with round caps, and a filled triangle stroked with round joins.
+  auto frame = add(platform::Path::rect({320, 110, 110, 70}), std::nullopt, Color::rgb(0.2, 0.85, 0.3), 2);
+  frame->setLineDashPattern({10, 6});
+  frame->setLineCap(platform::LineCap::Round);
+  platform::Path triangle;
+  triangle.moveTo({330, 20});
+  triangle.lineTo({420, 30});
+  triangle.lineTo({360, 95});
+  triangle.close();
+  add(triangle, Color::rgb(1, 0.62, 0.04).withAlpha(0.5), Color::rgb(1, 0.62, 0.04), 6)
+      ->setLineJoin(platform::LineJoin::Round);
+  // Ease-out: the left bar is caught at half the duration, the right one shows the middle colour for comparison.
+  auto eased = add(line(30, 40, 140, 40), std::nullopt, Color::rgb(1, 0, 0), 20);
+  platform::BasicAnimation a;
+  a.keyPath = "strokeColor";
+  a.fromValue = platform::OptionalColor(Color::rgb(1, 1, 1));
+  a.toValue = platform::OptionalColor(Color::rgb(1, 0, 0));
+  a.duration = 1.0;
+  a.timing = platform::TimingFunction::EaseOut;
+  eased->addAnimation(a, "demo");
+  add(line(160, 40, 270, 40), std::nullopt, Color::rgb(1, 0.5, 0.5), 20);
+  host->show();
+  QCoreApplication::processEvents();
+  gClock->advance(0.5);
+  QCoreApplication::processEvents();
+  save(host->grab().toImage(), QStringLiteral("shape_layers"));
+  delete host;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -521,5 +592,6 @@ int main(int argc, char** argv) {
   shootSwitches();
   shootCarousels();
   shootSmallViews();
+  shootShapeLayers();
   return gWritten > 0 ? 0 : 1;
 }
