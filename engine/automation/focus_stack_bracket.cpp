@@ -160,7 +160,7 @@ ResponseCode focusBracketValues(const HdrBracketRecord& job, std::vector<uint32_
     PropertyStruct* r = propFind(job.property, true);
     if (!r) return ERROR_INVALID_INPUT;
     std::vector<uint32_t> list;
-    if (r->form == kPropFormEnumeration && r->values)
+    if (r->form != kPropFormRange && r->values)
         for (uint16_t i = 0; i < r->valueCount; ++i) list.push_back(r->values[i].value);
     propUnlock(r);
     int64_t start = -1;
