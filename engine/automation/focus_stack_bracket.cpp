@@ -13,6 +13,7 @@
 
 #include "engine/automation/automation_checks.h"
 #include "engine/automation/focus_stack.h"
+#include "engine/automation/focus_stack_stop.h"
 #include "engine/ptp/property_access.h"
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/vendor_state.h"
@@ -102,7 +103,8 @@ ResponseCode runProperty(HdrBracketRecord* job, const std::vector<uint32_t>& val
         }
         if (rc != PTP_RC_OK) return rc;
         job->shotsTaken = static_cast<uint16_t>(k + 1);
-        if (k + 1 < values.size() && delay.count() > 0 && waitWoken(delay)) return ERROR_CANCELLED;
+        if (k + 1 == values.size()) break;
+        if (delay.count() > 0 && waitWoken(delay)) return ERROR_CANCELLED;
         if (woken()) return ERROR_CANCELLED;
     }
     return PTP_RC_OK;
@@ -196,6 +198,8 @@ ResponseCode focusStackRun(HdrBracketRecord* job) {
     ResponseCode rc = focusBracketValues(*job, &values);
     if (rc != PTP_RC_OK) return rc;
     if (!openPipe()) return ERROR_GENERAL;
+    // A stop left from an earlier run would cut this run's shots short (a Fujifilm shot waits on the stop flag).
+    focusStackStopClear();
     RunningMark mark;
     job->shotsTaken = 0;
     return job->property == kHdrBulbProperty ? runBulb(job, values) : runProperty(job, values);
