@@ -111,6 +111,18 @@ TEST_F(CanonStack, FiveShotsAndACancel) {
     expectCancelDuringDelay(probe(), -3, 3, 2500);
 }
 
+// Lens drives of `count` steps: Canon in packets of at most 300 repetitions, a near step as 0x8000 + n.
+TEST_F(CanonStack, LensDriveGoesOutInPacketsOf300) {
+    ASSERT_EQ(openCanonSession(), PTP_RC_OK);
+    ASSERT_EQ(focusDriveSteps(10, 650), PTP_RC_OK);
+    ASSERT_EQ(focusDriveSteps(-4, 1), PTP_RC_OK);
+    using Drives = std::vector<std::pair<uint32_t, uint16_t>>;
+    EXPECT_EQ(canon->lensDrives(), (Drives{{10, 300}, {10, 300}, {10, 50}, {0x8004, 1}}));
+    EXPECT_EQ(focusDriveSteps(10, 0), PTP_RC_OK);
+    EXPECT_EQ(canon->lensDrives().size(), 4u);
+    EXPECT_TRUE(camIsManualFocus());
+}
+
 class NikonStack : public NikonDeviceTest {
 protected:
     BodyProbe probe() {
@@ -128,6 +140,20 @@ TEST_F(NikonStack, FiveShotsAndACancel) {
     expectCancelDuringDelay(probe(), 2, 128, 2500);
     HeapBlock frame;
     EXPECT_EQ(camLiveViewFrame(&frame), PTP_RC_OK);  // live view is no longer held off by the stack
+}
+
+// Nikon drives toward near (1) for a positive step and far (2) for a negative one, by step × count.
+TEST_F(NikonStack, LensDriveMovesStepTimesCount) {
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    const int64_t start = nikon->focusPosition();
+    ASSERT_EQ(focusDriveSteps(15, 2), PTP_RC_OK);
+    EXPECT_EQ(nikon->focusPosition(), start - 30);
+    ASSERT_EQ(focusDriveSteps(-75, 1), PTP_RC_OK);
+    EXPECT_EQ(nikon->focusPosition(), start + 45);
+    const auto drives = sent(0x9204);
+    ASSERT_FALSE(drives.empty());
+    EXPECT_EQ(drives.front(), (std::vector<uint32_t>{1, 30}));
+    EXPECT_EQ(drives.back(), (std::vector<uint32_t>{2, 75}));
 }
 
 class SonyStack : public SonyDeviceTest {
@@ -167,6 +193,19 @@ TEST_F(SonyStack, FiveShotsAndACancel) {
     expectCancelDuringDelay(probe(), -2, -4, 50000);  // the Sony loop scales its delay with the test's waits
 }
 
+TEST_F(SonyStack, LensDriveWritesMinusStepTimesCount) {
+    ASSERT_EQ(openSonySession(), PTP_RC_OK);
+    const size_t before = writes().size();
+    ASSERT_EQ(focusDriveSteps(2, 3), PTP_RC_OK);
+    ASSERT_EQ(focusDriveSteps(-7, 2), PTP_RC_OK);
+    auto all = writes();
+    using Writes = std::vector<std::pair<uint16_t, int32_t>>;
+    Writes lens;
+    for (size_t i = before; i < all.size(); ++i)
+        if (all[i].first == 0xD2D1) lens.push_back(all[i]);
+    EXPECT_EQ(lens, (Writes{{0xD2D1, -6}, {0xD2D1, 14}}));
+}
+
 class FujiStack : public FujiDeviceTest {
 protected:
     devicesim::FujiCameraOptions cameraOptions() override {
@@ -185,6 +224,15 @@ TEST_F(FujiStack, FiveShotsAndACancel) {
     ASSERT_EQ(openFujiSession(true), PTP_RC_OK);
     expectFiveShotStack(probe(), 1, -6);
     expectCancelDuringDelay(probe(), -2, 50, 2500);
+}
+
+TEST_F(FujiStack, LensDriveMovesTheFocusPositionByStepTimesCount) {
+    ASSERT_EQ(openFujiSession(true), PTP_RC_OK);
+    const int64_t start = fuji->property(0xD171)->current;
+    ASSERT_EQ(focusDriveSteps(6, 5), PTP_RC_OK);
+    EXPECT_EQ(fuji->property(0xD171)->current, start + 30);
+    ASSERT_EQ(focusDriveSteps(-20, 2), PTP_RC_OK);
+    EXPECT_EQ(fuji->property(0xD171)->current, start - 10);
 }
 
 TEST_F(FujiStack, OneShotTakesThePictureWithoutMovingTheLens) {
