@@ -81,3 +81,11 @@ inline constexpr milliseconds kSonyStackStepSettle{1000};    // around each lens
 inline constexpr milliseconds kSonyZoomPressGap{100};        // between two zoom-button presses
 inline constexpr milliseconds kSonyWaitChangeInterval{250};  // between the looks of a Sony change wait
 }  // namespace engine_timing
+
+namespace engine_timing {
+inline constexpr milliseconds kFocusStackBusyRetry{250};    // between the tries of a busy focus-stack shot or bulb start
+inline constexpr milliseconds kFocusStackSecondPress{500};  // before the second press of a two-press capture
+inline constexpr milliseconds kBracketSetRetry{300};        // between the tries of a busy bracket value, and Sony's pause
+inline constexpr milliseconds kBracketSonySettle{750};      // after a Sony bracket value is set, before its shot
+inline constexpr milliseconds kBracketSonyAfterBulb{1000};  // after a Sony bulb exposure, before its picture is awaited
+}  // namespace engine_timing

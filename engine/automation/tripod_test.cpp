@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <thread>
+
 #include "devicesim/tripod_head.h"
 #include "engine/automation/automation_test_support.h"
 #include "engine/automation/tripod.h"
 #include "engine/link/byte_order.h"
 #include "engine/link/devicesim_link_fixture.h"
+#include "engine/ptp/transaction.h"
 
 class TripodTest : public DevicesimLinkTest {
 protected:
@@ -77,6 +84,53 @@ TEST_F(TripodTest, WrongReplyTypeAndBrokenLink) {
     EXPECT_EQ(tripodMove(1), ERROR_BAD_PACKET);
     linkDisconnect();
     EXPECT_NE(tripodMove(1), PTP_RC_OK);
+}
+
+// While the head takes its time over a move, a second thread that wants the link waits until the move's reply has
+// been read; its transaction then reaches the device after the move, and each side gets its own answer.
+TEST_F(TripodTest, ASecondThreadWaitsForTheMovesReply) {
+    std::mutex gateMutex;
+    std::condition_variable gateCv;
+    bool requestArrived = false, open = false;
+    device.setRawPacketHandler(0x09, [&](devicesim::Device&, const std::vector<uint8_t>&) {
+        std::unique_lock<std::mutex> g(gateMutex);
+        requestArrived = true;
+        gateCv.notify_all();
+        gateCv.wait_for(g, std::chrono::seconds(10), [&] { return open; });
+        return devicesim::TripodHead::replyPacket(1);
+    });
+    auto move = std::async(std::launch::async, [] { return tripodMove(3); });
+    {
+        std::unique_lock<std::mutex> g(gateMutex);
+        ASSERT_TRUE(gateCv.wait_for(g, std::chrono::seconds(5), [&] { return requestArrived; }));
+    }
+    std::atomic<bool> otherHeldLink{false};
+    auto other = std::async(std::launch::async, [&]() -> ResponseCode {
+        if (linkLockHook(1) != 1) return ERROR_BUSY;
+        otherHeldLink.store(true);
+        linkLockHook(0);
+        DeviceInfoRecord info;
+        return ptpGetDeviceInfo(&info);
+    });
+    // The other thread stays out while the move holds the link.
+    EXPECT_EQ(other.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    EXPECT_FALSE(otherHeldLink.load());
+    {
+        std::lock_guard<std::mutex> g(gateMutex);
+        open = true;
+    }
+    gateCv.notify_all();
+    EXPECT_EQ(move.get(), PTP_RC_OK);
+    EXPECT_EQ(other.get(), PTP_RC_OK);
+    // On the wire: the move, then the other thread's transaction.
+    int moveAt = -1, otherAt = -1, i = 0;
+    for (const auto& p : device.log()) {
+        if (p.type == 0x09 && moveAt < 0) moveAt = i;
+        if (p.ptpOperation && *p.ptpOperation == PTP_OC_GetDeviceInfo) otherAt = i;
+        ++i;
+    }
+    ASSERT_GE(moveAt, 0);
+    EXPECT_GT(otherAt, moveAt);
 }
 
 TEST(TripodReply, ParsesOnlyWholeAccessoryPackets) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "engine/automation/focus_stack_stop.h"
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/transaction.h"
 
@@ -21,10 +22,7 @@ void canonResetState() {
         std::lock_guard<std::mutex> g(s.pressPauseMutex);
         s.pressPause = 0;
     }
-    {
-        std::lock_guard<std::mutex> g(s.cancelMutex);
-        s.cancel = false;
-    }
+    focusStackStopClear();
     s.liveViewOn.store(false);
     s.cameraBusy.store(false);
 }
@@ -58,29 +56,10 @@ bool canonBracketingUsable(bool needBracketProperty) {
     return usable;
 }
 
-void canonCancelFocusStack() {
-    CanonState& s = canonState();
-    {
-        std::lock_guard<std::mutex> g(s.cancelMutex);
-        s.cancel = true;
-    }
-    s.cancelCv.notify_all();
-}
+void canonCancelFocusStack() { focusStackStopRequest(); }
 
-bool canonFocusStackCancelled() {
-    CanonState& s = canonState();
-    std::lock_guard<std::mutex> g(s.cancelMutex);
-    return s.cancel;
-}
+bool canonFocusStackCancelled() { return focusStackStopRequested(); }
 
-void canonClearFocusStackCancel() {
-    CanonState& s = canonState();
-    std::lock_guard<std::mutex> g(s.cancelMutex);
-    s.cancel = false;
-}
+void canonClearFocusStackCancel() { focusStackStopClear(); }
 
-bool canonSleepUnlessCancelled(std::chrono::milliseconds wait) {
-    CanonState& s = canonState();
-    std::unique_lock<std::mutex> g(s.cancelMutex);
-    return s.cancelCv.wait_for(g, wait, [&] { return s.cancel; });
-}
+bool canonSleepUnlessCancelled(std::chrono::milliseconds wait) { return focusStackSleepUnlessStopped(wait); }

@@ -23,9 +23,6 @@ struct CanonState {
 
     std::mutex captureMutex;  // one capture at a time
 
-    std::mutex cancelMutex;  // guards `cancel`; the waits between focus-stack shots sleep on it
-    std::condition_variable cancelCv;
-    bool cancel = false;
 
     std::atomic<bool> liveViewOn{false};
     std::atomic<bool> cameraBusy{false};  // the camera's last status event said busy
@@ -49,7 +46,7 @@ bool canonIsBulb();
 // also report 0xD1D9.
 bool canonBracketingUsable(bool needBracketProperty);
 
-// The focus-stack cancel flag, under its mutex.
+// The focus-stack cancel: the stop flag shared by every vendor's loop (focus_stack_stop.h).
 void canonCancelFocusStack();
 bool canonFocusStackCancelled();
 void canonClearFocusStackCancel();

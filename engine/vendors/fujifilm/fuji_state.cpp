@@ -1,5 +1,6 @@
 #include "engine/vendors/fujifilm/fuji_state.h"
 
+#include "engine/automation/focus_stack_stop.h"
 #include "engine/ptp/property_store.h"
 
 FujiState& fujiState() {
@@ -29,29 +30,10 @@ bool fujiPropertyValue(uint32_t code, uint32_t* value) {
     return true;
 }
 
-void fujiCancelFocusStack() {
-    FujiState& s = fujiState();
-    {
-        std::lock_guard<std::mutex> g(s.cancelMutex);
-        s.cancel = true;
-    }
-    s.cancelCv.notify_all();
-}
+void fujiCancelFocusStack() { focusStackStopRequest(); }
 
-void fujiClearFocusStackCancel() {
-    FujiState& s = fujiState();
-    std::lock_guard<std::mutex> g(s.cancelMutex);
-    s.cancel = false;
-}
+void fujiClearFocusStackCancel() { focusStackStopClear(); }
 
-bool fujiFocusStackCancelled() {
-    FujiState& s = fujiState();
-    std::lock_guard<std::mutex> g(s.cancelMutex);
-    return s.cancel;
-}
+bool fujiFocusStackCancelled() { return focusStackStopRequested(); }
 
-bool fujiSleepUnlessCancelled(std::chrono::milliseconds wait) {
-    FujiState& s = fujiState();
-    std::unique_lock<std::mutex> g(s.cancelMutex);
-    return s.cancelCv.wait_for(g, wait, [&s] { return s.cancel; });
-}
+bool fujiSleepUnlessCancelled(std::chrono::milliseconds wait) { return focusStackSleepUnlessStopped(wait); }

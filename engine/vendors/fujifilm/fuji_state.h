@@ -27,9 +27,6 @@ struct FujiState {
     std::mutex pressPauseMutex;  // leaf
     uint64_t pressPause = 0;
 
-    std::mutex cancelMutex;  // guards `cancel`; the waits of a focus-stack shot sleep on it
-    std::condition_variable cancelCv;
-    bool cancel = false;
 };
 
 FujiState& fujiState();

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/automation/focus_stack_stop.h"
 #include "engine/ptp/camera_events.h"
 #include "engine/ptp/property_access.h"
 #include "engine/ptp/session_open.h"
@@ -440,10 +441,7 @@ ResponseCode nikonFocusStackRun(uint32_t shots, uint32_t direction, uint32_t ste
                                 const NikonFocusStackProgress& progress) {
     NikonState& s = nikonState();
     camSetManualFocusFlag(1);
-    {
-        std::lock_guard<std::mutex> g(s.cancelMutex);
-        s.cancel = false;
-    }
+    focusStackStopClear();
     {
         std::lock_guard<std::mutex> g(s.liveViewMutex);
         s.focusStackRunning = true;

@@ -1,5 +1,6 @@
 #include "engine/vendors/nikon/nikon_state.h"
 
+#include "engine/automation/focus_stack_stop.h"
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/transaction.h"
 
@@ -27,10 +28,7 @@ void nikonResetState() {
         std::lock_guard<std::mutex> g(s.liveViewMutex);
         s.focusStackRunning = false;
     }
-    {
-        std::lock_guard<std::mutex> g(s.cancelMutex);
-        s.cancel = false;
-    }
+    focusStackStopClear();
     {
         std::lock_guard<std::mutex> g(s.headerMutex);
         s.lastHeader.fill(0);
@@ -61,23 +59,8 @@ bool nikonReports(uint16_t property) {
     return propExists(property) || ptpSessionDeviceInfo().devicePropertiesSupported.contains(property);
 }
 
-bool nikonSleepUnlessCancelled(std::chrono::milliseconds wait) {
-    NikonState& s = nikonState();
-    std::unique_lock<std::mutex> g(s.cancelMutex);
-    return s.cancelCv.wait_for(g, wait, [&] { return s.cancel; });
-}
+bool nikonSleepUnlessCancelled(std::chrono::milliseconds wait) { return focusStackSleepUnlessStopped(wait); }
 
-bool nikonFocusStackCancelled() {
-    NikonState& s = nikonState();
-    std::lock_guard<std::mutex> g(s.cancelMutex);
-    return s.cancel;
-}
+bool nikonFocusStackCancelled() { return focusStackStopRequested(); }
 
-void nikonCancelFocusStack() {
-    NikonState& s = nikonState();
-    {
-        std::lock_guard<std::mutex> g(s.cancelMutex);
-        s.cancel = true;
-    }
-    s.cancelCv.notify_all();
-}
+void nikonCancelFocusStack() { focusStackStopRequest(); }

@@ -42,9 +42,6 @@ struct NikonState {
     std::mutex liveViewMutex;  // frame fetches and the classic focus-stack loop; guards focusStackRunning
     bool focusStackRunning = false;
 
-    std::mutex cancelMutex;  // guards cancel; the waits of the focus-stack loop sleep on it
-    std::condition_variable cancelCv;
-    bool cancel = false;
 
     std::mutex headerMutex;  // leaf; guards the last header
     std::array<uint8_t, kNikonLiveViewHeaderSize> lastHeader{};

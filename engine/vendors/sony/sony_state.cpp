@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "engine/automation/focus_stack_stop.h"
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/vendor_state.h"
 #include "engine/timing.h"
@@ -21,8 +22,7 @@ void sonyResetState() {
     s.focusToggled = false;
     s.invertedToggle = false;
     s.tapManual = false;
-    std::lock_guard<std::mutex> g(s.cancelMutex);
-    s.cancel = false;
+    focusStackStopClear();
 }
 
 bool sonyPropertyValue(uint32_t code, uint32_t* value) {
@@ -45,31 +45,12 @@ bool sonyModelIn(std::initializer_list<uint8_t> models) {
     return false;
 }
 
-void sonyCancelFocusStack() {
-    SonyState& s = sonyState();
-    {
-        std::lock_guard<std::mutex> g(s.cancelMutex);
-        s.cancel = true;
-    }
-    s.cancelCv.notify_all();
-}
+void sonyCancelFocusStack() { focusStackStopRequest(); }
 
-bool sonyFocusStackCancelled() {
-    SonyState& s = sonyState();
-    std::lock_guard<std::mutex> g(s.cancelMutex);
-    return s.cancel;
-}
+bool sonyFocusStackCancelled() { return focusStackStopRequested(); }
 
-void sonyClearFocusStackCancel() {
-    SonyState& s = sonyState();
-    std::lock_guard<std::mutex> g(s.cancelMutex);
-    s.cancel = false;
-}
+void sonyClearFocusStackCancel() { focusStackStopClear(); }
 
-bool sonySleepUnlessCancelled(std::chrono::milliseconds wait) {
-    SonyState& s = sonyState();
-    std::unique_lock<std::mutex> lock(s.cancelMutex);
-    return s.cancelCv.wait_for(lock, engineWait(wait), [&] { return s.cancel; });
-}
+bool sonySleepUnlessCancelled(std::chrono::milliseconds wait) { return focusStackSleepUnlessStopped(engineWait(wait)); }
 
 void sonySleep(std::chrono::milliseconds wait) { std::this_thread::sleep_for(engineWait(wait)); }

@@ -23,9 +23,6 @@ struct SonyState {
     std::atomic<bool> invertedToggle{false};
     std::atomic<bool> tapManual{false};      // the camera was in manual focus when a live-view tap began
 
-    std::mutex cancelMutex;  // guards `cancel`; the waits of a focus-stack run sleep on it
-    std::condition_variable cancelCv;
-    bool cancel = false;
 };
 
 SonyState& sonyState();
@@ -37,7 +34,7 @@ bool sonyPropertyValue(uint32_t code, uint32_t* value);
 bool sonyValueIs(uint32_t code, uint32_t value);
 bool sonyModelIn(std::initializer_list<uint8_t> models);
 
-// The focus-stack cancel flag.
+// The focus-stack cancel: the stop flag shared by every vendor's loop (focus_stack_stop.h).
 void sonyCancelFocusStack();
 bool sonyFocusStackCancelled();
 void sonyClearFocusStackCancel();
