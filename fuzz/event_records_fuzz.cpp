@@ -1,7 +1,9 @@
 // Arbitrary bytes as one event-poll block, processed into store updates and camera events in the form of the
 // vendor the first byte picks: bit 2 clear, a Fujifilm (bit 0 set) or Sony block of the device's 38-byte records,
 // applied by test modules as the vendors' modules would; bit 2 set, a Canon (bit 0 set) or Nikon event block
-// handed to the real module. Bit 1 is the Fujifilm client mode, the high nibble the exposure program or the Canon
+// handed to the real module: a u16 little-endian length, the block, then the camera's replies to the requests the
+// module makes while processing it (see scripted_camera.h), with the store holding the properties such events
+// name. Bit 1 is the Fujifilm client mode, the high nibble the exposure program or the Canon
 // model. Every piece of state an input leaves (the store, the queue, the doubles' call logs) is cleared before the
 // next, so that a long run keeps its memory flat.
 #include <cstring>
@@ -13,6 +15,7 @@
 #include "engine/vendors/canon/canon_property_table.h"
 #include "engine/vendors/nikon/nikon_module.h"
 #include "engine/vendors/vendor_test_doubles.h"
+#include "fuzz/scripted_camera.h"
 
 namespace {
 
@@ -73,7 +76,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             nikonRegisterModule();
             camSetVendor(VENDOR_NIKON);
         }
-        camProcessEvents(data + 1, size - 1);
+        size_t block = size >= 3 ? readLe16(data + 1) : 0;
+        if (block > size - 3) block = size >= 3 ? size - 3 : 0;
+        const uint8_t* events = data + 3;
+        size_t rest = size >= 3 ? size - 3 - block : 0;
+        fuzz_camera::install(events + block, rest, {0x1014, 0x1015, 0x1008, 0x9421, 0x90C7, 0x9109, 0x9135});
+        for (uint32_t code : {0x5001u, 0x5003u, 0x5004u, 0x5007u, 0x500Eu, 0x5010u, 0xD0B6u, 0xD100u, 0xD1F6u,
+                              0xD1F7u}) {
+            PropertyStruct* r = propCreate(code);
+            r->kind = PTP_DTC_UINT16;
+        }
+        camProcessEvents(size >= 3 ? events : nullptr, block);
+        fuzz_camera::uninstall();
         checkStore();
     } else {
         vendorRegisterFuji(&fuji);
