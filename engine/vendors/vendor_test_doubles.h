@@ -96,6 +96,12 @@ struct CallLog {
         std::lock_guard<std::mutex> g(mutex);
         return calls;
     }
+    // Forgets every call (a double reused across many runs, e.g. by a fuzz target, would otherwise grow without end).
+    void clear() {
+        std::lock_guard<std::mutex> g(mutex);
+        calls.clear();
+        calls.shrink_to_fit();
+    }
 };
 
 // The model check of the doubles: the DeviceInfo model must contain `modelText`.
