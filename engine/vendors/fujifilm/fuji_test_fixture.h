@@ -14,6 +14,7 @@
 #include "devicesim/fuji_camera.h"
 #include "engine/link/devicesim_link_fixture.h"
 #include "engine/ptp/camera_events.h"
+#include "engine/vendors/event_polling_test_support.h"
 #include "engine/ptp/event_thread.h"
 #include "engine/ptp/session_open.h"
 #include "engine/vendors/fujifilm/fuji_live_view.h"
@@ -74,16 +75,7 @@ protected:
 
     // Polls the camera until an event with that code has arrived (or the time is up): the events collected.
     std::vector<CameraEvent> pollUntil(uint32_t code, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-        auto end = std::chrono::steady_clock::now() + limit;
-        std::vector<CameraEvent> seen;
-        while (std::chrono::steady_clock::now() < end) {
-            camPollEvents(true, false);
-            std::vector<CameraEvent> batch = takeEvents();
-            seen.insert(seen.end(), batch.begin(), batch.end());
-            for (const CameraEvent& e : seen)
-                if (e.code == code) return seen;
-        }
-        return seen;
+        return pollEventsUntil(code, limit, [this] { return takeEvents(); });
     }
 
     // The value of a record in the store (0 when missing).
