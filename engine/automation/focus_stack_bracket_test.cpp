@@ -134,7 +134,8 @@ TEST_F(BracketTest, PropertyBracketTakesAPictureAtEachValue) {
 }
 
 // A watcher notes when each exposure ends: the time from one end (or the start) to the next is that exposure's
-// time plus a little link traffic.
+// time plus link traffic. The steps are one EV apart, so each time doubles: an exposure held shorter than twice its
+// time was not held a step too long, whatever the load on the test machine adds.
 TEST_F(BracketTest, BulbBracketHoldsEachExposureForItsTime) {
     bulbMode();
     std::atomic<bool> done{false};
@@ -167,7 +168,7 @@ TEST_F(BracketTest, BulbBracketHoldsEachExposureForItsTime) {
         SCOPED_TRACE(i);
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(ends[i] - from).count();
         EXPECT_GE(ms, expected[i]);
-        EXPECT_LE(ms, expected[i] + 150);
+        EXPECT_LT(ms, expected[i] * 2);
         from = ends[i];
     }
 }

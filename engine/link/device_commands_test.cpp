@@ -302,6 +302,7 @@ TEST_F(DeviceCommandsTest, WholeFileDownloadBySize) {
 }
 
 TEST_F(DeviceCommandsTest, FormatTakesLongerThanTheReadTimeout) {
+    useProductReadTimeout();
     ASSERT_TRUE(commands.card().addJpeg("X.JPG", 200 * 1024));
     // Longer than the normal read time-out, shorter than the format's.
     commands.card().setFormatDuration(engineWait(engine_timing::kReadTimeout) +
@@ -338,6 +339,7 @@ ssize_t drainHoldingRecv(int fd, void* b, size_t n, int f) {
 }
 
 TEST_F(DeviceCommandsTest, FormatAndCameraQueryKeepTheirTimeOutsToThemselves) {
+    useProductReadTimeout();
     ASSERT_TRUE(commands.card().addJpeg("X.JPG", 1024));
     commands.card().setFormatDuration(engineWait(engine_timing::kReadTimeout) +
                                       engineWait(engine_timing::kReadTimeout) / 2);
@@ -374,6 +376,7 @@ TEST_F(DeviceCommandsTest, FormatAndCameraQueryKeepTheirTimeOutsToThemselves) {
 }
 
 TEST_F(DeviceCommandsTest, CameraAttachedQueryResynchronisesAfterTimeout) {
+    useProductReadTimeout();
     // The firmware answer comes after the read time-out: the link breaks, then the late answer (one byte, 42)
     // arrives. The camera-attached query must read its own answer (1), not that one.
     device.scriptFault(Fault::delayed(engineWait(engine_timing::kReadTimeout) + std::chrono::milliseconds(100)));

@@ -211,6 +211,7 @@ TEST_F(TransactionTest, WrapperGoesWithItsTransactionOnly) {
 // A transaction times out; the camera-attached query resynchronises the link before its answer arrives; the late
 // answer then reaches the next transaction, which drops it and reads its own.
 TEST_F(TransactionTest, ALateAnswerAfterTheResyncIsNotTakenForTheNextTransaction) {
+    useProductReadTimeout();
     openSession();
     const uint32_t handle = camera->addJpegObject(50 * 1024);
     device.scriptFault(devicesim::Fault::noReply());
