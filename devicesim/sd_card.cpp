@@ -113,13 +113,42 @@ void SdCard::erase() {
     order_.clear();
 }
 
+namespace {
+
+// The end of the JPEG stream that starts at `soi`, found by walking its segments: an end marker inside a segment (the
+// EXIF thumbnail of a camera's preview has its own) is not the end. 0 when the structure breaks off.
+size_t jpegStreamEnd(const std::vector<uint8_t>& f, size_t soi) {
+    size_t p = soi + 2;
+    for (;;) {
+        if (p >= f.size() || f[p] != 0xFF) return 0;
+        while (p < f.size() && f[p] == 0xFF) ++p;  // fill bytes
+        if (p >= f.size()) return 0;
+        const uint8_t marker = f[p++];
+        if (marker == 0xD9) return p;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
+        if (p + 2 > f.size()) return 0;
+        const size_t length = (size_t(f[p]) << 8) | f[p + 1];
+        if (length < 2 || p + length > f.size()) return 0;
+        p += length;
+        if (marker != 0xDA) continue;
+        // Entropy-coded data runs to the next marker that is neither a stuffed zero nor a restart.
+        while (p + 1 < f.size() && !(f[p] == 0xFF && f[p + 1] != 0x00 && (f[p + 1] < 0xD0 || f[p + 1] > 0xD7))) ++p;
+        if (p + 1 >= f.size()) return 0;
+    }
+}
+
+}  // namespace
+
 std::vector<uint8_t> embeddedJpeg(const std::vector<uint8_t>& file) {
     if (file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8 && file[2] == 0xFF) return file;
     for (size_t i = 0; i + 3 < file.size(); ++i) {
         if (file[i] == 0xFF && file[i + 1] == 0xD8 && file[i + 2] == 0xFF) {
-            for (size_t j = i + 2; j + 1 < file.size(); ++j)
-                if (file[j] == 0xFF && file[j + 1] == 0xD9) return std::vector<uint8_t>(file.begin() + long(i), file.begin() + long(j + 2));
-            break;
+            size_t end = jpegStreamEnd(file, i);
+            // A stream whose segments do not parse ends at its first end marker, as a simple reader would take it.
+            for (size_t j = i + 2; end == 0 && j + 1 < file.size(); ++j)
+                if (file[j] == 0xFF && file[j + 1] == 0xD9) end = j + 2;
+            if (end == 0) break;
+            return std::vector<uint8_t>(file.begin() + long(i), file.begin() + long(end));
         }
     }
     return {};
