@@ -134,6 +134,7 @@ std::vector<InterfaceIconCase> makeCases() {
     out.push_back({std::string("CarouselBackground/") + b.name,
                    [=](const Rect&) { K::drawCarouselBackgroundWithExposureBracket(b.step, b.negative, b.positive); },
                    nullptr, Size{666, 172}});
+  appendBrowserAndEditingCases(out);
   return out;
 }
 
