@@ -64,13 +64,12 @@ void K::drawWhiteBalanceWithFrame(const Rect& frame) {
   if (!art.ok()) return;
   // An upright rounded tube with a slot in its upper part, standing on a foot that sweeps out to the right.
   FractionPath tube;
-  tube.moveTo(0.38, 0.3).lineTo(0.58, 0.3).lineTo(0.58, 0.82).arc(0.48, 0.82, 0.1, 0.1, 0, 180).close();
+  tube.moveTo(0.34, 0.3).lineTo(0.62, 0.3).lineTo(0.62, 0.8).arc(0.48, 0.8, 0.14, 0.14, 0, 180).close();
   FractionPath slot;
-  slot.moveTo(0.455, 0.55).lineTo(0.455, 0.8).arc(0.48, 0.8, 0.025, 0.025, 180, 0).lineTo(0.505, 0.55);
-  slot.arc(0.48, 0.55, 0.025, 0.025, 0, -180).close();
+  slot.moveTo(0.45, 0.5).lineTo(0.51, 0.5).lineTo(0.51, 0.8).arc(0.48, 0.8, 0.03, 0.03, 0, 180).close();
   FractionPath foot;
-  foot.moveTo(0.38, 0.36).cubicTo(0.38, 0.14, 0.6, 0.08, 0.92, 0.08).lineTo(0.92, 0.16);
-  foot.cubicTo(0.7, 0.16, 0.58, 0.2, 0.58, 0.36).close();
+  foot.moveTo(0.34, 0.36).cubicTo(0.34, 0.12, 0.6, 0.06, 0.92, 0.06).lineTo(0.92, 0.16);
+  foot.cubicTo(0.72, 0.16, 0.62, 0.22, 0.62, 0.36).close();
   const Path glyph = IconArt::united(IconArt::cutOut(tube.in(frame), slot.in(frame)), foot.in(frame));
   fillShape(art.canvas(), glyph, Color::whiteColor());
 }
