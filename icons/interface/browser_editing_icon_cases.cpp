@@ -61,8 +61,9 @@ void appendBrowserAndEditingCases(std::vector<InterfaceIconCase>& out) {
   };
   for (const auto& [name, ops] : plain) {
     const auto [draw, image] = ops;
-    out.push_back({name, [draw](const Rect& f) { draw(f); },
-                   image ? std::function<Image(const Size&)>([image](const Size& s) { return image(s); }) : nullptr});
+    out.push_back({name, [draw = draw](const Rect& f) { draw(f); },
+                   image ? std::function<Image(const Size&)>([image = image](const Size& s) { return image(s); })
+                         : nullptr});
   }
   using Flagged = void (*)(const Rect&, bool);
   using FlaggedImage = Image (*)(const Size&, bool);
@@ -74,8 +75,8 @@ void appendBrowserAndEditingCases(std::vector<InterfaceIconCase>& out) {
   };
   for (const auto& [name, flag, draw, image] : flagged)
     for (bool on : {false, true})
-      out.push_back({std::string(name) + "/" + flag + (on ? "1" : "0"), [draw, on](const Rect& f) { draw(f, on); },
-                     [image, on](const Size& s) { return image(s, on); }});
+      out.push_back({std::string(name) + "/" + flag + (on ? "1" : "0"), [draw = draw, on](const Rect& f) { draw(f, on); },
+                     [image = image, on](const Size& s) { return image(s, on); }});
 }
 
 }  // namespace icons

@@ -127,7 +127,7 @@ std::vector<Row> buttonRows(Size cell) {
   for (const Case& c : cases) {
     Row row{QString::fromLatin1(c.label), {}};
     for (auto [h, e] : {std::pair{false, true}, std::pair{true, true}, std::pair{false, false}, std::pair{true, false}})
-      row.cells.push_back([draw = c.draw, h, e](const Rect& f) { draw(f, h, e); });
+      row.cells.push_back([draw = c.draw, h = h, e = e](const Rect& f) { draw(f, h, e); });
     rows.push_back(std::move(row));
   }
   (void)cell;
