@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "icons/interface/interface_icon_catalogue.h"
 #include "icons/properties/icon_test_support.h"
 #include "icons/properties/vorlaxent_style_kit.h"
 #include "platform/foundation/test_application.h"
@@ -196,6 +197,20 @@ TEST_F(BrowserEditingIconsTest, SmallFramesDrawNoPartOutsideThemselves) {
       EXPECT_LE(ink.right, kMargin + int(side) + 3) << side;
       EXPECT_LE(ink.top, kMargin + int(side) + 1) << side;
     }
+}
+
+TEST_F(BrowserEditingIconsTest, EveryIconOfTheseFamiliesInksItsFrame) {
+  // Solid ink well inside the frame: an operation that silently draws nothing, or only its shadow, fails here.
+  std::vector<icons::InterfaceIconCase> cases;
+  icons::appendBrowserAndEditingCases(cases);
+  for (const icons::InterfaceIconCase& c : cases) {
+    const QImage img = render(60, 60, c.draw);
+    const icons::testing::InkBounds ink = inkBounds(img, 200);
+    ASSERT_FALSE(ink.empty()) << c.name;
+    EXPECT_LT(ink.right - ink.left, 61) << c.name;
+    EXPECT_GT(ink.right - ink.left, 20) << c.name;
+    EXPECT_GT(ink.top - ink.bottom, 10) << c.name;
+  }
 }
 
 TEST_F(BrowserEditingIconsTest, TheBlankImageIsOneImageThatDrawsNothing) {
