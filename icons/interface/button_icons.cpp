@@ -81,24 +81,10 @@ Path toggleRing(const IconArt& art) {
                         Rect(0.5 - inner, 0.5 - inner, 2 * inner, 2 * inner));
 }
 
-// The five-pointed star, first point straight up, its ten vertices in drawing order.
-Path starPath(const IconArt& art) {
-  return art.polygon({{0.5, 0.965},
-                      {0.62031, 0.66559},
-                      {0.94224, 0.64369},
-                      {0.69466, 0.43675},
-                      {0.77332, 0.12381},
-                      {0.5, 0.29532},
-                      {0.22668, 0.12381},
-                      {0.30534, 0.43675},
-                      {0.05776, 0.64369},
-                      {0.37969, 0.66559}});
-}
-
 void star(const Rect& frame, const Color& fill, const Shadow& glow) {
   IconArt art(frame, 1, 1, 1);
   if (!art.ok()) return;
-  const Path p = starPath(art);
+  const Path p = icons::fivePointedStar(frame);
   fillShape(art.canvas(), p, fill, &glow);
   strokeShape(art.canvas(), p, Color::grayColor(), 0.5);
 }

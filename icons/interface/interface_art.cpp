@@ -51,6 +51,22 @@ Path ovalRing(const Rect& frame, const Rect& outer, const Rect& inner) {
   return Path::fromQt(ring);
 }
 
+Path fivePointedStar(const Rect& frame) {
+  constexpr double vertices[10][2] = {{0.5, 0.965},     {0.62031, 0.66559}, {0.94224, 0.64369}, {0.69466, 0.43675},
+                                      {0.77332, 0.12381}, {0.5, 0.29532},     {0.22668, 0.12381}, {0.30534, 0.43675},
+                                      {0.05776, 0.64369}, {0.37969, 0.66559}};
+  Path p;
+  bool first = true;
+  for (const auto& v : vertices) {
+    const platform::Point pt{frame.x() + v[0] * frame.width(), frame.y() + v[1] * frame.height()};
+    if (first) p.moveTo(pt);
+    else p.lineTo(pt);
+    first = false;
+  }
+  p.close();
+  return p;
+}
+
 Rect resizingTargetRect(const Rect& design, const Rect& target, int behaviour) {
   if (design == target || target == Rect()) return design;
   double sx = 1, sy = 1;

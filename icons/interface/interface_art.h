@@ -30,6 +30,10 @@ void strokeShape(platform::Canvas& canvas, const platform::Path& path, const pla
 // operation, so that it comes out the same wherever the frame lies.
 platform::Path ovalRing(const platform::Rect& frame, const platform::Rect& outer, const platform::Rect& inner);
 
+// The five-pointed star of every rating and star icon: first point straight up, outer radius 0.465 and inner
+// radius 0.20468 of the frame per axis, its ten vertices in drawing order.
+platform::Path fivePointedStar(const platform::Rect& frame);
+
 // Where the design rectangle lands in the target for a resizing behaviour (0 aspect fit, 1 aspect fill, 3 centre,
 // any other value stretch), centred in the target. The design rectangle comes back unchanged when the target
 // equals it or is the zero rectangle.

@@ -68,8 +68,8 @@ std::vector<InterfaceIconCase> makeCases() {
                                       std::pair{std::nan(""), false}}) {
     const std::string state = "/" + (std::isnan(percentage) ? std::string("unknown") : std::to_string(int(percentage * 10) / 10.0).substr(0, 4)) +
                               (charging ? ",charging" : "");
-    add("Battery" + state, [=](const Rect& f) { K::drawBatteryWithFrame(f, percentage, charging); },
-        [=](const Size& s) { return K::imageOfBatteryWithSize(s, percentage, charging); });
+    add("Battery" + state, [p = percentage, c = charging](const Rect& f) { K::drawBatteryWithFrame(f, p, c); },
+        [p = percentage, c = charging](const Size& s) { return K::imageOfBatteryWithSize(s, p, c); });
   }
   for (bool h : {false, true}) {
     const std::string state = "/highlighted" + onOff(h);
@@ -103,8 +103,8 @@ std::vector<InterfaceIconCase> makeCases() {
   for (const auto& [name, draw, image] : arrows)
     for (auto [h, e] : {std::pair{false, true}, std::pair{false, false}, std::pair{true, false}}) {
       const std::string state = "/highlighted" + onOff(h) + ",enabled" + onOff(e);
-      add(name + state, [=, draw = draw](const Rect& f) { draw(f, h, e); },
-          [=, image = image](const Size& s) { return image(s, h, e); });
+      add(name + state, [draw = draw, h = h, e = e](const Rect& f) { draw(f, h, e); },
+          [image = image, h = h, e = e](const Size& s) { return image(s, h, e); });
     }
   for (bool h : {false, true})
     add("Histogram/highlighted" + onOff(h), [=](const Rect& f) { K::drawHistogramWithFrame(f, h); },
@@ -134,6 +134,7 @@ std::vector<InterfaceIconCase> makeCases() {
     out.push_back({std::string("CarouselBackground/") + b.name,
                    [=](const Rect&) { K::drawCarouselBackgroundWithExposureBracket(b.step, b.negative, b.positive); },
                    nullptr, Size{666, 172}});
+  appendBrowserAndEditingCases(out);
   return out;
 }
 

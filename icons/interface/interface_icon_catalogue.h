@@ -22,4 +22,7 @@ struct InterfaceIconCase {
 
 const std::vector<InterfaceIconCase>& interfaceIconCases();
 
+// The rows of the browser, level, sign, nudge and image-editing icons, appended to `out`.
+void appendBrowserAndEditingCases(std::vector<InterfaceIconCase>& out);
+
 }  // namespace icons

@@ -247,7 +247,7 @@ TEST_F(InterfaceIconsTest, ThreeStateArrowsLetHighlightingWin) {
     for (auto [draw, x] : {std::pair<Draw, double>{K::drawFocusArrowUpWithFrame, 0.5}, {K::drawArrowLeftWithFrame, 0.5},
                            {K::drawArrowsOutWithFrame, 0.44}, {K::drawArrowsOutWithFrame, 0.25},
                            {K::drawArrowsInWithFrame, 0.75}}) {  // on a bar, where a head meets its shaft
-      const QImage img = render(60, 60, [&](const Rect& f) { draw(f, c.highlighted, c.enabled); });
+      const QImage img = render(60, 60, [&, draw = draw](const Rect& f) { draw(f, c.highlighted, c.enabled); });
       const QColor centre = at(img, 60, 60, x, 0.5);
       EXPECT_NEAR(centre.alpha(), c.alpha, 3);
       EXPECT_NEAR(centre.red(), c.red, 3);

@@ -86,6 +86,8 @@ double glowBlur(const std::string& name) {
   // A white star's glow is drawn even when the star itself is clear.
   if (name.starts_with("StarIcon")) return 10;
   if (name.starts_with("TripodJoystick") || name.find(",on1") != std::string::npos) return 5;
+  // The highlighted editing icons glow white; the nudge arrows sit in a black halo of the same blur.
+  if (name == "Brightness/highlighted1" || name == "Contrast/highlighted1" || name.starts_with("WhiteArrow")) return 5;
   return 0;
 }
 

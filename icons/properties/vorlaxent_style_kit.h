@@ -160,4 +160,108 @@ class VorlaxentStyleKit {
   static platform::Image imageOfZoomCloserWithSize(const platform::Size& size);
   static platform::Image imageOfPlayCircleWithSize(const platform::Size& size);
   static platform::Image imageOfLiveViewIconWithSize(const platform::Size& size, bool toggleButtonOn);
+  // ---- Interface kit: browser, media and memory-card icons. ----
+  static void drawShareWithFrame(const platform::Rect& frame, bool toggleButtonOn);  // white when on, else grey
+  static void drawShareWithTextWithFrame(const platform::Rect& frame);
+  static void drawWhiteTrashWithFrame(const platform::Rect& frame);
+  static void drawCompareWithFrame(const platform::Rect& frame);
+  static void drawEditWithFrame(const platform::Rect& frame);
+  static void drawPlayWithFrame(const platform::Rect& frame);
+  static void drawPauseWithFrame(const platform::Rect& frame);
+  static void drawCircleWithFrame(const platform::Rect& frame);
+  // A blue badge of whole points with corners of 2 points, whatever its size.
+  static void drawMovieIconWithFrame(const platform::Rect& frame);
+  static void drawCameraWithFrame(const platform::Rect& frame);
+  static void drawSDCard_NoMarginWithFrame(const platform::Rect& frame);
+  static void drawAdjustExposureWithFrame(const platform::Rect& frame);
+  static void drawContrastIconWithFrame(const platform::Rect& frame);
+  // Draws nothing.
+  static void drawBlank();
+  static void drawExpandWithFrame(const platform::Rect& frame);
+  static void drawShrinkWithFrame(const platform::Rect& frame);
+  static platform::Image imageOfShareWithSize(const platform::Size& size, bool toggleButtonOn);
+  static platform::Image imageOfShareWithTextWithSize(const platform::Size& size);
+  static platform::Image imageOfWhiteTrashWithSize(const platform::Size& size);
+  static platform::Image imageOfCompareWithSize(const platform::Size& size);
+  static platform::Image imageOfEditWithSize(const platform::Size& size);
+  static platform::Image imageOfPlayWithSize(const platform::Size& size);
+  static platform::Image imageOfPauseWithSize(const platform::Size& size);
+  static platform::Image imageOfCircleWithSize(const platform::Size& size);
+  static platform::Image imageOfMovieIconWithSize(const platform::Size& size);
+  static platform::Image imageOfCameraWithSize(const platform::Size& size);
+  static platform::Image imageOfSDCard_NoMarginWithSize(const platform::Size& size);
+  static platform::Image imageOfAdjustExposureWithSize(const platform::Size& size);
+  static platform::Image imageOfContrastIconWithSize(const platform::Size& size);
+  // The kit's one blank image of 5 x 5 points, made on the first call; every call returns that same image.
+  static const platform::Image& imageOfBlank();
+  static platform::Image imageOfExpandWithSize(const platform::Size& size);
+  static platform::Image imageOfShrinkWithSize(const platform::Size& size);
+  // ---- Interface kit: the level dial, key, folder, rating badge, memory-card button, signs, nudge arrows and
+  // the missing thumbnail. ----
+  static void drawElectronicLevelWithFrame(const platform::Rect& frame);
+  static void drawKeyWithFrame(const platform::Rect& frame);
+  static void drawFolderWithFrame(const platform::Rect& frame);
+  static void drawFiveStarWithFrame(const platform::Rect& frame);
+  // A white button of whole points with corners of 9 points and the memory card on it.
+  static void drawSdCardButtonWithFrame(const platform::Rect& frame);
+  static void drawPlusWithFrame(const platform::Rect& frame);
+  static void drawMinusWithFrame(const platform::Rect& frame);
+  static void drawWhiteArrowUpWithFrame(const platform::Rect& frame);
+  static void drawWhiteArrowDownWithFrame(const platform::Rect& frame);
+  static void drawWhiteArrowLeftWithFrame(const platform::Rect& frame);
+  static void drawWhiteArrowRightWithFrame(const platform::Rect& frame);
+  static void drawUnknownThumbnailWithFrame(const platform::Rect& frame);
+  static platform::Image imageOfElectronicLevelWithSize(const platform::Size& size);
+  static platform::Image imageOfKeyWithSize(const platform::Size& size);
+  static platform::Image imageOfFolderWithSize(const platform::Size& size);
+  static platform::Image imageOfFiveStarWithSize(const platform::Size& size);
+  static platform::Image imageOfPlusWithSize(const platform::Size& size);
+  static platform::Image imageOfMinusWithSize(const platform::Size& size);
+  static platform::Image imageOfWhiteArrowUpWithSize(const platform::Size& size);
+  static platform::Image imageOfWhiteArrowDownWithSize(const platform::Size& size);
+  static platform::Image imageOfWhiteArrowLeftWithSize(const platform::Size& size);
+  static platform::Image imageOfWhiteArrowRightWithSize(const platform::Size& size);
+  static platform::Image imageOfUnknownThumbnailWithSize(const platform::Size& size);
+  // ---- Interface kit: image-editing icons and the small white toolbar marks. Highlighting gives Brightness and
+  // Contrast a white glow and fills More's dots blue. ----
+  static void drawBrightnessWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static void drawRotateIconWithFrame(const platform::Rect& frame);
+  static void drawUndoIconWithFrame(const platform::Rect& frame);
+  static void drawToneCurveWithFrame(const platform::Rect& frame);
+  static void drawAdjustWithFrame(const platform::Rect& frame);
+  static void drawResizeWithFrame(const platform::Rect& frame);
+  static void drawCropRotateWithFrame(const platform::Rect& frame);
+  static void drawAspectRatioWithFrame(const platform::Rect& frame);
+  static void drawExposurePresetsWithFrame(const platform::Rect& frame);
+  static void drawBulbRampWithFrame(const platform::Rect& frame);
+  static void drawBarcodeWithFrame(const platform::Rect& frame);
+  static void drawResetWithFrame(const platform::Rect& frame);
+  static void drawContrastWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static void drawSharpenWithFrame(const platform::Rect& frame);
+  static void drawVibranceWithFrame(const platform::Rect& frame);
+  static void drawWhiteBalanceWithFrame(const platform::Rect& frame);
+  static void drawContextStarWithFrame(const platform::Rect& frame);
+  static void drawSdCardWhiteWithFrame(const platform::Rect& frame);
+  static void drawDownloadWhiteWithFrame(const platform::Rect& frame);
+  static void drawMoreWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static platform::Image imageOfBrightnessWithSize(const platform::Size& size, bool buttonHighlighted);
+  static platform::Image imageOfRotateIconWithSize(const platform::Size& size);
+  static platform::Image imageOfUndoIconWithSize(const platform::Size& size);
+  static platform::Image imageOfToneCurveWithSize(const platform::Size& size);
+  static platform::Image imageOfAdjustWithSize(const platform::Size& size);
+  static platform::Image imageOfResizeWithSize(const platform::Size& size);
+  static platform::Image imageOfCropRotateWithSize(const platform::Size& size);
+  static platform::Image imageOfAspectRatioWithSize(const platform::Size& size);
+  static platform::Image imageOfExposurePresetsWithSize(const platform::Size& size);
+  static platform::Image imageOfBulbRampWithSize(const platform::Size& size);
+  static platform::Image imageOfBarcodeWithSize(const platform::Size& size);
+  static platform::Image imageOfResetWithSize(const platform::Size& size);
+  static platform::Image imageOfContrastWithSize(const platform::Size& size, bool buttonHighlighted);
+  static platform::Image imageOfSharpenWithSize(const platform::Size& size);
+  static platform::Image imageOfVibranceWithSize(const platform::Size& size);
+  static platform::Image imageOfWhiteBalanceWithSize(const platform::Size& size);
+  static platform::Image imageOfContextStarWithSize(const platform::Size& size);
+  static platform::Image imageOfSdCardWhiteWithSize(const platform::Size& size);
+  static platform::Image imageOfDownloadWhiteWithSize(const platform::Size& size);
+  static platform::Image imageOfMoreWithSize(const platform::Size& size, bool buttonHighlighted);
 };

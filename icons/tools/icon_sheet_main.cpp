@@ -85,6 +85,9 @@ bool writeSheet(const QDir& out, const QString& name, const std::vector<Row>& ro
         p.setPen(QColor(70, 70, 80));
         p.drawRect(frameRect.adjusted(-0.5, -0.5, 0.5, 0.5));
         p.save();
+        // Each drawing stays on its own tile: a part that an icon places in fixed points (the default button's
+        // disabled veil, the second zoom bar's marker) would otherwise lie over the neighbouring cells.
+        p.setClipRect(frameRect.adjusted(-kPad + 2, -kPad + 2, kPad - 2, kPad - 2));
         p.translate(frameRect.topLeft());
         Canvas canvas(p, cell);
         rows[i].cells[c](Rect{0, 0, cell.width, cell.height});
@@ -124,7 +127,7 @@ std::vector<Row> buttonRows(Size cell) {
   for (const Case& c : cases) {
     Row row{QString::fromLatin1(c.label), {}};
     for (auto [h, e] : {std::pair{false, true}, std::pair{true, true}, std::pair{false, false}, std::pair{true, false}})
-      row.cells.push_back([draw = c.draw, h, e](const Rect& f) { draw(f, h, e); });
+      row.cells.push_back([draw = c.draw, h = h, e = e](const Rect& f) { draw(f, h, e); });
     rows.push_back(std::move(row));
   }
   (void)cell;
