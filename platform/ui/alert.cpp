@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QVariant>
 
@@ -85,6 +86,19 @@ QPushButton* Alert::addButtonWithTitle(const QString& title) {
 int Alert::runModal() {
     // An alert always has a way out.
     if (buttons_.empty()) addButtonWithTitle(QStringLiteral("OK"));
+    // Return presses the first button, Escape the one titled "Cancel" (when there is one).
+    if (window_->findChildren<QShortcut*>().isEmpty()) {
+        QPushButton* first = buttons_.front();
+        for (QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+            QObject::connect(new QShortcut(key, window_.get()), &QShortcut::activated, first, &QPushButton::click);
+        }
+        for (QPushButton* button : buttons_) {
+            if (button->text() != QLatin1String("Cancel")) continue;
+            QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), window_.get()), &QShortcut::activated,
+                             button, &QPushButton::click);
+            break;
+        }
+    }
     QWidget* content = window_->contentView();
     content->layout()->activate();
     const int height = content->layout()->heightForWidth(int(kWidth));

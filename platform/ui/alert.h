@@ -1,7 +1,7 @@
 #pragma once
 // The platform's plain alert: a message, an informative text below it and buttons, run application-modal
 // through the current presenter (so a test answers it as it answers the program's own alerts). The first
-// button added is the default one, on the right.
+// button added is the default one, on the right, pressed by Return; Escape presses a button titled "Cancel".
 #include <QString>
 #include <memory>
 #include <vector>

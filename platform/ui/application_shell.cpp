@@ -189,7 +189,7 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
     if (!watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
     if (!isRealWindow(widget)) return false;
-    if (event->type() == QEvent::Show) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) {
         addKeyEquivalents(widget);
         return false;
     }
@@ -198,7 +198,7 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
     // accepted is one it will go through with. The window hides after this returns.
     QPointer<QWidget> window(widget);
     closing_.insert(widget);
-    QCoreApplication::sendEvent(widget, event);
+    QCoreApplication::instance()->notify(widget, event);  // as sent: a close from the window manager stays spontaneous
     closing_.remove(widget);
     if (window && event->isAccepted()) {
         windowWillClose(window);

@@ -68,7 +68,7 @@ public:
     bool isTerminating() const { return terminating_; }
 
     // The main menu: its submenus are the menus of the menu bar. Their items' key equivalents answer in every
-    // window the application shows.
+    // window the application shows (items added later, from the window's next activation on).
     Menu* mainMenu() const { return mainMenu_.get(); }
     void setMainMenu(std::unique_ptr<Menu> menu);
     // A menu bar showing the main menu, for a window that shows one; its owner is `parent`.

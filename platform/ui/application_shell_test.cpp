@@ -12,6 +12,7 @@
 #include "platform/foundation/test_application.h"
 #include "platform/ui/alert.h"
 #include "platform/ui/application_shell.h"
+#include "platform/ui/modal_session.h"
 #include "platform/ui/presenter.h"
 #include "platform/ui/window.h"
 
@@ -35,9 +36,10 @@ struct RecordingExit : ProcessExit {
     }
 };
 
-// Answers a plain alert by clicking its button titled `press`, noting what it showed.
+// Answers a plain alert by clicking its button titled `press` (or by typing `key`), noting what it showed.
 struct AlertAnswerer : Presenter {
     QString press;
+    Qt::Key key = Qt::Key_unknown;
     QString message, informative;
     QStringList buttons;
     int shown = 0;
@@ -51,6 +53,14 @@ struct AlertAnswerer : Presenter {
             for (QPushButton* b : alert->buttons()) buttons << b->text();
         }
         QTimer::singleShot(0, &window, [&window, this] {
+            if (key != Qt::Key_unknown) {
+                window.activateWindow();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+                QTest::keyClick(&window, key);
+                // A key that pressed nothing would leave the session running: end it with a response of none.
+                QTimer::singleShot(5000, &window, [] { stopModal(-1); });
+                return;
+            }
             for (QPushButton* b : window.findChildren<QPushButton*>())
                 if (b->text() == press) QTest::mouseClick(b, Qt::LeftButton);
         });
@@ -207,15 +217,25 @@ TEST_F(ApplicationShellTest, RequiredFontsAreFoundByNameOrStandInElseTheAlertEnd
 TEST_F(ApplicationShellTest, AlertReturnsThePressedButtonsResponse) {
     AlertAnswerer answerer;
     ScopedPresenter scoped(answerer);
-    const std::pair<const char*, int> presses[] = {{"Delete", NSAlertFirstButtonReturn},
-                                                   {"Cancel", NSAlertSecondButtonReturn}};
-    for (const auto& [press, response] : presses) {
-        SCOPED_TRACE(press);
+    struct Answer {
+        const char* press;
+        Qt::Key key;
+        int response;
+    };
+    const Answer answers[] = {
+        {"Delete", Qt::Key_unknown, NSAlertFirstButtonReturn},
+        {"Cancel", Qt::Key_unknown, NSAlertSecondButtonReturn},
+        {"", Qt::Key_Return, NSAlertFirstButtonReturn},
+        {"", Qt::Key_Escape, NSAlertSecondButtonReturn},
+    };
+    for (const auto& [press, key, response] : answers) {
+        SCOPED_TRACE(std::string(press) + " key " + std::to_string(int(key)));
         Alert alert;
         alert.setMessageText("Delete everything?");
         alert.addButtonWithTitle("Delete");
         alert.addButtonWithTitle("Cancel");
         answerer.press = press;
+        answerer.key = key;
         EXPECT_EQ(alert.runModal(), response);
         EXPECT_FALSE(alert.window()->isVisible());
     }
