@@ -95,6 +95,10 @@ TEST_F(ApplicationShellTest, WindowWillCloseIsPostedForClosesThatGoThrough) {
         });
 
     Window refusing, plain;
+    // A window's own controller observes its window alone.
+    int plainOnly = 0;
+    const ObserverToken own = NotificationCenter::defaultCenter().addObserverForName(
+        NSWindowWillCloseNotification, &plain, [&](const Notification&) { ++plainOnly; });
     refusing.setCloseRequestHandler([] { return false; });
     for (Window* w : {&refusing, &plain}) {
         w->setFrame({50, 50, 200, 100});
@@ -113,6 +117,8 @@ TEST_F(ApplicationShellTest, WindowWillCloseIsPostedForClosesThatGoThrough) {
     refusing.setCloseRequestHandler({});
     refusing.close();
     EXPECT_EQ(closing.size(), 2u);
+    EXPECT_EQ(plainOnly, 1);
+    NotificationCenter::defaultCenter().removeObserver(own);
     processUntil([] { return false; });
     EXPECT_TRUE(exit_.statuses.empty()) << "the delegate does not ask to quit";
     NotificationCenter::defaultCenter().removeObserver(token);
