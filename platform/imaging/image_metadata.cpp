@@ -12,23 +12,13 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <set>
 
+#include "platform/imaging/exiv2_support.h"
 #include "platform/imaging/image_property_keys.h"
 
 namespace platform {
 namespace {
-
-void setUpExiv2() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // Exiv2 reports every oddity of a damaged file on stderr; a bad file is an ordinary input here.
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        Exiv2::XmpParser::initialize();  // its one-time set-up is not safe to race on from several threads
-        Exiv2::enableBMFF(true);         // CR3 files are ISO media boxes, off by default
-    });
-}
 
 // IFD0 entries that belong in the TIFF dictionary; the rest of IFD0 (pointers, strip tables) is structure.
 const std::set<std::string>& tiffNames() {
@@ -253,15 +243,7 @@ std::optional<Data> jpegWithOrientation(const uint8_t* data, size_t size, uint16
         image->readMetadata();
         image->exifData()["Exif.Image.Orientation"] = orientation;
         image->writeMetadata();
-        Exiv2::BasicIo& io = image->io();
-        if (io.open() != 0) return std::nullopt;
-        const long written = io.size();
-        if (written <= 0 || io.seek(0, Exiv2::BasicIo::beg) != 0) return std::nullopt;
-        Data out(size_t(written), 0);
-        const long got = io.read(out.data(), written);
-        io.close();
-        if (got != written) return std::nullopt;
-        return out;
+        return exiv2StreamBytes(image->io());
     } catch (...) {
         return std::nullopt;
     }

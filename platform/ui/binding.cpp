@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "platform/foundation/dispatch.h"
 #include "platform/foundation/system_log.h"
 
 namespace platform {
@@ -77,32 +78,51 @@ std::shared_ptr<ValueTransformer> transformerOf(const BindingInfo& info) {
 }
 
 Bindings::~Bindings() {
-  for (auto& [name, info] : bindings_) {
-    if (info.observedObject) info.observedObject->removeObserver(this, info.observedKeyPath);
-  }
+  for (auto& [name, entry] : bindings_) end(entry);
+}
+
+void Bindings::end(Entry& entry) {
+  entry.live->store(false);
+  if (entry.info.observedObject) entry.info.observedObject->removeObserver(this, entry.info.observedKeyPath);
 }
 
 void Bindings::bind(const std::string& binding, BindingInfo info, std::function<void(const Value&)> show) {
   unbind(binding);
-  bindings_[binding] = info;
+  auto live = std::make_shared<std::atomic<bool>>(true);
+  bindings_[binding] = Entry{info, live};
   if (!info.observedObject || info.observedKeyPath.empty() || !show) return;
   auto transformer = transformerOf(info);
-  auto present = [transformer, show](const Value& v) { show(transformer ? transformer->transformedValue(v) : v); };
-  info.observedObject->addObserver(this, info.observedKeyPath, present);
+  auto present = [transformer, show, live](const Value& v) {
+    if (live->load()) show(transformer ? transformer->transformedValue(v) : v);
+  };
+  // Settings and other bound objects tell their observers on the thread that wrote; controls live on the main
+  // thread. The hop reads the value afresh: changes from several threads may reach it out of order.
+  std::weak_ptr<KeyValueObject> object = info.observedObject;
+  const std::string keyPath = info.observedKeyPath;
+  info.observedObject->addObserver(this, keyPath, [present, object, keyPath, live](const Value& v) {
+    if (isMainThread()) {
+      present(v);
+      return;
+    }
+    runOnMainThread([present, object, keyPath, live] {
+      auto strong = object.lock();
+      if (strong && live->load()) present(strong->valueForKeyPath(keyPath));
+    });
+  });
   present(info.observedObject->valueForKeyPath(info.observedKeyPath));
 }
 
 void Bindings::unbind(const std::string& binding) {
   auto it = bindings_.find(binding);
   if (it == bindings_.end()) return;
-  if (it->second.observedObject) it->second.observedObject->removeObserver(this, it->second.observedKeyPath);
+  end(it->second);
   bindings_.erase(it);
 }
 
 std::optional<BindingInfo> Bindings::infoForBinding(const std::string& binding) const {
   auto it = bindings_.find(binding);
   if (it == bindings_.end()) return std::nullopt;
-  return it->second;
+  return it->second.info;
 }
 
 void Bindings::propagateValue(const Value& value, const std::string& binding, const char* operation) const {

@@ -3,6 +3,7 @@
 // value the user gave it back into the bound object, through an optional value transformer, and to show the
 // bound value to begin with and whenever it changes.
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -72,6 +73,8 @@ class Bindings {
  public:
   ~Bindings();
   // Binds and shows the bound value at once and after each change through `show` (given the transformed value).
+  // `show` runs on the main thread only: a change made on another thread is shown at the main loop's next turn,
+  // with the value the bound object holds by then, and not at all once the binding has ended.
   void bind(const std::string& binding, BindingInfo info, std::function<void(const Value&)> show);
   void unbind(const std::string& binding);
   std::optional<BindingInfo> infoForBinding(const std::string& binding) const;
@@ -81,7 +84,13 @@ class Bindings {
   void propagateValue(const Value& value, const std::string& binding, const char* operation) const;
 
  private:
-  std::map<std::string, BindingInfo> bindings_;
+  struct Entry {
+    BindingInfo info;
+    // Cleared when the binding ends, so that a show still on its way to the main thread is dropped.
+    std::shared_ptr<std::atomic<bool>> live;
+  };
+  void end(Entry& entry);
+  std::map<std::string, Entry> bindings_;
 };
 
 // The value transformer a binding's options name, or null.
