@@ -7,8 +7,9 @@ namespace icons {
 
 namespace {
 
-// Outlines of a regular sans-serif face in thousandths of an em, y up from the baseline: 'M' moves, 'L' draws a
-// line, 'C' a cubic (two control points, then the end point); a new 'M' closes the contour before it.
+// The outlines of the letters the captions use, taken from Liberation Sans Regular (SIL Open Font License 1.1),
+// in thousandths of an em, y up from the baseline: 'M' moves, 'L' draws a line, 'C' a cubic (two control
+// points, then the end point); a new 'M' closes the contour before it.
 struct Glyph {
   char letter;
   double advance;
