@@ -31,10 +31,12 @@ TEST_F(BrowserToolbarIconsTest, SelectAllOutlineLiesWhereItsRuleSays) {
   // 78 points: (14, 23) to (65.5, 71.5); 39 points: (7, 11) to (32.5, 35.5); moved by the frame's origin.
   const Case cases[] = {{Rect(0, 0, 78, 78), 14, 23, 65.5, 71.5},
                         {Rect(0, 0, 39, 39), 7, 11, 32.5, 35.5},
-                        {Rect(10, 20, 78, 78), 24, 43, 75.5, 91.5}};
+                        {Rect(10, 20, 78, 78), 24, 43, 75.5, 91.5},
+                        // 156 x 0.83974 = 130.99944: its floor is 130, so the right edge lies at 130.5.
+                        {Rect(0, 0, 156, 156), 28, 46, 130.5, 143.5}};
   for (bool selected : {false, true})
     for (const Case& c : cases) {
-      const QImage img = renderCanvas(100, 100, [&](Canvas&) {
+      const QImage img = renderCanvas(200, 200, [&](Canvas&) {
         if (selected) K::drawSelectAllSelectedWithTextWithFrame(c.frame);
         else K::drawSelectAllUnselectedWithTextWithFrame(c.frame);
       });
