@@ -195,24 +195,9 @@ void K::drawHDRColorWithFrame(const Rect& frame) {
 void K::drawLightCameraWithFrame(const Rect& frame) {
   IconArt art(frame, 0.784, 0.784, 0.784);
   if (!art.ok()) return;
-  // The body with rounded corners and the hump on its top edge, counter-clockwise from the bottom left.
-  constexpr double l = 0.017, r = 0.983, b = 0.175, t = 0.753, rx = 0.06, ry = 0.08;
-  constexpr double k = 0.5523;
-  Path body;
-  body.moveTo(art.at(l + rx, b));
-  body.lineTo(art.at(r - rx, b));
-  body.curveTo(art.at(r, b + ry), art.at(r - rx + k * rx, b), art.at(r, b + ry - k * ry));
-  body.lineTo(art.at(r, t - ry));
-  body.curveTo(art.at(r - rx, t), art.at(r, t - ry + k * ry), art.at(r - rx + k * rx, t));
-  body.lineTo(art.at(0.747, t));
-  body.lineTo(art.at(0.7, 0.833));
-  body.lineTo(art.at(0.321, 0.833));
-  body.lineTo(art.at(0.274, t));
-  body.lineTo(art.at(l + rx, t));
-  body.curveTo(art.at(l, t - ry), art.at(l + rx - k * rx, t), art.at(l, t - ry + k * ry));
-  body.lineTo(art.at(l, b + ry));
-  body.curveTo(art.at(l + rx, b), art.at(l, b + ry - k * ry), art.at(l + rx - k * rx, b));
-  body.close();
+  // The body with rounded corners and the hump on its top edge, as one outline.
+  const Path body = IconArt::united(art.roundedRect(0.017, 0.175, 0.983, 0.753, 0.06, 0.08),
+                                    art.polygon({{0.274, 0.74}, {0.747, 0.74}, {0.7, 0.833}, {0.321, 0.833}}));
   art.fill(compound({{body}, {freeOval(art, 0.5, 0.472, 0.169, 0.169), true}, {freeOval(art, 0.5, 0.472, 0.1, 0.1)}}));
 }
 

@@ -19,20 +19,8 @@ using K = VorlaxentStyleKit;
 void K::drawVorlaxentDeviceWithFrame(const Rect& frame) {
   IconArt art(frame, 0.784, 0.784, 0.784);
   if (!art.ok()) return;
-  // The box, its corners curves 0.076 of the frame deep each way, counter-clockwise from the bottom edge.
-  constexpr double l = 0.135, r = 0.865, b = 0.23, t = 0.57, d = 0.076, k = 0.5523;
-  Path box;
-  box.moveTo(art.at(l + d, b));
-  box.lineTo(art.at(r - d, b));
-  box.curveTo(art.at(r, b + d), art.at(r - d + k * d, b), art.at(r, b + d - k * d));
-  box.lineTo(art.at(r, t - d));
-  box.curveTo(art.at(r - d, t), art.at(r, t - d + k * d), art.at(r - d + k * d, t));
-  box.lineTo(art.at(l + d, t));
-  box.curveTo(art.at(l, t - d), art.at(l + d - k * d, t), art.at(l, t - d + k * d));
-  box.lineTo(art.at(l, b + d));
-  box.curveTo(art.at(l + d, b), art.at(l, b + d - k * d), art.at(l + d - k * d, b));
-  box.close();
-  art.fill(box);
+  // The box, its corners curves 0.076 of the frame deep each way.
+  art.fill(art.roundedRect(0.135, 0.23, 0.865, 0.57, 0.076, 0.076));
   // The upright bars beside it, rising well above it, and the short links that join them to its sides.
   art.fillRect(0.0625, 0.25, 0.09375, 0.8125);
   art.fillRect(0.90625, 0.25, 0.9375, 0.8125);
