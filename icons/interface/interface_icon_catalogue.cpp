@@ -135,6 +135,44 @@ std::vector<InterfaceIconCase> makeCases() {
                    [=](const Rect&) { K::drawCarouselBackgroundWithExposureBracket(b.step, b.negative, b.positive); },
                    nullptr, Size{666, 172}});
   appendBrowserAndEditingCases(out);
+  // The automation panels' and status icons, the image browser's toolbar and the device and level icons.
+  using Plain = void (*)(const Rect&);
+  using PlainImage = platform::Image (*)(const Size&);
+  const std::tuple<const char*, Plain, PlainImage> plain[] = {
+      {"Stairs", K::drawStairsWithFrame, K::imageOfStairsWithSize},
+      {"Number", K::drawNumberWithFrame, K::imageOfNumberWithSize},
+      {"HDRProperty", K::drawHDRPropertyWithFrame, K::imageOfHDRPropertyWithSize},
+      {"StartMiddle", K::drawStartMiddleWithFrame, K::imageOfStartMiddleWithSize},
+      {"DismissDown", K::drawDismissDownWithFrame, K::imageOfDismissDownWithSize},
+      {"Hourglass", K::drawHourglassWithFrame, K::imageOfHourglassWithSize},
+      {"Interval", K::drawIntervalWithFrame, K::imageOfIntervalWithSize},
+      {"HDRColor", K::drawHDRColorWithFrame, K::imageOfHDRColorWithSize},
+      {"LightCamera", K::drawLightCameraWithFrame, K::imageOfLightCameraWithSize},
+      {"DirectionSign", K::drawDirectionSignWithFrame, K::imageOfDirectionSignWithSize},
+      {"TotalDegrees", K::drawTotalDegreesWithFrame, K::imageOfTotalDegreesWithSize},
+      {"WhiteTrashWithText", K::drawWhiteTrashWithTextWithFrame, K::imageOfWhiteTrashWithTextWithSize},
+      {"CompareWithText", K::drawCompareWithTextWithFrame, K::imageOfCompareWithTextWithSize},
+      {"SaveDisk", K::drawSaveDiskWithFrame, nullptr},
+      {"SelectAllWithText/selected", K::drawSelectAllSelectedWithTextWithFrame, K::imageOfSelectAllSelectedWithTextWithSize},
+      {"SelectAllWithText/unselected", K::drawSelectAllUnselectedWithTextWithFrame,
+       K::imageOfSelectAllUnselectedWithTextWithSize},
+      {"FilterWithText/JPG", K::drawFilterJpgWithTextWithFrame, K::imageOfFilterJpgWithTextWithSize},
+      {"FilterWithText/RAW", K::drawFilterRawWithTextWithFrame, K::imageOfFilterRawWithTextWithSize},
+      {"FilterWithText/Video", K::drawFilterVideoWithTextWithFrame, K::imageOfFilterVideoWithTextWithSize},
+      {"FilterWithText/All", K::drawFilterAllWithTextWithFrame, K::imageOfFilterAllWithTextWithSize},
+      {"Crop", K::drawCropWithFrame, K::imageOfCropWithSize},
+      {"VorlaxentDevice", K::drawVorlaxentDeviceWithFrame, K::imageOfVorlaxentDeviceWithSize},
+      {"ElectronicTilt", K::drawElectronicTiltWithFrame, K::imageOfElectronicTiltWithSize}};
+  for (const auto& [name, draw, image] : plain)
+    add(name, draw, image ? std::function<platform::Image(const Size&)>(image) : nullptr);
+  for (bool h : {false, true})
+    add("Tripod/highlighted" + onOff(h), [=](const Rect& f) { K::drawTripodWithFrame(f, h); },
+        [=](const Size& s) { return K::imageOfTripodWithSize(s, h); });
+  for (bool e : {true, false})
+    for (bool on : {true, false})
+      for (bool ready : {true, false})
+        add("FlashToggle/enabled" + onOff(e) + ",on" + onOff(on) + ",ready" + onOff(ready),
+            [=](const Rect& f) { K::drawFlashTogglePushButtonWithFrame(f, e, on, ready); }, nullptr);
   return out;
 }
 

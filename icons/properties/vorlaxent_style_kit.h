@@ -264,4 +264,60 @@ class VorlaxentStyleKit {
   static platform::Image imageOfSdCardWhiteWithSize(const platform::Size& size);
   static platform::Image imageOfDownloadWhiteWithSize(const platform::Size& size);
   static platform::Image imageOfMoreWithSize(const platform::Size& size, bool buttonHighlighted);
+  // ---- Interface kit: the automation panels' and status icons, every point a fraction of the frame (snapped
+  // rectangles and ovals on whole points from its origin), stretched with it; line widths stay in points. ----
+  static void drawStairsWithFrame(const platform::Rect& frame);
+  static void drawNumberWithFrame(const platform::Rect& frame);
+  static void drawHDRPropertyWithFrame(const platform::Rect& frame);
+  static void drawStartMiddleWithFrame(const platform::Rect& frame);
+  static void drawDismissDownWithFrame(const platform::Rect& frame);
+  static void drawHourglassWithFrame(const platform::Rect& frame);
+  static void drawIntervalWithFrame(const platform::Rect& frame);
+  static void drawHDRColorWithFrame(const platform::Rect& frame);
+  static void drawLightCameraWithFrame(const platform::Rect& frame);
+  // Light grey, or translucent highlight blue with a bar along the bottom when highlighted.
+  static void drawTripodWithFrame(const platform::Rect& frame, bool buttonHighlighted);
+  static void drawDirectionSignWithFrame(const platform::Rect& frame);
+  static void drawTotalDegreesWithFrame(const platform::Rect& frame);
+  static platform::Image imageOfStairsWithSize(const platform::Size& size);
+  static platform::Image imageOfNumberWithSize(const platform::Size& size);
+  static platform::Image imageOfHDRPropertyWithSize(const platform::Size& size);
+  static platform::Image imageOfStartMiddleWithSize(const platform::Size& size);
+  static platform::Image imageOfDismissDownWithSize(const platform::Size& size);
+  static platform::Image imageOfHourglassWithSize(const platform::Size& size);
+  static platform::Image imageOfIntervalWithSize(const platform::Size& size);
+  static platform::Image imageOfHDRColorWithSize(const platform::Size& size);
+  static platform::Image imageOfLightCameraWithSize(const platform::Size& size);
+  static platform::Image imageOfTripodWithSize(const platform::Size& size, bool buttonHighlighted);
+  static platform::Image imageOfDirectionSignWithSize(const platform::Size& size);
+  static platform::Image imageOfTotalDegreesWithSize(const platform::Size& size);
+  // ---- Interface kit: the image browser's toolbar icons. The captioned ones are white, their pictogram above a
+  // caption drawn from built-in glyph outlines (never from an installed font). The save disk has no image. ----
+  static void drawWhiteTrashWithTextWithFrame(const platform::Rect& frame);
+  static void drawCompareWithTextWithFrame(const platform::Rect& frame);
+  static void drawSaveDiskWithFrame(const platform::Rect& frame);
+  static void drawSelectAllSelectedWithTextWithFrame(const platform::Rect& frame);
+  static void drawSelectAllUnselectedWithTextWithFrame(const platform::Rect& frame);
+  static void drawFilterJpgWithTextWithFrame(const platform::Rect& frame);
+  static void drawFilterRawWithTextWithFrame(const platform::Rect& frame);
+  static void drawFilterVideoWithTextWithFrame(const platform::Rect& frame);
+  static void drawFilterAllWithTextWithFrame(const platform::Rect& frame);
+  static void drawCropWithFrame(const platform::Rect& frame);
+  static platform::Image imageOfWhiteTrashWithTextWithSize(const platform::Size& size);
+  static platform::Image imageOfCompareWithTextWithSize(const platform::Size& size);
+  static platform::Image imageOfSelectAllSelectedWithTextWithSize(const platform::Size& size);
+  static platform::Image imageOfSelectAllUnselectedWithTextWithSize(const platform::Size& size);
+  static platform::Image imageOfFilterJpgWithTextWithSize(const platform::Size& size);
+  static platform::Image imageOfFilterRawWithTextWithSize(const platform::Size& size);
+  static platform::Image imageOfFilterVideoWithTextWithSize(const platform::Size& size);
+  static platform::Image imageOfFilterAllWithTextWithSize(const platform::Size& size);
+  static platform::Image imageOfCropWithSize(const platform::Size& size);
+  // ---- Interface kit: the device picture, the level overlay's tilt scale and the flash toggle (which has no
+  // image). ----
+  static void drawVorlaxentDeviceWithFrame(const platform::Rect& frame);
+  static void drawElectronicTiltWithFrame(const platform::Rect& frame);
+  static void drawFlashTogglePushButtonWithFrame(const platform::Rect& frame, bool toggleButtonEnabled,
+                                                 bool toggleButtonOn, bool flashReady);
+  static platform::Image imageOfVorlaxentDeviceWithSize(const platform::Size& size);
+  static platform::Image imageOfElectronicTiltWithSize(const platform::Size& size);
 };
