@@ -31,6 +31,7 @@ platform::UserDefaults& defaults() { return platform::UserDefaults::standardUser
 // Under six hours between the last object and now counts as the same session.
 constexpr int64_t kSessionMaxAgeSeconds = 21599;
 constexpr int32_t kReloadFailed = ERROR_GENERAL;
+constexpr uint16_t kAssociationFormat = 0x3001;
 
 std::string fileNameOf(const PtpObjectInfoStruct& record) {
   return std::string(record.fileName, strnlen(record.fileName, sizeof record.fileName));
@@ -212,7 +213,8 @@ void CameraController::loadPreviousSession() {
           PtpObjectInfoStruct record;
           const int got = refreshForReload(handle, &record);
           if (got < 0) return kReloadFailed;
-          if (got == 0) continue;
+          // A folder (Canon lists its card's folders among the handles) is no picture taken while away.
+          if (got == 0 || record.objectFormat == kAssociationFormat) continue;
           loaded.push_back(record);
           addObjectToSession(&record);
           missed.push_back(record);
