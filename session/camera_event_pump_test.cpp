@@ -70,7 +70,7 @@ TEST_F(CanonPumpTest, APictureReachesTheStripAndTheSaveFolderAndTheSessionSurviv
   EXPECT_EQ(readFile(save + "/" + shot.name), *shot.bytes);
 
   // Away for a while: the camera takes two more pictures, then the same camera comes back.
-  disconnect();
+  dropLink();
   canon->shootOnCamera(2);
   defaults().setBool(true, "AutoReloadSession");
   defaults().setBool(true, "LoadMissedImages");
@@ -93,6 +93,25 @@ TEST_F(CanonPumpTest, APictureReachesTheStripAndTheSaveFolderAndTheSessionSurviv
   canon->shootOnCamera(1);
   ASSERT_TRUE(waitFor([&] { return again.count(kThumbnailDownloadedNotification) == 4; }));
   EXPECT_EQ(handlesOf(records(again, kNewObjectNotification)), Handles{canon->captured().back()});
+}
+
+TEST_F(CanonPumpTest, ABurstOf20ArrivesWholeInOrderThroughBusyAnswers) {
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification, kThumbnailDownloadedNotification});
+  startSession(log);
+  platform::mainQueue().sync([] { CameraController::instance().clearSession(); });
+  openGate();
+  canon->shootOnCamera(20, 1);
+  ASSERT_TRUE(waitFor([&] { return log.count(kThumbnailDownloadedNotification) >= 20; }));
+  // Nothing more follows: two further polls and the main queue's last blocks bring no second announcement.
+  const uint64_t cycles = camEventThreadCycles();
+  ASSERT_TRUE(waitFor([&] { return camEventThreadCycles() >= cycles + 2; }));
+  drainMainQueue();
+  const Handles taken = canon->captured();
+  ASSERT_EQ(taken.size(), 20u);
+  EXPECT_EQ(handlesOf(records(log, kNewObjectNotification)), taken);
+  EXPECT_EQ(handlesOf(records(log, kThumbnailDownloadedNotification)), taken);
+  EXPECT_EQ(CameraController::instance().sessionHandles(), taken);
+  EXPECT_EQ(presenter.count(), 0u) << presenter.shown().front().message;
 }
 
 TEST_F(CanonPumpTest, TheSessionCheckReloadsOffersOrForgets) {
@@ -421,6 +440,27 @@ TEST_F(CanonPumpTest, AnImageDownloadThatNeedsLiveViewOffFailsAtOnceOnTheMainThr
   ASSERT_EQ(presenter.count(), 1u);
   EXPECT_EQ(presenter.shown()[0].message.rfind("Unable to download IMG_7777.JPG", 0), 0u)
       << presenter.shown()[0].message;
+}
+
+TEST_F(CanonPumpTest, ACanonObjectChangeStoresTheCamerasValueInTheCachedRecord) {
+  NotificationLog log({kSessionStartedNotification});
+  fetchThumbnails = false;
+  canon->shootOnCamera(3);
+  const uint32_t handle = canon->captured()[2];
+  startSession(log);
+  stopPolling();
+  CameraController::setEventGate(true);
+  CameraEvent e = camMakeEvent(PTP_EC_CANON_ObjectRemoved);
+  e.objectHandle = handle;
+  ASSERT_TRUE(camPushEvent(e, false));
+  processCameraEvents();
+  PtpObjectInfoStruct record{};
+  record.objectId = handle;
+  PtpObjectInfoStruct cached{};
+  ASSERT_TRUE(objCacheCopyObjectInfo(&record, &cached));
+  // The body answers an object's file number.
+  EXPECT_EQ(cached.rating, canon->fileNumber(handle));
+  EXPECT_EQ(cached.rating, 3u);
 }
 
 TEST_F(CanonPumpTest, AChangedObjectIsSelectedWhenAutoViewFollowsTheCamera) {

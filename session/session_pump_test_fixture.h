@@ -93,11 +93,17 @@ class SessionPumpTest : public SessionDeviceTest {
     ASSERT_TRUE(waitFor([&] { return camEventThreadCycles() >= cycles + 2; }));
   }
 
-  // The link goes down as when the device leaves: the event thread ends and the device sees no client.
-  void disconnect() {
-    camStopEventThread(true);
-    linkDisconnect();
-    ASSERT_TRUE(device.waitForNoClient(kLimit));
+  // The device drops the link on demand: the event thread's next poll fails, the controller stops it and asks for
+  // the camera again, which fails as well.
+  void dropLink() {
+    const auto failures = [this] {
+      const std::vector<int32_t> s = statuses();
+      return std::count(s.begin(), s.end(), kConnectionStatusLinkFailed);
+    };
+    const auto before = failures();
+    device.dropClient();
+    ASSERT_TRUE(waitFor([&] { return failures() > before; }));
+    ASSERT_TRUE(waitFor([] { return !camEventThreadRunning(); }));
   }
   // The connection view's second round: the device again, then the camera, then the session.
   void reconnect(session_testing::NotificationLog& log) {

@@ -117,7 +117,7 @@ TEST_P(VendorSessionTest, ACaptureReachesTheStripAndTheSaveFolderAndTheSessionCo
     EXPECT_EQ(stored, (SessionFileContents{{shot.objectId}, {}}));
   }
 
-  disconnect();
+  dropLink();
   if (body.shootWhileAway) body.shootWhileAway();
   defaults().setBool(true, "AutoReloadSession");
   defaults().setBool(true, "LoadMissedImages");
