@@ -111,6 +111,10 @@ void CameraController::checkSession() {
   const bool same = !path.empty() && std::filesystem::exists(path, ec) &&
                     defaults().stringForKey("LastSessionCameraId") == cameraId &&
                     withinSessionAge(defaults().dateForKey("LastSessionTime"));
+  // This camera and now are kept before the user answers: the alert below waits for its answer.
+  defaults().setString(cameraId, "LastSessionCameraId");
+  defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
+  defaults().synchronize();
   if (!same) {
     clearSession();
   } else if (defaults().boolForKey("AutoReloadSession")) {
@@ -123,9 +127,6 @@ void CameraController::checkSession() {
     alert->setCancelButtonText(QStringLiteral("Cancel"), [this](QObject*) { clearSession(); });
     alert->show();
   }
-  defaults().setString(cameraId, "LastSessionCameraId");
-  defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
-  defaults().synchronize();
 }
 
 // --- forgetting, adding, membership ---

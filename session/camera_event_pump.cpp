@@ -146,9 +146,9 @@ bool CameraController::shouldDownloadThumbnail(const PtpObjectInfoStruct* record
 void CameraController::receivedNewObject(PtpObjectInfoStruct record) {
   const std::string name = fileNameOf(record);
   defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
+  if (!shouldDownloadThumbnail(&record, name, lastFileName())) return;
   {
     std::lock_guard<std::mutex> lock(mLastFileNameLock);
-    if (!shouldDownloadThumbnail(&record, name, mLastFileNameString)) return;
     mLastFileNameString = name;
   }
   if (doesSessionContainObject(&record)) return;

@@ -128,19 +128,29 @@ TEST_F(CanonPumpTest, TheSessionCheckReloadsOffersOrForgets) {
     bool autoReload;
     bool reloaded;
     bool asked;
+    bool accept = true;  // the answer to the alert
   };
   const std::vector<Case> cases{
       {"another camera", "0000", std::chrono::seconds(10), true, false, false},
       {"six hours old", serial, std::chrono::seconds(21600), true, false, false},
       {"just under six hours, in the future", serial, std::chrono::seconds(-21599 + 2), true, true, false},
-      {"same camera, asked first", serial, std::chrono::seconds(60), false, true, true},
+      {"same camera, asked and loaded", serial, std::chrono::seconds(60), false, true, true},
+      {"same camera, asked and declined", serial, std::chrono::seconds(60), false, false, true, false},
   };
+  platform::Date timeWhenAsked{};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ASSERT_EQ(writeSessionFile(sessionFilePath(), {{stored}, {}}), "");
     defaults().setString(c.cameraId, "LastSessionCameraId");
     defaults().setDate(now - c.age, "LastSessionTime");
     defaults().setBool(c.autoReload, "AutoReloadSession");
+    presenter.answer = [&timeWhenAsked, accept = c.accept](JW_Alert& alert, const session_testing::ShownAlert&) {
+      timeWhenAsked = defaults().dateForKey("LastSessionTime");
+      if (accept)
+        alert.okAction(alert.oOkButton);
+      else
+        alert.cancelAction(alert.oCancelButton);
+    };
     const size_t thumbnails = log.count(kThumbnailDownloadedNotification);
     const size_t alerts = presenter.count();
     platform::mainQueue().sync([] { CameraController::instance().checkSession(); });
@@ -165,6 +175,8 @@ TEST_F(CanonPumpTest, TheSessionCheckReloadsOffersOrForgets) {
       EXPECT_EQ(alert.message, "Would you like to load the previous session?");
       EXPECT_EQ(alert.okText, "Load Session");
       EXPECT_EQ(alert.cancelText, "Cancel");
+      // Now was kept before the answer (the stored session's time was a minute ago).
+      EXPECT_LT(std::chrono::system_clock::now() - timeWhenAsked, std::chrono::seconds(5));
     }
   }
 }
