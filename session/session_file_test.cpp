@@ -53,6 +53,7 @@ TEST(SessionFileTest, BothFormsRead) {
 }
 
 TEST(SessionFileTest, AnythingElseIsUnreadableAndGivesNothing) {
+  static constexpr char kNameWithNul[] = "<array><string>DSCF0002.RA\x14\0\0F</string></array>";
   const std::string longName(256, 'x');
   const std::vector<std::pair<const char*, std::string>> cases{
       {"empty", ""},
@@ -63,6 +64,8 @@ TEST(SessionFileTest, AnythingElseIsUnreadableAndGivesNothing) {
       {"a handle too large", plist("<array><integer>4294967296</integer></array>")},
       {"a handle too small", plist("<array><integer>-2147483649</integer></array>")},
       {"an empty name", plist("<array><string></string></array>")},
+      // A NUL inside a string once aborted the property-list reader.
+      {"a name with a NUL inside", plist(std::string(kNameWithNul, sizeof kNameWithNul - 1))},
       {"a name longer than a record holds", plist("<array><string>" + longName + "</string></array>")},
       {"a date entry", plist("<array><date>2024-05-17T10:11:12Z</date></array>")},
       {"a nested array", plist("<array><array/></array>")},
