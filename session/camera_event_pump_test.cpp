@@ -349,6 +349,45 @@ TEST_F(CanonPumpTest, NewObjectsAreAnnouncedOnceAndOnlyOfTheKindTheUserShoots) {
   EXPECT_TRUE(objCacheLookup(&announced[0], false));
 }
 
+TEST_F(CanonPumpTest, TheRecordedKindDecidesWhichFileOfAShotIsAnnounced) {
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
+  fetchThumbnails = false;
+  startSession(log);
+  stopPolling();
+  platform::mainQueue().sync([] { CameraController::instance().clearSession(); });
+  CameraController::setEventGate(true);
+  struct Case {
+    const char* what;
+    uint32_t format;  // the body's image-format value
+    std::vector<std::pair<const char*, bool>> files;
+  };
+  const std::vector<Case> cases{
+      {"raw + jpeg", 0x26010403, {{"A_0001.nef", false}, {"A_0001.JPG", true}, {"A_0002.Cr3", false}}},
+      {"jpeg only", 0x1100C000, {{"B_0001.ARW", false}, {"B_0001.jpg", true}, {"B_0002.raf", false}}},
+      {"raw only", 0x16010000, {{"C_0001.JPG", false}, {"C_0001.CR2", true}, {"C_0002.jpeg", false}}},
+  };
+  uint32_t handle = 0x2000;
+  for (const Case& c : cases) {
+    PropertyStruct* format = propFind(0xD120, true);
+    ASSERT_NE(format, nullptr);
+    format->value = c.format;
+    propUnlock(format);
+    std::vector<std::string> expected;
+    const size_t before = log.count(kNewObjectNotification);
+    for (const auto& [name, announced] : c.files) {
+      CameraEvent e = camMakeEvent(PTP_EC_ObjectAdded);
+      e.objectInfo.objectId = ++handle;
+      std::snprintf(e.objectInfo.fileName, sizeof e.objectInfo.fileName, "%s", name);
+      e.objectInfo.objectCompressedSize = 100;
+      ASSERT_TRUE(camPushEvent(e, false));
+      if (announced) expected.emplace_back(name);
+    }
+    processCameraEvents();
+    const std::vector<std::string> names = namesOf(records(log, kNewObjectNotification));
+    EXPECT_EQ(std::vector<std::string>(names.begin() + static_cast<long>(before), names.end()), expected) << c.what;
+  }
+}
+
 TEST_F(CanonPumpTest, AFocalLengthShotIsReadAndDeletedInsteadOfAnnounced) {
   NotificationLog log({kSessionStartedNotification, kNewObjectNotification, kCanonFocalLengthUpdatedNotification});
   startSession(log);
