@@ -298,6 +298,14 @@ void CanonCamera::queueEvent(const std::vector<uint8_t>& record) {
     queueLocked(record);
 }
 
+void CanonCamera::shootOnCamera(int count, int busyAnswers) {
+    {
+        std::lock_guard<std::mutex> g(canonMutex_);
+        for (int i = 0; i < count; ++i) takePicture();
+    }
+    if (busyAnswers > 0) answerBusy(busyAnswers);
+}
+
 // --- readings ---
 #define CANON_READ(type, name, expr)                 \
     type CanonCamera::name() const {                 \

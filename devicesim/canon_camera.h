@@ -89,6 +89,10 @@ public:
     // The next `count` live-view requests answer 0xA102 (no frame yet).
     void withholdFrames(int count);
     void queueEvent(const std::vector<uint8_t>& record);
+    // Pictures taken on the camera itself (its own shutter button), `count` in quick succession as a burst takes
+    // them: each one a new object announced by its object-added record. The camera then answers the next
+    // `busyAnswers` operations busy (0x2019), as while it writes its buffer to the card.
+    void shootOnCamera(int count = 1, int busyAnswers = 0);
 
     // --- what happened ---
     bool remoteMode() const;

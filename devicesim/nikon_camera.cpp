@@ -304,6 +304,10 @@ std::optional<PtpResult> NikonCamera::handleVendorOperation(const PtpOperation& 
     }
 }
 
+void NikonCamera::shootOnCamera(int count) {
+    for (int i = 0; i < count; ++i) takePicture();
+}
+
 uint32_t NikonCamera::takePicture() {
     uint32_t number;
     {

@@ -51,6 +51,9 @@ public:
 
     // --- on demand ---
     void queueNikonEvent(uint16_t code, uint32_t parameter);
+    // Pictures taken on the camera itself (its own shutter button), each a new object announced by an
+    // object-added event.
+    void shootOnCamera(int count = 1);
     // Sets a value on the camera (a dial turned) and reports it.
     void turnDial(uint16_t code, int64_t value);
     // The next `count` captures answer 0xA207 (buffer full) and take nothing.

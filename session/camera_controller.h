@@ -22,9 +22,13 @@
 #include <vector>
 
 #include "engine/link/link.h"
+#include "engine/ptp/camera_events.h"
 #include "engine/ptp/response_code.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/notification_center.h"
+#include "session/ptp_object_info_class.h"
+
+struct SessionFileReadResult;
 
 class CameraController {
  public:
@@ -99,6 +103,40 @@ class CameraController {
   uint64_t liveViewStatus() const { return mLiveViewStatus.load(); }
   bool isFocusing() const { return mIsFocusing.load(); }
 
+  // --- session file, event pump and downloads: the objects seen with this camera, new objects, changes ---
+  // The session is kept in "handles.dat" in the documents folder (see session_file.h). checkSession (main
+  // queue; from another thread it moves there) reloads it, offers to, or forgets it; loadPreviousSession and
+  // loadMissedImages run through the command runner and hold the session monitor throughout.
+  void checkSession();
+  void loadPreviousSession();
+  void clearSession();
+  void loadMissedImages();
+  // Any thread; a null record does nothing / is no member.
+  void addObjectToSession(const PtpObjectInfoStruct* record);
+  bool doesSessionContainObject(const PtpObjectInfoStruct* record);
+  // Copies of the arrays as they are now (none while absent).
+  std::optional<std::vector<uint32_t>> sessionHandles();
+  std::optional<std::vector<std::string>> sessionFileNames();
+
+  // What the pump does with each event (event thread).
+  void receivedNewObject(PtpObjectInfoStruct record);
+  bool shouldDownloadThumbnail(const PtpObjectInfoStruct* record, const std::string& fileName,
+                               const std::string& lastFileName);
+  void receivedNewSdCardObject(PtpObjectInfoStruct record);
+  void getLensLength(const PtpObjectInfoStruct* record);
+  void cameraObjectChanged(uint32_t handle);
+  void olcInfoUpdated(OlcInfoStruct info);
+  void propertyUpdatedInitial(const PropertyStruct* record, uint32_t propertyCode);
+  void checkBattery();
+  std::string lastFileName();
+
+  // The windows' downloads. The thumbnail goes through the serial thumbnail queue and its result to the main
+  // queue; the image download blocks the calling thread and returns the image, or none on failure (at once on the
+  // main thread when live view would have to be switched off first).
+  void downloadThumbnail(PtpObjectInfoStruct record, bool forceAutoView);
+  std::optional<std::vector<uint8_t>> doDownloadImage(const PtpObjectInfoClass& object, bool toggleOffLiveView,
+                                                      bool shouldRelay, bool showError);
+
  private:
   CameraController();
   ~CameraController();
@@ -111,10 +149,11 @@ class CameraController {
   static bool liveViewSelectorIsMovie();
   static void sessionStartReturned(int32_t result);
 
-  // Session file (object handles, and names of objects known only by name) and its monitor.
-  std::vector<uint32_t> mSessionHandles;
-  std::vector<std::string> mSessionFileNames;
-  std::mutex mSessionHandlesLock;
+  // Session file (object handles, and names of objects known only by name) and its monitor. The arrays are
+  // absent until a clear, a reload or a pick-up creates them; the monitor is re-entered by the reload's adds.
+  std::optional<std::vector<uint32_t>> mSessionHandles;
+  std::optional<std::vector<std::string>> mSessionFileNames;
+  std::recursive_mutex mSessionHandlesLock;
   std::string mLastFileNameString;
   std::atomic<int32_t> mLastLiveViewCmdStatus{0};
   std::atomic<int32_t> mLastMovieCmdStatus{0};
@@ -125,6 +164,12 @@ class CameraController {
   std::atomic<bool> mIsBulbActive{false};
   std::atomic<bool> mIgnoreShutterRelease{false};
   std::atomic<bool> mIsFocusing{false};
+
+  // --- session file, event pump and downloads ---
+  void writeSessionFileLocked();
+  // Both arrays from the session file (empty when it is unreadable); the monitor is held.
+  SessionFileReadResult reloadSessionArraysLocked();
+  std::mutex mLastFileNameLock;  // a leaf: guards mLastFileNameString
 };
 
 // The handler of asynchronous device messages, installed into the link at session start. Called on a thread of

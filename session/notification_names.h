@@ -22,3 +22,14 @@ inline constexpr const char* kSdCardStatusNotification = "JWNotification_SdCardS
 inline constexpr const char* kCanonFocalLengthUpdatedNotification = "JWNotification_CanonFocalLengthUpdated";
 // An object was deleted: a PtpObjectInfoClass of its record.
 inline constexpr const char* kObjectDeletedNotification = "JWNotification_ObjectDeleted";
+// A new object of the camera or the device's SD card to show: a PtpObjectInfoClass of its record.
+inline constexpr const char* kNewObjectNotification = "JWNotification_NewObject";
+// An object's thumbnail has arrived: a dictionary {"thumbnailData": data, "objectInfo": PtpObjectInfoClass}.
+inline constexpr const char* kThumbnailDownloadedNotification = "JWNotification_ThumbnailDownloaded";
+// The object to show as the main image, and the object to download in the background: a PtpObjectInfoClass.
+inline constexpr const char* kSelectMainThumbnailNotification = "JWNotification_SelectMainThumbnail";
+inline constexpr const char* kDownloadImageInBackgroundNotification = "JWNotification_DownloadImageInBackground";
+// The device's SD card has a new file, so its free space changed (no object).
+inline constexpr const char* kUpdateSdCardSpaceNotification = "JWNotification_UpdateSdCardSpace";
+// The camera's battery level in percent (a number 0 to 255).
+inline constexpr const char* kCameraBatteryPercentageNotification = "JWNotification_CameraBatteryPercentage";

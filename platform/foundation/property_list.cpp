@@ -45,10 +45,11 @@ bool fromPlist(plist_t node, int depth, Value& out, std::string& error) {
             return true;
         }
         case PLIST_STRING: {
-            char* s = nullptr;
-            plist_get_string_val(node, &s);
-            out = Value(std::string(s != nullptr ? s : ""));
-            free(s);
+            // By pointer and length: the copying getter aborts on a string with a NUL inside, which a damaged
+            // file can hold.
+            uint64_t length = 0;
+            const char* s = plist_get_string_ptr(node, &length);
+            out = Value(s != nullptr ? std::string(s, length) : std::string());
             return true;
         }
         case PLIST_DATA: {

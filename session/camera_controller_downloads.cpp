@@ -1,0 +1,92 @@
+// The windows' downloads: an object's thumbnail through the serial thumbnail queue, and its whole image.
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+#include "engine/store/image_files.h"
+#include "platform/foundation/dispatch.h"
+#include "platform/foundation/localized_strings.h"
+#include "platform/foundation/notification_center.h"
+#include "platform/foundation/user_defaults.h"
+#include "session/camera_controller.h"
+#include "session/command.h"
+#include "session/notification_names.h"
+#include "session/utilities.h"
+
+namespace {
+
+// The relay flag that has the device hand what it transfers on to its sharing clients.
+constexpr uint8_t kRelayToClients = 0xA1;
+
+platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
+
+void post(const char* name, const platform::Value& object = {}) {
+  platform::NotificationCenter::defaultCenter().postNotificationName(name, object);
+}
+
+struct ThumbnailDownload {
+  PtpObjectInfoStruct record;
+  std::optional<std::vector<uint8_t>> data;
+};
+
+}  // namespace
+
+void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceAutoView) {
+  std::shared_ptr<platform::DispatchQueue> queue;
+  {
+    static std::mutex creation;
+    std::lock_guard<std::mutex> lock(creation);
+    if (!mDownloadThumbnailQueue)
+      mDownloadThumbnailQueue = platform::createSerialQueue("com.vorlaxent.thumbnail.bgqueue");
+    queue = mDownloadThumbnailQueue;
+  }
+  Command::setWaitDialogOffsetToTop();
+  auto download = std::make_shared<ThumbnailDownload>();
+  download->record = record;
+  CommandBlockArray commands;
+  commands.emplace_back(
+      [download]() -> int32_t {
+        const uint8_t relay =
+            defaults().boolForKey("VorlaxentShareEnabled") && defaults().boolForKey("AutoShareThumbnails")
+                ? kRelayToClients
+                : 0;
+        return Utilities::downloadThumbnail(&download->record, &download->data, relay);
+      },
+      std::nullopt);
+  Command::runCommandsWithQueue(
+      std::move(commands),
+      [this, download, forceAutoView](int32_t result) {
+        if (result != PTP_RC_OK || !download->data || download->data->empty()) {
+          Utilities::showErrorMessage(platform::localizedString("ThumbnailDownloadFail"));
+          return;
+        }
+        const platform::Value object = platform::Value::object(std::make_shared<PtpObjectInfoClass>(download->record));
+        post(kThumbnailDownloadedNotification,
+             platform::Value(platform::ValueDictionary{{"thumbnailData", platform::Value(std::move(*download->data))},
+                                                       {"objectInfo", object}}));
+        addObjectToSession(&download->record);
+        if (formatIsMovie(download->record.objectFormat)) return;
+        const int64_t mode = forceAutoView ? 1 : defaults().integerForKey("AutoViewImages");
+        if (mode == 1)
+          post(kSelectMainThumbnailNotification, object);
+        else if (mode == 3)
+          post(kDownloadImageInBackgroundNotification, object);
+      },
+      queue.get());
+}
+
+std::optional<std::vector<uint8_t>> CameraController::doDownloadImage(const PtpObjectInfoClass& object,
+                                                                      bool toggleOffLiveView, bool shouldRelay,
+                                                                      bool showError) {
+  // Switching live view off waits for a main-queue block: on the main thread that fails at once instead.
+  if (toggleOffLiveView && !Utilities::blockForLiveViewOff()) return std::nullopt;
+  PtpObjectInfoStruct record = *object.origObjectInfo();
+  std::optional<std::vector<uint8_t>> data;
+  const uint16_t rc = Utilities::downloadImage(&record, &data, shouldRelay ? kRelayToClients : 0);
+  if (rc == PTP_RC_OK) return data;
+  if (showError) {
+    const std::string name(record.fileName, strnlen(record.fileName, sizeof record.fileName));
+    Utilities::showErrorMessage("Unable to download " + name, rc);
+  }
+  return std::nullopt;
+}

@@ -1,0 +1,265 @@
+// The session controller's session: the check at window opening, the reload, the pick-up of images taken while
+// away, forgetting, and the membership that the event pump asks about.
+#include <QString>
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <memory>
+
+#include "engine/ptp/standard_operations.h"
+#include "engine/ptp/vendor_state.h"
+#include "engine/store/image_files.h"
+#include "engine/store/object_cache.h"
+#include "platform/foundation/dispatch.h"
+#include "platform/foundation/localized_strings.h"
+#include "platform/foundation/notification_center.h"
+#include "platform/foundation/system_log.h"
+#include "platform/foundation/user_defaults.h"
+#include "session/camera_controller.h"
+#include "session/command.h"
+#include "session/notification_names.h"
+#include "session/session_file.h"
+#include "session/utilities.h"
+#include "widgets/jw_alert.h"
+
+namespace {
+
+platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
+
+// Under six hours between the last object and now counts as the same session.
+constexpr int64_t kSessionMaxAgeSeconds = 21599;
+constexpr int32_t kReloadFailed = ERROR_GENERAL;
+constexpr uint16_t kAssociationFormat = 0x3001;
+
+std::string fileNameOf(const PtpObjectInfoStruct& record) {
+  return std::string(record.fileName, strnlen(record.fileName, sizeof record.fileName));
+}
+
+bool namesOnly() { return camIsSony() || camIsFuji(); }
+
+platform::Value wrap(const PtpObjectInfoStruct& record) {
+  return platform::Value::object(std::make_shared<PtpObjectInfoClass>(record));
+}
+
+void post(const char* name, const platform::Value& object = {}) {
+  platform::NotificationCenter::defaultCenter().postNotificationName(name, object);
+}
+
+// Seconds between now and the date, or none when they lie further apart than a signed 32-bit count holds (a
+// value that would wrap round to a small age).
+bool withinSessionAge(platform::Date last) {
+  const int64_t seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now() - last).count();
+  if (seconds > std::numeric_limits<int32_t>::max() || seconds < -int64_t{std::numeric_limits<int32_t>::max()})
+    return false;
+  return (seconds < 0 ? -seconds : seconds) <= kSessionMaxAgeSeconds;
+}
+
+// Refreshes a camera object's record; the result as the reload counts it: 1 loaded, 0 skipped, -1 failure.
+int refreshForReload(uint32_t handle, PtpObjectInfoStruct* record) {
+  *record = PtpObjectInfoStruct{};
+  record->objectId = handle;
+  const uint16_t rc = Utilities::getObjectInfo(record);
+  if (rc == PTP_RC_OK) return 1;
+  if (rc == PTP_RC_INVALID_OBJECT_HANDLE) return 0;
+  return -1;
+}
+
+// The reload and the pick-up: one titled block; any result but 0x2001 is said in an alert.
+void runLoadingSession(CommandBlock::Block work) {
+  CommandBlockArray commands;
+  commands.emplace_back(std::move(work), platform::localizedString("LoadingSession"));
+  Command::runCommands(std::move(commands), [](int32_t result) {
+    if (result != PTP_RC_OK) Utilities::showErrorMessage(platform::localizedString("LoadSessionFailure"));
+  });
+}
+
+}  // namespace
+
+std::optional<std::vector<uint32_t>> CameraController::sessionHandles() {
+  std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+  return mSessionHandles;
+}
+
+std::optional<std::vector<std::string>> CameraController::sessionFileNames() {
+  std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+  return mSessionFileNames;
+}
+
+void CameraController::writeSessionFileLocked() {
+  SessionFileContents contents;
+  if (mSessionHandles) contents.handles = *mSessionHandles;
+  if (mSessionFileNames) contents.fileNames = *mSessionFileNames;
+  const std::string error = writeSessionFile(sessionFilePath(), contents);
+  if (!error.empty()) platform::systemLogf(platform::LogLevel::Error, "Session file not written: %s", error.c_str());
+}
+
+// --- the check ---
+
+void CameraController::checkSession() {
+  if (!platform::isMainThread()) {
+    platform::mainQueue().async([this] { checkSession(); });
+    return;
+  }
+  const std::string cameraId = camSerialNumber();
+  if (cameraId.empty()) return;
+
+  std::error_code ec;
+  const std::string path = sessionFilePath();
+  const bool same = !path.empty() && std::filesystem::exists(path, ec) &&
+                    defaults().stringForKey("LastSessionCameraId") == cameraId &&
+                    withinSessionAge(defaults().dateForKey("LastSessionTime"));
+  // This camera and now are kept before the user answers: the alert below waits for its answer.
+  defaults().setString(cameraId, "LastSessionCameraId");
+  defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
+  defaults().synchronize();
+  if (!same) {
+    clearSession();
+  } else if (defaults().boolForKey("AutoReloadSession")) {
+    loadPreviousSession();
+  } else {
+    std::shared_ptr<JW_Alert> alert = JW_Alert::jwAlertWithStyle(1);
+    alert->setTitleText(QStringLiteral("Load Session"));
+    alert->setInformationText(QStringLiteral("Would you like to load the previous session?"));
+    alert->setOkButtonText(QStringLiteral("Load Session"), [this](QObject*) { loadPreviousSession(); });
+    alert->setCancelButtonText(QStringLiteral("Cancel"), [this](QObject*) { clearSession(); });
+    alert->show();
+  }
+}
+
+// --- forgetting, adding, membership ---
+
+void CameraController::clearSession() {
+  std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+  mSessionHandles.emplace();
+  mSessionFileNames.emplace();
+  if (!removeSessionFile(sessionFilePath()))
+    platform::systemLog("Session file could not be deleted", platform::LogLevel::Error);
+}
+
+void CameraController::addObjectToSession(const PtpObjectInfoStruct* record) {
+  if (record == nullptr) return;
+  std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+  if (record->objectId == kObjectIdByName) {
+    const std::string name = fileNameOf(*record);
+    if (name.empty() || !mSessionFileNames) return;
+    // Each object once: a second entry would be shown twice by the next reload.
+    if (std::find(mSessionFileNames->begin(), mSessionFileNames->end(), name) != mSessionFileNames->end()) return;
+    mSessionFileNames->push_back(name);
+  } else {
+    if (!mSessionHandles) return;
+    if (std::find(mSessionHandles->begin(), mSessionHandles->end(), record->objectId) != mSessionHandles->end()) return;
+    mSessionHandles->push_back(record->objectId);
+  }
+  writeSessionFileLocked();
+}
+
+bool CameraController::doesSessionContainObject(const PtpObjectInfoStruct* record) {
+  if (record == nullptr) return false;
+  std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+  if (record->objectId == kObjectIdByName) {
+    const std::string name = fileNameOf(*record);
+    return !name.empty() && mSessionFileNames &&
+           std::find(mSessionFileNames->begin(), mSessionFileNames->end(), name) != mSessionFileNames->end();
+  }
+  return mSessionHandles &&
+         std::find(mSessionHandles->begin(), mSessionHandles->end(), record->objectId) != mSessionHandles->end();
+}
+
+// --- the reload ---
+
+SessionFileReadResult CameraController::reloadSessionArraysLocked() {
+  mSessionHandles.reset();
+  mSessionFileNames.reset();
+  // Both kinds are read back: a session may hold camera objects and card files together.
+  SessionFileReadResult file = loadSessionFile(sessionFilePath());
+  mSessionHandles = file.contents.handles;
+  mSessionFileNames = file.contents.fileNames;
+  return file;
+}
+
+void CameraController::loadPreviousSession() {
+  runLoadingSession([this]() -> int32_t {
+    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+    const SessionFileContents stored = reloadSessionArraysLocked().contents;
+
+    std::vector<PtpObjectInfoStruct> loaded, missed;
+    std::vector<uint32_t> cameraHandles;
+    if (namesOnly()) {
+      const std::vector<std::string> card = Utilities::arrayOfSdCardImages().value_or(std::vector<std::string>{});
+      for (const std::string& name : stored.fileNames) {
+        if (std::find(card.begin(), card.end(), name) == card.end()) continue;
+        PtpObjectInfoStruct record{};
+        record.objectId = kObjectIdByName;
+        std::memcpy(record.fileName, name.data(), std::min(name.size(), sizeof record.fileName - 1));
+        record.fileNameLength = static_cast<uint16_t>(strnlen(record.fileName, sizeof record.fileName) + 1);
+        PtpObjectInfoStruct cached{};
+        if (objCacheCopyObjectInfo(&record, &cached)) record = cached;
+        loaded.push_back(record);
+      }
+    } else {
+      // Without the camera's list nothing could be told apart from a deleted object.
+      if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
+      for (uint32_t handle : stored.handles) {
+        if (std::find(cameraHandles.begin(), cameraHandles.end(), handle) == cameraHandles.end()) continue;
+        PtpObjectInfoStruct record;
+        const int got = refreshForReload(handle, &record);
+        if (got < 0) return kReloadFailed;
+        if (got > 0) loaded.push_back(record);
+      }
+      if (defaults().boolForKey("LoadMissedImages")) {
+        for (uint32_t handle : handlesAboveHighMark(cameraHandles, sessionHighMark(stored.handles), true)) {
+          PtpObjectInfoStruct record;
+          const int got = refreshForReload(handle, &record);
+          if (got < 0) return kReloadFailed;
+          // A folder (Canon lists its card's folders among the handles) is no picture taken while away.
+          if (got == 0 || record.objectFormat == kAssociationFormat) continue;
+          loaded.push_back(record);
+          addObjectToSession(&record);
+          missed.push_back(record);
+        }
+      }
+    }
+
+    for (PtpObjectInfoStruct& record : loaded) {
+      std::optional<std::vector<uint8_t>> data;
+      const uint16_t rc = Utilities::downloadThumbnail(&record, &data, 0);
+      if (!data || data->empty()) continue;
+      if (rc != PTP_RC_OK) return kReloadFailed;
+      post(kThumbnailDownloadedNotification,
+           platform::Value(platform::ValueDictionary{{"thumbnailData", platform::Value(std::move(*data))},
+                                                     {"objectInfo", wrap(record)}}));
+    }
+    const int64_t autoView = defaults().integerForKey("AutoViewImages");
+    if (autoView == 1 || autoView == 3)
+      for (const PtpObjectInfoStruct& record : missed)
+        if (!formatIsMovie(record.objectFormat)) post(kDownloadImageInBackgroundNotification, wrap(record));
+    return PTP_RC_OK;
+  });
+}
+
+void CameraController::loadMissedImages() {
+  runLoadingSession([this]() -> int32_t {
+    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+    const SessionFileReadResult file = reloadSessionArraysLocked();
+    if (file.status == SessionFileReadResult::Unreadable) return PTP_RC_OK;
+    // Which card files count as missed is not settled: none are announced for those cameras.
+    if (namesOnly()) return PTP_RC_OK;
+
+    std::vector<uint32_t> cameraHandles;
+    if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
+    std::vector<PtpObjectInfoStruct> fresh;
+    for (uint32_t handle : handlesAboveHighMark(cameraHandles, sessionHighMark(file.contents.handles), false)) {
+      PtpObjectInfoStruct record;
+      const int got = refreshForReload(handle, &record);
+      if (got < 0) return kReloadFailed;
+      // Objects without a real thumbnail (folders, sidecar files) are not worth a strip entry.
+      if (got > 0 && record.thumbCompressedSize > 2048) fresh.push_back(record);
+    }
+    for (const PtpObjectInfoStruct& record : fresh)
+      if (!formatIsMovie(record.objectFormat)) post(kNewObjectNotification, wrap(record));
+    return PTP_RC_OK;
+  });
+}
