@@ -70,7 +70,8 @@ QWidget* Layer::host() const {
 }
 
 void Layer::setNeedsDisplay() {
-  if (QWidget* h = host()) h->update();
+  if (superlayer_) superlayer_->setNeedsDisplay();
+  else if (host_) host_->update();
 }
 
 void Layer::setFrame(const Rect& frame) {
@@ -135,6 +136,22 @@ void Layer::setTransform(const Transform3D& t) {
   setNeedsDisplay();
 }
 
+void Layer::setAnchorPoint(Point anchor) {
+  const Point keep = position();
+  anchorPoint_ = anchor;
+  setPosition(keep);
+  setNeedsDisplay();
+}
+
+Point Layer::position() const {
+  return {frame_.x() + anchorPoint_.x * frame_.width(), frame_.y() + anchorPoint_.y * frame_.height()};
+}
+
+void Layer::setPosition(Point position) {
+  setFrame({position.x - anchorPoint_.x * frame_.width(), position.y - anchorPoint_.y * frame_.height(),
+            frame_.width(), frame_.height()});
+}
+
 void Layer::setZPosition(double z) {
   zPosition_ = z;
   setNeedsDisplay();
@@ -144,7 +161,7 @@ QTransform Layer::toSuperlayer() const {
   const Rect f = presentationFrame();
   QTransform t = QTransform::fromTranslate(f.x(), f.y());
   if (!transform_.isIdentity()) {
-    const double cx = f.width() / 2, cy = f.height() / 2;
+    const double cx = f.width() * anchorPoint_.x, cy = f.height() * anchorPoint_.y;
     t = QTransform::fromTranslate(-cx, -cy) * transform_.toQTransform() * QTransform::fromTranslate(cx, cy) * t;
   }
   return t;

@@ -15,6 +15,10 @@ namespace {
 
 constexpr const char* kAlphaProperty = "vx_alphaValue";
 constexpr const char* kAlphaAnimationProperty = "vx_alphaAnimation";
+constexpr const char* kPaintsAlphaProperty = "vx_paintsAlpha";
+constexpr const char* kPresentedAlphaProperty = "vx_presentedAlpha";
+
+bool paintsOwnAlpha(const QWidget* w) { return w->property(kPaintsAlphaProperty).toBool(); }
 
 double screenHeight() {
   const QScreen* s = QGuiApplication::primaryScreen();
@@ -22,6 +26,12 @@ double screenHeight() {
 }
 
 void applyAlpha(QWidget* w, double alpha) {
+  if (paintsOwnAlpha(w)) {
+    // Repainting the view repaints its subviews, which take the new alpha from it.
+    w->setProperty(kPresentedAlphaProperty, std::clamp(alpha, 0.0, 1.0));
+    w->update();
+    return;
+  }
   if (alpha >= 1.0) {
     if (w->graphicsEffect()) w->setGraphicsEffect(nullptr);
     return;
@@ -35,6 +45,10 @@ void applyAlpha(QWidget* w, double alpha) {
 }
 
 double presentedAlpha(const QWidget* w) {
+  if (paintsOwnAlpha(w)) {
+    const QVariant v = w->property(kPresentedAlphaProperty);
+    return v.isValid() ? v.toDouble() : 1.0;
+  }
   auto* effect = qobject_cast<QGraphicsOpacityEffect*>(w->graphicsEffect());
   return effect ? effect->opacity() : 1.0;
 }
@@ -103,6 +117,16 @@ void setAlphaValue(QWidget* w, double alpha) {
   };
   const Animator::Id id = ctx->start(std::move(plan));
   if (Animator::shared().isRunning(id)) w->setProperty(kAlphaAnimationProperty, QVariant::fromValue<qulonglong>(id));
+}
+
+void setPaintsOwnAlpha(QWidget* w) { w->setProperty(kPaintsAlphaProperty, true); }
+
+double effectiveAlpha(const QWidget* w) {
+  double alpha = 1.0;
+  for (; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+    if (paintsOwnAlpha(w)) alpha *= presentedAlpha(w);
+  }
+  return alpha;
 }
 
 Rect screenRectFromQt(const QRectF& g) { return fromQt(g, screenHeight()); }

@@ -24,6 +24,11 @@ QPointF pointToQt(const QWidget* widget, Point p);
 // animates with the group's duration.
 double alphaValue(const QWidget* widget);
 void setAlphaValue(QWidget* widget, double alpha);
+// Marks a widget that applies its alpha while it paints (effectiveAlpha), in place of an opacity effect.
+void setPaintsOwnAlpha(QWidget* widget);
+// The alpha a widget is painted with: its own alpha as drawn now and its superviews', multiplied, as far as
+// painting applies them (a superview faded by an opacity effect is left to the effect).
+double effectiveAlpha(const QWidget* widget);
 
 // The y-up screen: origin at the lower-left corner of the primary screen.
 Rect screenRectFromQt(const QRectF& global);
