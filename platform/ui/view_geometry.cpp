@@ -99,24 +99,17 @@ void setAlphaValue(QWidget* w, double alpha) {
     w->setProperty(kAlphaAnimationProperty, QVariant());
     Animator::shared().cancel(running.toULongLong());
   }
-  AnimationContext* ctx = AnimationContext::current();
-  if (!ctx || ctx->duration() <= 0) {
-    applyAlpha(w, alpha);
-    return;
-  }
   const double from = presentedAlpha(w);
   QPointer<QWidget> guard(w);
-  Animator::Plan plan;
-  plan.duration = ctx->duration();
-  plan.timing = ctx->timing();
-  plan.step = [guard, from, alpha](double p) {
-    if (guard) applyAlpha(guard, from + (alpha - from) * p);
-  };
-  plan.done = [guard](bool) {
-    if (guard) guard->setProperty(kAlphaAnimationProperty, QVariant());
-  };
-  const Animator::Id id = ctx->start(std::move(plan));
-  if (Animator::shared().isRunning(id)) w->setProperty(kAlphaAnimationProperty, QVariant::fromValue<qulonglong>(id));
+  const Animator::Id id = animateInCurrentContext(
+      [guard, from, alpha](double p) {
+        if (guard) applyAlpha(guard, from + (alpha - from) * p);
+      },
+      [guard](bool) {
+        if (guard) guard->setProperty(kAlphaAnimationProperty, QVariant());
+      });
+  if (id) w->setProperty(kAlphaAnimationProperty, QVariant::fromValue<qulonglong>(id));
+  else applyAlpha(w, alpha);  // no group animates: at once
 }
 
 void setPaintsOwnAlpha(QWidget* w) { w->setProperty(kPaintsAlphaProperty, true); }
