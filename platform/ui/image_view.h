@@ -33,6 +33,7 @@ public:
 
 protected:
     void drawRect(Canvas& canvas, const Rect& bounds) override;
+    bool drawsContent() const override { return !image_.isNull(); }
 
 private:
     Image image_;

@@ -393,10 +393,13 @@ void Layer::renderSelf(Canvas& canvas) const {
   for (const Layer* sub : sublayersInDrawingOrder()) sub->render(canvas);
   const OptionalColor border = presentationColor("borderColor");
   if (borderWidth_ > 0 && border && border->alpha > 0) {
-    canvas.setStrokeColor(*border);
-    canvas.setLineWidth(borderWidth_);
-    const double half = borderWidth_ / 2;
-    canvas.strokePath(roundedRectPath(b.insetBy(half, half), std::max(0.0, cornerRadius_ - half)));
+    // The ring between the outline and the outline moved in by the width, filled: what a stroke along the
+    // middle covers, at a fraction of the stroker's cost (a grid of bordered thumbnails draws many).
+    const double w = std::min(borderWidth_, std::min(b.width(), b.height()) / 2);
+    QPainterPath ring = roundedRectPath(b, cornerRadius_).qtPath();
+    ring.addPath(roundedRectPath(b.insetBy(w, w), std::max(0.0, cornerRadius_ - w)).qtPath().toReversed());
+    canvas.setFillColor(*border);
+    canvas.fillPath(Path::fromQt(ring));
   }
   canvas.restoreGState();
 }

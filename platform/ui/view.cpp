@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPointer>
+#include <algorithm>
 
 #include "platform/ui/animation.h"
 
@@ -26,7 +27,6 @@ class View::BackingLayer : public Layer {
 };
 
 View::View(QWidget* parent) : QWidget(parent), layer_(std::make_shared<BackingLayer>(this)) {
-  setPaintsOwnAlpha(this);
   setAttribute(Qt::WA_TranslucentBackground);
   syncLayerFrame();
 }
@@ -34,6 +34,12 @@ View::View(QWidget* parent) : QWidget(parent), layer_(std::make_shared<BackingLa
 View::~View() { static_cast<BackingLayer&>(*layer_).detach(); }
 
 void View::drawRect(Canvas&, const Rect&) {}
+
+void View::setPresentedAlpha(double alpha) {
+  presentedAlpha_ = std::clamp(alpha, 0.0, 1.0);
+  // Repainting the view repaints its subviews, which take the new alpha from it.
+  update();
+}
 
 void View::syncLayerFrame() {
   const Rect now = frameOf(this);
@@ -71,14 +77,30 @@ void View::resizeEvent(QResizeEvent* event) {
   syncLayerFrame();
 }
 
+bool View::showsNothing() const {
+  const Layer& l = *layer_;
+  const OptionalColor background = l.presentationColor("backgroundColor");
+  const OptionalColor border = l.presentationColor("borderColor");
+  return !drawsContent() && (!background || background->alpha <= 0) &&
+         (l.borderWidth() <= 0 || !border || border->alpha <= 0) && l.contents().isNull() && l.sublayers().empty() &&
+         l.shadowOpacity() <= 0;
+}
+
 void View::paintEvent(QPaintEvent*) {
   syncLayerFrame();
   const double alpha = effectiveAlpha(this);
   if (alpha <= 0) return;
+  const bool drawSelf = !drawnBySuperview() && !showsNothing();
+  bool turnedSubviews = false;
+  for (QObject* child : children()) {
+    auto* sub = dynamic_cast<View*>(child);
+    if (sub && !sub->isHidden() && sub->drawnBySuperview()) turnedSubviews = true;
+  }
+  if (!drawSelf && !turnedSubviews) return;  // nothing to paint: no painter at all (cheap for plain containers)
   QPainter painter(this);
   painter.setOpacity(alpha);
   Canvas canvas(painter, {double(width()), double(height())});
-  if (!drawnBySuperview()) {
+  if (drawSelf) {
     canvas.saveGState();
     canvas.translate(-syncedFrame_.x(), -syncedFrame_.y());
     layer_->render(canvas);

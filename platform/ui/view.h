@@ -33,10 +33,17 @@ class View : public QWidget {
   }
   const std::shared_ptr<Layer>& backingLayer() const { return layer_; }
 
+  // The view's own alpha as drawn now (setAlphaValue sets it, frame by frame while it animates); kept here so
+  // that painting reads it without a property look-up.
+  double presentedAlpha() const { return presentedAlpha_; }
+  void setPresentedAlpha(double alpha);
+
  protected:
   // What the view draws itself, in its bounds (y-up), over the layer's background and under its sublayers
   // and border. Nothing by default.
   virtual void drawRect(Canvas& canvas, const Rect& bounds);
+  // Whether drawRect draws anything now; a view whose layer shows nothing either is not painted at all.
+  virtual bool drawsContent() const { return false; }
 
   void paintEvent(QPaintEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
@@ -50,12 +57,15 @@ class View : public QWidget {
   void syncLayerFrame();
   // True while the superview draws this view (see above).
   bool drawnBySuperview() const;
+  // True when the layer and drawRect draw nothing now.
+  bool showsNothing() const;
   // Repaints what the layer covers after a change of it.
   void layerChanged();
 
   std::shared_ptr<Layer> layer_;
   Rect syncedFrame_;
   bool wasDrawnBySuperview_ = false;
+  double presentedAlpha_ = 1;
 };
 
 }  // namespace platform

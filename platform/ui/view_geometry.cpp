@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/ui/animation.h"
+#include "platform/ui/view.h"
 
 namespace platform {
 
@@ -15,10 +16,10 @@ namespace {
 
 constexpr const char* kAlphaProperty = "vx_alphaValue";
 constexpr const char* kAlphaAnimationProperty = "vx_alphaAnimation";
-constexpr const char* kPaintsAlphaProperty = "vx_paintsAlpha";
-constexpr const char* kPresentedAlphaProperty = "vx_presentedAlpha";
 
-bool paintsOwnAlpha(const QWidget* w) { return w->property(kPaintsAlphaProperty).toBool(); }
+// Layer-backed views apply their alpha while painting; the value drawn now is kept on the view, where the
+// painting of every subview reads it without a property look-up.
+View* paintsOwnAlpha(const QWidget* w) { return dynamic_cast<View*>(const_cast<QWidget*>(w)); }
 
 double screenHeight() {
   const QScreen* s = QGuiApplication::primaryScreen();
@@ -26,10 +27,8 @@ double screenHeight() {
 }
 
 void applyAlpha(QWidget* w, double alpha) {
-  if (paintsOwnAlpha(w)) {
-    // Repainting the view repaints its subviews, which take the new alpha from it.
-    w->setProperty(kPresentedAlphaProperty, std::clamp(alpha, 0.0, 1.0));
-    w->update();
+  if (View* view = paintsOwnAlpha(w)) {
+    view->setPresentedAlpha(alpha);
     return;
   }
   if (alpha >= 1.0) {
@@ -45,10 +44,7 @@ void applyAlpha(QWidget* w, double alpha) {
 }
 
 double presentedAlpha(const QWidget* w) {
-  if (paintsOwnAlpha(w)) {
-    const QVariant v = w->property(kPresentedAlphaProperty);
-    return v.isValid() ? v.toDouble() : 1.0;
-  }
+  if (const View* view = paintsOwnAlpha(w)) return view->presentedAlpha();
   auto* effect = qobject_cast<QGraphicsOpacityEffect*>(w->graphicsEffect());
   return effect ? effect->opacity() : 1.0;
 }
@@ -112,12 +108,10 @@ void setAlphaValue(QWidget* w, double alpha) {
   else applyAlpha(w, alpha);  // no group animates: at once
 }
 
-void setPaintsOwnAlpha(QWidget* w) { w->setProperty(kPaintsAlphaProperty, true); }
-
 double effectiveAlpha(const QWidget* w) {
   double alpha = 1.0;
   for (; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
-    if (paintsOwnAlpha(w)) alpha *= presentedAlpha(w);
+    if (const View* view = paintsOwnAlpha(w)) alpha *= view->presentedAlpha();
   }
   return alpha;
 }
