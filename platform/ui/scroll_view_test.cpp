@@ -98,14 +98,14 @@ TEST_F(ScrollViewTest, GlideInAnEaseOutGroupCoversMostOfTheWayEarlyAndLandsConst
   EXPECT_LT(half.y, 1000 - 15);
   EXPECT_FALSE(completed);
   clock_->advance(0.4);
-  EXPECT_EQ(scroll_.contentView()->boundsOrigin(), Point(950, 970));
+  EXPECT_EQ(scroll_.contentView()->boundsOrigin(), (Point{950, 970}));
   EXPECT_TRUE(completed);
   EXPECT_FALSE(scroll_.contentView()->isAnimating());
 
   // A glide past the edge stops at the edge.
   AnimationContext::run(0.6, TimingFunction::EaseOut, [&] { scroll_.contentView()->setBoundsOrigin({-300, 5000}); });
   clock_->advance(1);
-  EXPECT_EQ(scroll_.contentView()->boundsOrigin(), Point(0, 3600));
+  EXPECT_EQ(scroll_.contentView()->boundsOrigin(), (Point{0, 3600}));
   EXPECT_EQ(liveScrollCount_, 0);
 }
 
@@ -122,7 +122,7 @@ TEST_F(ScrollViewTest, ScrollersFollowTheClipAndHideWhileTheDocumentFits) {
   document_->resize(600, 400);
   EXPECT_FALSE(scroll_.horizontalScroller()->isVisible());
   EXPECT_FALSE(scroll_.verticalScroller()->isVisible());
-  EXPECT_EQ(scroll_.contentView()->boundsOrigin(), Point(0, 0));
+  EXPECT_EQ(scroll_.contentView()->boundsOrigin(), (Point{0, 0}));
   // The user drags a scroller: the clip follows and the live-scroll notification is posted.
   document_->resize(6000, 4000);
   scroll_.horizontalScroller()->setValue(700);
@@ -137,7 +137,7 @@ TEST_F(ScrollViewTest, WheelScrollsTowardsWhatLiesBelowAndPostsLiveScroll) {
   QWheelEvent down(inside, scroll_.mapToGlobal(inside), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                    Qt::NoScrollPhase, false);
   QApplication::sendEvent(&scroll_, &down);
-  EXPECT_EQ(scroll_.contentView()->boundsOrigin(), Point(0, 2000 - ScrollView::kLineScroll));
+  EXPECT_EQ(scroll_.contentView()->boundsOrigin(), (Point{0, 2000 - ScrollView::kLineScroll}));
   EXPECT_EQ(liveScrollCount_, 1);
 }
 

@@ -173,9 +173,9 @@ TEST_F(ViewTest, TurnedImageViewIsDrawnWholeAboutItsAnchorPoint) {
 TEST_F(ViewTest, AnchorPointKeepsThePositionAndTurnsAboutItself) {
   auto layer = Layer::make();
   layer->setFrame({10, 10, 40, 20});
-  EXPECT_EQ(layer->position(), Point(30, 20));
+  EXPECT_EQ(layer->position(), (Point{30, 20}));
   layer->setAnchorPoint({0, 0});
-  EXPECT_EQ(layer->position(), Point(30, 20));
+  EXPECT_EQ(layer->position(), (Point{30, 20}));
   EXPECT_EQ(layer->frame(), Rect(30, 20, 40, 20)) << "the frame moves so that the position stays";
   // Turned a half about its lower-left corner, it lies below and to the left of that corner.
   layer->setBackgroundColor(Color::whiteColor());
