@@ -9,6 +9,7 @@
 // ScrollView, whose clip view tells it what shows; it sizes itself to its content there (at least the clip
 // view's size). Outside a scroll view all of its own bounds show. Main thread only.
 
+#include <QPointer>
 #include <QWidget>
 #include <compare>
 #include <functional>
@@ -86,7 +87,7 @@ class CollectionViewItem {
  private:
   friend class CollectionView;
   class ViewWatcher;
-  QWidget* view_ = nullptr;
+  QPointer<QWidget> view_;  // null again if someone else deleted it
   std::unique_ptr<ViewWatcher> watcher_;
   CollectionView* collectionView_ = nullptr;
   std::string identifier_;
