@@ -204,6 +204,18 @@ Animator::Id AnimationContext::start(Animator::Plan plan) {
   return Animator::shared().start(std::move(plan));
 }
 
+Animator::Id animateInCurrentContext(std::function<void(double)> step, std::function<void(bool)> done) {
+  AnimationContext* ctx = AnimationContext::current();
+  if (!ctx || ctx->duration() <= 0) return 0;
+  Animator::Plan plan;
+  plan.duration = ctx->duration();
+  plan.timing = ctx->timing();
+  plan.step = std::move(step);
+  plan.done = std::move(done);
+  const Animator::Id id = ctx->start(std::move(plan));
+  return Animator::shared().isRunning(id) ? id : 0;
+}
+
 DisableActions::DisableActions() { ++gDisableDepth; }
 DisableActions::~DisableActions() { --gDisableDepth; }
 

@@ -82,6 +82,11 @@ class AnimationContext {
   std::shared_ptr<Group> group_;
 };
 
+// Animates a value of a widget or view in the group in force: `step` gets the eased progress on every frame,
+// `done` whether it ran to its end. Returns the running animation's id, or 0 when no group animates (nothing
+// is started then: the caller sets the value at once) or when it already ended.
+Animator::Id animateInCurrentContext(std::function<void(double progress)> step, std::function<void(bool)> done);
+
 // Within its lifetime property changes take effect at once, without implicit animation.
 class DisableActions {
  public:

@@ -26,7 +26,7 @@ Rect imageRectFor(Size imageSize, const Rect& bounds, ImageScaling scaling) {
     return {bounds.x() + (bounds.width() - w) / 2, bounds.y() + (bounds.height() - h) / 2, w, h};
 }
 
-ImageView::ImageView(QWidget* parent) : QWidget(parent) {}
+ImageView::ImageView(QWidget* parent) : View(parent) {}
 
 void ImageView::setImage(const Image& image) {
     image_ = image;
@@ -40,12 +40,9 @@ void ImageView::setImageScaling(ImageScaling scaling) {
 
 Rect ImageView::imageRect() const { return imageRectFor(image_.size(), boundsOf(this), scaling_); }
 
-void ImageView::paintEvent(QPaintEvent*) {
+void ImageView::drawRect(Canvas& canvas, const Rect& bounds) {
     if (image_.isNull()) return;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    Canvas canvas(painter, {static_cast<double>(width()), static_cast<double>(height())});
-    canvas.drawImage(image_, imageRect());
+    canvas.drawImage(image_, imageRectFor(image_.size(), bounds, scaling_));
 }
 
 }  // namespace platform

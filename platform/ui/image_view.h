@@ -1,10 +1,11 @@
 #pragma once
 // A view that shows an image, centred, scaled by one of the usual rules. Used for live-view frames and still
-// pictures as well as for icons, so it draws straight from the image with no copy per paint.
-#include <QWidget>
+// pictures as well as for icons, so it draws straight from the image with no copy per paint. Layer-backed, so
+// that a thumbnail can be turned by its layer's transform.
 
 #include "platform/graphics/geometry.h"
 #include "platform/graphics/image.h"
+#include "platform/ui/view.h"
 
 namespace platform {
 
@@ -19,7 +20,7 @@ enum class ImageScaling {
 // rectangle for an empty image size.
 Rect imageRectFor(Size imageSize, const Rect& bounds, ImageScaling scaling);
 
-class ImageView : public QWidget {
+class ImageView : public View {
 public:
     explicit ImageView(QWidget* parent = nullptr);
 
@@ -31,7 +32,8 @@ public:
     Rect imageRect() const;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    void drawRect(Canvas& canvas, const Rect& bounds) override;
+    bool drawsContent() const override { return !image_.isNull(); }
 
 private:
     Image image_;

@@ -65,7 +65,8 @@ class Layer : public std::enable_shared_from_this<Layer> {
   // The widget that paints this tree (set on the root).
   void setHost(QWidget* host) { host_ = host; }
   QWidget* host() const;
-  void setNeedsDisplay();
+  // Has the host repaint; a root layer asks its host widget, any other its superlayer.
+  virtual void setNeedsDisplay();
 
   // Geometry (y-up). bounds() is (0, 0, frame size).
   const Rect& frame() const { return frame_; }
@@ -100,7 +101,15 @@ class Layer : public std::enable_shared_from_this<Layer> {
   const std::shared_ptr<Layer>& mask() const { return mask_; }
   void setMask(const std::shared_ptr<Layer>& mask);
 
-  // A 3D transform about the layer's centre (its anchor point), drawn with perspective.
+  // The point of the bounds, in units of its size (0...1, y-up), that the transform turns about and that
+  // position() names; (0.5, 0.5), the centre, unless set. Setting it keeps the position, so the frame moves.
+  Point anchorPoint() const { return anchorPoint_; }
+  void setAnchorPoint(Point anchor);
+  // The anchor point in the superlayer's coordinates; setting it moves the frame.
+  Point position() const;
+  void setPosition(Point position);
+
+  // A 3D transform about the layer's anchor point, drawn with perspective.
   const Transform3D& transform() const { return transform_; }
   void setTransform(const Transform3D& t);
   double zPosition() const { return zPosition_; }
@@ -172,6 +181,7 @@ class Layer : public std::enable_shared_from_this<Layer> {
   double contentsScale_ = 1;
   std::shared_ptr<Layer> mask_;
   Transform3D transform_;
+  Point anchorPoint_{0.5, 0.5};
   double zPosition_ = 0;
   std::map<std::string, ActiveAnimation> animations_;
   std::uint64_t implicitSerial_ = 0;  // > 0 while an implicit animation is being added

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/ui/animation.h"
+#include "platform/ui/view.h"
 
 namespace platform {
 
@@ -16,12 +17,20 @@ namespace {
 constexpr const char* kAlphaProperty = "vx_alphaValue";
 constexpr const char* kAlphaAnimationProperty = "vx_alphaAnimation";
 
+// Layer-backed views apply their alpha while painting; the value drawn now is kept on the view, where the
+// painting of every subview reads it without a property look-up.
+View* paintsOwnAlpha(const QWidget* w) { return dynamic_cast<View*>(const_cast<QWidget*>(w)); }
+
 double screenHeight() {
   const QScreen* s = QGuiApplication::primaryScreen();
   return s ? s->geometry().height() + s->geometry().y() : 0;
 }
 
 void applyAlpha(QWidget* w, double alpha) {
+  if (View* view = paintsOwnAlpha(w)) {
+    view->setPresentedAlpha(alpha);
+    return;
+  }
   if (alpha >= 1.0) {
     if (w->graphicsEffect()) w->setGraphicsEffect(nullptr);
     return;
@@ -35,6 +44,7 @@ void applyAlpha(QWidget* w, double alpha) {
 }
 
 double presentedAlpha(const QWidget* w) {
+  if (const View* view = paintsOwnAlpha(w)) return view->presentedAlpha();
   auto* effect = qobject_cast<QGraphicsOpacityEffect*>(w->graphicsEffect());
   return effect ? effect->opacity() : 1.0;
 }
@@ -85,24 +95,25 @@ void setAlphaValue(QWidget* w, double alpha) {
     w->setProperty(kAlphaAnimationProperty, QVariant());
     Animator::shared().cancel(running.toULongLong());
   }
-  AnimationContext* ctx = AnimationContext::current();
-  if (!ctx || ctx->duration() <= 0) {
-    applyAlpha(w, alpha);
-    return;
-  }
   const double from = presentedAlpha(w);
   QPointer<QWidget> guard(w);
-  Animator::Plan plan;
-  plan.duration = ctx->duration();
-  plan.timing = ctx->timing();
-  plan.step = [guard, from, alpha](double p) {
-    if (guard) applyAlpha(guard, from + (alpha - from) * p);
-  };
-  plan.done = [guard](bool) {
-    if (guard) guard->setProperty(kAlphaAnimationProperty, QVariant());
-  };
-  const Animator::Id id = ctx->start(std::move(plan));
-  if (Animator::shared().isRunning(id)) w->setProperty(kAlphaAnimationProperty, QVariant::fromValue<qulonglong>(id));
+  const Animator::Id id = animateInCurrentContext(
+      [guard, from, alpha](double p) {
+        if (guard) applyAlpha(guard, from + (alpha - from) * p);
+      },
+      [guard](bool) {
+        if (guard) guard->setProperty(kAlphaAnimationProperty, QVariant());
+      });
+  if (id) w->setProperty(kAlphaAnimationProperty, QVariant::fromValue<qulonglong>(id));
+  else applyAlpha(w, alpha);  // no group animates: at once
+}
+
+double effectiveAlpha(const QWidget* w) {
+  double alpha = 1.0;
+  for (; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+    if (const View* view = paintsOwnAlpha(w)) alpha *= view->presentedAlpha();
+  }
+  return alpha;
 }
 
 Rect screenRectFromQt(const QRectF& g) { return fromQt(g, screenHeight()); }

@@ -20,10 +20,14 @@ Point convertPoint(Point p, const QWidget* from, const QWidget* to);
 Point pointFromQt(const QWidget* widget, const QPointF& qtPoint);
 QPointF pointToQt(const QWidget* widget, Point p);
 
-// The view's alpha (1 = opaque), applied to it and its subviews. Inside an AnimationContext group the change
+// The view's alpha (1 = opaque), applied to it and its subviews: by layer-backed views (View) while they
+// paint, on other widgets through an opacity effect. Inside an AnimationContext group the change
 // animates with the group's duration.
 double alphaValue(const QWidget* widget);
 void setAlphaValue(QWidget* widget, double alpha);
+// The alpha a widget is painted with: its own alpha as drawn now and its superviews', multiplied, as far as
+// painting applies them (a superview faded by an opacity effect is left to the effect).
+double effectiveAlpha(const QWidget* widget);
 
 // The y-up screen: origin at the lower-left corner of the primary screen.
 Rect screenRectFromQt(const QRectF& global);

@@ -9,11 +9,15 @@
 #include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include "platform/graphics/canvas.h"
+#include "platform/ui/collection_view.h"
+#include "platform/ui/image_view.h"
 #include "platform/ui/layer.h"
+#include "platform/ui/scroll_view.h"
 #include "platform/ui/presenter.h"
 #include "platform/ui/testing/manual_time_source.h"
 #include "platform/ui/view_geometry.h"
@@ -37,6 +41,7 @@ using platform::Font;
 using platform::Image;
 using platform::Point;
 using platform::Rect;
+using platform::Size;
 
 namespace {
 
@@ -568,6 +573,177 @@ void shootShapeLayers() {
   delete host;
 }
 
+// A stand-in thumbnail: a coloured landscape picture with its number, so that order and turning show.
+Image demoThumbnail(int number, double width = 160, double height = 106) {
+  return Image::withSize({width, height}, [number](platform::Canvas& c, const Rect& r) {
+    const double hue = (number * 37 % 360) / 360.0;
+    const QColor top = QColor::fromHsvF(hue, 0.55, 0.95), bottom = QColor::fromHsvF(hue, 0.8, 0.45);
+    c.setFillColor(Color::fromQColor(bottom));
+    c.fillRect(r);
+    c.setFillColor(Color::fromQColor(top));
+    c.fillRect({0, r.height() / 2, r.width(), r.height() / 2});
+    c.setFillColor(Color::white(1, 0.85));
+    c.fillEllipse({r.width() * 0.7, r.height() * 0.62, r.height() * 0.25, r.height() * 0.25});
+    c.drawString(QString::number(number), {8, 6, r.width() - 16, r.height() * 0.45},
+                 Font::named(QStringLiteral("AvenirNext-Medium"), r.height() * 0.3), Color::whiteColor());
+    return true;
+  });
+}
+
+// A thumbnail item: a picture fitted into the item with a yellow rounded border while selected; every
+// seventh picture stands turned a quarter (as a portrait shot from its orientation), every eleventh is faded.
+class DemoThumbnailItem : public platform::CollectionViewItem {
+ public:
+  void show(int number, const Size& itemSize) {
+    const Size fitted{itemSize.width - 10, (itemSize.width - 10) * 106 / 160};
+    image_->setImage(demoThumbnail(number));
+    const Rect frame{(itemSize.width - fitted.width) / 2, (itemSize.height - fitted.height) / 2, fitted.width,
+                     fitted.height};
+    platform::setFrame(image_, frame);
+    const bool turned = number % 7 == 3;
+    image_->layer().setPosition({frame.midX(), frame.midY()});
+    image_->layer().setTransform(turned ? platform::Transform3D::rotation(3 * M_PI / 2, 0, 0, 1)
+                                        : platform::Transform3D());
+    const Rect outline = turned ? Rect{frame.midX() - fitted.height / 2, frame.midY() - fitted.width / 2,
+                                       fitted.height, fitted.width}
+                                : frame;
+    platform::setFrame(border_, outline.insetBy(-4, -4));
+    platform::setAlphaValue(image_, number % 11 == 5 ? 0.5 : 1.0);
+  }
+  void setSelected(bool selected) override {
+    CollectionViewItem::setSelected(selected);
+    if (border_) border_->setVisible(selected);
+  }
+
+ protected:
+  void loadView() override {
+    auto* root = new platform::View();
+    root->resize(int(kItem.width), int(kItem.height));
+    image_ = new platform::ImageView(root);
+    image_->setImageScaling(platform::ImageScaling::ProportionallyUpOrDown);
+    border_ = new platform::View(root);
+    border_->layer().setBorderWidth(3);
+    border_->layer().setBorderColor(Color::rgb(1, 1, 0));
+    border_->layer().setCornerRadius(5);
+    border_->hide();
+    setView(root);
+  }
+
+ public:
+  static constexpr Size kItem{170, 120};
+
+ private:
+  platform::ImageView* image_ = nullptr;
+  platform::View* border_ = nullptr;
+};
+
+class DemoThumbnails : public platform::CollectionViewDataSource {
+ public:
+  int count = 0;
+  Size itemSize = DemoThumbnailItem::kItem;
+  int collectionViewNumberOfItemsInSection(platform::CollectionView*, int) override { return count; }
+  platform::CollectionViewItem* collectionViewItemForRepresentedObjectAtIndexPath(
+      platform::CollectionView* view, const platform::IndexPath& path) override {
+    auto* item = static_cast<DemoThumbnailItem*>(view->makeItemWithIdentifier("DemoThumbnail", path));
+    item->view()->resize(int(itemSize.width), int(itemSize.height));
+    item->show(path.item + 1, itemSize);
+    item->setSelected(view->selectionIndexPaths().count(path) > 0);
+    return item;
+  }
+};
+
+// Collection views: a grid of 5,000 thumbnails on a grey ground scrolled well down, one selected; and a strip
+// into which a picture was just appended, scrolled to its right end and caught half-way through fading in.
+void shootCollectionViews() {
+  auto* panel = darkPanel(720, 560);
+  DemoThumbnails gridSource, stripSource;
+  auto makeView = [](QWidget* parent, const Rect& frame, DemoThumbnails& source, platform::ScrollDirection dir) {
+    auto* scroll = new platform::ScrollView(parent);
+    platform::setFrame(scroll, frame);
+    scroll->resize(int(frame.width()), int(frame.height()));
+    auto* grid = new platform::CollectionView();
+    grid->registerClass([] { return std::make_unique<DemoThumbnailItem>(); }, "DemoThumbnail");
+    platform::CollectionViewFlowLayout layout;
+    layout.itemSize = source.itemSize;
+    layout.minimumInteritemSpacing = 4;
+    layout.minimumLineSpacing = 4;
+    layout.sectionInset = {6, 6, 6, 6};
+    layout.scrollDirection = dir;
+    grid->setCollectionViewLayout(layout);
+    grid->setDataSource(&source);
+    grid->setSelectable(true);
+    auto* ground = new platform::View();
+    ground->layer().setBackgroundColor(Color::rgb(0.5, 0.5, 0.5));
+    grid->setBackgroundView(ground);
+    scroll->setDocumentView(grid);
+    scroll->setHasVerticalScroller(dir == platform::ScrollDirection::Vertical);
+    scroll->setHasHorizontalScroller(dir == platform::ScrollDirection::Horizontal);
+    scroll->setAutohidesScrollers(true);
+    return grid;
+  };
+  gridSource.count = 5000;
+  auto* grid = makeView(panel, {10, 150, 700, 400}, gridSource, platform::ScrollDirection::Vertical);
+  grid->reloadData();
+  grid->selectItemsAtIndexPaths({platform::IndexPath::forItem(2405)}, platform::ScrollPosition::CenteredVertically);
+  stripSource.count = 12;
+  stripSource.itemSize = {120, 120};
+  auto* strip = makeView(panel, {10, 10, 700, 132}, stripSource, platform::ScrollDirection::Horizontal);
+  strip->reloadData();
+  panel->show();
+  QCoreApplication::processEvents();
+  stripSource.count = 13;
+  strip->insertItemsAtIndexPaths({platform::IndexPath::forItem(12)});
+  strip->scrollToItemsAtIndexPaths({platform::IndexPath::forItem(12)}, platform::ScrollPosition::Right);
+  gClock->advanceInSteps(platform::CollectionView::kDefaultAnimationDuration / 2, 1.0 / 60);
+  QCoreApplication::processEvents();
+  save(panel->grab().toImage(), QStringLiteral("collection_views"));
+  delete panel;
+}
+
+// A scroll view over a large picture, zoomed in: caught 0.2 s into the 0.6 s ease-out glide after a flick, with
+// the open-hand cursor over the document and both scrollers shown.
+void shootScrollView() {
+  auto* panel = darkPanel(420, 280);
+  auto* scroll = new platform::ScrollView(panel);
+  scroll->setGeometry(10, 10, 400, 260);
+  auto* picture = new platform::ImageView();
+  picture->setImageScaling(platform::ImageScaling::AxesIndependently);
+  // A map of the document: a grid every 100 points labelled with its y-up coordinates.
+  picture->setImage(Image::withSize({1920, 1272}, [](platform::Canvas& c, const Rect& r) {
+    c.setFillColor(Color::rgb(0.16, 0.3, 0.45));
+    c.fillRect(r);
+    c.setFillColor(Color::rgb(0.95, 0.6, 0.2));
+    c.fillEllipse({700, 450, 500, 380});
+    c.setStrokeColor(Color::white(1, 0.35));
+    c.setLineWidth(1);
+    for (int x = 0; x <= 1920; x += 100) c.strokeLine({x + 0.5, 0}, {x + 0.5, r.height()});
+    for (int y = 0; y <= 1272; y += 100) c.strokeLine({0, y + 0.5}, {r.width(), y + 0.5});
+    const Font font = Font::named(QStringLiteral("AvenirNext-Medium"), 12);
+    for (int x = 0; x < 1920; x += 100) {
+      for (int y = 0; y < 1272; y += 100) {
+        c.drawString(QStringLiteral("%1,%2").arg(x).arg(y), Point{x + 6.0, y + 6.0}, font, Color::white(0.9));
+      }
+    }
+    return true;
+  }));
+  picture->resize(1920, 1272);
+  scroll->setDocumentView(picture);
+  scroll->setHasHorizontalScroller(true);
+  scroll->setHasVerticalScroller(true);
+  scroll->setAutohidesScrollers(true);
+  scroll->setDocumentCursor(Qt::OpenHandCursor);
+  scroll->contentView()->scrollToPoint({760, 500});
+  panel->show();
+  QCoreApplication::processEvents();
+  platform::AnimationContext::run(0.6, platform::TimingFunction::EaseOut,
+                                  [&] { scroll->contentView()->setBoundsOrigin({760 - 400, 500 + 250}); });
+  gClock->advanceInSteps(0.2, 1.0 / 60);
+  QCoreApplication::processEvents();
+  save(panel->grab().toImage(), QStringLiteral("scroll_view_glide"));
+  gClock->advance(1);
+  delete panel;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -593,5 +769,7 @@ int main(int argc, char** argv) {
   shootCarousels();
   shootSmallViews();
   shootShapeLayers();
+  shootCollectionViews();
+  shootScrollView();
   return gWritten > 0 ? 0 : 1;
 }
