@@ -22,3 +22,13 @@ inline constexpr const char* kSdCardStatusNotification = "JWNotification_SdCardS
 inline constexpr const char* kCanonFocalLengthUpdatedNotification = "JWNotification_CanonFocalLengthUpdated";
 // An object was deleted: a PtpObjectInfoClass of its record.
 inline constexpr const char* kObjectDeletedNotification = "JWNotification_ObjectDeleted";
+// The camera's focus may have changed (a capture in autofocus; no object).
+inline constexpr const char* kFocusChangedNotification = "JWNotification_FocusChanged";
+// A bulb exposure started (true) or ended or failed to start (false).
+inline constexpr const char* kBulbCaptureToggledNotification = "JWNotification_BulbCaptureToggled";
+// A flash switch was tried; the flash may have changed (no object).
+inline constexpr const char* kFlashStatusChangedNotification = "JWNotification_FlashStatusChanged";
+// Client mode as asked for: the flag as a boolean.
+inline constexpr const char* kHostModeUpdateNotification = "JWNotification_HostModeUpdate";
+// Movie recording started (true) or stopped (false).
+inline constexpr const char* kMovieRecordingToggledNotification = "JWNotification_MovieRecordingToggled";
