@@ -132,6 +132,8 @@ TEST_F(ShootingTest, RefusedPressesAndReleasesShowTheirKeyWithTheCode) {
       {0x9128, 1, [&] { c.initiateHalfPress(); }, "ShutterHalfPressFailed"},
       {0x9129, 1, [&] { c.halfPressRelease(); }, "ShutterHalfPressReleaseFailed"},
       {0x9128, 2, [&] { c.initiateCapture(); }, "CaptureFailed"},
+      // The press itself goes through (this body takes the picture on the full press); its release is refused.
+      {0x9129, 2, [&] { c.shutterPress(); c.shutterRelease(); }, "CaptureStopFailure"},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.key);
@@ -142,7 +144,7 @@ TEST_F(ShootingTest, RefusedPressesAndReleasesShowTheirKeyWithTheCode) {
     EXPECT_EQ(presenter.shown().back().message, codeMessage(k.key, 0x2002));
     EXPECT_EQ(presenter.shown().back().style, 2u);
   }
-  EXPECT_EQ(canon->shots(), 0);
+  EXPECT_EQ(canon->shots(), 1);
 }
 
 TEST_F(ShootingTest, InMovieModeAPressRecordsAndTheReleaseDoesNothingUntilASecondPressStops) {
@@ -443,6 +445,44 @@ TEST_F(NikonShootingTest, ClientModeSwitchesTheCameraAndTheSetting) {
   ASSERT_TRUE(waitFor([&] { return log.count(kFlashStatusChangedNotification) == 1; }));
   drainMainQueue();
   EXPECT_EQ(presenter.count(), 0u) << presenter.shown().front().message;
+}
+
+}  // namespace
+
+namespace {
+
+class FujiShootingTest : public ShootingTest {
+ protected:
+  void SetUp() override {
+    ShootingTest::SetUp();
+    fuji = devicesim::makeFujiCamera();
+    fuji->useCard(commands.cardPointer());
+    device.setCamera(fuji);
+  }
+  std::shared_ptr<devicesim::FujiCamera> fuji;
+};
+
+TEST_F(FujiShootingTest, ZoomedLiveViewRefusesTheCaptureAndItsRelease) {
+  startSession();
+  CameraController& c = CameraController::instance();
+  fuji->changeOnCamera(0xD01B, 2);  // live view zoomed to 100 %
+  ASSERT_TRUE(waitFor([] { return storeValue(0xD01B) == 2u; }));
+  pretendLiveViewState(1);
+  c.shutterPress();
+  ASSERT_TRUE(waitFor([&] { return presenter.count() == 1; }));
+  EXPECT_EQ(presenter.shown()[0].message, "Cannot capture when zoomed into live view");
+  EXPECT_EQ(presenter.shown()[0].style, 0u);
+  c.shutterRelease();
+  drainMainQueue();
+  EXPECT_TRUE(fuji->captureModes().empty());  // nothing reached the camera
+
+  // Live view off: the same zoom setting no longer stands in the way.
+  pretendLiveViewState(0);
+  c.shutterPress();
+  c.shutterRelease();
+  ASSERT_TRUE(waitFor([&] { return fuji->shots() == 1; }));
+  drainMainQueue();
+  EXPECT_EQ(presenter.count(), 1u);
 }
 
 }  // namespace
