@@ -284,6 +284,17 @@ TEST_F(MirrorUpTest, TheSwitchFollowsTheCameraAndIsRefusedWhileLiveViewRuns) {
   ASSERT_TRUE(waitFor([&] { return !defaults().boolForKey("MirrorUp"); }));
   EXPECT_EQ(canon->propertyValue(kCanonMirrorUpMode), 0u);
   EXPECT_EQ(presenter.count(), 1u);
+
+  // A set the camera refuses: the error, and the setting stays with the camera (off).
+  canon->refuseSets(10, 0x2002);
+  c.toggleCanonMirrorUpMode(true);
+  ASSERT_TRUE(waitFor([&] { return presenter.count() == 2; }));
+  EXPECT_EQ(presenter.shown()[1].style, 2u);
+  EXPECT_EQ(presenter.shown()[1].message.rfind(platform::localizedString("MirrorModeToggleFailed") + " ", 0), 0u)
+      << presenter.shown()[1].message;
+  drainMainQueue();
+  EXPECT_FALSE(defaults().boolForKey("MirrorUp"));
+  EXPECT_EQ(canon->propertyValue(kCanonMirrorUpMode), 0u);
 }
 
 TEST_F(MirrorUpTest, InBulbWithMirrorUpTheFirstPressLiftsTheMirrorAndTheNextStartsTheBulb) {
