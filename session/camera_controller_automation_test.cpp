@@ -18,6 +18,8 @@ class AutomationSessionTest : public SessionDeviceTest {
  protected:
   void SetUp() override {
     SessionDeviceTest::SetUp();
+    // The main queue's first use comes from this thread, not from a worker of the runner (see ShootingTest).
+    drainMainQueue();
     automation.install(device);
     automation.setShotTime(std::chrono::milliseconds(5));
   }

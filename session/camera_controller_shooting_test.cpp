@@ -46,6 +46,12 @@ std::string codeMessage(const char* key, uint16_t code) {
 
 class ShootingTest : public SessionDeviceTest {
  protected:
+  void SetUp() override {
+    SessionDeviceTest::SetUp();
+    // The main queue's first use comes from this thread: its dispatcher, created on first use, is then made on
+    // the main thread and not by a worker of the runner, whose hand-over through Qt the race checker cannot see.
+    drainMainQueue();
+  }
   void TearDown() override {
     setLiveViewSwitch({});
     SessionDeviceTest::TearDown();
