@@ -29,6 +29,7 @@
 #include "session/ptp_object_info_class.h"
 
 struct SessionFileReadResult;
+#include "session/automation_sequence.h"
 
 class CameraController {
  public:
@@ -136,6 +137,41 @@ class CameraController {
   void downloadThumbnail(PtpObjectInfoStruct record, bool forceAutoView);
   std::optional<std::vector<uint8_t>> doDownloadImage(const PtpObjectInfoClass& object, bool toggleOffLiveView,
                                                       bool shouldRelay, bool showError);
+
+  // --- shooting and automation: shutter, bulb, flash, mirror-up, client mode, property sets, device sequences ---
+  // The shutter button down and up (main thread). A press records a movie in movie mode (stops it while it
+  // records), stops a running bulb, captures when the exposure is not bulb or the mirror still has to go up, and
+  // otherwise starts a bulb; a release ends a capture unless the press did something else.
+  void shutterPress();
+  void shutterRelease();
+  // Half press and its release, and the capture and its release, on the serial shutter queue in the order asked.
+  void initiateHalfPress();
+  void halfPressRelease();
+  void initiateCapture();
+  void initiateCaptureRelease();
+  // Bulb exposure start and stop (global queue); "JWNotification_BulbCaptureToggled" tells the outcome.
+  void startBulb();
+  void stopBulb();
+  void toggleFlash(bool on);
+  // Canon mirror-up mode; the setting "MirrorUp" follows the camera.
+  void toggleCanonMirrorUpMode(bool on);
+  // Client mode; live view or movie mode is switched off first. The setting "HostMode" follows.
+  void toggleHostMode(bool on);
+  // Writes a property with confirmation; failures other than a cancel are shown with the property's name.
+  static void setProperty(uint32_t code, uint32_t value);
+  bool isBulbActive() const { return mIsBulbActive.load(); }
+  bool ignoresShutterRelease() const { return mIgnoreShutterRelease.load(); }
+  // Movie recording start (true) or stop; the status becomes 3 or 2 on success and
+  // "JWNotification_MovieRecordingToggled" is posted. Shared with the live-view state; the shutter button reaches
+  // it only through shutterPressMovie.
+  void toggleMovieRecording(bool start);
+  void shutterPressMovie(bool start);
+  // Starts a sequence that the device runs by itself (HDR bracket, time-lapse, timed bulb), follows it through
+  // the device's feedback and cancels it. Failures to start or cancel are shown as alerts.
+  void startAutomationSequence(const AutomationSequence& sequence);
+  void cancelAutomationSequence();
+  // What the device last reported of the sequence started here.
+  AutomationSequenceProgress automationProgress() const;
 
  private:
   CameraController();

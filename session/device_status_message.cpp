@@ -4,6 +4,7 @@
 #include "engine/ptp/vendor_state.h"
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/notification_center.h"
+#include "session/automation_sequence.h"
 #include "session/camera_controller.h"
 #include "session/device_status_message_parser.h"
 #include "session/notification_names.h"
@@ -24,6 +25,7 @@ std::string withAutomationName(const std::string& key, uint8_t flags) {
 }
 
 void handleAutomationFeedback(const DeviceMessageContent& m) {
+  automationFollowFeedback(m.flags, m.status, m.payload, m.payloadLength);
   switch (m.status) {
     case AUTOMATION_PROGRESS: {
       const platform::Data payload(m.payload, m.payload + m.payloadLength);

@@ -33,3 +33,13 @@ inline constexpr const char* kDownloadImageInBackgroundNotification = "JWNotific
 inline constexpr const char* kUpdateSdCardSpaceNotification = "JWNotification_UpdateSdCardSpace";
 // The camera's battery level in percent (a number 0 to 255).
 inline constexpr const char* kCameraBatteryPercentageNotification = "JWNotification_CameraBatteryPercentage";
+// The camera's focus may have changed (a capture in autofocus; no object).
+inline constexpr const char* kFocusChangedNotification = "JWNotification_FocusChanged";
+// A bulb exposure started (true) or ended or failed to start (false).
+inline constexpr const char* kBulbCaptureToggledNotification = "JWNotification_BulbCaptureToggled";
+// A flash switch was tried; the flash may have changed (no object).
+inline constexpr const char* kFlashStatusChangedNotification = "JWNotification_FlashStatusChanged";
+// Client mode as asked for: the flag as a boolean.
+inline constexpr const char* kHostModeUpdateNotification = "JWNotification_HostModeUpdate";
+// Movie recording started (true) or stopped (false).
+inline constexpr const char* kMovieRecordingToggledNotification = "JWNotification_MovieRecordingToggled";

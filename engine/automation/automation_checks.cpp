@@ -318,8 +318,11 @@ std::optional<std::string> hdrCalculateEndPoints(uint32_t property, uint32_t val
     }
     if (end == 1) h = -h;
     const int64_t n = (startPoint != 0 || shots == 1) ? int64_t(shots) : int64_t(shots - 1) / 2 + 1;
+    const int64_t size = static_cast<int64_t>(list->values.size());
+    // A step or a count larger than the list always leaves it; stopping here keeps the product in range.
+    if ((n - 1 > size && step > 0) || (int64_t(step) > size && n - 1 > 0)) return std::nullopt;
     const int64_t target = index + int64_t(step) * h * (n - 1);
-    if (target < 0 || target >= static_cast<int64_t>(list->values.size())) return std::nullopt;
+    if (target < 0 || target >= size) return std::nullopt;
     return list->names[static_cast<size_t>(target)];
 }
 

@@ -196,6 +196,10 @@ TEST_F(AutomationChecksTest, BracketsReadARangeFormAsItsList) {
     // 3 shots from the middle, one EV apart: the ends are the rows 8 entries either side.
     EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 8, 3, 0, 2), std::optional<std::string>("v101"));  // 0x65
     EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 8, 3, 0, 1), std::optional<std::string>("v85"));   // 0x55
+    // Steps and counts far beyond the list leave it (their product would not fit 64 bits).
+    EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 0xFFFFFFFF, 0xFFFFFFFF, 1, 2), std::nullopt);
+    EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 0xFFFFFFFF, 2, 1, 1), std::nullopt);
+    EXPECT_EQ(hdrCalculateEndPoints(0xD102, 0x5D, 1, 0xFFFFFFFF, 1, 2), std::nullopt);
 }
 
 // The Canon module answers the two drive checks: which drive values are bursts, and whether a sequence must set

@@ -15,6 +15,22 @@ AutomationState automationStateOf(ResponseCode status) {
     }
 }
 
+void automationParseProgress(uint8_t flags, const uint8_t* payload, uint32_t payloadLength, AutomationProgress* out) {
+    if (!out || !payload) return;
+    if ((flags & kFeedbackTimeLapse) && payloadLength >= kTimeLapseFeedbackMin) {
+        out->hasTimeLapse = true;
+        out->timeLapseTotal = readLe16(payload);
+        uint32_t bits = readLe32(payload + 6);
+        std::memcpy(&out->interval, &bits, sizeof bits);
+        out->timeLapseTaken = readLe16(payload + 14);
+    }
+    if ((flags & kFeedbackHdr) && payloadLength >= kHdrFeedbackMin) {
+        out->hasHdr = true;
+        out->hdrTotal = readLe16(payload + 12);
+        out->hdrTaken = readLe16(payload + 19);
+    }
+}
+
 ResponseCode automationParseFeedback(const uint8_t* packet, size_t length, AutomationProgress* out) {
     if (!out) return ERROR_INVALID_INPUT;
     *out = AutomationProgress{};
@@ -29,19 +45,7 @@ ResponseCode automationParseFeedback(const uint8_t* packet, size_t length, Autom
     out->status = readLe16(packet + 6);
     out->state = automationStateOf(out->status);
     out->payloadLength = payloadLength;
-    const uint8_t* payload = packet + kFeedbackHeaderSize;
-    if ((out->flags & kFeedbackTimeLapse) && payloadLength >= kTimeLapseFeedbackMin) {
-        out->hasTimeLapse = true;
-        out->timeLapseTotal = readLe16(payload);
-        uint32_t bits = readLe32(payload + 6);
-        std::memcpy(&out->interval, &bits, sizeof bits);
-        out->timeLapseTaken = readLe16(payload + 14);
-    }
-    if ((out->flags & kFeedbackHdr) && payloadLength >= kHdrFeedbackMin) {
-        out->hasHdr = true;
-        out->hdrTotal = readLe16(payload + 12);
-        out->hdrTaken = readLe16(payload + 19);
-    }
+    automationParseProgress(out->flags, packet + kFeedbackHeaderSize, payloadLength, out);
     return PTP_RC_OK;
 }
 

@@ -39,5 +39,9 @@ AutomationState automationStateOf(ResponseCode status);
 // missing output. A progress part whose payload is too short to hold it is left out (hasTimeLapse/hasHdr false).
 ResponseCode automationParseFeedback(const uint8_t* packet, size_t length, AutomationProgress* out);
 
+// The progress parts of a feedback payload alone (the bytes after the packet's header), as far as the flags ask for
+// them and payloadLength holds them; the parts found are added to out (hasTimeLapse/hasHdr set).
+void automationParseProgress(uint8_t flags, const uint8_t* payload, uint32_t payloadLength, AutomationProgress* out);
+
 // The interval shown to the user, in whole seconds (never negative, NaN as 0).
 uint32_t automationIntervalSeconds(float interval);
