@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/dispatch.h"
 #include "platform/foundation/system_log.h"
 #include "platform/foundation/user_defaults.h"
 
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Vorlaxent");
     QApplication::setOrganizationName("Vorlaxent");
     QApplication::setApplicationVersion(VX_VERSION);
+    platform::prepareMainQueue();
 
     platform::UserDefaults& defaults = platform::UserDefaults::standardUserDefaults();
     std::string error = defaults.registerDefaultsFromResource("DefaultValues");

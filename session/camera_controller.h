@@ -26,10 +26,10 @@
 #include "engine/ptp/response_code.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/notification_center.h"
+#include "session/automation_sequence.h"
 #include "session/ptp_object_info_class.h"
 
 struct SessionFileReadResult;
-#include "session/automation_sequence.h"
 
 class CameraController {
  public:

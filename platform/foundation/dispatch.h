@@ -60,11 +60,16 @@ inline void dispatchAfter(std::chrono::milliseconds delay, DispatchBlock block) 
     dispatchAfter(delay, mainQueue(), std::move(block));
 }
 
-// True on the Qt main thread (the thread of the QCoreApplication).
+// Makes the main queue's receiver on the main thread. Called right after the application object is made, before
+// any other thread posts to the main queue; otherwise the first such post makes it on that thread and hands it
+// over, which is sound but unseen by the thread sanitizer.
+void prepareMainQueue();
+
 // Runs f on the main thread at the event loop's next turn, outside the main queue's order: also while a main-queue
 // block runs a nested loop (ending a modal session from another thread needs that). Callable from any thread.
 void runOnMainThread(std::function<void()> f);
 
+// True on the Qt main thread (the thread of the QCoreApplication).
 bool isMainThread();
 // True while the calling thread runs a main-queue block.
 bool isRunningMainQueueBlock();

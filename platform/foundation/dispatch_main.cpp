@@ -248,6 +248,10 @@ void scheduleOnMainTimer(std::chrono::steady_clock::time_point deadline, Dispatc
 
 void runOnMainThread(std::function<void()> f) { mainQueueImpl().postToMainThread(std::move(f)); }
 
+void prepareMainQueue() {
+    if (isMainThread()) mainQueueImpl().dispatcherForTimers();
+}
+
 bool runMainUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     if (condition()) return true;
     if (QCoreApplication::instance() == nullptr || !isMainThread()) return condition();

@@ -1,5 +1,7 @@
 #include "platform/foundation/test_application.h"
 
+#include "platform/foundation/dispatch.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -42,6 +44,7 @@ void ensureTestApplication() {
             static char* argv[] = {name, nullptr};
             new QApplication(argc, argv);  // lives until exit, like the application's own
         }
+        prepareMainQueue();
         QCoreApplication::setOrganizationName("Vorlaxent");
         QCoreApplication::setApplicationName("Vorlaxent");
     });
