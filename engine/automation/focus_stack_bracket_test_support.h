@@ -18,7 +18,6 @@
 
 namespace bracket_test {
 
-
 using Clock = std::chrono::steady_clock;
 using devicesim::LoggedPacket;
 
@@ -26,9 +25,9 @@ using devicesim::LoggedPacket;
 struct BracketBody {
     std::function<void()> clearLog;
     std::function<int()> shots;
-    std::function<bool()> shutterOpen;  // a bulb exposure under way
+    std::function<bool()> shutterOpen;    // a bulb exposure under way
     std::function<int()> exposuresEnded;  // bulb exposures closed so far
-    std::function<bool()> idle;         // no button held, no exposure open
+    std::function<bool()> idle;           // no button held, no exposure open
     // From the device's log: the value of `property` last set when each picture was taken.
     std::function<std::vector<uint32_t>(uint32_t)> valueAtEachShot;
 };
@@ -65,7 +64,7 @@ inline bool isOperation(const LoggedPacket& p, uint16_t op, uint32_t firstParame
 
 // Walks the log: `setOp` with the property as its first parameter sets the value; `isShot` marks a picture.
 inline std::vector<uint32_t> valuesAtShots(const std::vector<LoggedPacket>& log, uint16_t setOp, uint32_t property,
-                                    const std::function<bool(const LoggedPacket&)>& isShot) {
+                                           const std::function<bool(const LoggedPacket&)>& isShot) {
     std::vector<uint32_t> out;
     uint32_t current = 0xDEADBEEF;
     for (const LoggedPacket& p : log) {

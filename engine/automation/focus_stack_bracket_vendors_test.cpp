@@ -25,7 +25,9 @@ protected:
         device.clearLog();
     }
     BracketBody body() {
-        return {[this] { device.clearLog(); }, [this] { return nikon->shots(); }, [this] { return nikon->bulbOpen(); },
+        return {[this] { device.clearLog(); },
+                [this] { return nikon->shots(); },
+                [this] { return nikon->bulbOpen(); },
                 [this] { return nikon->shots(); },  // a bulb picture is taken when the exposure ends
                 [this] { return !nikon->bulbOpen(); },
                 [this](uint32_t property) {
@@ -68,7 +70,9 @@ protected:
         device.clearLog();
     }
     BracketBody body() {
-        return {[this] { device.clearLog(); }, [this] { return sony->shots(); }, [this] { return sony->buttonDown(0xD2C2); },
+        return {[this] { device.clearLog(); },
+                [this] { return sony->shots(); },
+                [this] { return sony->buttonDown(0xD2C2); },
                 [this] {
                     int up = 0;
                     for (const auto& w : sony->controlWrites()) up += w.code == 0xD2C2 && w.value == 1;
@@ -112,7 +116,9 @@ protected:
         device.clearLog();
     }
     BracketBody body() {
-        return {[this] { device.clearLog(); }, [this] { return fuji->shots(); }, [this] { return fuji->bulbOpen(); },
+        return {[this] { device.clearLog(); },
+                [this] { return fuji->shots(); },
+                [this] { return fuji->bulbOpen(); },
                 [this] { return fuji->bulbExposures(); },
                 [this] { return !fuji->halfPressed() && !fuji->bulbOpen(); },
                 [this](uint32_t property) {

@@ -19,12 +19,12 @@ using Writes = std::vector<std::pair<uint32_t, uint32_t>>;
 
 struct ReadyCase {
     std::string name;
-    std::vector<uint32_t> absent;            // properties the body lacks
-    std::optional<uint32_t> onlyD10FValue;   // 0xD10F offered with this one value only (disabled)
-    int refused = 0;                         // sets answered `refusedWith` first
+    std::vector<uint32_t> absent;           // properties the body lacks
+    std::optional<uint32_t> onlyD10FValue;  // 0xD10F offered with this one value only (disabled)
+    int refused = 0;                        // sets answered `refusedWith` first
     uint16_t refusedWith = 0x2019;
     ResponseCode expected;
-    Writes writes;                           // the sets the camera received, as (code, value)
+    Writes writes;  // the sets the camera received, as (code, value)
 };
 
 // The body's values: 0xD10F is 1 (of 1, 2), 0xD11C is 4 (of 2, 4).
