@@ -172,6 +172,8 @@ void CanonCamera::addDefaultProperties() {
     }
     if (options_.body != CanonBody::DslrYuvLiveView) list.push_back(numeric(kRecordState, K::U32, 0, {0, 4}));
     for (const CanonSimProperty& p : list) {
+        const auto& absent = options_.absentProperties;
+        if (std::find(absent.begin(), absent.end(), p.code) != absent.end()) continue;
         properties_[p.code] = p;
         order_.push_back(p.code);
     }
@@ -278,9 +280,10 @@ void CanonCamera::failNextAutoFocus() {
     failAutoFocus_ = true;
 }
 
-void CanonCamera::failOperation(uint16_t operation, std::optional<uint32_t> firstParam, uint16_t response, int times) {
+void CanonCamera::failOperation(uint16_t operation, std::optional<uint32_t> firstParam, uint16_t response, int times,
+                                int after) {
     std::lock_guard<std::mutex> g(canonMutex_);
-    failures_.push_back({operation, firstParam, response, times});
+    failures_.push_back({operation, firstParam, response, times, after});
 }
 
 void CanonCamera::ignoreSets(uint32_t code, int times) {
@@ -371,6 +374,10 @@ std::optional<PtpResult> CanonCamera::handleVendorOperation(const PtpOperation& 
         std::lock_guard<std::mutex> g(canonMutex_);
         for (auto it = failures_.begin(); it != failures_.end(); ++it) {
             if (it->operation != op.code || (it->firstParam && *it->firstParam != param(0))) continue;
+            if (it->after > 0) {
+                --it->after;
+                break;
+            }
             const uint16_t response = it->response;
             if (--it->times <= 0) failures_.erase(it);
             return PtpResult::withCode(response);

@@ -33,6 +33,7 @@ struct CanonCameraOptions {
     uint32_t liveViewWidth = 960;   // size of the live-view pictures
     uint32_t liveViewHeight = 640;
     uint32_t jpegSize = 200 * 1024;  // size of each captured JPEG
+    std::vector<uint32_t> absentProperties;  // properties this body lacks (left out of its defaults)
 };
 
 // The model name of a body.
@@ -82,8 +83,9 @@ public:
     // The next half press answers with response parameter 1 (autofocus failed).
     void failNextAutoFocus();
     // The next `times` operations `operation` (with that first parameter, when given) answer `response` and do
-    // nothing else.
-    void failOperation(uint16_t operation, std::optional<uint32_t> firstParam, uint16_t response, int times = 1);
+    // nothing else; with `after`, that many matching operations are first carried out as usual.
+    void failOperation(uint16_t operation, std::optional<uint32_t> firstParam, uint16_t response, int times = 1,
+                       int after = 0);
     // The next `times` sets of `code` are answered 0x2001 but change nothing (the camera never reports the value).
     void ignoreSets(uint32_t code, int times);
     // The next `count` live-view requests answer 0xA102 (no frame yet).
@@ -154,6 +156,7 @@ private:
         std::optional<uint32_t> firstParam;
         uint16_t response;
         int times;
+        int after;
     };
     std::vector<Failure> failures_;
     std::map<uint32_t, int> ignoredSets_;

@@ -101,6 +101,15 @@ inline void install(const uint8_t* data, size_t size, std::initializer_list<uint
     ptpSetTransport(send, receive);
 }
 
+// Event-poll blocks of 38-byte device records end at a record of kind 0 (or at the input's end); the bytes after
+// that record are the script. The length of the block before it.
+inline size_t deviceRecordsLength(const uint8_t* data, size_t size) {
+    constexpr size_t kRecord = 38;
+    size_t at = 0;
+    while (data && size - at >= kRecord && readLe16(data + at) != 0) at += kRecord;
+    return size - at >= kRecord ? at : size;
+}
+
 // Removes the transport and forgets the script and the DeviceInfo, so that nothing outlives one input.
 inline void uninstall() {
     ptpSetTransport(nullptr, nullptr);

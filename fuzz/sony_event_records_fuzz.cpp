@@ -1,12 +1,14 @@
 // Arbitrary bytes as one event-poll block of a Sony camera (the device's 38-byte records), applied through the Sony
-// module into the store and the event queue. No camera is attached: what the records ask of the camera (a full
-// reload, a focus-toggle press, a poll after a program change) fails and must leave everything intact. The first
-// byte sets the store's values and whether the module left automatic focus.
+// module into the store and the event queue. A record of kind 0 ends the block; the bytes after it answer what the
+// records ask of the camera (a full reload, a focus-toggle press, a poll after a program change; see scripted_camera.h); once they
+// are spent the requests fail, and that must leave everything intact. The first byte sets the store's values and
+// whether the module left automatic focus.
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "engine/ptp/camera_events.h"
+#include "engine/ptp/datasets.h"
 #include "engine/ptp/event_records.h"
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/vendor_state.h"
@@ -14,6 +16,7 @@
 #include "engine/vendors/sony/sony_module.h"
 #include "engine/vendors/sony/sony_property_table.h"
 #include "engine/vendors/sony/sony_state.h"
+#include "fuzz/scripted_camera.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static unsigned runs = 0;
@@ -32,9 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         r->kind = PTP_DTC_UINT16;
         r->value = data[0] >> 4;
     }
-    std::vector<uint8_t> block(data + 1, data + size);
+    const size_t length = fuzz_camera::deviceRecordsLength(data + 1, size - 1);
+    const size_t script = length + 1 < size ? 1 + length + kDeviceEventRecordSize : size;
+    std::vector<uint8_t> block(data + 1, data + 1 + length);
+    fuzz_camera::install(data + script, size - script, {0x9204, 0x9205, 0x9207, 0x9209, 0x1014});
     camProcessEvents(block.empty() ? nullptr : block.data(), block.size());
     sonyResetModule();  // waits for a poll the block asked for
+    fuzz_camera::uninstall();
     for (CameraEvent e; camPopEvent(&e)->code != 0;) {
         if (e.code == PTP_EC_ObjectAdded && strnlen(e.objectInfo.fileName, sizeof e.objectInfo.fileName) > 32)
             __builtin_trap();

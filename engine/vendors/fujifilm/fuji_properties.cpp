@@ -225,7 +225,13 @@ PropertyStruct* fujiApplyPropertyChange(uint32_t code, uint32_t value, uint8_t e
 
 bool fujiRefreshProperty(uint32_t code) {
     PropertyStruct* r = propFind(code);
-    if (!r || !propRefreshDesc(r)) return false;
+    if (!r) return false;
+    if (!propRefreshDesc(r)) {
+        // A description that failed to parse may have rewritten part of the record, its settable flag among them:
+        // without PC priority nothing is settable from here, whatever the reply said.
+        if (!fujiState().pcPriority) setEnabled(code, false);
+        return false;
+    }
     uint32_t program = 0;
     bool haveProgram = fujiPropertyValue(0x500E, &program);
     if (isExposureDependent(code)) {
