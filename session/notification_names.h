@@ -22,3 +22,15 @@ inline constexpr const char* kSdCardStatusNotification = "JWNotification_SdCardS
 inline constexpr const char* kCanonFocalLengthUpdatedNotification = "JWNotification_CanonFocalLengthUpdated";
 // An object was deleted: a PtpObjectInfoClass of its record.
 inline constexpr const char* kObjectDeletedNotification = "JWNotification_ObjectDeleted";
+
+// --- live view and movie state; zoom and touch focus ---
+// One live-view frame as data (the vendor's frame buffer, its header included), posted on the main queue.
+inline constexpr const char* kLiveViewImageNotification = "JWNotification_LiveViewImage";
+// Whether live view is on after a switch, or off after the frame loop met a failure (a number, 0 or 1).
+inline constexpr const char* kLiveViewToggledNotification = "JWNotification_LiveViewToggled";
+// Whether movie mode is on after a switch (a number, 0 or 1).
+inline constexpr const char* kMovieModeToggledNotification = "JWNotification_MovieModeToggled";
+// Whether a movie records now (a number, 0 or 1).
+inline constexpr const char* kMovieRecordingToggledNotification = "JWNotification_MovieRecordingToggled";
+// A touch focus was started (no object).
+inline constexpr const char* kFocusChangedNotification = "JWNotification_FocusChanged";
