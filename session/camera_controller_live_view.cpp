@@ -194,8 +194,11 @@ void CameraController::toggleMovieRecording(bool start) {
 }
 
 bool CameraController::stopLiveViewStream(bool wait) {
-  setLiveViewKillFlag(true);
   const uint64_t status = mLiveViewStatus.load();
+  // The switch answers from its return block on the main queue: a wait there would never end. Nothing is
+  // touched, so live view goes on as it was.
+  if (wait && status != 0 && platform::isMainThread()) return false;
+  setLiveViewKillFlag(true);
   if (status == 0) return true;
   const bool movie = status == 2 || status == 3;
   if (!wait) {
@@ -205,8 +208,6 @@ bool CameraController::stopLiveViewStream(bool wait) {
       toggleLiveView(false, nullptr);
     return true;
   }
-  // The switch answers from its return block on the main queue: a wait there would never end.
-  if (platform::isMainThread()) return false;
   auto done = std::make_shared<platform::Semaphore>(0);
   if (movie)
     toggleMovieMode(false, done);
