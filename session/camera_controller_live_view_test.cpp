@@ -74,14 +74,7 @@ TEST_F(LiveViewTest, LiveViewMovieModeAndRecordingFollowEachOtherInOrder) {
   ASSERT_TRUE(waitFor([] { return !CameraController::liveViewRunning(); })) << "the loop ends with the mode";
 
   // The switches' notifications in order, each with the state that holds afterwards.
-  EXPECT_EQ(switchPosts(log), (std::vector<std::string>{
-                                  std::string(kLiveViewToggledNotification) + " on",
-                                  std::string(kLiveViewToggledNotification) + " off",
-                                  std::string(kMovieModeToggledNotification) + " on",
-                                  std::string(kMovieRecordingToggledNotification) + " on",
-                                  std::string(kMovieRecordingToggledNotification) + " off",
-                                  std::string(kMovieModeToggledNotification) + " off",
-                              }));
+  EXPECT_EQ(switchPosts(log), movieRoundPosts());
   EXPECT_TRUE(alertsSinceStart().empty()) << alertsSinceStart().front().message;
 }
 
@@ -258,9 +251,9 @@ TEST_F(LiveViewTest, TheCamerasRecordingStateMovesTheStatus) {
   EXPECT_EQ(controller.liveViewStatus(), 2u);
   report(name);  // not recording in movie mode: nothing new
 
-  EXPECT_EQ(switchPosts(log), (std::vector<std::string>{std::string(kMovieModeToggledNotification) + " on",
-                                                       std::string(kMovieRecordingToggledNotification) + " on",
-                                                       std::string(kMovieRecordingToggledNotification) + " off"}));
+  EXPECT_EQ(switchPosts(log), (std::vector<std::string>{posted(kMovieModeToggledNotification, true),
+                                                       posted(kMovieRecordingToggledNotification, true),
+                                                       posted(kMovieRecordingToggledNotification, false)}));
 }
 
 TEST_F(LiveViewTest, TheHousekeepingFreesTheCameraThroughTheSwitchOfTheModeThatIsOn) {

@@ -107,13 +107,24 @@ class LiveViewSessionTest : public Base {
     return std::vector<session_testing::ShownAlert>(all.begin() + std::min(all.size(), alertsAtStart_), all.end());
   }
 
+  // One entry of switchPosts.
+  static std::string posted(const char* name, bool on) { return std::string(name) + (on ? " on" : " off"); }
+
+  // What a round through the modes posts: live view on and left for movie mode, a recording started and
+  // stopped, movie mode off.
+  static std::vector<std::string> movieRoundPosts() {
+    return {posted(kLiveViewToggledNotification, true),        posted(kLiveViewToggledNotification, false),
+            posted(kMovieModeToggledNotification, true),       posted(kMovieRecordingToggledNotification, true),
+            posted(kMovieRecordingToggledNotification, false), posted(kMovieModeToggledNotification, false)};
+  }
+
   // The posts of a log in order, each as "<name> on" or "<name> off"; the frames are left out.
   static std::vector<std::string> switchPosts(const session_testing::NotificationLog& log) {
     std::map<std::string, size_t> next;
     std::vector<std::string> out;
     for (const std::string& name : log.names()) {
       const platform::Value object = log.objects(name)[next[name]++];
-      if (name != kLiveViewImageNotification) out.push_back(name + (object.toBool() ? " on" : " off"));
+      if (name != kLiveViewImageNotification) out.push_back(posted(name.c_str(), object.toBool()));
     }
     return out;
   }

@@ -26,25 +26,23 @@ struct VendorBody {
   bool framesInMovieMode = true;
 };
 
+// A body made by `make`, put behind the device, with its recording state.
+template <class Make>
+auto plugged(Make make) {
+  return [make](devicesim::Device& device, devicesim::DeviceCommandSet&) -> std::function<bool()> {
+    auto camera = make();
+    device.setCamera(camera);
+    return [camera] { return camera->recording(); };
+  };
+}
+
 const VendorBody kBodies[] = {
-    {"nikon",
-     [](devicesim::Device& device, devicesim::DeviceCommandSet&) -> std::function<bool()> {
-       auto nikon = devicesim::makeNikonCamera();
-       device.setCamera(nikon);
-       return [nikon] { return nikon->recording(); };
-     },
-     camIsNikon},
-    {"sony",
-     [](devicesim::Device& device, devicesim::DeviceCommandSet&) -> std::function<bool()> {
-       auto sony = devicesim::makeSonyCamera();
-       device.setCamera(sony);
-       return [sony] { return sony->recording(); };
-     },
-     camIsSony},
+    {"nikon", plugged([] { return devicesim::makeNikonCamera(); }), camIsNikon},
+    {"sony", plugged([] { return devicesim::makeSonyCamera(); }), camIsSony},
     {"fuji",
      [](devicesim::Device& device, devicesim::DeviceCommandSet& commands) -> std::function<bool()> {
        auto fuji = devicesim::makeFujiCamera(devicesim::FujiBody::XT3);
-       fuji->useCard(commands.cardPointer());
+       fuji->useCard(commands.cardPointer());  // its pictures go to the device's card
        device.setCamera(fuji);
        return [fuji] { return fuji->recording(); };
      },
@@ -89,16 +87,11 @@ TEST_P(LiveViewVendorTest, LiveViewMovieModeRecordingAndBackInOrder) {
   EXPECT_EQ(controller.liveViewStatus(), 0u);
   ASSERT_TRUE(waitFor([] { return !CameraController::liveViewRunning(); }));
 
-  EXPECT_EQ(switchPosts(log), (std::vector<std::string>{
-                                  std::string(kLiveViewToggledNotification) + " on",
-                                  std::string(kLiveViewToggledNotification) + " off",
-                                  std::string(kMovieModeToggledNotification) + " on",
-                                  std::string(kMovieRecordingToggledNotification) + " on",
-                                  std::string(kMovieRecordingToggledNotification) + " off",
-                                  std::string(kMovieModeToggledNotification) + " off",
-                                  std::string(kLiveViewToggledNotification) + " on",
-                                  std::string(kLiveViewToggledNotification) + " off",
-                              }));
+  // The round through the modes, then live view on and off again.
+  std::vector<std::string> expected = movieRoundPosts();
+  expected.push_back(posted(kLiveViewToggledNotification, true));
+  expected.push_back(posted(kLiveViewToggledNotification, false));
+  EXPECT_EQ(switchPosts(log), expected);
   EXPECT_TRUE(alertsSinceStart().empty()) << alertsSinceStart().front().message;
 }
 
