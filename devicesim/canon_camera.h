@@ -33,6 +33,7 @@ struct CanonCameraOptions {
     uint32_t liveViewWidth = 960;   // size of the live-view pictures
     uint32_t liveViewHeight = 640;
     uint32_t jpegSize = 200 * 1024;  // size of each captured JPEG
+    uint32_t liveViewJpegSize = 150 * 1024;  // size of each live-view JPEG
 };
 
 // The model name of a body.

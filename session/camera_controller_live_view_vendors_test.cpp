@@ -99,3 +99,22 @@ INSTANTIATE_TEST_SUITE_P(Bodies, LiveViewVendorTest, ::testing::ValuesIn(kBodies
                          [](const ::testing::TestParamInfo<VendorBody>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+class SonyLiveViewTest : public LiveViewSessionTest<SessionDeviceTest> {};
+
+TEST_F(SonyLiveViewTest, AccessDeniedBetweenFramesKeepsTheLoopRunning) {
+  auto sony = devicesim::makeSonyCamera();
+  device.setCamera(sony);
+  startSessionQuietly();
+  ASSERT_TRUE(switchAndWait(false, true));
+  NotificationLog log(kLiveViewNotifications);
+  sony->answerBusy(3, PTP_RC_ACCESS_DENIED);  // only the loop talks to the camera now
+  ASSERT_TRUE(waitFor([&] { return log.count(kLiveViewImageNotification) >= 3; }));
+  EXPECT_EQ(log.count(kLiveViewToggledNotification), 0u);
+  EXPECT_EQ(CameraController::instance().liveViewStatus(), 1u);
+  EXPECT_TRUE(alertsSinceStart().empty());
+}
+
+}  // namespace
