@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "engine/link/device_commands.h"
+#include "engine/ptp/event_thread.h"
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/vendor_state.h"
 #include "engine/timing.h"
@@ -249,8 +250,12 @@ void CameraController::liveViewLoop(uint64_t generation) {
           }
           platform::Data data(frame.begin(), frame.end());
           frame.reset();
-          platform::mainQueue().async(
-              [data = std::move(data)]() mutable { post(kLiveViewImageNotification, platform::Value(std::move(data))); });
+          platform::mainQueue().async([data = std::move(data)]() mutable {
+            platform::Notification notification;  // the frame moves into it: a frame is copied once only
+            notification.name = kLiveViewImageNotification;
+            notification.object = platform::Value(std::move(data));
+            platform::NotificationCenter::defaultCenter().postNotification(notification);
+          });
         }
         sleepFor(engine_timing::kLiveViewFramePause);
       } else if (answer == PTP_RC_DEVICE_BUSY || answer == PTP_RC_CANON_BUSY) {
@@ -306,8 +311,8 @@ void CameraController::observeValueForKeyPath(const std::string& keyPath) {
       keyPath != "WatermarkSize")
     return;
   if (!defaults().boolForKey("VorlaxentShareEnabled")) return;
-  // Without the device there is nobody to tell; the next session start sends the watermark anyway.
-  if (Utilities::currentConnectionStatus() < kConnectionStatusDeviceConnected) return;
+  // Without a running session there is nobody to tell: a session start sends the watermark itself.
+  if (Utilities::currentConnectionStatus() != kConnectionStatusCameraConnected || !camEventThreadRunning()) return;
   Utilities::sendCurrentWatermarkToClients();
 }
 
