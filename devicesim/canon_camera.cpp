@@ -690,7 +690,7 @@ PtpResult CanonCamera::liveViewFrame() {
     JpegRecipe recipe;
     recipe.width = int(options_.liveViewWidth);
     recipe.height = int(options_.liveViewHeight);
-    recipe.size = 150 * 1024;
+    recipe.size = options_.liveViewJpegSize;
     recipe.make = "Canon";
     recipe.seed = 1000 + seed;
     auto image = jpegImage(recipe);

@@ -34,6 +34,7 @@ struct CanonCameraOptions {
     uint32_t liveViewHeight = 640;
     uint32_t jpegSize = 200 * 1024;  // size of each captured JPEG
     std::vector<uint32_t> absentProperties;  // properties this body lacks (left out of its defaults)
+    uint32_t liveViewJpegSize = 150 * 1024;  // size of each live-view JPEG
 };
 
 // The model name of a body.

@@ -89,3 +89,11 @@ inline constexpr milliseconds kBracketSetRetry{300};        // between the tries
 inline constexpr milliseconds kBracketSonySettle{750};      // after a Sony bracket value is set, before its shot
 inline constexpr milliseconds kBracketSonyAfterBulb{1000};  // after a Sony bulb exposure, before its picture is awaited
 }  // namespace engine_timing
+
+namespace engine_timing {
+inline constexpr milliseconds kLiveViewFramePause{20};     // after each live-view frame handed on
+inline constexpr milliseconds kLiveViewBusyPause{100};     // after a busy answer to a frame fetch
+inline constexpr milliseconds kTouchFocusStopDelay{3000};  // a touch-focus drive runs this long, then is stopped
+inline constexpr milliseconds kSonyZoomPollInterval{250};  // between the looks at a Sony zoom after a zoom step
+inline constexpr int kSonyZoomPollCount = 12;
+}  // namespace engine_timing

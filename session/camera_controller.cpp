@@ -72,6 +72,7 @@ CameraController::CameraController() {
   platform::NotificationCenter::defaultCenter().addObserver(
       this, [this](const platform::Notification& n) { sdTransferChangedNotification(&n); },
       kUpdateSdTransferNotification);
+  installLiveViewObservers();
 }
 
 CameraController::~CameraController() { platform::NotificationCenter::defaultCenter().removeObserver(this); }
@@ -274,7 +275,16 @@ void CameraController::getFujiFocalLength() {
   });
 }
 
-int32_t CameraController::focalLength() { return classWide().focalLength; }
+int32_t CameraController::focalLength() {
+  if (camIsCanon() || camIsFuji()) return classWide().focalLength;
+  if (!camIsNikon()) return 0;
+  // A Nikon lens reports its focal length in hundredths of a millimetre.
+  PropertyStruct* record = propFind(0x5008, true);
+  if (!record) return 0;
+  const auto millimetres = static_cast<int32_t>(record->value / 100);
+  propUnlock(record);
+  return millimetres;
+}
 
 void CameraController::killLiveViewLoop() { setLiveViewKillFlag(true); }
 

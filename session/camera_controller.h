@@ -21,11 +21,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/link/heap_block.h"
 #include "engine/link/link.h"
 #include "engine/ptp/camera_events.h"
 #include "engine/ptp/response_code.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/notification_center.h"
+#include "platform/graphics/geometry.h"
 #include "session/automation_sequence.h"
 #include "session/ptp_object_info_class.h"
 
@@ -161,10 +163,7 @@ class CameraController {
   static void setProperty(uint32_t code, uint32_t value);
   bool isBulbActive() const { return mIsBulbActive.load(); }
   bool ignoresShutterRelease() const { return mIgnoreShutterRelease.load(); }
-  // Movie recording start (true) or stop; the status becomes 3 or 2 on success and
-  // "JWNotification_MovieRecordingToggled" is posted. Shared with the live-view state; the shutter button reaches
-  // it only through shutterPressMovie.
-  void toggleMovieRecording(bool start);
+  // The shutter button's way to movie recording (toggleMovieRecording, with the live-view state).
   void shutterPressMovie(bool start);
   // Starts a sequence that the device runs by itself (HDR bracket, time-lapse, timed bulb), follows it through
   // the device's feedback and cancels it. Failures to start or cancel are shown as alerts.
@@ -172,6 +171,52 @@ class CameraController {
   void cancelAutomationSequence();
   // What the device last reported of the sequence started here.
   AutomationSequenceProgress automationProgress() const;
+
+  // --- live view and movie state; zoom, touch focus and focal length ---
+  // With `any`, whether live view, movie mode or recording is on (status 1, 2 or 3); without, live view only.
+  bool isLiveViewOn(bool any) const;
+  // Switches live view through the command runner. On leaves movie mode first. The return block posts
+  // "JWNotification_LiveViewToggled" with the state that holds afterwards, alerts on failure and, when a
+  // semaphore is given, stores the result (lastToggleLiveViewStatus) and signals it on every path.
+  void toggleLiveView(bool on, std::shared_ptr<platform::Semaphore> signalSemaphore);
+  // The switch itself, on a worker thread under the live-view lock; starts the loop when live view came on.
+  int32_t toggleLiveView(bool on);
+  // The same pair for movie mode ("JWNotification_MovieModeToggled"); on leaves live view first.
+  void toggleMovieMode(bool on, std::shared_ptr<platform::Semaphore> signalSemaphore);
+  int32_t toggleMovieMode(bool on);
+  // Starts or stops a movie recording through the command runner.
+  void toggleMovieRecording(bool start);
+  // Ends the frame stream and switches live view or movie mode off. Without waiting: true. With waiting (worker
+  // threads only; on the main thread false at once): whether the switch-off succeeded.
+  bool stopLiveViewStream(bool wait);
+  // The low 8 bits of the stored results of the last waited-for switches (0x2001 reads 1).
+  uint8_t lastToggleLiveViewStatus() const { return static_cast<uint8_t>(mLastLiveViewCmdStatus.load() & 0xFF); }
+  uint8_t lastToggleMovieStatus() const { return static_cast<uint8_t>(mLastMovieCmdStatus.load() & 0xFF); }
+  // Starts the frame loop on a thread of its own unless one runs that has not been told to stop.
+  static void startLiveViewLoop();
+  // The property-change observer of the camera's recording state (property 0xD21D); any thread.
+  void propertyUpdatedNotification(const platform::Notification& notification);
+  // The watermark settings' observer: sends the watermark to the device's sharing clients.
+  void observeValueForKeyPath(const std::string& keyPath);
+  // Gives the device housekeeping this controller's live-view switch (done at creation; again after a test has
+  // replaced it).
+  void installLiveViewSwitch();
+
+  // Double tap: the next zoom step at the point; single tap: touch focus at the point. The point runs 0..1 in
+  // the view, y upward; `orientation` is the picture's EXIF orientation. Main thread.
+  void liveViewDoubleTap(platform::Point point, uint8_t orientation);
+  void liveViewSingleTap(platform::Point point, uint8_t orientation);
+  // Stops a running touch-focus drive.
+  void stopFocus();
+  // Moves the zoomed area: tag 0 up, 1 down, 2 left, 3 right.
+  void nudgeLiveView(int tag);
+  // Canon: a shot in manual focus whose picture is read for the lens's focal length and then deleted.
+  void takeImageForFocalLength();
+  // The view's point as a point of the picture, 0,0 at its top left, turned by the orientation (3, 6, 8).
+  static platform::Point liveViewTapPoint(platform::Point point, uint8_t orientation);
+  // A point of the zoomed picture as a point of the whole frame, from the vendor's last live-view header.
+  // 0xFF15 when the header holds a zero size or divisor; 0 for a Canon camera without a header.
+  static ResponseCode zoomedPointToFramePoint(platform::Point* point);
 
  private:
   CameraController();
@@ -206,6 +251,17 @@ class CameraController {
   // Both arrays from the session file (empty when it is unreadable); the monitor is held.
   SessionFileReadResult reloadSessionArraysLocked();
   std::mutex mLastFileNameLock;  // a leaf: guards mLastFileNameString
+
+  // --- live view and movie state; zoom, touch focus and focal length ---
+  // The observers of the recording property and the watermark settings, and the housekeeping's live-view switch.
+  void installLiveViewObservers();
+  static void liveViewLoop(uint64_t generation);
+  // Both background switches: live view, or movie mode (`movie`), on or off.
+  void runSwitch(bool movie, bool on, std::shared_ptr<platform::Semaphore> signalSemaphore);
+  static ResponseCode fetchLiveViewFrame(HeapBlock* frame);
+  // The touch-focus work under the live-view lock: a running drive stopped, the point placed, the drive started.
+  int32_t touchFocusAt(platform::Point at);
+  void setLiveViewStatus(uint64_t status) { mLiveViewStatus = status; }
 };
 
 // The handler of asynchronous device messages, installed into the link at session start. Called on a thread of

@@ -43,3 +43,11 @@ inline constexpr const char* kFlashStatusChangedNotification = "JWNotification_F
 inline constexpr const char* kHostModeUpdateNotification = "JWNotification_HostModeUpdate";
 // Movie recording started (true) or stopped (false).
 inline constexpr const char* kMovieRecordingToggledNotification = "JWNotification_MovieRecordingToggled";
+
+// --- live view and movie state; zoom and touch focus ---
+// One live-view frame as data (the vendor's frame buffer, its header included), posted on the main queue.
+inline constexpr const char* kLiveViewImageNotification = "JWNotification_LiveViewImage";
+// Whether live view is on after a switch, or off after the frame loop met a failure (a number, 0 or 1).
+inline constexpr const char* kLiveViewToggledNotification = "JWNotification_LiveViewToggled";
+// Whether movie mode is on after a switch (a number, 0 or 1).
+inline constexpr const char* kMovieModeToggledNotification = "JWNotification_MovieModeToggled";
