@@ -308,4 +308,14 @@ void CameraController::resetClassWideState() {
   s.liveViewKill = false;
   s.liveViewRunning = false;
   s.focalLength = 0;
+  // What the one controller remembers of the camera's objects belongs to the session too: a picture seen before
+  // would otherwise hide a new one of the same name or handle.
+  CameraController& c = instance();
+  {
+    std::lock_guard<std::recursive_mutex> lock(c.mSessionHandlesLock);
+    c.mSessionHandles.reset();
+    c.mSessionFileNames.reset();
+  }
+  std::lock_guard<std::mutex> lock(c.mLastFileNameLock);
+  c.mLastFileNameString.clear();
 }

@@ -98,7 +98,8 @@ class CameraController {
   static void setLiveViewKillFlag(bool on);
   static bool liveViewRunning();
   static void setLiveViewRunning(bool running);
-  // Every class-wide value back to a fresh process's (tests).
+  // Every class-wide value, and what the controller remembers of the camera's objects, back to a fresh process's
+  // (tests).
   static void resetClassWideState();
 
   // --- instance state ---
