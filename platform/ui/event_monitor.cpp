@@ -23,11 +23,12 @@ public:
     EventMonitorId lastId = 0;
 
     bool eventFilter(QObject* receiver, QEvent* event) override {
+        // The application hands each key event to a window first, which passes it on to its widgets (and they
+        // to their parents): taking it at the window sees it once. The receiver is looked at before the event:
+        // events for other objects include the main queue's wake-ups, made on other threads.
+        if (!receiver->isWindowType()) return false;
         const QEvent::Type type = event->type();
         if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
-        // The application hands each key event to a window first, which passes it on to its widgets (and they
-        // to their parents): taking it at the window sees it once.
-        if (!receiver->isWindowType()) return false;
         const std::uint32_t bit = type == QEvent::KeyPress ? KeyDownMask : KeyUpMask;
         // A copy: handlers may add or remove monitors while the event is being delivered.
         const auto snapshot = monitors;
