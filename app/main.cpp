@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/allocator_tuning.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/system_log.h"
 #include "platform/foundation/user_defaults.h"
@@ -29,6 +30,7 @@ std::optional<std::string> optionValue(int argc, char** argv, const char* name, 
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::keepLargeAllocationsInProcess();
     // Answered before any window system is touched, so that it works on a machine without a display.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {

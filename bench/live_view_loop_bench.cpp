@@ -34,6 +34,7 @@
 #include "engine/vendors/canon/canon_module.h"
 #include "engine/vendors/dispatch.h"
 #include "engine/vendors/vendor_module.h"
+#include "platform/foundation/allocator_tuning.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/test_application.h"
@@ -194,6 +195,7 @@ bool report(const char* what, const LoopRun& run, double ceiling, double require
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::keepLargeAllocationsInProcess();  // as the application does at start-up
   platform::ensureTestApplication();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
