@@ -1,5 +1,7 @@
 // Arbitrary bytes as a Canon camera's event data, parsed into the property store and the event queue on each of
-// the model layouts (the first byte picks the model). The store is emptied now and then so that it also fills up.
+// the model layouts (the first byte's low bits pick the model). Every input starts from an empty store and queue;
+// with the first byte's top bit set, the store starts nearly full (bits 3-6: the free places), so that the
+// events also meet a full store.
 #include <cstddef>
 #include <cstdint>
 
@@ -10,23 +12,27 @@
 #include "engine/vendors/canon/canon_models.h"
 #include "engine/vendors/canon/canon_module.h"
 #include "engine/vendors/canon/canon_property_table.h"
+#include "fuzz/scripted_camera.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const char* const kModels[] = {"Canon EOS 5D Mark IV", "Canon EOS R6",  "Canon EOS R7",
                                           "Canon EOS R1",         "Canon EOS 90D", "Canon PowerShot G7 X Mark III",
                                           "Canon EOS-1D X Mark III", "Canon EOS R5"};
-    static unsigned runs = 0;
-    if (runs++ == 0) {
+    static const bool registered = [] {
         canonRegisterModule();
         camSetVendor(VENDOR_CANON);
         propSetNameTable(canonPropertyNames(), kCanonPropertySentinel);
-    }
-    if (runs % 64 == 0) propStoreClear();
+        return true;
+    }();
+    (void)registered;
+    propStoreClear();
+    camClearEvents();
     if (size == 0) {
         canonParseEvents(nullptr, 0);
         return 0;
     }
     canonIdentifyModelText(kModels[data[0] % (sizeof kModels / sizeof kModels[0])]);
+    if (data[0] & 0x80) fuzz_camera::fillStoreLeaving((data[0] >> 3) & 0x0F);
     canonParseEvents(data + 1, size - 1);
     if (size > 9) canonParseOlcInfo(data + 1, size - 1, static_cast<uint32_t>(size + 7));
     for (size_t i = 0; i < propCount(); ++i) {

@@ -187,3 +187,80 @@ write("fuji_records", "descriptions_of_every_width",
               desc(0x500D, 6, 0x3D09, rng=[1, 0xFFFFFFFF, 1]), desc(0x5010, 2, 0, [0, 1, 2]),
               desc(0x5007, 1, 0x10, [0x10, 0x20]), None, None, desc(0x500D, 3, 0xFFFF, [0xFFFF, 1]),
               desc(0x5010, 0xFFFF, "x", ["x", "y"])))
+
+# device_replies: four command picks, then the device's packets. A pick p asks command p % 22; in round r it also
+# picks the sharing sub-code from (p * 37 + r), which these seeds keep at "not shared".
+DEVICE_COMMANDS = 22
+
+
+def pick(command, rnd):
+    for p in range(256):
+        if p % DEVICE_COMMANDS == command and ((p * 37 + rnd) & 0x60) == 0:
+            return p
+    raise ValueError(command)
+
+
+def picks(*commands):
+    return bytes(pick(c, r) for r, c in enumerate(commands))
+
+
+def response(payload=b"", code=0x2001):
+    """A ResponsePacket: total length, type 0x0D, inner length, one byte, the response code, the payload."""
+    inner = 4 + 1 + 2 + len(payload)
+    return u32(5 + inner) + u8(0x0D) + u32(inner) + u8(0) + u16(code) + payload
+
+
+def ptp_packet(kind, code, tid, payload=b""):
+    """A PtpPacket (type 0x0A) around one container: its length, type, code, transaction id and payload."""
+    container = u32(12 + len(payload)) + u16(kind) + u16(code) + u32(tid) + payload
+    return u32(5 + len(container)) + u8(0x0A) + container
+
+
+def accessory(result):
+    return u32(9) + u8(0x09) + u32(result)
+
+
+BATTERY = u16(0) * 4 + u16(7400) + u16(0) * 2 + u16(2000) + u16(1500) + u16(2000) + u16(0xFF38) + u16(95) + \
+    u16(0) * 4 + u16(75) + u16(0) + u16(31) + u16(0) * 3
+write("device_replies", "status_card_and_list",
+      picks(3, 11, 12, 14) + response(BATTERY) + response(u64(1) + u64(32 << 30)) +
+      response(b"IMG_0001.JPG:IMG_0002.CR3:DSC_0042.ARW\0") + response(u64(6)))
+write("device_replies", "file_in_one_and_in_two_replies",
+      picks(16, 16, 16, 16) + response(u64(6)) + response(b"ABCDEF") + response(u64(10)) + response(b"0123") +
+      response(b"456789"))
+write("device_replies", "object_ranges_and_transfer",
+      picks(17, 18, 19, 15) + response(b"\xff\xd8\xff\xe1") + response(b"range of a named file") +
+      response(b"\xff\xd8whole object\xff\xd9") + response(b"\xff\xd8part\xff\xd9"))
+write("device_replies", "object_downloaded_whole",
+      picks(20, 20, 20, 20) + ptp_packet(2, 0x1009, 0, b"\xff\xd8object\xff\xd9") + ptp_packet(3, 0x2001, 0))
+write("device_replies", "names_versions_and_flags",
+      picks(5, 1, 0, 6) + response(b"Canon EOS R5\0") + response(u8(0x23)) + response(u8(1)) + response(u8(6)))
+write("device_replies", "live_view_thumbnail_share",
+      picks(10, 13, 9, 4) + response(b"\xff\xd8frame\xff\xd9") + response(u8(8) + b"\xff\xd8thumb\xff\xd9") +
+      response(u8(1)) + response(u16(0x2001)))
+write("device_replies", "events_snapshot_tripod_hardware",
+      picks(7, 8, 21, 2) + response(u16(0x4006) + u32(0x5007) + b"\0" * 32) +
+      response(u32(6) + u16(0x5007) + u16(4) + u8(1) + u8(0) + u32(4) + b"\x40") + accessory(87) +
+      response(b"", 0xFF15))
+
+# camera_replies: the vendor and model byte (bits 0-1 Canon, Nikon, Sony, Fujifilm; bits 2-3 the model), the read to
+# begin with, then the replies. Standard datasets come from the dataset targets' seeds.
+def seed(target, name, skip=0):
+    with open(os.path.join(root, target, name), "rb") as f:
+        return f.read()[skip:]
+
+
+DEVICE_INFO = seed("device_info", "full")
+OBJECT_INFO = object_info(0x3801, "IMG_0001.JPG")
+JPEG = b"\xff\xd8\xff\xe0" + bytes(12) + b"\xff\xd9"
+for vendor, label in enumerate(["canon", "nikon", "sony", "fuji"]):
+    write("camera_replies", "standard_reads_" + label,
+          u8(vendor) + u8(0) + replies(DEVICE_INFO, u32(1) + u32(0x00010001), u32(2) + u32(0x90000001) + u32(0x90000002),
+                                       OBJECT_INFO, JPEG, JPEG))
+write("camera_replies", "live_view_canon", u8(0) + u8(7) + replies(seed("canon_liveview", "jpeg", 1)))
+write("camera_replies", "live_view_nikon", u8(1) + u8(7) + replies(seed("nikon_liveview", "prefixed", 1)))
+write("camera_replies", "live_view_sony", u8(2) + u8(7) + replies(seed("sony_liveview", "a7m3_frame")))
+write("camera_replies", "refresh_sony", u8(2) + u8(8) + replies(bytes(8) + a7m3))
+write("camera_replies", "property_value_nikon", u8(1) + u8(9) + replies(u16(560)))
+write("camera_replies", "focus_area_fuji", u8(3) + u8(9) + replies(ptp_string("3,4,2")) + replies(u16(230)))
+write("camera_replies", "property_value_sony", u8(2) + u8(9) + replies(bytes(8) + a7m3))

@@ -12,6 +12,7 @@
 
 #include "engine/link/byte_order.h"
 #include "engine/ptp/container.h"
+#include "engine/ptp/property_store.h"
 #include "engine/ptp/transaction.h"
 
 namespace fuzz_camera {
@@ -108,6 +109,13 @@ inline size_t deviceRecordsLength(const uint8_t* data, size_t size) {
     size_t at = 0;
     while (data && size - at >= kRecord && readLe16(data + at) != 0) at += kRecord;
     return size - at >= kRecord ? at : size;
+}
+
+// Fills the store with placeholder records until only `free` places are left, so that what an input adds meets a
+// full store. Their codes lie above every 16-bit property code, out of the way of the records an input names.
+inline void fillStoreLeaving(size_t free) {
+    while (propCount() + free < kPropStoreCapacity && propCreate(0x10000u + static_cast<uint32_t>(propCount()))) {
+    }
 }
 
 // Removes the transport and forgets the script and the DeviceInfo, so that nothing outlives one input.

@@ -1,6 +1,8 @@
 // Arbitrary bytes as the body of a Sony camera's all-properties reply (after its header), parsed into the store as
 // session open does, and single codes found in it as the refresh does. The first byte picks the body (extended
-// format or not, which models' quirks apply). The store is emptied now and then so that it also fills up.
+// format or not, which models' quirks apply). Every input starts from an empty store and queue; with the first
+// byte's top bit set, the store starts nearly full (bits 3-6: the free places), so that the reply also meets a
+// full store.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,18 +15,22 @@
 #include "engine/vendors/sony/sony_models.h"
 #include "engine/vendors/sony/sony_module.h"
 #include "engine/vendors/sony/sony_property_table.h"
+#include "fuzz/scripted_camera.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const char* const kModels[] = {"ILCE-7M3", "ILCE-7RM4", "ILCE-6300", "ILCE-6400"};
-    static unsigned runs = 0;
-    if (runs++ == 0) {
+    static const bool registered = [] {
         sonyRegisterModule();
         camSetVendor(VENDOR_SONY);
         propSetNameTable(sonyPropertyNames(), kSonyPropertySentinel);
-    }
-    if (runs % 64 == 0) propStoreClear();
+        return true;
+    }();
+    (void)registered;
+    propStoreClear();
+    camClearEvents();
     if (size == 0) return 0;
     sonyIdentifyModelText(kModels[data[0] % 4]);
+    if (data[0] & 0x80) fuzz_camera::fillStoreLeaving((data[0] >> 3) & 0x0F);
     // The body in a block of exactly its own size, so that any read past it is seen.
     std::vector<uint8_t> body(data + 1, data + size);
     const uint8_t* bytes = body.empty() ? nullptr : body.data();

@@ -1,0 +1,64 @@
+// Arbitrary bytes as the settings file found at start: a file a crash, a full disk, an older version or the user's
+// own editing may have left in any state. Opening must read what it can or set the file aside whole, never lose it;
+// a readable file must then take a new setting that the next start reads back.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/foundation/user_defaults.h"
+
+namespace {
+
+const std::string& folder() {
+    static const std::string dir = [] {
+        char name[] = "/tmp/user_defaults_fuzz.XXXXXX";
+        const char* made = mkdtemp(name);
+        if (!made) __builtin_trap();
+        return std::string(made);
+    }();
+    return dir;
+}
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > (1u << 20)) return 0;
+    // A new name per input: the settings library caches files by name, and each input is a new file.
+    static unsigned long counter = 0;
+    const std::string path = folder() + "/settings" + std::to_string(counter++) + ".plist";
+    const std::string aside = path + ".corrupt";
+    const std::string original(reinterpret_cast<const char*>(data), size);
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(original.data(), static_cast<std::streamsize>(original.size()));
+    }
+    {
+        platform::UserDefaults defaults(path);
+        if (!defaults.lastError().empty()) {
+            // Unreadable: kept whole beside the settings, and the settings start empty.
+            if (exists(path) || contents(aside) != original) __builtin_trap();
+        } else {
+            for (const char* key : {"SaveFolder", "Sharing", "Vorlaxent"}) defaults.objectForKey(key);
+        }
+        if (!defaults.setObject(platform::Value(std::string("fuzz value")), "FuzzKey")) return 0;
+    }
+    {
+        platform::UserDefaults reopened(path);
+        if (reopened.stringForKey("FuzzKey") != "fuzz value") __builtin_trap();
+    }
+    std::remove(path.c_str());
+    std::remove(aside.c_str());
+    return 0;
+}
