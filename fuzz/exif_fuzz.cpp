@@ -1,6 +1,7 @@
 // Arbitrary bytes as an image file through our wrapper around Exiv2 (metadata, the orientation edit) and through
-// the EXIF reader that decides between it and the own TIFF reader. The first byte chooses the object format and
-// the length of the trailing raw head. Nothing Exiv2 throws may escape, and nothing is read outside the data.
+// the EXIF reader that decides between it and the own TIFF reader, also as the head of a shot read for its focal
+// length. The first byte chooses the object format and the length of the trailing raw head. Nothing Exiv2 throws
+// may escape, and nothing is read outside the data.
 #include <cstddef>
 #include <cstdint>
 
@@ -27,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         e->focalLengthString();
         if (e->orientation() > 8) __builtin_trap();
     }
+    // The head of a shot read only for its lens's focal length.
+    Exif::getFocalLength(size ? data : nullptr, size, format);
     platform::imageCopyProperties(size ? data : nullptr, size, kHints[(selector >> 3) % 5]);
     if (auto length = platform::jpegLength(data, size)) {
         if (*length > size) __builtin_trap();
