@@ -1,6 +1,7 @@
 // Arbitrary bytes as the session file "handles.dat". A readable result must hold only usable entries (names that
 // fit a record's field, no empty name), an unreadable one nothing at all; a readable one must come back the same
-// through a write and a read.
+// through a write and a read. Any property list the reader takes, whatever its values, must come back the same
+// (dates to the second) through the writer too, or the writer must refuse it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,6 +10,13 @@
 #include "session/session_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (const platform::PropertyList::Result plist = platform::PropertyList::parse(data, size); plist.ok()) {
+        std::string xml;
+        if (platform::PropertyList::toXml(plist.value, xml)) {
+            const platform::PropertyList::Result back = platform::PropertyList::parse(xml.data(), xml.size());
+            if (!back.ok() || !(back.value == platform::PropertyList::normalized(plist.value))) __builtin_trap();
+        }
+    }
     const SessionFileReadResult r = parseSessionFile(data, size);
     if (r.status != SessionFileReadResult::Ok) {
         if (!r.contents.handles.empty() || !r.contents.fileNames.empty()) __builtin_trap();

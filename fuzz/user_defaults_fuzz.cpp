@@ -1,6 +1,7 @@
 // Arbitrary bytes as the settings file found at start: a file a crash, a full disk, an older version or the user's
 // own editing may have left in any state. Opening must read what it can or set the file aside whole, never lose it;
-// a readable file must then take a new setting that the next start reads back.
+// the settings of a readable file are read as every kind and a few written back; a new setting must then be read
+// back by the next start.
 #include <unistd.h>
 
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/foundation/property_list.h"
 #include "platform/foundation/user_defaults.h"
 
 namespace {
@@ -49,8 +51,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!defaults.lastError().empty()) {
             // Unreadable: kept whole beside the settings, and the settings start empty.
             if (exists(path) || contents(aside) != original) __builtin_trap();
-        } else {
-            for (const char* key : {"SaveFolder", "Sharing", "Vorlaxent"}) defaults.objectForKey(key);
+        } else if (const auto plist = platform::PropertyList::parse(data, size);
+                   plist.ok() && plist.value.type() == platform::Value::Type::Dictionary) {
+            // Every setting read as each kind a caller may ask for, and a few written back as they are.
+            int written = 0;
+            for (const auto& [key, value] : plist.value.toDictionary()) {
+                defaults.boolForKey(key);
+                defaults.integerForKey(key);
+                defaults.doubleForKey(key);
+                defaults.stringForKey(key);
+                if (written++ < 4) defaults.setObject(defaults.objectForKey(key), key);
+            }
         }
         if (!defaults.setObject(platform::Value(std::string("fuzz value")), "FuzzKey")) return 0;
     }

@@ -120,7 +120,15 @@ plist_t toPlist(const Value& value, int depth, std::string& error) {
         case Value::Type::Bool: return plist_new_bool(value.toBool() ? 1 : 0);
         case Value::Type::Integer: return plist_new_uint(static_cast<uint64_t>(value.toInteger()));
         case Value::Type::Real: return plist_new_real(value.toDouble());
-        case Value::Type::String: return plist_new_string(value.toString().c_str());
+        case Value::Type::String: {
+            // The writer takes C strings: a NUL inside would silently cut the text short.
+            const std::string text = value.toString();
+            if (text.find('\0') != std::string::npos) {
+                error = "a text with a NUL character cannot be stored in a property list";
+                return nullptr;
+            }
+            return plist_new_string(text.c_str());
+        }
         case Value::Type::Data: {
             const Data& d = value.toData();
             return plist_new_data(reinterpret_cast<const char*>(d.data()), d.size());
@@ -146,6 +154,10 @@ plist_t toPlist(const Value& value, int depth, std::string& error) {
         case Value::Type::Dictionary: {
             PlistPtr dict(plist_new_dict());
             for (const auto& [key, item] : value.toDictionary()) {
+                if (key.find('\0') != std::string::npos) {
+                    error = "a key with a NUL character cannot be stored in a property list";
+                    return nullptr;
+                }
                 plist_t node = toPlist(item, depth + 1, error);
                 if (node == nullptr) {
                     if (error.find("key") == std::string::npos) error += " (key \"" + key + "\")";

@@ -68,8 +68,11 @@ TEST_F(PropertyListTest, RefusesValuesAPropertyListCannotHoldWithoutTouchingTheF
     std::string file = path("keep.plist");
     ASSERT_EQ(PropertyList::write(file, Value("original")), "");
     int object = 0;
+    // Texts and keys with a NUL inside would be cut short by the writer: refused, never stored shortened.
     for (const Value& bad : {Value(), Value(ValueArray{Value(1), Value()}),
-                             Value(ValueDictionary{{"who", Value::reference(&object)}})}) {
+                             Value(ValueDictionary{{"who", Value::reference(&object)}}),
+                             Value(std::string("IMG\0001.JPG", 8)),
+                             Value(ValueDictionary{{std::string("a\0b", 3), Value(1)}})}) {
         std::string error = PropertyList::write(file, bad);
         EXPECT_NE(error, "");
         EXPECT_EQ(PropertyList::read(file).value, Value("original"));
