@@ -1,9 +1,10 @@
-// Arbitrary bytes as a camera's replies to the reads a session makes outside event processing: DeviceInfo, storage
-// ids, object handles, ObjectInfo, thumbnails and objects, the session check, a live-view frame, the refresh of
-// every property, one property value, the lens's focal length (Fujifilm) or a single property (Sony), each through the module of the vendor the first
-// byte picks (bits 0-1; bits 2-3 the model). The second byte picks the read to begin with; the reads then follow in
-// turn. The rest is the script of replies (see scripted_camera.h): once it is spent every request fails, as with a
-// camera that went away, and each read must then fail cleanly too. Nothing outlives one input.
+// Arbitrary bytes as a camera's replies to the reads a session makes outside event processing: session open (the vendor
+// and model from DeviceInfo, then the vendor's opening reads), DeviceInfo, storage ids, object handles, ObjectInfo,
+// thumbnails and objects, the session check, a live-view frame, the refresh of every property, one property value, the
+// lens's focal length (Fujifilm) or a single property (Sony), each through the module of the vendor the first byte
+// picks (bits 0-1; bits 2-3 the model). The second byte picks the read to begin with; the reads then follow in turn.
+// The rest is the script of replies (see scripted_camera.h): once it is spent every request fails, as with a camera
+// that went away, and each read must then fail cleanly too. Nothing outlives one input.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "engine/ptp/camera_events.h"
 #include "engine/ptp/datasets.h"
 #include "engine/ptp/property_store.h"
+#include "engine/ptp/session_open.h"
 #include "engine/ptp/standard_operations.h"
 #include "engine/ptp/vendor_state.h"
 #include "engine/timing.h"
@@ -36,16 +38,20 @@
 
 namespace {
 
-constexpr unsigned kReads = 12;
+constexpr unsigned kReads = 14;
 
 // Per vendor: the model, the name table and the records a session would hold (exposure, focus, format, capacity).
 void openSession(uint8_t selector) {
     const unsigned model = (selector >> 2) & 3;
+    // Every module is there, as in a session: a session open may find another vendor than the one picked.
+    canonRegisterModule();
+    nikonRegisterModule();
+    sonyRegisterModule();
+    fujiRegisterModule();
     switch (selector & 3) {
         case 0: {
             static const char* const kModels[] = {"Canon EOS R5", "Canon EOS 5D Mark IV", "Canon EOS R7",
                                                   "Canon PowerShot G7 X Mark III"};
-            canonRegisterModule();
             camSetVendor(VENDOR_CANON);
             propSetNameTable(canonPropertyNames(), kCanonPropertySentinel);
             canonIdentifyModelText(kModels[model]);
@@ -53,7 +59,6 @@ void openSession(uint8_t selector) {
         }
         case 1: {
             static const char* const kModels[] = {"D850", "Z 6", "D7000", "D90"};
-            nikonRegisterModule();
             camSetVendor(VENDOR_NIKON);
             propSetNameTable(nikonPropertyNames(), kNikonPropertySentinel);
             nikonIdentifyModelText(kModels[model]);
@@ -61,7 +66,6 @@ void openSession(uint8_t selector) {
         }
         case 2: {
             static const char* const kModels[] = {"ILCE-7M3", "ILCE-7RM4", "ILCE-6400", "ILCE-1"};
-            sonyRegisterModule();
             camSetVendor(VENDOR_SONY);
             propSetNameTable(sonyPropertyNames(), kSonyPropertySentinel);
             sonyIdentifyModelText(kModels[model]);
@@ -69,7 +73,6 @@ void openSession(uint8_t selector) {
         }
         default: {
             static const uint8_t kModels[] = {22, 23, 33, 35};
-            fujiRegisterModule();
             camSetVendor(VENDOR_FUJI);
             camSetModelIndex(kModels[model]);
             propSetNameTable(fujiPropertyNames(), kFujiSentinelCode);
@@ -126,22 +129,32 @@ void read(unsigned which, uint32_t handle) {
             } else if (camIsFuji()) {
                 FujiFocusArea area{};
                 fujiReadFocusArea(&area);
-            } else if (camIsCanon()) {
-                vendorCanon()->getPropertyValue(0xD101, &data);
-            } else {
-                vendorSony()->getPropertyValue(0x5007, &data);
+            } else if (CanonModule* canon = camIsCanon() ? vendorCanon() : nullptr) {
+                canon->getPropertyValue(0xD101, &data);
+            } else if (SonyModule* sony = camIsSony() ? vendorSony() : nullptr) {
+                sony->getPropertyValue(0x5007, &data);
             }
             break;
         case 10:
-            if (camIsFuji()) {
+            if (FujiModule* fuji = camIsFuji() ? vendorFuji() : nullptr) {
                 int32_t millimetres = 0;
-                vendorFuji()->readFocalLength(&millimetres);
-            } else if (camIsSony()) {
-                vendorSony()->readProperty(0xD254);
+                fuji->readFocalLength(&millimetres);
+            } else if (SonyModule* sony = camIsSony() ? vendorSony() : nullptr) {
+                sony->readProperty(0xD254);
             }
             break;
-        default:
+        case 11:
             if (camIsNikon()) nikonDeviceReady();
+            break;
+        case 12: {
+            std::vector<uint32_t> handles;
+            camLoadObjectHandles(&handles);
+            break;
+        }
+        default:
+            // Session open: the vendor from DeviceInfo's manufacturer, the model from its table, then the vendor's
+            // own opening reads (this may change the vendor for the reads that follow).
+            camStartSession(1);
             break;
     }
 }

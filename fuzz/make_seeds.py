@@ -264,3 +264,27 @@ write("camera_replies", "refresh_sony", u8(2) + u8(8) + replies(bytes(8) + a7m3)
 write("camera_replies", "property_value_nikon", u8(1) + u8(9) + replies(u16(560)))
 write("camera_replies", "focus_area_fuji", u8(3) + u8(9) + replies(ptp_string("3,4,2")) + replies(u16(230)))
 write("camera_replies", "property_value_sony", u8(2) + u8(9) + replies(bytes(8) + a7m3))
+
+
+def u16_array(items):
+    return u32(len(items)) + b"".join(u16(i) for i in items)
+
+
+def device_info(manufacturer, model, operations, properties):
+    """A DeviceInfo dataset as a camera sends it."""
+    return (u16(100) + u32(6) + u16(100) + ptp_string("") + u16(0) + u16_array(operations) +
+            u16_array([0x4002, 0x4006]) + u16_array(properties) + u16_array([0x3801]) + u16_array([0x3801, 0x3000]) +
+            ptp_string(manufacturer) + ptp_string(model) + ptp_string("1.0") + ptp_string("0042"))
+
+
+STANDARD_OPS = [0x1001, 0x1002, 0x1003, 0x1004, 0x1005, 0x1007, 0x1008, 0x1009, 0x100A, 0x100B, 0x1014, 0x1015, 0x1016]
+SESSION_OPENS = [
+    ("canon", 0, "Canon Inc.", "Canon EOS R5", [0x9114, 0x9115, 0x9116, 0x9127, 0x9128, 0x9153, 0x913E]),
+    ("nikon", 1, "Nikon Corporation", "D850", [0x90C2, 0x90C8, 0x9201, 0x9202, 0x9203]),
+    ("sony", 2, "Sony Corporation", "ILCE-7M3", [0x9201, 0x9202, 0x9205, 0x9207, 0x9209]),
+    ("fuji", 3, "FUJIFILM", "X-T3", [0x900C, 0x900D, 0x901D]),
+]
+for label, vendor, maker, model, ops in SESSION_OPENS:
+    info = device_info(maker, model, STANDARD_OPS + ops, [0x5001, 0x5003, 0x5004, 0x5005, 0x5007, 0x500E])
+    extra = [bytes(8) + a7m3] if label == "sony" else [b"", b"", b""]
+    write("camera_replies", "session_open_" + label, u8(vendor) + u8(13) + replies(info, *extra))
