@@ -9,8 +9,25 @@
 #include "platform/foundation/property_list.h"
 #include "session/session_file.h"
 
+namespace {
+
+// Each value read as every kind a caller may ask of it (the settings' typed getters read stored values so).
+void readAsEveryKind(const platform::Value& v) {
+    v.toBool();
+    v.toInteger();
+    v.toDouble();
+    v.toString();
+    v.toData();
+    v.toDate();
+    for (const platform::Value& item : v.toArray()) readAsEveryKind(item);
+    for (const auto& [key, item] : v.toDictionary()) readAsEveryKind(item);
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (const platform::PropertyList::Result plist = platform::PropertyList::parse(data, size); plist.ok()) {
+        readAsEveryKind(plist.value);
         std::string xml;
         if (platform::PropertyList::toXml(plist.value, xml)) {
             const platform::PropertyList::Result back = platform::PropertyList::parse(xml.data(), xml.size());

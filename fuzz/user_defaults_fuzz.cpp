@@ -60,7 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 defaults.integerForKey(key);
                 defaults.doubleForKey(key);
                 defaults.stringForKey(key);
-                if (written++ < 4) defaults.setObject(defaults.objectForKey(key), key);
+                defaults.dataForKey(key);
+                defaults.dateForKey(key);
+                defaults.arrayForKey(key);
+                defaults.dictionaryForKey(key);
+                if (written++ < 16) defaults.setObject(defaults.objectForKey(key), key);
             }
         }
         if (!defaults.setObject(platform::Value(std::string("fuzz value")), "FuzzKey")) return 0;
