@@ -59,6 +59,9 @@ class Harness {
   static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = kWaitLimit);
   // Waits until `log` holds at least `count` posts of `name`.
   static bool waitForPosts(const session_testing::NotificationLog& log, const std::string& name, size_t count = 1);
+  // Waits until no progress overlay covers a window: a command batch's overlay fades out after the batch has
+  // ended, and swallows the clicks that fall on it until then.
+  static bool waitForOverlays();
   // Runs what is queued now: posted events, zero-time timers, deferred deletions, the main queue's blocks.
   static void settle();
 
