@@ -193,6 +193,8 @@ public:
     virtual int exposureCompCount() { return 0; }
     virtual int bracketValues(float* /*out*/, bool /*forced*/, float /*step*/) { return 0; }
     virtual bool bracketEnabled() { return false; }
+    // The largest bracket step the camera allows, in stops (kept for the session).
+    virtual float bracketMax() { return 0.0f; }
     virtual bool bracketingUsable(bool /*needBracketProperty*/) { return false; }
     virtual ResponseCode movieModeOn() { return ERROR_CAMERA_NOT_SUPPORTED; }
     virtual ResponseCode movieModeOff() { return ERROR_CAMERA_NOT_SUPPORTED; }
@@ -294,6 +296,8 @@ public:
     virtual int exposureCompCount() { return 0; }
     virtual int bracketValues(float* /*out*/, bool /*forced*/, float /*step*/) { return 0; }
     virtual bool bracketEnabled() { return false; }
+    // The largest bracket step the camera allows, in stops (kept for the session).
+    virtual float bracketMax() { return 0.0f; }
     virtual bool propertyUpdated() { return false; }
     virtual ResponseCode movieModeOn() { return ERROR_CAMERA_NOT_SUPPORTED; }
     virtual ResponseCode movieModeOff() { return ERROR_CAMERA_NOT_SUPPORTED; }
