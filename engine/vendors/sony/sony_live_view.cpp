@@ -59,8 +59,8 @@ ResponseCode sonyLiveViewFrame(HeapBlock* frame) {
 
 std::optional<SonyJpegRange> sonyLiveViewFindJpeg(const uint8_t* data, size_t length) {
     if (!data || length < 4) return std::nullopt;
-    // The search runs on the start's last byte, 0xDB, which the compressed data holds far less often than 0xFF: each
-    // one found from the fourth byte on is a candidate when the three bytes before it complete the start.
+    // The search runs on the start's last byte: each 0xDB from the fourth byte on is a candidate when the three bytes
+    // before it complete the start, so every byte read lies inside the frame.
     for (size_t i = 3; i < length;) {
         const void* db = std::memchr(data + i, 0xDB, length - i);
         if (!db) break;

@@ -207,7 +207,7 @@ TEST_F(SonyOperationsTest, BulbAndBracketDriveAsTheAutomationPanelsSeeThem) {
     struct Case {
         uint32_t drive;
         bool bracket;
-    } cases[] = {{1, false}, {2, false}, {0x8012, true}, {0x8005, true}, {0x8311, true}, {0x8337, true}};
+    } cases[] = {{1, false}, {2, false}, {0x8000, false}, {0x8001, true}, {0x8012, true}, {0x8311, true}};
     for (const Case& c : cases) {
         cameraSets(0x5013, c.drive);
         EXPECT_EQ(sonyIsBracketDrive(), c.bracket) << std::hex << c.drive;
