@@ -44,6 +44,8 @@ public:
     // --- checks that the automation and the session route to the current vendor's module ---
     // Bulb exposures can be taken from the computer now.
     virtual bool bulbAvailable() { return false; }
+    // The camera's shutter is set to Bulb now (the vendor's own bulb test).
+    virtual bool isBulb() { return false; }
     // ISO is set to automatic.
     virtual bool isAutoIso() { return false; }
     // The camera can be put into host (client) mode.
