@@ -270,6 +270,11 @@ PtpResult FujiCamera::initiateCapture() {
     bool startAf = false, picture = false;
     {
         std::lock_guard<std::mutex> lock(fujiMutex_);
+        if (failCapture_) {
+            const uint16_t code = failCapture_;
+            failCapture_ = 0;
+            return PtpResult::withCode(code);
+        }
         const bool shoots = m == 0x304 || m == 12;
         if (shoots && liveView_ && options_.body != FujiBody::XH2) return PtpResult::withCode(kBusy);
         modes_.push_back(m);
@@ -355,6 +360,10 @@ void FujiCamera::takePicture() {
 void FujiCamera::failNextAutoFocus() {
     std::lock_guard<std::mutex> lock(fujiMutex_);
     failAf_ = true;
+}
+void FujiCamera::failNextCapture(uint16_t code) {
+    std::lock_guard<std::mutex> lock(fujiMutex_);
+    failCapture_ = code;
 }
 void FujiCamera::refuseLiveView(int count) {
     std::lock_guard<std::mutex> lock(fujiMutex_);

@@ -56,6 +56,8 @@ public:
     void failNextAutoFocus();
     // The next `count` InitiateOpenCapture requests answer 0x2019.
     void refuseLiveView(int count);
+    // The next InitiateCapture answers `code` and does nothing.
+    void failNextCapture(uint16_t code);
 
     // --- what happened ---
     bool liveViewOn() const;
@@ -88,6 +90,7 @@ private:
     int afReadsLeft_ = 0;
     uint32_t afResult_ = 2;
     int refuseLiveView_ = 0;
+    uint16_t failCapture_ = 0;
     int shots_ = 0, bulbs_ = 0, lvStarts_ = 0, lvStops_ = 0;
     std::vector<uint32_t> modes_;
     std::vector<std::string> taken_;

@@ -62,6 +62,7 @@ NikonCamera::NikonCamera(NikonCameraOptions options)
           if (options.body != NikonBody::D90) ops.push_back(0x9207);
           if (options.body == NikonBody::D850) ops.push_back(0x9435);
           if (isZ(options.body)) ops.push_back(0x9428);
+          ops.insert(ops.end(), options.extraOperations.begin(), options.extraOperations.end());
           c.operations.insert(c.operations.end(), ops.begin(), ops.end());
           return c;
       }()),
@@ -125,6 +126,8 @@ void NikonCamera::addBodyProperties() {
         addProperty(u8Enum(0xD1A6, {0, 1}, 0));
         addProperty(u8Enum(0xD16A, {0, 1}, 0));  // 0: auto ISO on
         addProperty(u8Enum(0xD0B5, {100, 200, 400, 800}, 400));
+        addProperty(readOnly(u8Enum(0xD1F7, {0, 1}, 0)));  // the mirror is up
+        addProperty(u16Enum(0xD1A1, {0, 1, 2, 0x8019}, 0));  // the drive mode used in live view
     }
     if (isZ(b)) addProperty(u16Enum(0xD1BD, {0, 360, 512, 720, 1024}, 0));
 }
@@ -187,9 +190,40 @@ void NikonCamera::turnDial(uint16_t code, int64_t value) {
     queueNikonEvent(kPropertyChanged, code);
 }
 
+void NikonCamera::turnTextDial(uint16_t code, const std::string& text) {
+    auto p = property(code);
+    if (!p) return;
+    p->currentText = text;
+    addProperty(*p);
+    queueNikonEvent(kPropertyChanged, code);
+}
+
+uint32_t NikonCamera::announcePicture(uint32_t handle) {
+    JpegRecipe recipe;
+    recipe.size = 4096;
+    recipe.make = "Nikon";
+    recipe.model = nikonBodyModel(options_.body);
+    recipe.seed = handle;
+    auto image = jpegImage(recipe);
+    SimObject o;
+    o.handle = handle;
+    o.storage = kStorage;
+    o.name = "DSC_RAM.JPG";
+    o.bytes = std::shared_ptr<const std::vector<uint8_t>>(image, &image->bytes);
+    o.width = image->width;
+    o.height = image->height;
+    uint32_t added = addObject(o);
+    queueNikonEvent(kObjectAdded, added);
+    return added;
+}
+
 void NikonCamera::fillBuffer(int count) {
     std::lock_guard<std::mutex> g(nikonMutex_);
     bufferFull_ = count;
+}
+void NikonCamera::fillBufferAfterCapture(int count) {
+    std::lock_guard<std::mutex> g(nikonMutex_);
+    bufferFullAfter_ = count;
 }
 void NikonCamera::setReadyBusy(int count) {
     std::lock_guard<std::mutex> g(nikonMutex_);
@@ -341,6 +375,10 @@ PtpResult NikonCamera::capture(const PtpOperation& op, bool withAf) {
             return PtpResult::ok();
         }
         for (int i = 0; i < readyBusy_; ++i) readyAnswers_.push_back(kBusy);
+        if (bufferFullAfter_ > 0) {
+            --bufferFullAfter_;
+            readyAnswers_.push_back(kBufferFull);
+        }
         if (bulb) {
             bulbOpen_ = true;
             readyAnswers_.push_back(kBulbBusy);

@@ -31,6 +31,7 @@ struct NikonCameraOptions {
     uint16_t liveViewWidth = 6048;  // the frame size zoom-area coordinates refer to
     uint16_t liveViewHeight = 4024;
     int64_t focusTravel = 1000;  // lens positions from the near end (0) to the far end
+    std::vector<uint16_t> extraOperations;  // listed in DeviceInfo besides the body's own
 };
 
 std::string nikonBodyModel(NikonBody body);
@@ -56,8 +57,16 @@ public:
     void shootOnCamera(int count = 1);
     // Sets a value on the camera (a dial turned) and reports it.
     void turnDial(uint16_t code, int64_t value);
+    // The same for a property whose values are texts.
+    void turnTextDial(uint16_t code, const std::string& text);
+    // A picture that the camera announces under a handle of its own choosing (the copies a body keeps in its
+    // memory and on the card carry handles from different ranges).
+    uint32_t announcePicture(uint32_t handle);
     // The next `count` captures answer 0xA207 (buffer full) and take nothing.
     void fillBuffer(int count);
+    // The next `count` captures take their picture, and then the device-ready poll answers 0xA207 (the buffer
+    // filled with it).
+    void fillBufferAfterCapture(int count);
     // The device-ready poll after each capture answers busy this many times first.
     void setReadyBusy(int count);
     // The next capture with autofocus fails to focus (the device-ready poll answers 0xA002).
@@ -95,6 +104,7 @@ private:
     std::deque<uint16_t> readyAnswers_;
     int readyBusy_ = 0;
     int bufferFull_ = 0;
+    int bufferFullAfter_ = 0;
     bool failAf_ = false;
     bool hostMode_ = false, liveView_ = false, recording_ = false, bulbOpen_ = false;
     int shots_ = 0, afCount_ = 0;

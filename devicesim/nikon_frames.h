@@ -15,6 +15,15 @@ struct NikonFrameFields {
     uint8_t orientation = 0;  // 0-3
     uint8_t byte60 = 0x5A;    // a header byte that some bodies' readers clear
     uint32_t seed = 0;        // varies the other fields
+    // The part of the frame shown, and the AF frame, in frame coordinates.
+    uint16_t displayWidth = 3024, displayHeight = 2012, displayCentreX = 3000, displayCentreY = 2000;
+    uint16_t afWidth = 400, afHeight = 300, afCentreX = 2800, afCentreY = 1900;
+    uint8_t afSelected = 0;  // the AF frame is the one chosen by hand
+    uint8_t afState = 2;     // 2 in focus, 1 not in focus
+    uint16_t levelRoll = 359, levelPitch = 3;  // degrees
+    uint32_t movieTimeRemaining = 1234567;     // milliseconds
+    // Audio: peak and level of the left and right channel (only the headers long enough carry them).
+    uint8_t audioPeakLeft = 200, audioPeakRight = 180, audioLevelLeft = 90, audioLevelRight = 80;
 };
 
 enum class NikonFrameForm {
@@ -24,7 +33,11 @@ enum class NikonFrameForm {
     Extended,  // 0x9428, version 2
 };
 
-// The whole reply of one frame request.
+// The whole reply of one frame request. In the fixed and prefixed forms the camera header holds (big-endian):
+// words 0-1 the picture size, 2-3 the frame size, 4-5 the display size, 6-7 its centre, 8-9 the AF frame size,
+// 10-11 its centre; byte 29 the orientation, 30 the AF selection, 40 the AF state; the roll and pitch as u16 at 44
+// and 48; the movie time as u32 at 56; byte 60; the audio bytes as a u32 at 344 whose lowest byte is the left peak,
+// then right peak, left level, right level.
 std::vector<uint8_t> nikonFrameReply(NikonFrameForm form, const NikonFrameFields& fields,
                                      const std::vector<uint8_t>& jpeg);
 // The camera header length of the length-prefixed form and of the extended form.

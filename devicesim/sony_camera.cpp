@@ -267,6 +267,11 @@ void SonyCamera::setPropertyValue(uint16_t code, uint64_t value) {
 
 void SonyCamera::requestReloadAll() { records_.push(propertyChangedRecord(0x12345678, 0, 1)); }
 
+void SonyCamera::answerAllPropertiesWithoutData(int times) {
+    std::lock_guard<std::mutex> lock(simMutex_);
+    allPropertiesWithoutData_ = times;
+}
+
 void SonyCamera::failNextPress(uint16_t button, uint16_t code) {
     std::lock_guard<std::mutex> lock(simMutex_);
     failPress_[button] = code;
@@ -301,7 +306,18 @@ std::vector<uint8_t> SonyCamera::lastLiveViewJpeg() const {
 std::optional<PtpResult> SonyCamera::handleVendorOperation(const PtpOperation& op) {
     const uint32_t p0 = op.params.empty() ? 0 : op.params[0];
     switch (op.code) {
-        case 0x9209: return PtpResult::withData(allPropertiesReply());
+        case 0x9209: {
+            {
+                std::lock_guard<std::mutex> lock(simMutex_);
+                if (allPropertiesWithoutData_ > 0) {
+                    --allPropertiesWithoutData_;
+                    PtpResult r;
+                    r.deviceAnswersAlone = true;
+                    return r;
+                }
+            }
+            return PtpResult::withData(allPropertiesReply());
+        }
         case 0x9204: {
             std::lock_guard<std::mutex> lock(simMutex_);
             auto it = props_.find(uint16_t(p0));

@@ -76,6 +76,8 @@ public:
     // The all-properties reply as the camera sends it.
     std::vector<uint8_t> allPropertiesReply() const;
 
+    // The next `times` all-properties reads are answered by the device alone, without data (a response of code 0).
+    void answerAllPropertiesWithoutData(int times = 1);
     // The next down-press of a button answers `code` (and the press does not happen).
     void failNextPress(uint16_t button, uint16_t code = 0x2002);
     std::vector<SonyControlWrite> controlWrites() const;
@@ -113,6 +115,7 @@ private:
     std::vector<uint16_t> order_;
     EventRecordQueue records_;
     std::map<uint16_t, uint16_t> failPress_;
+    int allPropertiesWithoutData_ = 0;
     std::vector<SonyControlWrite> writes_;
     std::map<uint16_t, bool> down_;
     std::vector<std::string> pictures_;

@@ -5,21 +5,25 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "engine/vendors/nikon/nikon_live_view.h"
+#include "engine/vendors/nikon/nikon_live_view_info.h"
 
 namespace {
 
-// A frame the converter accepted holds the 388-byte header and a picture no longer than the reply could carry.
+// A frame the converter accepted holds the 388-byte header and a picture no longer than the reply could carry, and
+// reads back through the typed record as the display reads it.
 void checkFrame(ResponseCode rc, const HeapBlock& frame, size_t replyLength) {
     if (rc != PTP_RC_OK) {
         if (frame.size() != 0) __builtin_trap();
         return;
     }
-    uint32_t pictureLength;
-    std::memcpy(&pictureLength, frame.data() + 4, 4);
-    if (frame.size() != kNikonLiveViewHeaderSize + pictureLength) __builtin_trap();
-    if (pictureLength > replyLength) __builtin_trap();
+    std::optional<Nikon_LiveViewInfoStruct2> info = nikonLiveViewInfo(frame.data(), frame.size());
+    std::optional<NikonLiveViewPicture> picture = nikonLiveViewPicture(frame.data(), frame.size());
+    if (!info || !picture) __builtin_trap();
+    if (frame.size() != kNikonLiveViewHeaderSize + info->jpegLength) __builtin_trap();
+    if (info->jpegLength > replyLength || picture->length != info->jpegLength) __builtin_trap();
 }
 
 }  // namespace
@@ -34,6 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::memcpy(&pictureLength, frame.data() + 4, 4);
         if (static_cast<uint64_t>(headerLength) + pictureLength > size) __builtin_trap();
     }
+    // The typed record read straight from the bytes: none below its size, a picture never past the bytes.
+    std::optional<NikonLiveViewPicture> raw = nikonLiveViewPicture(data, size);
+    if (raw.has_value() != (data && size >= kNikonLiveViewHeaderSize)) __builtin_trap();
+    if (raw && raw->data + raw->length > data + size) __builtin_trap();
     static const uint8_t kModels[] = {195, 196, 203, 194, 219, 220, 206, 100};
     if (!data || size == 0) {
         if (nikonConvertLiveViewFrame(220, false, data, size, &frame) == PTP_RC_OK) __builtin_trap();

@@ -1,5 +1,5 @@
-// Device housekeeping of Utilities: the cache folder emptied and aged, the SD card's listing, the Fujifilm
-// save-raw switch, live view turned off before work that needs the camera, and the wait after a firmware update.
+// Device housekeeping of Utilities: the cache folder emptied and aged, the SD card's listing, live view turned
+// off before work that needs the camera, and the wait after a firmware update.
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
@@ -110,8 +110,6 @@ std::optional<std::vector<std::string>> Utilities::arrayOfSdCardImages(std::vect
   if (refused) *refused = std::move(listing.refused);
   return std::move(listing.names);
 }
-
-uint16_t Utilities::sendSaveFujiRaws(bool save) { return linkSendSaveFujiRaws(save ? 0 : 1); }
 
 // --- freeing the camera ---
 

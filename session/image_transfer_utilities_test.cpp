@@ -9,6 +9,7 @@
 #include "devicesim/movie_objects.h"
 #include "devicesim/raw_factory.h"
 #include "devicesim/sd_card.h"
+#include "platform/foundation/localized_strings.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/imaging/image_metadata.h"
@@ -152,7 +153,7 @@ TEST_F(TransferServicesTest, CopyToTheDeviceCardReportsTheOutcome) {
     }
     if (c.message != nullptr) {
       ASSERT_TRUE(platform::runMainUntil([&] { return presenter.count() == alertsBefore + 1; }, kLimit));
-      EXPECT_EQ(presenter.shown().back().message.rfind(c.message, 0), 0u) << presenter.shown().back().message;
+      EXPECT_EQ(presenter.shown().back().message.rfind(platform::localizedString(c.message), 0), 0u) << presenter.shown().back().message;
     } else {
       platform::runMainUntil([] { return false; }, std::chrono::milliseconds(200));
       EXPECT_EQ(presenter.count(), alertsBefore);

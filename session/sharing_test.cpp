@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <optional>
+#include <thread>
 
 #include "engine/ptp/vendor_state.h"
 #include "platform/foundation/localized_strings.h"
@@ -135,6 +138,63 @@ TEST_F(SharingTest, FailuresToSendPermissionOrWatermarkAreReportedWithTheCode) {
             PtpErrors::appendString(platform::localizedString("WatermarkSendFail") + " ", 0x2019));
   EXPECT_TRUE(commands.settingsLog().empty());
   EXPECT_TRUE(defaults().boolForKey("ShowWatermark")) << "the settings stay as the user set them";
+}
+
+// The settings window pushes on the main thread. A device that holds its answer (here to another exchange, until
+// the test lets it go) keeps the link; the pushes hand themselves to a worker, the main thread goes on at once,
+// and once the link is free they reach the device in the order asked.
+TEST_F(SharingTest, PushesFromTheMainThreadLeaveItAtOnceAndStillArrive) {
+  connect();
+  camSetVendor(VENDOR_CANON);  // live-view sharing applies to Canon and Nikon
+  constexpr uint8_t kHeld = 0xEE;
+  ASSERT_FALSE(device.hasCommandHandler(kHeld));
+  platform::Semaphore entered, release;
+  std::atomic<bool> releasedInTime{false};
+  device.setCommandHandler(kHeld, [&](devicesim::Device&, const devicesim::CommandRequest&) {
+    entered.signal();
+    releasedInTime = release.waitFor(kLimit);  // bounded: a push that waited for the link would be back late
+    return devicesim::CommandReply::ok();
+  });
+  std::thread holder([] { linkCommand(kHeld, nullptr, 0); });
+  ASSERT_TRUE(entered.waitFor(kLimit)) << "the device holds the link";
+
+  defaults().setBool(true, "VorlaxentShareEnabled");
+  defaults().setBool(true, "ShareLiveView");
+  EXPECT_FALSE(Utilities::sendSharingEnabledFlag()) << "the outcome is not known on the main thread";
+  EXPECT_EQ(Utilities::sendSaveFujiRaws(true), std::nullopt);
+  Utilities::refreshLiveViewSharing();
+  // Back here while the device still holds its answer: nothing can have reached it, and live-view sharing, which
+  // needs no exchange, waits its turn behind the switch.
+  EXPECT_TRUE(commands.settingsLog().empty());
+  EXPECT_EQ(linkPendingObjectCount(), 0u);
+
+  release.signal();
+  holder.join();
+  EXPECT_TRUE(releasedInTime) << "the main thread was held until the device gave up";
+  ASSERT_TRUE(waitFor([] { return linkPendingObjectCount() == 1; })) << "live view shared, the last push";
+  EXPECT_EQ(commands.settingsLog(), (std::vector<std::string>{"sharing 1", "save-fuji-raws 0"}));
+  EXPECT_TRUE(defaults().boolForKey("VorlaxentShareEnabled"));
+  device.removeCommandHandler(kHeld);
+}
+
+// The settings window pushes the switch on every change of its setting, and a refused "on" turns the setting
+// off: that change is pushed too, refused again, and must end there rather than go round for ever.
+TEST_F(SharingTest, ARefusedSwitchThatItsObserverPushesAgainEndsWithTheRefusedOff) {
+  connect();
+  commands.setSharingRefusal(0x2019);
+  std::atomic<int> pushes{0};
+  const platform::ObserverToken token = defaults().addObserver(
+      this, "VorlaxentShareEnabled", [&pushes](const std::string&, const platform::Value&) {
+        if (++pushes < 10) Utilities::sendSharingEnabledFlag();  // bounded, so that a loop shows as a count
+      });
+  defaults().setBool(true, "VorlaxentShareEnabled");
+  ASSERT_TRUE(waitFor([&] { return commands.settingsLog().size() >= 2; }));
+  settle();
+  defaults().removeObserver(token);
+  EXPECT_EQ(commands.settingsLog(), (std::vector<std::string>{"sharing refused 1", "sharing refused 0"}));
+  EXPECT_EQ(pushes.load(), 2) << "the user's change and the refusal's";
+  EXPECT_FALSE(defaults().boolForKey("VorlaxentShareEnabled"));
+  EXPECT_EQ(presenter.count(), 0u) << "silently";
 }
 
 TEST_F(SharingTest, SessionStartSendsTheSharingStateAgain) {

@@ -4,9 +4,10 @@
 // name, the names of automation types, the device battery report, the fitting of an image into a view and the
 // mapping of points between view and image, the device firmware version, and a few constants.
 //
-// Alerts: every one is a JW_Alert. The modal ones (all but showAndDismissErrorMessage) may be called from any
-// thread: off the main thread they keep their arguments, queue the same call on the main queue and return at
-// once, so a worker never waits for the user; on the main thread they return when the user has closed the alert.
+// Alerts: every one is a JW_Alert, and every one may be called from any thread: off the main thread they keep
+// their arguments, queue the same call on the main queue and return at once, so a worker never waits for the
+// user. On the main thread the modal ones return when the user has closed the alert; the self-dismissing ones
+// (showAndDismissErrorMessage, showInfoMessage with autoDismiss) return at once.
 // Titles "Warning" and "Error" are fixed; message texts are looked up by the callers.
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,9 @@
 
 class QLabel;
 class QWidget;
+namespace platform {
+class ImageView;
+}
 struct DeviceBatteryStatus;
 struct SdCardRefusedName;
 struct PtpObjectInfoStruct;
@@ -41,7 +45,8 @@ class Utilities {
   static void showWarningMessage(const std::string& message);
   // Style 1 with the given title; the same as the next with autoDismiss false.
   static void showInfoMessage(const std::string& message, const std::string& title);
-  // Modal whatever the flag says (the flag is carried through the hop to the main queue).
+  // With autoDismiss, not modal: the alert closes itself after 3 s (or when its button is pressed) and the call
+  // returns at once; without, modal. The flag is carried through the hop to the main queue.
   static void showInfoMessage(const std::string& message, const std::string& title, bool autoDismiss);
   // Style 2, titled "Error"; no help text.
   static void showErrorMessage(const std::string& message);
@@ -95,10 +100,14 @@ class Utilities {
   // The rectangle the image of an image view occupies, in the coordinates of the view's superview: the image
   // size fitted into the frame's size, offset by the frame's origin.
   static platform::Rect calculateClientRectOfImageInImageView(const QLabel* imageView);
+  // The same for the platform's image view, from where it draws its image (ImageView::imageRect, which follows
+  // its scaling rule), moved by the origin of the view's frame; the zero rectangle without a view or an image.
+  static platform::Rect calculateClientRectOfImageInImageView(const platform::ImageView* imageView);
   static platform::Rect calculateClientRectOfImage(platform::Size imageSize, const platform::Rect& viewFrame);
   // A point (in the superview's coordinates) as a fraction of the image (0 to 1 across it), or (-1, -1) when it
   // lies outside the image.
   static platform::Point convertPoint(platform::Point point, const QLabel* toImageCoordinatesInImageView);
+  static platform::Point convertPoint(platform::Point point, const platform::ImageView* toImageCoordinatesInImageView);
   static platform::Point convertPointToImageCoordinates(platform::Point point, const platform::Rect& imageRect);
   // Scales the point by the ratio of the rectangles' sizes; the origins play no part. An axis on which the
   // source has no extent maps to 0.
@@ -164,18 +173,28 @@ class Utilities {
   // safely be used as file names are left out, noted in `refused` (with the reason's code) and in the log.
   // Worker thread.
   static std::optional<std::vector<std::string>> arrayOfSdCardImages(std::vector<SdCardRefusedName>* refused = nullptr);
-  // Tells the device whether to keep Fujifilm raw files (the byte sent is the inverse of the flag: 0 keeps them).
-  static uint16_t sendSaveFujiRaws(bool save);
   // Turns live view or movie mode off and waits for it; YES when the camera is free afterwards. NO at once while a
   // movie records, and NO at once on the main thread unless live view is already off.
   static bool blockForLiveViewOff();
   // The device shows the user's sharing settings to its other clients: switch, watermark, clients' save
-  // permission and live-view sharing. Off the main thread only (from the main thread they move to a worker).
+  // permission and live-view sharing. None of them talks to the device on the main thread: called there, they
+  // move to a worker and return at once (a device that is slow to answer never freezes the windows).
   static void refreshSharingCapabilties();
+  // Live-view sharing on when "VorlaxentShareEnabled" and "ShareLiveView" are both on.
   static void refreshLiveViewSharing();
+  // Sends "VorlaxentShareEnabled" (device command 0x70); true when the device took it. A refused "on" turns the
+  // setting off (silently); a refused "off" leaves it off without writing it again, so that a window that pushes
+  // on every change of the setting is not set off into pushing for ever. From the main thread: false, as the
+  // outcome is not known there.
   static bool sendSharingEnabledFlag();
   static void sendCanSaveToClients(bool canSave);
   static void sendCurrentWatermarkToClients();
+  // Tells the device whether to keep Fujifilm raw files (device command 0xD5; the byte sent is the inverse of the
+  // flag: 0 keeps them) and gives its answer; a refusal is also noted in the system log. From the main thread:
+  // none, as the exchange then runs on a worker.
+  static std::optional<uint16_t> sendSaveFujiRaws(bool save);
+  // The three pushes above that move off the main thread run there one at a time, in the order asked, so that
+  // quick changes of a setting reach the device in the order the user made them.
   // Covers the device's restart after a firmware update with the progress overlay, then asks the user to rejoin.
   static void showFirmwareWaiting();
 };

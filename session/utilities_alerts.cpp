@@ -10,6 +10,10 @@ namespace {
 
 enum AlertStyle : uint64_t { kWarningStyle = 0, kInfoStyle = 1, kErrorStyle = 2 };
 
+// How long a self-dismissing information stays up: long enough to read a line, as the connection view's
+// self-dismissing errors do.
+constexpr double kInfoAutoDismissSeconds = 3.0;
+
 std::shared_ptr<JW_Alert> makeAlert(AlertStyle style, const std::string& title, const std::string& message) {
   auto alert = JW_Alert::jwAlertWithStyle(style);
   alert->setTitleText(QString::fromStdString(title));
@@ -38,8 +42,10 @@ void Utilities::showInfoMessage(const std::string& message, const std::string& t
 
 void Utilities::showInfoMessage(const std::string& message, const std::string& title, bool autoDismiss) {
   if (handedToMainQueue([message, title, autoDismiss] { showInfoMessage(message, title, autoDismiss); })) return;
-  // An info alert stays until the user closes it, whatever the flag says: nothing closes it on its own yet.
-  makeAlert(kInfoStyle, title, message)->show();
+  auto alert = makeAlert(kInfoStyle, title, message);
+  // A self-dismissing note must not hold the main thread in a modal session the user did not ask to end.
+  if (autoDismiss) alert->showAndDismiss(kInfoAutoDismissSeconds);
+  else alert->show();
 }
 
 void Utilities::showErrorMessage(const std::string& message) { showErrorMessage(message, std::string()); }

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <cmath>
 
+#include "platform/ui/image_view.h"
 #include "platform/ui/view_geometry.h"
 #include "session/utilities.h"
 
@@ -52,6 +53,14 @@ Rect Utilities::calculateClientRectOfImageInImageView(const QLabel* imageView) {
   return calculateClientRectOfImage(imageSizeOf(imageView), frame);
 }
 
+Rect Utilities::calculateClientRectOfImageInImageView(const platform::ImageView* imageView) {
+  if (imageView == nullptr) return {};
+  const Rect shown = imageView->imageRect();  // in the view's bounds; zero without an image
+  if (shown.isEmpty()) return {};
+  const Point origin = platform::frameOf(imageView).origin;
+  return shown.offsetBy(origin.x, origin.y);
+}
+
 Point Utilities::convertPointToImageCoordinates(Point point, const Rect& imageRect) {
   // Rect::contains takes the lower edges in and the upper ones out, and holds nothing for an empty rectangle.
   if (!imageRect.contains(point)) return {-1, -1};
@@ -59,6 +68,10 @@ Point Utilities::convertPointToImageCoordinates(Point point, const Rect& imageRe
 }
 
 Point Utilities::convertPoint(Point point, const QLabel* toImageCoordinatesInImageView) {
+  return convertPointToImageCoordinates(point, calculateClientRectOfImageInImageView(toImageCoordinatesInImageView));
+}
+
+Point Utilities::convertPoint(Point point, const platform::ImageView* toImageCoordinatesInImageView) {
   return convertPointToImageCoordinates(point, calculateClientRectOfImageInImageView(toImageCoordinatesInImageView));
 }
 

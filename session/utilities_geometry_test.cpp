@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QPixmap>
 #include <cmath>
+#include <memory>
 
 #include "platform/foundation/test_application.h"
+#include "platform/ui/image_view.h"
 #include "platform/ui/view_geometry.h"
 #include "session/utilities.h"
 
@@ -43,26 +45,39 @@ class ImageViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::ensureTestApplication();
-    parent_.resize(800, 800);
-    label_ = new QLabel(&parent_);
+    parentWidget_ = std::make_unique<QWidget>();  // made here: the application comes first
+    parent_ = parentWidget_.get();
+    parent_->resize(800, 800);
+    label_ = new QLabel(parent_);
     label_->setPixmap(QPixmap(60, 40));
     platform::setFrame(label_, Rect(10, 20, 600, 600));  // y-up in the parent
+    imageView_ = new platform::ImageView(parent_);
+    imageView_->setImage(platform::Image::fromBitmap(QImage(60, 40, QImage::Format_ARGB32)));
+    imageView_->setImageScaling(platform::ImageScaling::ProportionallyUpOrDown);  // as the live view draws
+    platform::setFrame(imageView_, Rect(10, 20, 600, 600));
   }
-  QWidget parent_;
+  std::unique_ptr<QWidget> parentWidget_;
+  QWidget* parent_ = nullptr;
   QLabel* label_ = nullptr;
+  platform::ImageView* imageView_ = nullptr;
 };
 
 TEST_F(ImageViewTest, TheImageRectangleIsInTheSuperviewsCoordinates) {
   EXPECT_EQ(Utilities::calculateClientRectOfImageInImageView(label_), Rect(10, 120, 600, 400));
+  EXPECT_EQ(Utilities::calculateClientRectOfImageInImageView(imageView_), Rect(10, 120, 600, 400));
   EXPECT_EQ(Utilities::rectThatFitsImageSize(Size{60, 40}, label_), Rect(10, 120, 600, 400));
-  EXPECT_EQ(Utilities::calculateClientRectOfImageInImageView(nullptr), Rect());
+  EXPECT_EQ(Utilities::calculateClientRectOfImageInImageView(static_cast<const QLabel*>(nullptr)), Rect());
+  EXPECT_EQ(Utilities::calculateClientRectOfImageInImageView(static_cast<const platform::ImageView*>(nullptr)), Rect());
   EXPECT_EQ(Utilities::rectThatFitsImageSize(Size{60, 40}, static_cast<const QWidget*>(nullptr)), Rect());
-  QLabel empty(&parent_);
+  QLabel empty(parent_);
   EXPECT_EQ(Utilities::calculateClientRectOfImageInImageView(&empty), Rect()) << "no image";
+  platform::ImageView emptyView(parent_);
+  platform::setFrame(&emptyView, Rect(10, 20, 600, 600));
+  EXPECT_EQ(Utilities::calculateClientRectOfImageInImageView(&emptyView), Rect()) << "no image";
 }
 
 TEST_F(ImageViewTest, PointsMapToFractionsOfTheImageOrToMinusOne) {
-  // The image occupies (10, 120) to (610, 520).
+  // The image occupies (10, 120) to (610, 520) in both views.
   struct Case {
     const char* name;
     Point in;
@@ -71,6 +86,7 @@ TEST_F(ImageViewTest, PointsMapToFractionsOfTheImageOrToMinusOne) {
   const Case cases[] = {
       {"centre", {310, 320}, {0.5, 0.5}},
       {"lower-left corner is inside", {10, 120}, {0, 0}},
+      {"a quarter across, three quarters up", {160, 420}, {0.25, 0.75}},
       {"upper edge is outside", {310, 520}, {-1, -1}},
       {"right edge is outside", {610, 320}, {-1, -1}},
       {"on the letterbox bar below", {310, 110}, {-1, -1}},
@@ -79,8 +95,20 @@ TEST_F(ImageViewTest, PointsMapToFractionsOfTheImageOrToMinusOne) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Utilities::convertPoint(c.in, label_), c.out);
+    EXPECT_EQ(Utilities::convertPoint(c.in, imageView_), c.out);
   }
   EXPECT_EQ(Utilities::convertPoint(Point{0, 0}, static_cast<const QLabel*>(nullptr)), (Point{-1, -1}));
+  EXPECT_EQ(Utilities::convertPoint(Point{0, 0}, static_cast<const platform::ImageView*>(nullptr)), (Point{-1, -1}));
+}
+
+// The platform's image view maps by where it really draws: one that only shrinks leaves a small image at its own
+// size in the middle (60 x 40 at (280, 300) in the parent), and a point beside it is off the picture.
+TEST_F(ImageViewTest, TheImageViewsOwnScalingDecidesWhereThePictureIs) {
+  imageView_->setImageScaling(platform::ImageScaling::ProportionallyDown);
+  EXPECT_EQ(Utilities::calculateClientRectOfImageInImageView(imageView_), Rect(280, 300, 60, 40));
+  EXPECT_EQ(Utilities::convertPoint(Point{310, 320}, imageView_), (Point{0.5, 0.5}));
+  EXPECT_EQ(Utilities::convertPoint(Point{295, 330}, imageView_), (Point{0.25, 0.75}));
+  EXPECT_EQ(Utilities::convertPoint(Point{100, 320}, imageView_), (Point{-1, -1}));
 }
 
 TEST(UtilitiesGeometryTest, PointsScaleBetweenRectanglesAndAZeroSourceGivesNoNaN) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <climits>
+#include <functional>
 #include <thread>
 
 #include "platform/foundation/dispatch.h"
@@ -52,19 +53,20 @@ TEST_F(UtilitiesAlertTest, AlertsFromAWorkerReturnAtOnceAndAppearOnTheMainThread
     const char* title;
     const char* message;
     bool help;
+    bool modal;
   };
   const Expected expected[] = {
-      {0, "Warning", "Card almost full.", false},
-      {1, "Done", "All images saved.", false},
-      {2, "Error", "Capture failed.", true},
-      {2, "Error", "Could not read.  Connection failure.", false},  // message, two blanks, the code's text
-      {1, "Automation", "Bracketing finished.", false},
+      {0, "Warning", "Card almost full.", false, true},
+      {1, "Done", "All images saved.", false, true},
+      {2, "Error", "Capture failed.", true, true},
+      {2, "Error", "Could not read.  Connection failure.", false, true},  // message, two blanks, the code's text
+      {1, "Automation", "Bracketing finished.", false, false},           // closes itself: not modal
   };
   ASSERT_EQ(shown.size(), std::size(expected));
   for (size_t i = 0; i < shown.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(shown[i].thread, std::this_thread::get_id());
-    EXPECT_TRUE(shown[i].modal);
+    EXPECT_EQ(shown[i].modal, expected[i].modal);
     EXPECT_EQ(shown[i].style, expected[i].style);
     EXPECT_EQ(shown[i].title, expected[i].title);
     EXPECT_EQ(shown[i].message, expected[i].message);
@@ -82,21 +84,53 @@ TEST_F(UtilitiesAlertTest, OnTheMainThreadAlertsAreModal) {
   EXPECT_TRUE(a.window.isNull() || !a.window->isVisible());
 }
 
-TEST_F(UtilitiesAlertTest, ShowAndDismissClosesItselfAfterItsDelay) {
+// The self-dismissing alerts (the connection view's errors, the bulb timer's untitled "started" note): shown at
+// once without a modal session, so the main thread is never held for them, and gone after 3 s.
+TEST_F(UtilitiesAlertTest, SelfDismissingAlertsAreNotModalAndCloseAfterTheirTime) {
   auto clock = std::make_shared<platform::testing::ManualTimeSource>();
   platform::ScopedTimeSource scopedClock(clock);
-  Utilities::showAndDismissErrorMessage("Saved to the card.", 3.0);
+  const struct {
+    std::function<void()> show;
+    uint64_t style;
+    const char* title;
+    const char* message;
+  } cases[] = {
+      {[] { Utilities::showAndDismissErrorMessage("Saved to the card.", 3.0); }, 2, "Error", "Saved to the card."},
+      {[] { Utilities::showInfoMessage("Bulb exposure started.", "", true); }, 1, "", "Bulb exposure started."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const size_t before = recorder_.count();
+    c.show();
+    ASSERT_EQ(recorder_.count(), before + 1) << "shown at once, and the call came back with it on screen";
+    const auto a = recorder_.shown().back();
+    EXPECT_FALSE(a.modal);
+    EXPECT_EQ(a.style, c.style);
+    EXPECT_EQ(a.title, c.title);
+    EXPECT_EQ(a.message, c.message);
+    QPointer<platform::Window> window = a.window;
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(window->isVisible());
+    clock->advance(2.9);
+    EXPECT_TRUE(window->isVisible());
+    clock->advance(0.2);
+    EXPECT_TRUE(window.isNull() || !window->isVisible());
+  }
+}
+
+// Pressing the self-dismissing note's button closes it before its time.
+TEST_F(UtilitiesAlertTest, AnAutoDismissingInfoClosesAtItsButtonToo) {
+  auto clock = std::make_shared<platform::testing::ManualTimeSource>();
+  platform::ScopedTimeSource scopedClock(clock);
+  Utilities::showInfoMessage("Bulb exposure started.", "", true);
   ASSERT_EQ(recorder_.count(), 1u);
-  const auto a = recorder_.shown().front();
-  EXPECT_FALSE(a.modal);
-  EXPECT_EQ(a.title, "Error");
-  QPointer<platform::Window> window = a.window;
+  QPointer<platform::Window> window = recorder_.shown().back().window;
   ASSERT_FALSE(window.isNull());
-  EXPECT_TRUE(window->isVisible());
-  clock->advance(2.9);
-  EXPECT_TRUE(window->isVisible());
-  clock->advance(0.2);
-  EXPECT_TRUE(window.isNull() || !window->isVisible());
+  auto* alert = qobject_cast<JW_Alert*>(window->windowController());
+  ASSERT_NE(alert, nullptr);
+  alert->okAction(alert->oOkButton);
+  EXPECT_TRUE(window.isNull() || !window->isVisible()) << "its button closes it before the time";
+  clock->advance(5);  // the pending close finds nothing left to close
 }
 
 TEST(UtilitiesTest, LiveViewLockTakenOnOneThreadIsFreedOnAnother) {

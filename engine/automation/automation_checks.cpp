@@ -14,6 +14,7 @@
 #include "engine/ptp/transaction.h"
 #include "engine/ptp/vendor_state.h"
 #include "engine/vendors/canon/canon_property_table.h"
+#include "engine/vendors/sony/sony_operations.h"
 
 namespace {
 // The current value of a record, read under its mutex; none when the camera has no such property.
@@ -117,26 +118,20 @@ uint32_t camBatteryLevel(uint32_t raw) {
 
 bool camIsBulbMode() {
     switch (camVendor()) {
-        case VENDOR_FUJI: {
-            std::optional<uint32_t> mode = currentValue(exposureModeCode());
-            return mode && camIsManualExposure(*mode) && valueIs(0x500D, 0xFFFF);
-        }
         case VENDOR_CANON: {
             std::optional<uint32_t> mode = currentValue(exposureModeCode());
             if (!mode) return false;
             return *mode == 4 || (*mode == 3 && (valueIs(0xD102, 4) || valueIs(0xD102, 12)));
         }
-        case VENDOR_SONY: {
-            PropertyStruct* record = propFind(0xD20D, true);
-            if (!record) return false;
-            const bool bulb = record->enabled && record->value == 0;
-            propUnlock(record);
-            return bulb;
-        }
+        // Fujifilm's Bulb is a 32-bit shutter value and Sony's a settable zero: each module knows its own.
+        case VENDOR_FUJI:
+        case VENDOR_SONY: return currentModuleAnswers(&VendorModule::isBulb);
         case VENDOR_NIKON: return valueIs(0xD100, 0xFFFFFFFF);
         default: return false;
     }
 }
+
+bool sonyIsBracketDrive() { return camIsSony() && camHasProperty0x5013(); }
 
 bool camBulbAvailable() {
     switch (camVendor()) {

@@ -16,7 +16,11 @@ bool camIsManualExposure(uint32_t exposureMode);
 float focusParseAperture();
 // A raw battery value of the current vendor in percent.
 uint32_t camBatteryLevel(uint32_t raw);
+// The shutter is in Bulb, by the current vendor's own test (Fujifilm and Sony through their modules).
 bool camIsBulbMode();
+// Sony: the drive mode 0x5013 holds a bracketing mode (a value above 0x8000); false for other vendors or without the
+// record.
+bool sonyIsBracketDrive();
 bool camBulbAvailable();
 bool camLiveViewSelectorIsMovie();
 bool camIsAutoIso();

@@ -207,6 +207,10 @@ bool nikonNewerFormatModel() {
     uint8_t m = camModelIndex();
     return (m >= 215 && m <= 217) || (m >= 219 && m <= 233) || m == 240;
 }
+// The store keeps 0x5004 combined with the image and raw sizes in bits 16-31: the quality is bits 0-15.
+bool nikonFormatIsRawOnly() {
+    return valueIs(0x5004, [](uint32_t v) { return (v & 0xFFFF) == (nikonNewerFormatModel() ? 7u : 4u); });
+}
 }  // namespace
 
 // clang-format off
@@ -258,13 +262,16 @@ ResponseCode camMovieRecordStop()     { return route<ResponseCode>(&F::movieReco
 ResponseCode camRefreshAllProperties() { return route<ResponseCode>(&F::refreshAllProperties, &C::refreshAllProperties,    &S::refreshAllProperties,     &N::refreshAllProperties,      kNo); }
 bool camFormatIsRawPlusJpeg()         { return route<bool>(&F::formatIsRawPlusJpeg,           [] { return valueIs(0xD120, [](uint32_t v) { return v >= 0x20000000 && v <= 0x2FFFFFFF; }); }, sonyFormatIsRawPlusJpeg, &N::formatIsRawPlusJpeg, false); }
 bool camFormatIsJpegOnly()            { return route<bool>(false,                             [] { return canonFormatTopByte(0x11); }, false,           false,                         false); }
-bool camFormatIsRawOnly()             { return route<bool>([] { return valueIs(0xD018, [](uint32_t v) { return v == 1; }); }, [] { return canonFormatTopByte(0x16); }, [] { return valueIs(camVendorPropertyCodes().imageFormat, [](uint32_t v) { return v == 16; }); }, [] { return valueIs(0x5004, [](uint32_t v) { return v == (nikonNewerFormatModel() ? 7u : 4u); }); }, false); }
+bool camFormatIsRawOnly()             { return route<bool>([] { return valueIs(0xD018, [](uint32_t v) { return v == 1; }); }, [] { return canonFormatTopByte(0x16); }, [] { return valueIs(camVendorPropertyCodes().imageFormat, [](uint32_t v) { return v == 16; }); }, nikonFormatIsRawOnly, false); }
 ResponseCode camImageFormatLabel(uint32_t v, uint32_t k, uint32_t* c, std::string* t) { return route<ResponseCode>(kNo, &C::imageFormatLabel, kNo, &N::imageFormatLabel, kNo, v, k, c, t); }
 ResponseCode camImageFormatChoices(int kind, std::vector<int32_t>* list) { return route<ResponseCode>(&F::imageFormatChoices, &C::imageFormatChoices, &S::imageFormatChoices, &N::imageFormatChoices, kNo, kind, list); }
 ResponseCode camImageFormatRawValue(int32_t* out) { return route<ResponseCode>(&F::imageFormatRawValue, &C::imageFormatRawValue, &S::imageFormatRawValue, &N::imageFormatRawValue, kNo, out); }
 ResponseCode camImageFormatJpegValue(int32_t* out) { return route<ResponseCode>(&F::imageFormatJpegValue, &C::imageFormatJpegValue, &S::imageFormatJpegValue, &N::imageFormatJpegValue, kNo, out); }
 ResponseCode camSetImageFormat(int32_t raw, int32_t jpeg) { return route<ResponseCode>(&F::setImageFormat, &C::setImageFormat, &S::setImageFormat, &N::setImageFormat, kUnsupported, raw, jpeg); }
 // clang-format on
+
+// Canon and Nikon keep their largest bracket step per session; the other vendors have no bracketing step.
+float camBracketMax() { return route<float>(0.0f, &C::bracketMax, 0.0f, &N::bracketMax, 0.0f); }
 
 // Operations whose result is kept or that turn their arguments before routing.
 ResponseCode camLiveViewZoom(uint32_t value) {

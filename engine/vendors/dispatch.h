@@ -56,6 +56,8 @@ int camExposureCompCount();
 float camChangeBracket(int steps, float size);
 int camBracketValues(float* out, bool forced, float step);
 bool camBracketEnabled();
+// The largest bracket step the camera allows, in stops (Canon and Nikon; 0 for the others).
+float camBracketMax();
 float camExposureCompMax(uint32_t movie);
 float camExposureCompMin(uint32_t movie);
 bool camPropertyUpdated();

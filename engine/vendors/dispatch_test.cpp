@@ -437,3 +437,38 @@ TEST_F(DispatchDeviceTest, WithoutAVendorCaptureIsAPlainInitiateCapture) {
 }
 
 }  // namespace
+
+namespace {
+
+// The largest bracket step: Canon's and Nikon's modules answer it, the other vendors and no vendor give 0.
+TEST_F(DispatchTest, BracketMaximumComesFromTheCanonAndNikonModules) {
+    struct BracketCanon : CanonModule {
+        float bracketMax() override { return 2.0f; }
+    } canon;
+    struct BracketNikon : NikonModule {
+        float bracketMax() override { return 3.0f; }
+    } nikon;
+    RecordingSony sony;
+    RecordingFuji fuji;
+    const struct {
+        VendorType vendor;
+        float withModules, withoutModules;
+    } cases[] = {
+        {VENDOR_FUJI, 0.0f, 0.0f}, {VENDOR_CANON, 2.0f, 0.0f}, {VENDOR_SONY, 0.0f, 0.0f},
+        {VENDOR_NIKON, 3.0f, 0.0f}, {VendorType{0}, 0.0f, 0.0f},
+    };
+    for (const auto& c : cases) {
+        camSetVendor(c.vendor);
+        EXPECT_EQ(camBracketMax(), c.withoutModules) << c.vendor;
+    }
+    vendorRegisterFuji(&fuji);
+    vendorRegisterSony(&sony);
+    vendorRegisterCanon(&canon);
+    vendorRegisterNikon(&nikon);
+    for (const auto& c : cases) {
+        camSetVendor(c.vendor);
+        EXPECT_EQ(camBracketMax(), c.withModules) << c.vendor;
+    }
+}
+
+}  // namespace

@@ -44,6 +44,8 @@ public:
     // --- checks that the automation and the session route to the current vendor's module ---
     // Bulb exposures can be taken from the computer now.
     virtual bool bulbAvailable() { return false; }
+    // The camera's shutter is set to Bulb now (the vendor's own bulb test).
+    virtual bool isBulb() { return false; }
     // ISO is set to automatic.
     virtual bool isAutoIso() { return false; }
     // The camera can be put into host (client) mode.
@@ -193,6 +195,8 @@ public:
     virtual int exposureCompCount() { return 0; }
     virtual int bracketValues(float* /*out*/, bool /*forced*/, float /*step*/) { return 0; }
     virtual bool bracketEnabled() { return false; }
+    // The largest bracket step the camera allows, in stops (kept for the session).
+    virtual float bracketMax() { return 0.0f; }
     virtual bool bracketingUsable(bool /*needBracketProperty*/) { return false; }
     virtual ResponseCode movieModeOn() { return ERROR_CAMERA_NOT_SUPPORTED; }
     virtual ResponseCode movieModeOff() { return ERROR_CAMERA_NOT_SUPPORTED; }
@@ -294,6 +298,8 @@ public:
     virtual int exposureCompCount() { return 0; }
     virtual int bracketValues(float* /*out*/, bool /*forced*/, float /*step*/) { return 0; }
     virtual bool bracketEnabled() { return false; }
+    // The largest bracket step the camera allows, in stops (kept for the session).
+    virtual float bracketMax() { return 0.0f; }
     virtual bool propertyUpdated() { return false; }
     virtual ResponseCode movieModeOn() { return ERROR_CAMERA_NOT_SUPPORTED; }
     virtual ResponseCode movieModeOff() { return ERROR_CAMERA_NOT_SUPPORTED; }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <QPainterPath>
 
+#include "icons/interface/bundle_images.h"
+
 
 namespace icons {
 
@@ -79,5 +81,9 @@ Rect resizingTargetRect(const Rect& design, const Rect& target, int behaviour) {
   const double w = std::abs(design.width()) * sx, h = std::abs(design.height()) * sy;
   return {target.x() + (target.width() - w) * 0.5, target.y() + (target.height() - h) * 0.5, w, h};
 }
+
+// The bundle images come with the kit: whatever draws an interface icon can also load them by name. Every
+// interface icon draws through this file, so a program that uses the kit links it, registration included.
+[[maybe_unused]] static const bool kBundleImagesRegistered = registerBundleImages();
 
 }  // namespace icons

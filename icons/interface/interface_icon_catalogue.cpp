@@ -3,6 +3,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "icons/interface/bundle_images.h"
 #include "icons/properties/vorlaxent_style_kit.h"
 
 namespace icons {
@@ -173,6 +174,9 @@ std::vector<InterfaceIconCase> makeCases() {
       for (bool ready : {true, false})
         add("FlashToggle/enabled" + onOff(e) + ",on" + onOff(on) + ",ready" + onOff(ready),
             [=](const Rect& f) { K::drawFlashTogglePushButtonWithFrame(f, e, on, ready); }, nullptr);
+  // The images of the bundle that windows load by name, on one row.
+  for (const BundleImage& b : bundleImages())
+    add("BundleImages/" + b.name, b.draw, [name = b.name](const Size& s) { return bundleImageWithSize(name, s); });
   return out;
 }
 

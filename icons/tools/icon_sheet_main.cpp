@@ -1,8 +1,8 @@
 // vorlaxent-icon-sheet <folder>: renders every icon of the property kit, in every state (normal, highlighted,
 // disabled, each without and with its shadow where the icon has one) at 24, 60 and 120 points, into contact-sheet
 // PNGs of the folder, one per family and size, for a reviewer to look at. Also the image-format buttons in their
-// typical cases, and every interface icon in its typical states, one row per icon. Runs offscreen without a
-// display.
+// typical cases, every interface icon in its typical states, one row per icon, and the bundle images that windows
+// load by name at their natural size and three times it. Runs offscreen without a display.
 
 #include <QDir>
 #include <QFont>
@@ -15,10 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "icons/interface/bundle_images.h"
 #include "icons/interface/interface_icon_catalogue.h"
 #include "icons/properties/property_icon_catalogue.h"
 #include "icons/properties/vorlaxent_style_kit.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/named_images.h"
 
 using icons::IconParams;
 using icons::PropertyIconEntry;
@@ -148,6 +150,22 @@ std::vector<Row> interfaceRows() {
   return rows;
 }
 
+// The bundle images, one row each, centred in their cells at `scale` times their natural size, as a window shows
+// them (drawn through the image that a lookup by name gives).
+std::vector<Row> bundleRows(double scale, Size* cell) {
+  std::vector<Row> rows;
+  for (const icons::BundleImage& b : icons::bundleImages()) {
+    const Size s{b.naturalSize.width * scale, b.naturalSize.height * scale};
+    *cell = {std::max(cell->width, s.width), std::max(cell->height, s.height)};
+    rows.push_back(Row{QString::fromStdString(b.name) + QStringLiteral(" (%1 x %2)").arg(b.naturalSize.width).arg(b.naturalSize.height),
+                       {[name = b.name, s](const Rect& f) {
+                         const Rect at(f.x() + (f.width() - s.width) / 2, f.y() + (f.height() - s.height) / 2, s.width, s.height);
+                         if (Canvas* c = Canvas::current()) c->drawImage(platform::imageNamed(name), at);
+                       }}});
+  }
+  return rows;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -170,6 +188,11 @@ int main(int argc, char** argv) {
     designCell = {std::max(designCell.width, c.designSize.width), std::max(designCell.height, c.designSize.height)};
   }
   bool ok = writeSheet(out, QStringLiteral("Interface_design_frames"), designRows, designCell, {});
+  for (double scale : {1.0, 3.0}) {
+    Size cell{};
+    const std::vector<Row> rows = bundleRows(scale, &cell);
+    ok &= writeSheet(out, QStringLiteral("BundleImages_x%1").arg(int(scale)), rows, cell, {});
+  }
   std::vector<QString> stateHeaders;
   for (const State& s : kStates) stateHeaders.push_back(QString::fromLatin1(s.name));
   for (double side : {24.0, 60.0, 120.0}) {

@@ -62,7 +62,8 @@ class ViewController : public QObject, public Responder {
   // file has no object of that name and class.
   template <class T>
   T* outlet(const char* name) {
-    T* found = view()->findChild<T*>(QString::fromLatin1(name));
+    QWidget* root = view();
+    T* found = root ? root->findChild<T*>(QString::fromLatin1(name)) : nullptr;
     if (!found) reportMissingOutlet(name);
     return found;
   }

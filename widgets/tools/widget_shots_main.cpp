@@ -440,8 +440,8 @@ void shootCarousels() {
   }
 }
 
-// A coloured-title button, colour views as selection borders, shrinking name fields (off, on, at the minimum),
-// and a Hermite curve through points.
+// A coloured-title button, colour views as selection borders (filled, and a layer's rounded border), shrinking
+// name fields (off, on, at the minimum), and a Hermite curve through points.
 void shootSmallViews() {
   QWidget* panel = darkPanel(460, 200);
   auto* button = new TextColorButton(panel);
@@ -451,6 +451,13 @@ void shootSmallViews() {
   for (int i = 0; i < 3; ++i) {
     auto* border = new ColorView(panel);
     border->setGeometry(180 + i * 90, 12, 80, 50);
+    if (i == 2) {
+      // The thumbnail cells' selection ring: clear, with the layer's yellow border and rounded corners.
+      border->setBorderWidth(3);
+      border->setBorderColor(Color::rgb(1, 1, 0));
+      border->setCornerRadius(5);
+      continue;
+    }
     border->setBackgroundColor(i == 1 ? Color::rgb(0.2, 0.5, 1.0) : Color::white(0.3));
     auto* inner = new ColorView(border);
     inner->setGeometry(3, 3, 74, 44);

@@ -128,6 +128,7 @@ int CanonVendorModule::bracketValues(float* out, bool, float step) { return cano
 // In-camera bracketing can be switched on: the camera has it and the exposure mode allows it.
 bool CanonVendorModule::bracketEnabled() { return canonBracketingUsable(true); }
 bool CanonVendorModule::bracketingUsable(bool need) { return canonBracketingUsable(need); }
+float CanonVendorModule::bracketMax() { return canonBracketMax(); }
 ResponseCode CanonVendorModule::movieModeOn() { return canonMovieModeOn(); }
 ResponseCode CanonVendorModule::movieModeOff() { return canonMovieModeOff(); }
 

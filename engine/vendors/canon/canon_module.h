@@ -63,6 +63,7 @@ public:
     int exposureCompCount() override;
     int bracketValues(float* out, bool forced, float step) override;
     bool bracketEnabled() override;
+    float bracketMax() override;
     bool bracketingUsable(bool needBracketProperty) override;
     ResponseCode movieModeOn() override;
     ResponseCode movieModeOff() override;

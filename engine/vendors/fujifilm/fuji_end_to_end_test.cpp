@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/automation/automation_checks.h"
 #include "engine/link/device_commands.h"
 #include "engine/ptp/property_access.h"
 #include "engine/ptp/standard_operations.h"
@@ -180,8 +181,10 @@ TEST_P(FujiBodyTest, LiveViewGivesFramesAndComesBackAfterAShot) {
 
 TEST_P(FujiBodyTest, BulbShotEndsWithItsReleaseWithoutSleeping) {
     ASSERT_EQ(openFujiSession(true), PTP_RC_OK);
+    EXPECT_FALSE(camIsBulbMode());
     ASSERT_EQ(propSet(0x500D, 0xFFFFFFFF, true), PTP_RC_OK);
     EXPECT_TRUE(fujiIsBulb());
+    EXPECT_TRUE(camIsBulbMode());  // what the shutter button asks before it chooses a bulb exposure
     ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
     auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(camBulbStart(), PTP_RC_OK);
@@ -217,6 +220,14 @@ TEST_P(FujiBodyTest, FocusDriveAreaAndNudge) {
     EXPECT_EQ(fuji->property(0xD171)->current, 550);
     ASSERT_EQ(camFocusStackStep(-1), PTP_RC_OK);
     EXPECT_EQ(fuji->property(0xD171)->current, 544);
+    // A drive past either end stops at that end (the camera's positions run from 0 to 1000) instead of wrapping.
+    ASSERT_EQ(fujiFocusPosition(990), PTP_RC_OK);
+    ASSERT_EQ(camFocusStackStep(2), PTP_RC_OK);
+    EXPECT_EQ(fuji->property(0xD171)->current, 1000);
+    ASSERT_EQ(fujiFocusPosition(3), PTP_RC_OK);
+    ASSERT_EQ(camFocusStackStep(-3), PTP_RC_OK);
+    EXPECT_EQ(fuji->property(0xD171)->current, 0);
+    ASSERT_EQ(fujiFocusPosition(500), PTP_RC_OK);
 
     ASSERT_EQ(camNudgeLiveView(0, true), PTP_RC_OK);
     EXPECT_EQ(fuji->property(0xD395)->currentText, "0,1,3");
@@ -227,6 +238,18 @@ TEST_P(FujiBodyTest, FocusDriveAreaAndNudge) {
     ASSERT_EQ(camNudgeLiveView(3, true), PTP_RC_OK);
     ASSERT_EQ(camNudgeLiveView(1, true), PTP_RC_OK);
     EXPECT_EQ(fuji->property(0xD395)->currentText, "19,-19,3");
+
+    // Two-digit coordinates are read back whole: 10 is ten, not one.
+    ASSERT_EQ(fujiSetFocusArea(-10, 10, 3), PTP_RC_OK);
+    EXPECT_EQ(fuji->property(0xD395)->currentText, "10,-10,3");
+    FujiFocusArea area;
+    ASSERT_EQ(fujiReadFocusArea(&area), PTP_RC_OK);
+    EXPECT_EQ(area.x, 10);
+    EXPECT_EQ(area.y, -10);
+    EXPECT_EQ(area.size, 3);
+    ASSERT_EQ(camNudgeLiveView(3, true), PTP_RC_OK);
+    ASSERT_EQ(camNudgeLiveView(0, true), PTP_RC_OK);
+    EXPECT_EQ(fuji->property(0xD395)->currentText, "11,-9,3");
 
     // A tap at the top left corner of the frame.
     ASSERT_EQ(camLiveViewZoomArea(0.0, 0.0, 1, 1), PTP_RC_OK);
@@ -264,6 +287,52 @@ INSTANTIATE_TEST_SUITE_P(Bodies, FujiBodyTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 class FujiRawTest : public FujiDeviceTest {};
+
+// The RAW compression is the camera's to change: choosing compressed RAW writes it, choosing plain RAW again writes
+// it back; the quality follows, and a JPEG choice that the camera already has writes nothing more.
+TEST_F(FujiRawTest, TheRawCompressionIsWrittenWhenItChanges) {
+    ASSERT_EQ(openFujiSession(true), PTP_RC_OK);
+    ASSERT_EQ(fuji->property(0xD022)->current, 1);
+    ASSERT_EQ(camSetImageFormat(0x2010000, -1), PTP_RC_OK);  // compressed RAW alone
+    EXPECT_EQ(fuji->property(0xD022)->current, 2);
+    EXPECT_EQ(fuji->property(0xD018)->current, 1);
+    EXPECT_EQ(setsOf(0xD022), (std::vector<std::vector<uint8_t>>{{2, 0}}));
+    uint32_t value = 0;
+    ASSERT_EQ(fujiImageFormatValue(&value), PTP_RC_OK);
+    EXPECT_EQ(fujiImageFormatLabel(static_cast<int32_t>(value)), "C-RAW");
+
+    ASSERT_EQ(camSetImageFormat(0x1010000, (38 << 8) | 2), PTP_RC_OK);  // plain RAW + L JPEG fine
+    EXPECT_EQ(fuji->property(0xD022)->current, 1);
+    EXPECT_EQ(fuji->property(0xD018)->current, 4);
+    EXPECT_EQ(setsOf(0xD022), (std::vector<std::vector<uint8_t>>{{2, 0}, {1, 0}}));
+    EXPECT_TRUE(setsOf(0x5003).empty());  // the size was already L
+}
+
+class FujiXT3Test : public FujiDeviceTest {};
+
+// A release the camera refuses is reported as refused, although live view, stopped for the shot, comes back.
+TEST_F(FujiXT3Test, ARefusedReleaseIsReportedWhileLiveViewComesBack) {
+    ASSERT_EQ(openFujiSession(true), PTP_RC_OK);
+    ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
+    ASSERT_EQ(camCapture(), PTP_RC_OK);
+    EXPECT_FALSE(fuji->liveViewOn());
+    fuji->failNextCapture(0x2002);
+    EXPECT_EQ(camCaptureRelease(), PTP_RC_GENERAL_ERROR);
+    EXPECT_TRUE(fuji->liveViewOn());
+    EXPECT_EQ(fuji->shots(), 0);
+
+    ASSERT_EQ(camHalfPress(), PTP_RC_OK);
+    fuji->failNextCapture(0x2002);
+    EXPECT_EQ(camHalfPressRelease(), PTP_RC_GENERAL_ERROR);
+    EXPECT_TRUE(fuji->liveViewOn());
+    // With nothing refused, both report success.
+    ASSERT_EQ(camHalfPress(), PTP_RC_OK);
+    EXPECT_EQ(camHalfPressRelease(), PTP_RC_OK);
+    ASSERT_EQ(camCapture(), PTP_RC_OK);
+    EXPECT_EQ(camCaptureRelease(), PTP_RC_OK);
+    EXPECT_EQ(fuji->shots(), 1);
+    EXPECT_TRUE(fuji->liveViewOn());
+}
 
 TEST_F(FujiRawTest, RawPlusJpegKeepsARafWhosePreviewIsFound) {
     ASSERT_EQ(openFujiSession(true), PTP_RC_OK);

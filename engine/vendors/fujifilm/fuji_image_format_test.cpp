@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/vendors/fujifilm/fuji_image_format.h"
+#include "engine/vendors/fujifilm/fuji_property_table.h"
 #include "engine/vendors/fujifilm/fuji_store_fixture.h"
 
 namespace {
@@ -33,6 +34,48 @@ TEST(FujiImageSizes, TextsLettersAndIndices) {
     for (const Index& c : cases)
         EXPECT_EQ(fujiImageSizeIndexForModel(c.text, c.model), c.index) << (c.text ? c.text : "(none)") << " "
                                                                         << int(c.model);
+}
+
+// All 70 size texts and their letters, index by index, as the size table lists them in runs.
+TEST(FujiImageSizes, TheWholeSizeTable) {
+    struct Run {
+        char letter;
+        std::vector<const char*> texts;
+    };
+    const Run kRuns[] = {
+        {'S', {"2496x1664", "2496x1408", "1664x1664"}},
+        {'M', {"3456x2304", "3456x1944", "2304x2304"}},
+        {'L', {"4896x3264", "4896x2760", "3264x3264"}},
+        {'S', {"3008x2000", "3008x1688", "2000x2000"}},
+        {'M', {"4240x2832", "4240x2384", "2832x2832"}},
+        {'L', {"6000x4000", "6000x3376", "4000x4000"}},
+        {'S', {"4000x2664", "4000x2248", "2992x2992"}},
+        {'L', {"8256x5504", "8256x4640", "6192x6192"}},
+        {'S', {"4000x3000", "4000x1480", "3744x3000", "3504x3000"}},
+        {'L', {"8256x6192", "8256x3048", "7744x6192", "7232x6192"}},
+        {'S', {"3120x2080", "3120x1760", "2080x2080"}},
+        {'M', {"4416x2944", "4416x2488", "2944x2944"}},
+        {'L', {"6240x4160", "6240x3512", "4160x4160"}},
+        {'M', {"8256x5504", "8256x4640", "6192x6192", "8256x6192", "8256x3048", "7744x6192", "7232x6192"}},
+        {'L', {"11648x8736", "11648x7768", "11648x6552", "8736x8736", "11648x4304", "10928x8736", "10192x8736"}},
+        {'S', {"3264x2592", "3456x2592", "2592x2592", "3888x2184", "3888x2592"}},
+        {'M', {"4560x3648", "4864x3648", "3648x3648", "5472x3080", "5472x3648"}},
+        {'L', {"6432x5152", "6864x5152", "5152x5152", "7728x4344", "7728x5152"}},
+    };
+    uint32_t index = 0;
+    for (const Run& run : kRuns) {
+        for (const char* text : run.texts) {
+            ASSERT_NE(fujiImageSizeText(index), nullptr) << index;
+            EXPECT_STREQ(fujiImageSizeText(index), text) << index;
+            EXPECT_EQ(fujiImageSizeLetter(index), run.letter) << index;
+            // The value text of the size property is the same text, from the low byte of the value.
+            EXPECT_EQ(fujiFormatValueText(0x5003, 0xAB00 | index), std::optional<std::string>(text)) << index;
+            ++index;
+        }
+    }
+    EXPECT_EQ(index, 70u);
+    EXPECT_EQ(fujiImageSizeText(70), nullptr);
+    EXPECT_EQ(fujiFormatValueText(0x5003, 70), std::nullopt);
 }
 
 TEST(FujiImageSizes, AspectGroupsFollowTheModel) {

@@ -16,7 +16,8 @@ TEST(FujiFocusArea, ParseAndFormat) {
         {"0,0,3", true, 0, 0, 3},     {"-7,12,5", true, -7, 12, 5}, {"19,-19,9", true, 19, -19, 9},
         {"-1,1,0", true, -1, 1, 0},   {"20,0,3", false, 0, 0, 0},   {"2,3", false, 0, 0, 0},
         {"a,0,3", false, 0, 0, 0},    {"0,0,33", false, 0, 0, 0},   {"", false, 0, 0, 0},
-        {"123,0,3", false, 0, 0, 0},
+        {"123,0,3", false, 0, 0, 0},  {"10,-10,3", true, 10, -10, 3}, {"-10,10,4", true, -10, 10, 4},
+        {"11,-15,2", true, 11, -15, 2},
     };
     for (const Case& c : cases) {
         FujiFocusArea a;

@@ -23,6 +23,7 @@ const PropertyNameStruct* FujiVendorModule::propertyNames() { return fujiPropert
 ResponseCode FujiVendorModule::openSession() { return fujiOpenSession(); }
 ResponseCode FujiVendorModule::setProperty(uint32_t code, uint32_t value) { return fujiSetProperty(code, value); }
 bool FujiVendorModule::confirmProperty(uint32_t code, uint32_t value) { return fujiConfirmValue(code, value); }
+bool FujiVendorModule::isBulb() { return fujiIsBulb(); }
 
 ResponseCode FujiVendorModule::capture() { return fujiCapture(false, false); }
 ResponseCode FujiVendorModule::bulbStart() { return fujiCapture(true, false); }

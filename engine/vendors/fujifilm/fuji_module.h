@@ -12,6 +12,7 @@ public:
     ResponseCode openSession() override;
     ResponseCode setProperty(uint32_t code, uint32_t value) override;
     bool confirmProperty(uint32_t code, uint32_t value) override;
+    bool isBulb() override;
 
     ResponseCode capture() override;
     ResponseCode bulbStart() override;

@@ -79,6 +79,20 @@ ResponseCode drainObjects() {
 }
 
 bool needsLiveViewStop() { return fujiState().liveViewOn && camModelIndex() != 35; }
+
+// A focus position moved by `steps`, kept within the positions the camera describes (0 to 65535 at most): a drive
+// past the near or far end stops there rather than wrapping round to the other end.
+uint32_t focusTarget(uint32_t position, int steps) {
+    int64_t lowest = 0, highest = 0xFFFF;
+    if (PropertyCopy r = propCopyValues(0xD171); r && r->form == kPropFormRange && r->rangeMin <= r->rangeMax) {
+        lowest = std::clamp<int64_t>(r->rangeMin, 0, 0xFFFF);
+        highest = std::clamp<int64_t>(r->rangeMax, lowest, 0xFFFF);
+    }
+    return static_cast<uint32_t>(std::clamp<int64_t>(static_cast<int64_t>(position & 0xFFFF) + steps, lowest, highest));
+}
+
+// Of two steps' results, the first that failed (else the second's).
+ResponseCode firstFailure(ResponseCode first, ResponseCode second) { return first != PTP_RC_OK ? first : second; }
 }  // namespace
 
 ResponseCode fujiCapture(bool bulb, bool release) {
@@ -97,7 +111,7 @@ ResponseCode fujiCapture(bool bulb, bool release) {
     pause(engine_timing::kFujiReleaseDelay);
     ResponseCode released = fujiRelease(bulb);
     // A failed press is reported as such, even though the release brought live view back.
-    return pressed != PTP_RC_OK ? pressed : released;
+    return firstFailure(pressed, released);
 }
 
 ResponseCode fujiPress(bool bulb) {
@@ -158,7 +172,8 @@ ResponseCode fujiRelease(bool bulb) {
         if (us >= kOneSecondUs)
             std::this_thread::sleep_for(engineWait(std::chrono::milliseconds(us / 1000)));
     }
-    return restartLiveView(isLiveViewRestartAnswer);
+    // Live view comes back even after a refused release, but the refusal is what the caller hears of.
+    return firstFailure(rc, restartLiveView(isLiveViewRestartAnswer));
 }
 
 ResponseCode fujiHalfPress() {
@@ -185,7 +200,7 @@ ResponseCode fujiHalfPressRelease() {
     if (rc != PTP_RC_OK) return rc;
     rc = initiateCapture();
     if (fujiState().liveViewRestart)
-        rc = restartLiveView([](ResponseCode r) { return r == PTP_RC_DEVICE_BUSY; });
+        rc = firstFailure(rc, restartLiveView([](ResponseCode r) { return r == PTP_RC_DEVICE_BUSY; }));
     return rc;
 }
 
@@ -284,7 +299,7 @@ ResponseCode fujiDriveFocus(int steps) {
         if (rc != PTP_RC_OK) return rc;
         fujiPropertyValue(0xD171, &position);
     }
-    return fujiSetProperty(0xD171, static_cast<uint16_t>(position + static_cast<uint32_t>(steps)));
+    return fujiSetProperty(0xD171, focusTarget(position, steps));
 }
 
 ResponseCode fujiFocusPosition(uint32_t position) { return fujiSetProperty(0xD171, position); }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/automation/automation_checks.h"
+#include "engine/ptp/property_values.h"
 #include "engine/vendors/fujifilm/fuji_operations.h"
 #include "engine/vendors/fujifilm/fuji_properties.h"
 #include "engine/vendors/fujifilm/fuji_state.h"
@@ -110,6 +112,42 @@ TEST_F(FujiStore, BulbAndFocusTests) {
     EXPECT_TRUE(fujiIsAutoFocus());
     EXPECT_EQ(fujiAutoFocus(7), PTP_ERROR_UNSUPPORTED_COMMAND);
     EXPECT_EQ(fujiAutoFocus(0), PTP_RC_OK);  // already in autofocus: nothing to send
+}
+
+// The automation panels' bulb test is the module's: manual exposure with the shutter's low 16 bits all set, which
+// Fujifilm's 32-bit Bulb value 0xFFFFFFFF is.
+TEST_F(FujiStore, TheAutomationBulbTestIsTheModules) {
+    struct Case {
+        uint32_t program, shutter;
+        bool bulb;
+    } cases[] = {
+        {1, 0xFFFFFFFF, true}, {1, 0xFFFF, true},  {3, 0xFFFFFFFF, false}, {6, 0xFFFFFFFF, false},
+        {1, 0x3D09, false},    {1, 64000180, false}, {1, 0xFFFF0000, false},
+    };
+    record(0x500E, 1);
+    EXPECT_FALSE(camIsBulbMode());  // no shutter record
+    record(0x500D, 0);
+    for (const Case& c : cases) {
+        setValue(0x500E, c.program);
+        setValue(0x500D, c.shutter);
+        EXPECT_EQ(camIsBulbMode(), c.bulb) << c.program << " " << std::hex << c.shutter;
+    }
+    // Without the module nothing answers for the vendor.
+    setValue(0x500E, 1);
+    setValue(0x500D, 0xFFFFFFFF);
+    fujiUnregisterModule();
+    EXPECT_FALSE(camIsBulbMode());
+    fujiRegisterModule();
+    EXPECT_TRUE(camIsBulbMode());
+}
+
+// Texts through the store: the compensation in thousandths of a stop, and an ISO the list does not name.
+TEST_F(FujiStore, ValueTextsThroughTheStore) {
+    EXPECT_EQ(propFormatValue(0x5010, 0xFEB3).value_or(""), "-0.3");  // -333
+    EXPECT_EQ(propFormatValue(0x5010, 1000).value_or(""), "1.0");
+    EXPECT_EQ(propFormatValue(0x500F, 125000).value_or(""), "ISO 125000");
+    EXPECT_EQ(propFormatValue(0x500F, 0x8003).value_or(""), "AUTO 1600");
+    EXPECT_EQ(propFormatValue(0x5005, 0x1234).value_or(""), "4660");  // no rule for white balance: the number
 }
 
 }  // namespace

@@ -281,7 +281,12 @@ std::optional<std::string> fujiFormatValueText(uint32_t code, uint32_t value) {
             if (const char* size = fujiImageSizeText(value & 0xFF)) return std::string(size);
             return std::nullopt;
         case 0x5007: return oneDecimal(static_cast<double>(value) / 100.0);
-        case 0x5010: return oneDecimal(static_cast<double>(static_cast<int32_t>(value)) / 30.0);
+        // An ISO number the list does not name is still an ISO number (the automatic settings are all named).
+        case 0x500F:
+            if (propValueNameInTable(isoNames(), value) || static_cast<int32_t>(value) <= 0) return std::nullopt;
+            return "ISO " + std::to_string(value);
+        // Thousandths of a stop, signed 16-bit (as the compensation panels convert it).
+        case 0x5010: return oneDecimal(static_cast<double>(static_cast<int16_t>(value & 0xFFFF)) / 1000.0);
         default: return std::nullopt;
     }
 }

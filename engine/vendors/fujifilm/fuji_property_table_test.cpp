@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <set>
+#include <string>
 
 #include "engine/ptp/property_store.h"
 #include "engine/vendors/fujifilm/fuji_property_table.h"
@@ -75,6 +77,24 @@ TEST(FujiPropertyTable, ValueNames) {
     for (size_t i = 1; speeds[i].name[0]; ++i) EXPECT_GT(speeds[i].value, speeds[i - 1].value) << speeds[i].name;
 }
 
+// The colour temperatures of 0xD017: 31 entries from 2500 K to 10000 K, each named by its number.
+TEST(FujiPropertyTable, TheKelvinTable) {
+    const uint32_t kKelvin[] = {2500, 2750, 3000, 3250, 3500, 3750, 4000, 4250, 4500, 4750, 5000,
+                                5250, 5500, 5750, 6000, 6250, 6500, 6750, 7000, 7250, 7500, 7750,
+                                8000, 8250, 8500, 8750, 9000, 9250, 9500, 9750, 10000};
+    const PropertyValueNamesStruct* rows = fujiPropertyRow(0xD017)->valueNames;
+    ASSERT_NE(rows, nullptr);
+    size_t i = 0;
+    for (; rows[i].name[0]; ++i) {
+        ASSERT_LT(i, std::size(kKelvin));
+        EXPECT_EQ(rows[i].value, kKelvin[i]) << i;
+        EXPECT_EQ(std::string(rows[i].name), std::to_string(kKelvin[i])) << i;
+    }
+    EXPECT_EQ(i, std::size(kKelvin));
+}
+
+// The exposure compensation is a signed 16-bit count of thousandths of a stop: its text is that many stops with one
+// decimal, as the module's own conversion reads it (+1 EV is "1.0", never "33.3").
 TEST(FujiPropertyTable, ModuleValueTexts) {
     struct Case {
         uint32_t code;
@@ -83,8 +103,11 @@ TEST(FujiPropertyTable, ModuleValueTexts) {
     };
     const Case cases[] = {
         {0x5003, 0, "2496x1664"},   {0x5003, 69, "7728x5152"}, {0x5003, 0x1230F, "6000x4000"}, {0x5003, 70, nullptr},
-        {0x5007, 560, "5.6"},       {0x5007, 1100, "11.0"},    {0x5010, 30, "1.0"},            {0x5010, 0xFFFFFFF6, "-0.3"},
+        {0x5007, 560, "5.6"},       {0x5007, 1100, "11.0"},    {0x5010, 1000, "1.0"},          {0x5010, 0xFFFFFEB3, "-0.3"},
+        {0x5010, 0xFEB3, "-0.3"},   {0x5010, 667, "0.7"},      {0x5010, 3000, "3.0"},          {0x5010, 0xF448, "-3.0"},
         {0x500D, 0x3D09, nullptr},
+        {0x500F, 160, nullptr},     {0x500F, 0x8003, nullptr}, {0x500F, 0xFFFFFFFE, nullptr},  // named by the list
+        {0x500F, 125000, "ISO 125000"},  {0x500F, 30, "ISO 30"},
     };
     for (const Case& c : cases) {
         std::optional<std::string> text = fujiFormatValueText(c.code, c.value);

@@ -30,14 +30,7 @@ void propertyChanged(uint32_t code) {
     PropertyStruct* r = propFind(code);
     if (!r || !propRefreshDesc(r)) return;
     nikonDescriptionRead(code);
-    bool format = code == 0x5003 || code == 0xD0B6 || code == 0x5004;
-    if (format) nikonRefreshCombinedFormat();
-    uint32_t shown = format ? 0x5004 : code;
-    if (code == 0xD1F7 || code == 0xD1F6) {
-        uint32_t v = 0;
-        nikonState().mirrorUp.store(nikonPropertyValue(code, &v) && v != 0);
-    }
-    camPushEvent(camMakePropertyEvent(propFind(shown), shown), false);
+    nikonRecordRefreshed(code, false);
     if (code == 0x500E) {
         camPushEvent(camMakePropertyEvent(propFind(0x5010), 0x5010), false);
         camRefreshProperty(0x5007);

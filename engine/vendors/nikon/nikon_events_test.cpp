@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/automation/automation_checks.h"
 #include "engine/vendors/dispatch.h"
 #include "engine/vendors/nikon/nikon_events.h"
 #include "engine/vendors/nikon/nikon_test_fixture.h"
@@ -101,6 +102,57 @@ TEST_F(NikonEvents, ImageSizeChangesReachTheCombinedFormat) {
     EXPECT_EQ(codes, std::vector<uint32_t>{0x5004});
     EXPECT_EQ(nikonStoreValue(0x5004) & 0xFFFF, 8u);
     EXPECT_TRUE(camFormatIsRawPlusJpeg());
+}
+
+// A size is a record of its own and a part of the combined image format: observers of both hear of it.
+TEST_F(NikonEvents, ASizeChangeIsHeardOnItsOwnRecordAndOnTheCombinedFormat) {
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    takeEvents();
+    nikon->turnTextDial(0x5003, "4528x3016");
+    EXPECT_EQ(propertyCodes(pollUntil(PTP_EC_DevicePropChanged)), (std::vector<uint32_t>{0x5003, 0x5004}));
+    EXPECT_EQ((nikonStoreValue(0x5004) >> 16) & 0xFF, 1u);
+    nikon->turnTextDial(0xD0B6, "S");
+    EXPECT_EQ(propertyCodes(pollUntil(PTP_EC_DevicePropChanged)), (std::vector<uint32_t>{0xD0B6, 0x5004}));
+    EXPECT_EQ(nikonStoreValue(0x5004) >> 24, 2u);
+}
+
+// The mirror-up state is known from the session's start, and follows the camera's reports.
+TEST_F(NikonEvents, TheMirrorUpStateComesFromTheSnapshotAndFromItsEvents) {
+    nikon->turnDial(0xD1F7, 1);
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    EXPECT_TRUE(camMirrorUp());
+    nikon->turnDial(0xD1F7, 0);
+    pollUntil(PTP_EC_DevicePropChanged);
+    EXPECT_FALSE(camMirrorUp());
+}
+
+// With RAW + JPEG, a body that lists 0x941C announces each picture twice: its copy in memory below the mark
+// 0x09999999 and its copy on the card from the mark up. Only the card copies are taken.
+class NikonEventsInMemory : public NikonEvents {
+protected:
+    devicesim::NikonCameraOptions cameraOptions() override {
+        devicesim::NikonCameraOptions o;
+        o.extraOperations = {0x941C};
+        return o;
+    }
+    std::vector<uint32_t> announced(std::initializer_list<uint32_t> handles) {
+        for (uint32_t h : handles) nikon->announcePicture(h);
+        std::vector<uint32_t> out;
+        for (const CameraEvent& e : pollUntil(PTP_EC_ObjectAdded))
+            if (e.code == PTP_EC_ObjectAdded) out.push_back(e.objectInfo.objectId);
+        return out;
+    }
+};
+
+TEST_F(NikonEventsInMemory, WithRawPlusJpegOnlyHandlesFromTheMarkUpAreAnnounced) {
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    ASSERT_EQ(camSetImageFormat(7, 0), PTP_RC_OK);  // RAW + JPEG (BASIC)
+    ASSERT_TRUE(camFormatIsRawPlusJpeg());
+    takeEvents();
+    EXPECT_EQ(announced({0x09999998, 0x09999999, 0x0999999A}), (std::vector<uint32_t>{0x09999999, 0x0999999A}));
+    ASSERT_EQ(camSetImageFormat(-1, 0), PTP_RC_OK);  // JPEG alone: every picture counts
+    takeEvents();
+    EXPECT_EQ(announced({0x1001F, 0x0999999B}), (std::vector<uint32_t>{0x1001F, 0x0999999B}));
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // Nikon exposure-compensation codes and bracketing steps.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <vector>
+
 #include "engine/vendors/nikon/nikon_exposure.h"
 #include "engine/vendors/nikon/nikon_properties.h"
 
@@ -68,6 +71,30 @@ TEST(NikonExposure, BracketShotsBelowAndAboveTheCentre) {
         if (!c.known) continue;
         EXPECT_EQ(below, c.below) << int(c.model) << " " << c.pattern;
         EXPECT_EQ(above, c.above) << int(c.model) << " " << c.pattern;
+    }
+}
+
+// The pattern tables whole, as the bodies' bracketing programs give them: each pattern's shots below and above.
+TEST(NikonExposure, EveryBracketPatternOfEachModelGroup) {
+    struct Group {
+        uint8_t model;
+        std::vector<std::array<int, 3>> patterns;  // pattern, below, above
+    };
+    const Group groups[] = {
+        {205, {{0, 1, 0}, {1, 0, 1}, {2, 2, 0}, {3, 0, 2}, {4, 1, 1}, {5, 2, 2}, {6, 3, 3}, {7, 4, 4}, {8, 1, 1}}},
+        {194, {{0, 1, 0}, {1, 0, 1}, {2, 1, 1}, {3, 0, 0}}},
+        {218, {{0, 1, 1}, {3, 1, 1}, {7, 1, 1}}},
+        {223, {{258, 1, 0}, {259, 2, 0}, {514, 0, 1}, {515, 0, 2}, {1029, 2, 2}, {1031, 3, 3}, {1033, 4, 4}, {0, 1, 1}}},
+        {230, {{0, 0, 0}, {258, 0, 1}, {259, 2, 0}, {514, 1, 0}, {1027, 1, 1}, {1029, 2, 2}, {1031, 3, 3},
+               {1033, 4, 4}, {515, 0, 2}}},
+    };
+    for (const Group& g : groups) {
+        for (const auto& [pattern, below, above] : g.patterns) {
+            uint8_t b = 9, a = 9;
+            ASSERT_TRUE(nikonExposureCompValuesFor(g.model, 1, pattern, &b, &a)) << int(g.model) << " " << pattern;
+            EXPECT_EQ(b, below) << int(g.model) << " pattern " << pattern;
+            EXPECT_EQ(a, above) << int(g.model) << " pattern " << pattern;
+        }
     }
 }
 

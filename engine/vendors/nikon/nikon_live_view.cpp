@@ -8,6 +8,7 @@
 #include "engine/ptp/session_open.h"
 #include "engine/ptp/transaction.h"
 #include "engine/ptp/vendor_state.h"
+#include "engine/vendors/nikon/nikon_live_view_info.h"
 #include "engine/vendors/nikon/nikon_models.h"
 #include "engine/vendors/nikon/nikon_operations.h"
 #include "engine/vendors/nikon/nikon_properties.h"
@@ -236,7 +237,8 @@ ResponseCode nikonGetLiveViewFrame(HeapBlock* frame) {
     uint16_t op = nikonLiveViewOp();
     {
         std::unique_lock<std::mutex> g(s.liveViewMutex, std::try_to_lock);
-        if (!g.owns_lock()) return s.focusStackRunning ? PTP_RC_DEVICE_BUSY : ERROR_BUSY;
+        // The running mark is only read under the mutex: whoever holds it may be changing the mark.
+        if (!g.owns_lock()) return ERROR_BUSY;
         if (s.focusStackRunning) return PTP_RC_DEVICE_BUSY;
         rc = ptpTransaction(op, {}, &reply);
     }
@@ -270,18 +272,14 @@ int camOrientationCode(int index) {
 }
 
 int nikonLiveViewOrientation() {
-    uint8_t h[kNikonLiveViewHeaderSize];
-    if (!nikonLiveViewState(h)) return 1;
-    return camOrientationCode(h[37]);
+    std::optional<Nikon_LiveViewInfoStruct2> info = nikonLastLiveViewInfo();
+    return info ? camOrientationCode(info->orientation) : 1;
 }
 
 bool nikonLiveViewFrameSize(uint32_t* width, uint32_t* height) {
-    uint8_t h[kNikonLiveViewHeaderSize];
-    if (!nikonLiveViewState(h)) return false;
-    uint16_t w, ht;
-    std::memcpy(&w, h + 12, 2);
-    std::memcpy(&ht, h + 14, 2);
-    if (width) *width = w;
-    if (height) *height = ht;
+    std::optional<Nikon_LiveViewInfoStruct2> info = nikonLastLiveViewInfo();
+    if (!info) return false;
+    if (width) *width = info->frameWidth;
+    if (height) *height = info->frameHeight;
     return true;
 }

@@ -33,26 +33,63 @@ TEST(NikonModels, RealNamesTakeTheirOwnRowAndNoShorterOne) {
     }
 }
 
-TEST(NikonModels, RowsCarryTheirZoomTableAndFlags) {
+// The whole model table, row by row, as the bodies' documentation gives it: the text of each row looked up alone
+// takes that row, with its index, zoom table and flags.
+TEST(NikonModels, EveryRowOfTheModelTableWithItsIndexAndFacts) {
     using Z = std::array<uint32_t, 5>;
-    struct FactCase {
+    const Z a{0, 1, 3, 5, 5}, c{0, 2, 3, 4, 5}, d{0, 1, 3, 5, 6}, e{0, 1, 2, 3, 4}, plain{0, 2, 4, 6, 7};
+    struct Row {
         const char* text;
+        uint8_t index;
         Z zoom;
         bool contrastAf, restore, mirrorless;
     };
-    const FactCase cases[] = {
-        {"D5000", {0, 1, 3, 5, 5}, true, false, false}, {"D90", {0, 1, 3, 5, 5}, true, false, false},
-        {"D800", {0, 2, 3, 4, 5}, false, false, false}, {"D3X", {0, 1, 3, 5, 6}, false, true, false},
-        {"Df", {0, 1, 2, 3, 4}, false, false, false},   {"D850", {0, 2, 4, 6, 7}, false, false, false},
-        {"Z 6", {0, 2, 4, 6, 7}, false, false, true},   {"Z fc", {0, 2, 4, 6, 7}, false, false, true},
+    const Row rows[] = {
+        {"D5000", 192, a, true, false, false},     {"D5100", 193, a, false, false, false},
+        {"D5200", 207, a, false, false, false},    {"D5300", 208, a, false, false, false},
+        {"D5500", 213, a, false, false, false},    {"D5600", 218, a, false, false, false},
+        {"D7000", 194, a, false, false, false},    {"D7100", 205, plain, false, false, false},
+        {"D7200", 214, plain, false, false, false}, {"D7500", 217, plain, false, false, false},
+        {"D700", 195, d, false, false, false},     {"D750", 212, plain, false, false, false},
+        {"D780", 223, plain, false, false, false}, {"D800", 196, c, false, false, false},
+        {"D810", 210, plain, false, false, false}, {"D850", 219, plain, false, false, false},
+        {"Z6_3", 232, plain, false, false, true},  {"Z 6_2", 226, plain, false, false, true},
+        {"Z 6", 220, plain, false, false, true},   {"Z 7_2", 227, plain, false, false, true},
+        {"Z f", 231, plain, false, false, true},   {"Z fc", 229, plain, false, false, true},
+        {"Z 7", 221, plain, false, false, true},   {"Z 50", 222, plain, false, false, true},
+        {"Z 30", 240, plain, false, false, true},  {"Z 5", 225, plain, false, false, true},
+        {"Z 9", 228, plain, false, false, true},   {"Z 8", 230, plain, false, false, true},
+        {"Z5_2", 233, plain, false, false, true},  {"D600", 197, plain, false, false, false},
+        {"D610", 197, plain, false, false, false}, {"D3X", 198, d, false, true, false},
+        {"D500", 216, plain, false, false, false}, {"D5", 215, plain, false, false, false},
+        {"D6", 224, plain, false, false, false},   {"D4S", 211, plain, false, false, false},
+        {"D4", 200, c, false, false, false},       {"D3S", 199, d, false, false, false},
+        {"D300S", 202, d, false, false, false},    {"D300", 201, d, false, false, false},
+        {"D200", 206, plain, false, false, false}, {"D90", 203, a, true, false, false},
+        {"D3", 204, d, false, false, false},       {"D2x", 204, plain, false, false, false},
+        {"DF", 209, e, false, false, false},
     };
-    for (const FactCase& c : cases) {
-        NikonModelFacts f = nikonLookupModel(c.text);
-        EXPECT_EQ(f.zoom, c.zoom) << c.text;
-        EXPECT_EQ(f.contrastAf, c.contrastAf) << c.text;
-        EXPECT_EQ(f.captureModeRestore, c.restore) << c.text;
-        EXPECT_EQ(f.mirrorless, c.mirrorless) << c.text;
+    for (const Row& r : rows) {
+        NikonModelFacts f = nikonLookupModel(r.text);
+        ASSERT_TRUE(f.supported) << r.text;
+        EXPECT_EQ(f.modelIndex, r.index) << r.text;
+        EXPECT_EQ(f.zoom, r.zoom) << r.text;
+        EXPECT_EQ(f.zoomTableA, r.zoom == a) << r.text;
+        EXPECT_EQ(f.contrastAf, r.contrastAf) << r.text;
+        EXPECT_EQ(f.captureModeRestore, r.restore) << r.text;
+        EXPECT_EQ(f.mirrorless, r.mirrorless) << r.text;
     }
+}
+
+// Decision: a "Z fc" takes its own row (229), although the "Z f" row stands before it and a plain substring search
+// would hand the Z fc the Z f's index 231. Everything the module does for 229 in particular (the extended quality
+// coding, JPEG qualities in steps of two, zoom values 720 and 360, the ISO table's client-mode switch) would
+// otherwise never reach a Z fc, and a Z fc would be driven as a Z f.
+TEST(NikonModels, AZfcTakesItsOwnRowNotTheZfRow) {
+    EXPECT_EQ(nikonLookupModel("Z fc").modelIndex, 229);
+    EXPECT_EQ(nikonLookupModel("NIKON Z FC").modelIndex, 229);
+    EXPECT_EQ(nikonLookupModel("Z f").modelIndex, 231);
+    EXPECT_EQ(nikonLookupModel("NIKON Z f").modelIndex, 231);
 }
 
 TEST(NikonModels, ModelSets) {

@@ -78,7 +78,7 @@ ResponseCode NikonVendorModule::setImageFormat(int32_t raw, int32_t jpeg) {
     return nikonSetImageFormat(static_cast<uint32_t>(raw), static_cast<uint32_t>(jpeg));
 }
 
-const PropertyValueNamesStruct* NikonVendorModule::isoValueNames(int) { return nikonIsoNames(); }
+const PropertyValueNamesStruct* NikonVendorModule::isoValueNames(int group) { return nikonIsoNamesFor(group); }
 const PropertyValueNamesStruct* NikonVendorModule::alternativeQualityNames() { return nikonNewerQualityNames(); }
 bool NikonVendorModule::convertsColourTemperature() { return nikonConvertsColourTemperature(); }
 uint32_t NikonVendorModule::convertColourTemperature(uint32_t value) { return nikonColourIndexToKelvin(value); }
@@ -110,7 +110,9 @@ bool NikonVendorModule::exposureCompValues(uint8_t* below, uint8_t* above) {
     return nikonExposureCompValues(below, above);
 }
 uint32_t NikonVendorModule::exposureCompSelected(float amount) { return nikonEvFloatToCode(amount); }
-float NikonVendorModule::exposureCompCode(uint32_t index) { return nikonEvCodeToFloat(index); }
+// A bracketing step (0xD0C1's value) in stops; 0 while bracketing is off.
+float NikonVendorModule::exposureCompCode(uint32_t index) { return nikonBracketStepToFloat(index, false); }
+float NikonVendorModule::bracketMax() { return nikonBracketMax(); }
 uint32_t NikonVendorModule::exposureCompStep(float amount) { return nikonFloatToBracketStep(amount); }
 int NikonVendorModule::exposureCompCount() { return nikonExposureStepKind(); }
 int NikonVendorModule::bracketValues(float* out, bool forced, float step) {

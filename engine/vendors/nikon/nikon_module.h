@@ -69,6 +69,7 @@ public:
     bool exposureCompValues(uint8_t* below, uint8_t* above) override;
     uint32_t exposureCompSelected(float amount) override;
     float exposureCompCode(uint32_t index) override;
+    float bracketMax() override;
     uint32_t exposureCompStep(float amount) override;
     int exposureCompCount() override;
     int bracketValues(float* out, bool forced, float step) override;

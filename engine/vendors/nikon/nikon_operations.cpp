@@ -1,7 +1,6 @@
 #include "engine/vendors/nikon/nikon_operations.h"
 
 #include <cmath>
-#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "engine/ptp/vendor_state.h"
 #include "engine/vendors/dispatch.h"
 #include "engine/vendors/nikon/nikon_live_view.h"
+#include "engine/vendors/nikon/nikon_live_view_info.h"
 #include "engine/vendors/nikon/nikon_models.h"
 #include "engine/vendors/nikon/nikon_properties.h"
 #include "engine/vendors/nikon/nikon_state.h"
@@ -120,9 +120,10 @@ ResponseCode nikonCapture() {
     if (nikonListed(kNikonOpCaptureWithAf)) {
         uint32_t first = 0xFFFFFFFE;
         bool liveViewWasOn = s.liveViewOn.load();
-        if (camManualFocusFlag() || s.bufferFull.load()) {
-            first = 0xFFFFFFFF;
-        } else if (liveViewWasOn && !nikonIsZModel(m)) {
+        bool manual = camManualFocusFlag() != 0;
+        if (manual || s.bufferFull.load()) first = 0xFFFFFFFF;
+        // In live view the camera does not focus for the capture itself: focus first, whatever the buffer holds.
+        if (!manual && liveViewWasOn && !nikonIsZModel(m)) {
             nikonAutoFocus(true, false);
             first = 0xFFFFFFFF;
         }
@@ -323,14 +324,11 @@ ResponseCode nikonLiveViewZoomArea(double x, double y) {
 }
 
 bool nikonLiveViewPosition(uint32_t* x, uint32_t* y) {
-    uint8_t h[kNikonLiveViewHeaderSize];
-    if (!nikonLiveViewState(h)) return false;
-    // The zoom area's centre: header words 6 and 7.
-    uint16_t cx, cy;
-    std::memcpy(&cx, h + 20, 2);
-    std::memcpy(&cy, h + 22, 2);
-    if (x) *x = cx;
-    if (y) *y = cy;
+    // The zoom area's position is the centre of the area shown.
+    std::optional<Nikon_LiveViewInfoStruct2> info = nikonLastLiveViewInfo();
+    if (!info) return false;
+    if (x) *x = info->displayCentreX;
+    if (y) *y = info->displayCentreY;
     return true;
 }
 
@@ -422,8 +420,13 @@ void nikonMovieObjectArrived() {
 }
 
 ResponseCode nikonFocusStackShot() {
-    ResponseCode rc = nikonRetryWhile(nikonCapture, [](uint16_t r) { return r == kNikonBufferFull; }, kManyTries,
-                                      engine_timing::kNikonCaptureRetry);
+    // A shot that left the buffer full (answered by the capture or by the device-ready poll after it) is taken
+    // again until the camera has room.
+    ResponseCode rc = nikonRetryWhile(
+        nikonCapture,
+        [](uint16_t r) { return r == kNikonBufferFull || (r == PTP_RC_OK && nikonState().bufferFull.load()); },
+        kManyTries, engine_timing::kNikonCaptureRetry);
+    if (rc == PTP_RC_OK && nikonState().bufferFull.load()) return kNikonBufferFull;  // no room within the time
     if (rc != PTP_RC_OK) return rc;
     if (nikonPropertyEnabledFlag(0xD032)) {
         uint32_t v = 0;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
+#include <thread>
 #include <vector>
 
 #include "engine/automation/automation_checks.h"
@@ -247,6 +249,160 @@ TEST_F(NikonOperations, HostModeRefreshReadsTheExposureRecordsAgain) {
     EXPECT_EQ(sent(0x1014).size(), reads + 5);
     ASSERT_EQ(camSetHostMode(1, 0), PTP_RC_OK);
     EXPECT_TRUE(vendorNikon()->clientMode());
+}
+
+// The live-view focus mode 0xD061 follows the autofocus mode 0xD161 when live view starts: 2 (continuous) for AF-C,
+// else 0 (single).
+TEST_F(NikonOperations, LiveViewOnSetsTheLiveViewFocusModeFromTheAutofocusMode) {
+    struct Case {
+        int64_t autofocus, liveViewBefore, liveViewAfter;
+    };
+    const Case cases[] = {{1, 0, 2}, {0, 2, 0}, {4, 2, 0}};
+    for (const Case& c : cases) {
+        restartWith(NikonBody::D850);
+        nikon->turnDial(0xD161, c.autofocus);
+        nikon->turnDial(0xD061, c.liveViewBefore);
+        ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+        ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
+        EXPECT_EQ(nikon->value(0xD061), c.liveViewAfter) << "autofocus mode " << c.autofocus;
+    }
+}
+
+// And back when it ends: 0xD061 at 2 gives AF-C (1), at 4 or with manual focus MF (4), otherwise AF-S (0).
+TEST_F(NikonOperations, LiveViewOffMapsTheLiveViewFocusModeBackToTheAutofocusMode) {
+    struct Case {
+        int64_t liveView;
+        bool manual;
+        int64_t autofocusBefore, autofocusAfter;
+    };
+    const Case cases[] = {{2, false, 0, 1}, {4, false, 0, 4}, {0, true, 1, 4}, {0, false, 1, 0}, {1, false, 4, 0}};
+    for (const Case& c : cases) {
+        restartWith(NikonBody::D850);
+        ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+        ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
+        ASSERT_EQ(propSet(0xD061, static_cast<uint32_t>(c.liveView), true), PTP_RC_OK);
+        nikon->turnDial(0xD161, c.autofocusBefore);
+        camSetManualFocusFlag(c.manual ? 1 : 0);
+        ASSERT_EQ(camToggleLiveView(false), PTP_RC_OK);
+        EXPECT_FALSE(nikon->liveViewOn());
+        EXPECT_EQ(nikon->value(0xD161), c.autofocusAfter) << "live-view focus mode " << c.liveView << " manual "
+                                                          << c.manual;
+    }
+}
+
+// In live view the camera does not focus for the capture: every capture focuses first with the autofocus
+// operation, also the one after a full buffer, and a tap focuses once.
+TEST_F(NikonOperations, InLiveViewEveryCaptureFocusesFirstWithTheAutofocusOperation) {
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
+    int focused = nikon->autoFocusCount();
+    nikon->fillBuffer(1);
+    EXPECT_EQ(camCapture(), kNikonBufferFull);
+    EXPECT_EQ(nikon->autoFocusCount(), focused + 1);
+    EXPECT_EQ(camCapture(), PTP_RC_OK);  // the buffer-full mark is set
+    EXPECT_EQ(nikon->autoFocusCount(), focused + 2);
+    EXPECT_EQ(nikon->shots(), 1);
+    // Focused already: neither capture asks the camera to focus again.
+    EXPECT_EQ(nikon->captureFirstParams(), (std::vector<uint32_t>{0xFFFFFFFF, 0xFFFFFFFF}));
+    EXPECT_EQ(camLiveViewTap(), PTP_RC_OK);
+    EXPECT_EQ(nikon->autoFocusCount(), focused + 3);
+    EXPECT_EQ(sent(kNikonOpAutoFocus).size(), 3u);
+}
+
+// A shot that fills the buffer (reported by the capture, or by the device-ready poll after it) is taken again.
+TEST_F(NikonOperations, AFocusStackShotIsTakenAgainWhileTheBufferIsFull) {
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    nikon->fillBufferAfterCapture(1);
+    EXPECT_EQ(nikonFocusStackShot(), PTP_RC_OK);
+    ASSERT_EQ(nikon->captureFirstParams().size(), 2u);
+    EXPECT_EQ(nikon->captureFirstParams()[1], 0xFFFFFFFFu);  // the retake knows the buffer was full
+    nikon->fillBuffer(2);
+    EXPECT_EQ(nikonFocusStackShot(), PTP_RC_OK);
+    EXPECT_EQ(nikon->captureFirstParams().size(), 5u);
+    EXPECT_EQ(nikon->shots(), 3);
+    EXPECT_FALSE(nikonState().bufferFull.load());
+}
+
+// A frame fetch that finds the live-view lock taken answers 0xFF13 without looking at the focus-stack mark, which
+// the holder of the lock may be changing, and without asking the camera.
+TEST_F(NikonOperations, AFrameFetchThatCannotTakeTheLiveViewLockAnswersBusy) {
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
+    NikonState& s = nikonState();
+    std::promise<void> held, release;
+    std::thread holder([&] {
+        std::lock_guard<std::mutex> g(s.liveViewMutex);
+        s.focusStackRunning = true;  // a stack starting
+        held.set_value();
+        release.get_future().wait();
+        s.focusStackRunning = false;
+    });
+    held.get_future().wait();
+    size_t frames = sent(0x9203).size();
+    HeapBlock frame;
+    EXPECT_EQ(camLiveViewFrame(&frame), ERROR_BUSY);
+    release.set_value();
+    holder.join();
+    EXPECT_EQ(sent(0x9203).size(), frames);
+    EXPECT_EQ(camLiveViewFrame(&frame), PTP_RC_OK);
+}
+
+// The stored 0x5004 carries the image and raw sizes in its upper bits: RAW only is read from the quality alone.
+TEST_F(NikonOperations, RawOnlyIsReadFromTheQualityWhateverTheSizes) {
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    ASSERT_EQ(camSetImageFormat(-1, 2 | 0x10000), PTP_RC_OK);  // JPEG (NORM), size M
+    EXPECT_FALSE(camFormatIsRawOnly());
+    ASSERT_EQ(camSetImageFormat(7, -1), PTP_RC_OK);  // RAW alone; the size stays M
+    EXPECT_EQ(nikonStoreValue(0x5004), 7u | 0x10000u);
+    EXPECT_TRUE(camFormatIsRawOnly());
+    EXPECT_FALSE(camFormatIsRawPlusJpeg());
+    restartWith(NikonBody::D90);  // the older coding: RAW alone is 4
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    ASSERT_EQ(camSetImageFormat(4, -1), PTP_RC_OK);
+    nikon->turnTextDial(0x5003, "3024x2016");
+    pollUntil(PTP_EC_DevicePropChanged);
+    EXPECT_EQ(nikonStoreValue(0x5004), 4u | 0x20000u);
+    EXPECT_TRUE(camFormatIsRawOnly());
+}
+
+// Bracket steps read in stops by the model's step table (0 while bracketing is off), and the largest step the
+// camera offers (steps 0-5 here).
+TEST_F(NikonOperations, BracketStepsReadInStopsAndTheLargestStep) {
+    struct Case {
+        NikonBody body;
+        float stops[6];
+        float largest;
+    };
+    const Case cases[] = {
+        {NikonBody::D850, {1.0f / 3, 0.0f, 2.0f / 3, 1.0f, 2.0f, 3.0f}, 3.0f},
+        {NikonBody::D90, {1.0f / 3, 0.5f, 2.0f / 3, 1.0f, 4.0f / 3, 1.5f}, 1.5f},
+    };
+    for (const Case& c : cases) {
+        restartWith(c.body);
+        ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+        EXPECT_EQ(camExposureCompCode(3), 0.0f);  // bracketing off
+        EXPECT_FLOAT_EQ(camBracketMax(), c.largest);
+        ASSERT_EQ(propSet(0xD0C0, 1, true), PTP_RC_OK);
+        for (uint32_t step = 0; step < 6; ++step)
+            EXPECT_FLOAT_EQ(camExposureCompCode(step), c.stops[step]) << devicesim::nikonBodyModel(c.body) << " step " << step;
+    }
+}
+
+// 0xD1A1 is the drive mode the camera shoots with while live view runs; 0x5013 otherwise.
+TEST_F(NikonOperations, HdrPrepareReadsTheLiveViewDriveModeWhileLiveViewRuns) {
+    ASSERT_EQ(openNikonSession(), PTP_RC_OK);
+    ASSERT_EQ(propSet(0x5018, 5, true), PTP_RC_OK);
+    ASSERT_EQ(propSet(0xD1A1, 2, true), PTP_RC_OK);
+    EXPECT_FALSE(hdrPrepareCapture());  // 0x5013 is single
+    ASSERT_EQ(camToggleLiveView(true), PTP_RC_OK);
+    EXPECT_TRUE(hdrPrepareCapture());
+    ASSERT_EQ(propSet(0xD1A1, 0, true), PTP_RC_OK);
+    ASSERT_EQ(propSet(0x5013, 2, true), PTP_RC_OK);
+    EXPECT_FALSE(hdrPrepareCapture());
+    ASSERT_EQ(camToggleLiveView(false), PTP_RC_OK);
+    EXPECT_TRUE(hdrPrepareCapture());
+    ASSERT_EQ(propSet(0x5018, 1, true), PTP_RC_OK);
+    EXPECT_FALSE(hdrPrepareCapture());  // one shot per press
 }
 
 }  // namespace

@@ -121,6 +121,7 @@ ResponseCode propStoreRebuild(const uint8_t* reply, size_t length) {
         if (size && !propRefreshDesc(size)) propRemoveLast(size);
     }
     nikonRefreshCombinedFormat();
+    nikonKeepMirrorUp();
     camSetManualFocusFlag(nikonIsAutoFocus(false) ? 0 : 1);
     return result;
 }
@@ -166,12 +167,27 @@ ResponseCode nikonSetProperty(uint32_t code, uint32_t value) {
     return ptpTransaction(kOpSetDevicePropValue, req);
 }
 
+void nikonRecordRefreshed(uint32_t code, bool notify) {
+    if (formatPart(code)) nikonRefreshCombinedFormat();
+    if (code == kNikonMirrorUpCode) nikonKeepMirrorUp();
+    auto tell = [notify](uint32_t c) {
+        if (PropertyStruct* r = propFind(c)) camPushEvent(camMakePropertyEvent(r, c), notify);
+    };
+    tell(code);
+    // A size is also part of the combined image format, whose record changed with it.
+    if (code == 0x5003 || code == 0xD0B6) tell(0x5004);
+}
+
+void nikonKeepMirrorUp() {
+    uint32_t v = 0;
+    nikonState().mirrorUp.store(nikonPropertyValue(kNikonMirrorUpCode, &v) && v != 0);
+}
+
 bool nikonReadPropertyValue(uint32_t code) {
     HeapBlock value;
     if (ptpTransaction(PTP_OC_GetDevicePropValue, {code}, &value) != PTP_RC_OK) return false;
     if (!storeRawValue(code, value.data(), value.size())) return false;
-    if (formatPart(code)) nikonRefreshCombinedFormat();
-    camQueuePropertyChanged(formatPart(code) ? 0x5004 : code);
+    nikonRecordRefreshed(code, true);
     return true;
 }
 
@@ -207,13 +223,12 @@ bool nikonRefreshProperty(uint32_t code) {
     PropertyStruct* r = propFind(code);
     if (!r || !propRefreshDesc(r)) return false;
     nikonDescriptionRead(code);
-    if (formatPart(code)) nikonRefreshCombinedFormat();
     if (code == 0x500E && camModelIndex() == 205) {
         PropertyStruct* locked = propFind(code, true);
         if (locked) locked->enabled = nikonState().hostMode.load() ? 1 : 0;
         propUnlock(locked);
     }
-    camQueuePropertyChanged(formatPart(code) ? 0x5004 : code);
+    nikonRecordRefreshed(code, true);
     return true;
 }
 
@@ -358,7 +373,8 @@ bool nikonIsAutoIso() {
 
 bool nikonHdrPrepareCapture() {
     uint32_t drive = 0, burst = 0;
-    uint32_t code = 0x5013;
+    // While live view runs the camera shoots by its live-view drive mode, where it has one.
+    uint32_t code = nikonState().liveViewOn.load() && propExists(0xD1A1) ? 0xD1A1 : 0x5013;
     if (!nikonPropertyValue(code, &drive)) return false;
     return nikonIsContinuousMode(code, drive) && nikonPropertyValue(0x5018, &burst) && burst > 1;
 }

@@ -29,6 +29,13 @@ ResponseCode nikonSetProperty(uint32_t code, uint32_t value);
 bool nikonReadPropertyValue(uint32_t code);
 // Up to 10 reads, 100 ms apart, until the record holds the value (compared in the property's width).
 bool nikonWaitPropertyValue(uint32_t code, uint32_t value);
+// The mirror-up state the module keeps (camMirrorUp), from the snapshot and every read of this property.
+inline constexpr uint32_t kNikonMirrorUpCode = 0xD1F7;
+void nikonKeepMirrorUp();
+// After a record was read again from the camera: the combined image format when the code is one of its parts, the
+// kept mirror-up flag, and a property-changed event for the record (and for 0x5004 when an image or raw size
+// changed the combined value).
+void nikonRecordRefreshed(uint32_t code, bool notify);
 // The codes the refresh and the event parser read again.
 bool nikonRefreshable(uint32_t code);
 // The record's description read again from the camera, for the refreshable codes the store has.

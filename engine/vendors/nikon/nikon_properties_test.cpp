@@ -94,9 +94,13 @@ TEST(NikonColourTemperature, IndexAndKelvinBothWays) {
     for (Case c : {Case{2000, 0}, Case{2529, 0}, Case{2530, 1}, Case{2594, 1}, Case{2595, 2}, Case{5000, 20},
                    Case{9544, 29}, Case{9545, 30}, Case{10000, 30}, Case{10001, 20}, Case{20000, 20}})
         EXPECT_EQ(nikonColourKelvinToIndex(c.kelvin), c.index) << c.kelvin;
-    EXPECT_EQ(nikonColourIndexToKelvin(0), 2500u);
-    EXPECT_EQ(nikonColourIndexToKelvin(30), 10000u);
+    // The whole table of the index bodies, and 5000 past its end.
+    const uint32_t kelvin[] = {2500, 2560, 2630, 2700, 2780, 2860, 2940, 3030, 3130, 3230, 3330,
+                               3450, 3570, 3700, 3850, 4000, 4170, 4350, 4550, 4760, 5000, 5260,
+                               5560, 5880, 6250, 6670, 7140, 7690, 8330, 9090, 10000};
+    for (uint32_t i = 0; i <= 30; ++i) EXPECT_EQ(nikonColourIndexToKelvin(i), kelvin[i]) << i;
     EXPECT_EQ(nikonColourIndexToKelvin(31), 5000u);
+    EXPECT_EQ(nikonColourIndexToKelvin(255), 5000u);
     for (uint32_t i = 0; i <= 30; ++i) EXPECT_EQ(nikonColourKelvinToIndex(nikonColourIndexToKelvin(i)), i) << i;
 }
 

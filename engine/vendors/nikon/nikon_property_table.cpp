@@ -1,5 +1,6 @@
 #include "engine/vendors/nikon/nikon_property_table.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -205,7 +206,7 @@ const Row kNamedRows[] = {
     {0xD061, "Live View Focus", PTP_DTC_UINT8, nullptr},
     {0xD074, "E1 Flash Sync Speed", PTP_DTC_UINT8, nullptr},
     {0xD0B4, "Extended ISO", PTP_DTC_UINT8, isoTable},
-    {0xD0B5, "Auto ISO Value", PTP_DTC_UINT8, nullptr},
+    {0xD0B5, "Auto ISO Value", PTP_DTC_UINT8, isoTable},
     {0xD0B6, "RAW Image Size", kPropKindText, nullptr},
     {0xD0C0, "Image Bracketing", PTP_DTC_UINT8, nullptr},
     {0xD0C1, "Exposure Bracketing Step", PTP_DTC_UINT8, nullptr},
@@ -299,20 +300,76 @@ const PropertyNameStruct* nikonPropertyEntry(uint32_t code) {
     return nullptr;
 }
 
-const PropertyValueNamesStruct* nikonIsoNames() {
-    static const PropertyValueNamesStruct* t = [] {
-        NameTable* table = newTable();
-        // Third stops from ISO 32 to ISO 409600, as the number itself.
-        static const uint32_t kIso[] = {32,    40,    50,    64,    80,     100,    125,    160,   200,   250,
-                                        320,   400,   500,   640,   800,    1000,   1250,   1600,  2000,  2500,
-                                        3200,  4000,  5000,  6400,  8000,   10000,  12800,  16000, 20000, 25600,
-                                        32000, 40000, 51200, 64000, 80000, 102400, 128000, 160000, 204800, 409600};
-        for (uint32_t iso : kIso) table->add("ISO " + std::to_string(iso), iso);
-        table->add("Auto", 0xFFFF);
-        return table->finish();
-    }();
-    return t;
+namespace {
+
+// The ISO numbers the bodies report, in third stops, as the cameras print them.
+const uint32_t kIsoSeries[] = {
+    25,     32,     40,     50,     64,     80,     100,    125,    160,    200,     250,     320,     400,    500,
+    640,    800,    1000,   1250,   1600,   2000,   2500,   3200,   4000,   5000,   6400,    8000,    10000,   12800,
+    16000,  20000,  25600,  32000,  40000,  51200,  64000,  80000,  102400, 128000, 160000,  204800,  256000,  320000,
+    409600, 512000, 640000, 819200, 1024000, 1280000, 1640000, 2048000, 2560000, 3280000};
+
+// Stops as the cameras write them: whole stops plain, thirds as .3 and .7, halves as .5.
+std::string stopsText(double stops) {
+    static const double kFractions[] = {0.0, 1.0 / 3, 0.5, 2.0 / 3, 1.0};
+    static const char* const kDigits[] = {"", ".3", ".5", ".7", ""};
+    double whole = std::floor(stops);
+    size_t best = 0;
+    for (size_t i = 1; i < 5; ++i)
+        if (std::fabs(stops - whole - kFractions[i]) < std::fabs(stops - whole - kFractions[best])) best = i;
+    long w = static_cast<long>(whole) + (best == 4 ? 1 : 0);
+    return std::to_string(w) + kDigits[best];
 }
+
+}  // namespace
+
+std::string nikonIsoName(uint32_t nativeLow, uint32_t nativeHigh, uint32_t iso) {
+    if (iso == 0xFFFF) return "Auto";
+    if (iso == 0) return "0";
+    if (iso < nativeLow) return "ISO Lo " + stopsText(std::log2(static_cast<double>(nativeLow) / iso));
+    if (iso > nativeHigh) {
+        std::string above = stopsText(std::log2(static_cast<double>(iso) / nativeHigh));
+        if (above != "0") return "ISO Hi " + above;
+    }
+    return "ISO " + std::to_string(iso);
+}
+
+const PropertyValueNamesStruct* nikonIsoNamesFor(int group) {
+    // The native ISO range of each group of bodies, in the order of the engine's groups; the table of the property
+    // rows (and of bodies in no group) is the one of the 100-6400 bodies.
+    struct Range {
+        uint32_t low, high;
+    };
+    static const Range kGroups[] = {
+        {200, 12800}, {100, 12800}, {64, 12800},  {64, 25600},  {100, 51200},  {64, 25600},
+        {100, 51200}, {100, 64000}, {100, 25600}, {100, 102400}, {100, 51200},
+    };
+    static const Range kDefault{100, 6400};
+    static const std::vector<const PropertyValueNamesStruct*> tables = [] {
+        auto build = [](Range r) {
+            NameTable* table = newTable();
+            std::vector<uint32_t> values(std::begin(kIsoSeries), std::end(kIsoSeries));
+            // Some bodies report the first third above their range as 1.3 times its top.
+            values.push_back(r.high * 13 / 10);
+            std::vector<uint32_t> seen;
+            for (uint32_t v : values) {
+                if (std::find(seen.begin(), seen.end(), v) != seen.end()) continue;
+                seen.push_back(v);
+                table->add(nikonIsoName(r.low, r.high, v), v);
+            }
+            table->add("Auto", 0xFFFF);
+            return table->finish();
+        };
+        std::vector<const PropertyValueNamesStruct*> out;
+        for (const Range& r : kGroups) out.push_back(build(r));
+        out.push_back(build(kDefault));
+        return out;
+    }();
+    size_t groups = std::size(kGroups);
+    return group >= 0 && static_cast<size_t>(group) < groups ? tables[group] : tables[groups];
+}
+
+const PropertyValueNamesStruct* nikonIsoNames() { return nikonIsoNamesFor(-1); }
 
 const PropertyValueNamesStruct* nikonNewerQualityNames() {
     static const PropertyValueNamesStruct* t =

@@ -14,8 +14,14 @@ const PropertyNameStruct* nikonPropertyNames();
 size_t nikonPropertyNameCount();
 // The row of a code (up to and including the sentinel), or none.
 const PropertyNameStruct* nikonPropertyEntry(uint32_t code);
-// The ISO names shared by every model group (the number as "ISO n", "Auto" for 0xFFFF).
+// The ISO names of a group of bodies (the groups the property store picks by model index; any other number: the
+// table of the property rows). Inside the group's native range the number as "ISO n"; below and above it the stops
+// to the range ("ISO Lo 1", "ISO Hi 0.3", "ISO Hi 2"); "Auto" for 0xFFFF.
+const PropertyValueNamesStruct* nikonIsoNamesFor(int group);
+// The table of the property rows.
 const PropertyValueNamesStruct* nikonIsoNames();
+// The name of one ISO value on a body with that native range.
+std::string nikonIsoName(uint32_t nativeLow, uint32_t nativeHigh, uint32_t iso);
 // The image-quality names of the models with the newer coding (0x5004).
 const PropertyValueNamesStruct* nikonNewerQualityNames();
 // The name of a shutter-speed value (numerator in the high 16 bits, denominator in the low 16 bits).

@@ -51,7 +51,16 @@ struct TextCase {
     const char* text;
 };
 
-class NikonValueTexts : public NikonStoreTest {};
+class NikonValueTexts : public NikonStoreTest {
+protected:
+    template <size_t N>
+    void expectTexts(const TextCase (&cases)[N]) {
+        for (const TextCase& c : cases) {
+            nikonIdentifyModelText(c.model);
+            EXPECT_EQ(propFormatValueOrNumber(c.code, c.value), c.text) << c.model << " " << std::hex << c.code;
+        }
+    }
+};
 
 TEST_F(NikonValueTexts, ValuesShowTheirNamesOrTheirNumber) {
     const TextCase cases[] = {
@@ -94,10 +103,58 @@ TEST_F(NikonValueTexts, ValuesShowTheirNamesOrTheirNumber) {
         {"D90", 0x5004, 3, "TIFF"},
         {"D90", 0x500F, 1600, "ISO 1600"},
     };
-    for (const TextCase& c : cases) {
-        nikonIdentifyModelText(c.model);
-        EXPECT_EQ(propFormatValueOrNumber(c.code, c.value), c.text) << c.model << " " << std::hex << c.code;
-    }
+    expectTexts(cases);
+}
+
+}  // namespace
+
+namespace {
+
+// ISO names follow each group of bodies' own native range: numbers inside it, stops below and above it. The
+// expected texts are the bodies' published ranges counted in stops by hand.
+TEST_F(NikonValueTexts, IsoNamesFollowTheBodysNativeRange) {
+    const TextCase cases[] = {
+        // A body in no group: the property rows' table, the 100-6400 bodies.
+        {"D800", 0x500F, 0x32, "ISO Lo 1"},
+        {"D800", 0x500F, 80, "ISO Lo 0.3"},
+        {"D800", 0x500F, 64, "ISO Lo 0.7"},
+        {"D800", 0x500F, 100, "ISO 100"},
+        {"D800", 0x500F, 0x1900, "ISO 6400"},
+        {"D800", 0x500F, 0x1F40, "ISO Hi 0.3"},
+        {"D800", 0x500F, 0x2080, "ISO Hi 0.3"},
+        {"D800", 0x500F, 10000, "ISO Hi 0.7"},
+        {"D800", 0x500F, 12800, "ISO Hi 1"},
+        {"D800", 0x500F, 0x6400, "ISO Hi 2"},
+        {"D800", 0x500F, 0xFFFF, "Auto"},
+        // 64-25600: 8000 is a native value here, not a step above the range.
+        {"D850", 0xD0B4, 8000, "ISO 8000"},
+        {"D850", 0xD0B4, 32, "ISO Lo 1"},
+        {"D850", 0xD0B4, 32000, "ISO Hi 0.3"},
+        {"D850", 0xD0B4, 102400, "ISO Hi 2"},
+        {"D850", 0xD1AA, 25600, "ISO 25600"},
+        {"D3S", 0x500F, 100, "ISO Lo 1"},
+        {"D3S", 0x500F, 102400, "ISO Hi 3"},
+        {"D750", 0x500F, 51200, "ISO Hi 2"},
+        {"D810", 0x500F, 32, "ISO Lo 1"},
+        {"D7200", 0x500F, 51200, "ISO Hi 1"},
+        {"D5", 0xD0B4, 51200, "ISO 51200"},
+        {"D5", 0xD0B4, 3280000, "ISO Hi 5"},
+        {"D500", 0xD0B4, 1640000, "ISO Hi 5"},
+        {"Z 6", 0xD1AA, 204800, "ISO Hi 2"},
+        {"Z 7", 0xD0B4, 32, "ISO Lo 1"},
+        {"Z 5", 0xD0B4, 102400, "ISO Hi 1"},
+        {"Z6_3", 0xD0B4, 64000, "ISO 64000"},
+        {"Z6_3", 0xD0B4, 80000, "ISO Hi 0.3"},
+        {"Z 8", 0xD0B4, 0xFFFF, "Auto"},
+    };
+    expectTexts(cases);
+    // The auto-ISO value has the ISO list of its row; its own text stays the plain number.
+    const PropertyNameStruct* row = nikonPropertyEntry(0xD0B5);
+    ASSERT_NE(row, nullptr);
+    ASSERT_NE(row->valueNames, nullptr);
+    EXPECT_STREQ(propValueNameInTable(row->valueNames, 0x6400), "ISO Hi 2");
+    nikonIdentifyModelText("D850");
+    EXPECT_EQ(propFormatValueOrNumber(0xD0B5, 0x6400), "ISO 25600");
 }
 
 }  // namespace

@@ -136,6 +136,9 @@ TEST_F(SonyDescriptorTest, DisplayOnlyCountsBehindOtherWords) {
     for (int i = 1; i <= 12; ++i) block.u16(uint16_t(i));
     // 0xD203 in state 2: the first non-zero word is the count.
     block.head(0xD203, 2, 2, 1).u8(2).u16(0).u16(3).u8(1).u8(2).u8(3);
+    // 0x5010 in state 2 with its count in the fifth word, the last one looked at.
+    block.head(0x5010, 3, 2, 0).u8(2).u16(0).u16(1).u16(2).u16(3).u16(10);
+    for (int v = -1500; v < 1500; v += 300) block.u16(uint16_t(int16_t(v)));
     // 0x5010 in state 2 without any word from 10 to 50 among the five.
     Block bad;
     bad.head(0x5010, 3, 2, 0).u8(2).u16(0).u16(1).u16(2).u16(3).u16(4).u16(5);
@@ -143,6 +146,8 @@ TEST_F(SonyDescriptorTest, DisplayOnlyCountsBehindOtherWords) {
     EXPECT_EQ(listCount(0xD203), 3);
     ASSERT_EQ(find(0x500E, block), PTP_RC_OK);
     EXPECT_EQ(listCount(0x500E), 12);
+    ASSERT_EQ(find(0x5010, block), PTP_RC_OK);
+    EXPECT_EQ(listCount(0x5010), 10);
     EXPECT_EQ(find(0x5010, bad), ERROR_INVALID_INPUT);
     // The same count words in state 1 are a plain count: 0 values, then garbage that still parses.
     Block plain;
@@ -177,6 +182,39 @@ TEST_F(SonyDescriptorTest, TextsRangesAndSecondLists) {
     // The low 32 bits of the 64-bit zoom value are the live-view position.
     EXPECT_EQ(sonyState().liveViewPosition.load(), 0x00000005u);
     EXPECT_EQ(storeValue(0xD254), 5u);
+}
+
+// A text value is a PTP string: a count byte n (the terminator counted) and n 16-bit units, 2n + 1 bytes in all, and
+// one byte when empty (n = 0). Read as 2n + 2, the empty case would take two bytes; so the walk must land exactly on
+// the next descriptor, and a descriptor that ends one byte early or runs one byte late is told apart.
+TEST_F(SonyDescriptorTest, TextValuesTakeTwiceTheirCountPlusOne) {
+    Block text;
+    text.u16(0xD25D).u16(0xFFFF).u8(0).u8(1).text("ab").text("1.0x").none();  // 6 + 7 + 11 + 1
+    Block empty;
+    empty.u16(0xD25D).u16(0xFFFF).u8(0).u8(1).text("").text("").none();  // 6 + 1 + 1 + 1
+    SonyDescriptor d;
+    ASSERT_EQ(sonyReadDescriptor(text.b.data(), text.b.size(), false, true, &d), PTP_RC_OK);
+    EXPECT_EQ(d.size, 25u);
+    EXPECT_STREQ(d.text, "1.0x");
+    EXPECT_EQ(d.form, 0);
+    ASSERT_EQ(sonyReadDescriptor(empty.b.data(), empty.b.size(), false, true, &d), PTP_RC_OK);
+    EXPECT_EQ(d.size, 9u);
+    EXPECT_STREQ(d.text, "");
+
+    // The neighbours: one byte short is refused (in a block of exactly that size), the exact size is whole.
+    std::vector<uint8_t> shortByOne(text.b.begin(), text.b.end() - 1);
+    EXPECT_EQ(sonyReadDescriptor(shortByOne.data(), shortByOne.size(), false, true, &d), ERROR_INVALID_INPUT);
+    std::vector<uint8_t> exact(text.b);
+    EXPECT_EQ(sonyReadDescriptor(exact.data(), exact.size(), false, true, &d), PTP_RC_OK);
+
+    // Descriptors after texts are found where the texts end, by walking, not by a search.
+    Block block = text;
+    block.b.insert(block.b.end(), empty.b.begin(), empty.b.end());
+    block.head(0x5005, 4, 1, 4).none();
+    SonyDescriptorIndex index = sonyIndexDescriptors(block.b.data(), block.b.size(), false);
+    using Entries = std::vector<std::pair<uint16_t, size_t>>;
+    EXPECT_EQ(index.entries, (Entries{{0xD25D, 0}, {0xD25D, 25}, {0x5005, 34}}));
+    EXPECT_EQ(index.end, block.b.size());
 }
 
 TEST_F(SonyDescriptorTest, OlderBodiesKeepTheirFixedShutterAndIsoLists) {

@@ -28,6 +28,7 @@ ResponseCode SonyVendorModule::setProperty(uint32_t code, uint32_t value) { retu
 bool SonyVendorModule::confirmProperty(uint32_t code, uint32_t value) { return sonyConfirmValue(code, value); }
 
 bool SonyVendorModule::bulbAvailable() { return sonyBulbAvailable(); }
+bool SonyVendorModule::isBulb() { return sonyIsBulb(); }
 bool SonyVendorModule::hostModeAvailable() { return sonyHostModeAvailable(); }
 bool SonyVendorModule::stillCaptureMode(uint32_t, uint32_t value) { return sonyIsContinuousDrive(value); }
 bool SonyVendorModule::hdrPrepareCapture() { return sonyDriveAllowsHdr(); }

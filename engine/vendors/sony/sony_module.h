@@ -13,6 +13,7 @@ public:
     bool confirmProperty(uint32_t code, uint32_t value) override;
 
     bool bulbAvailable() override;
+    bool isBulb() override;
     bool hostModeAvailable() override;
     bool stillCaptureMode(uint32_t code, uint32_t value) override;
     bool hdrPrepareCapture() override;

@@ -53,6 +53,7 @@ ResponseCode sonyDisableBracketing();
 bool sonyDriveAllowsHdr();
 bool sonyFocusStackSupported();
 bool sonyHostModeAvailable();
+// The drive mode 0x5013 exists and holds a bracketing mode (above 0x8000).
 bool camHasProperty0x5013();
 
 // Exposure compensation: signed 16-bit thousandths of a stop.

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "engine/automation/automation_checks.h"
 #include "engine/ptp/property_access.h"
 #include "engine/vendors/dispatch.h"
 #include "engine/vendors/sony/sony_live_view.h"
@@ -185,6 +186,54 @@ TEST_F(SonyOperationsTest, AProgramChangeReEngagesTheTogglePressedFocusAndPollsO
     EXPECT_EQ(commandPackets(0x82).size(), polls + 3);
 }
 
+TEST_F(SonyOperationsTest, AProgramChangeLeavesTheRecordSettableWhileTheUserHoldsTheFocus) {
+    const size_t before = writes().size();
+    cameraSets(0x500E, 3);
+    sonyJoinPendingPoll();
+    PropertyStruct* program = propFind(0x500E, true);
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(program->value, 3u);
+    EXPECT_EQ(program->enabled, 1);  // the camera reports it settable, and the module holds no focus toggle
+    propUnlock(program);
+    EXPECT_EQ(writes().size(), before);  // nothing pressed
+}
+
+TEST_F(SonyOperationsTest, BulbAndBracketDriveAsTheAutomationPanelsSeeThem) {
+    EXPECT_FALSE(camIsBulbMode());
+    EXPECT_FALSE(sonyIsBracketDrive());  // Single
+    cameraSets(0xD20D, 0);               // Bulb, from the camera's dial
+    EXPECT_TRUE(camIsBulbMode());
+    // Drive modes: single and the plain continuous ones are no bracket; anything above 0x8000 is.
+    struct Case {
+        uint32_t drive;
+        bool bracket;
+    } cases[] = {{1, false}, {2, false}, {0x8000, false}, {0x8001, true}, {0x8012, true}, {0x8311, true}};
+    for (const Case& c : cases) {
+        cameraSets(0x5013, c.drive);
+        EXPECT_EQ(sonyIsBracketDrive(), c.bracket) << std::hex << c.drive;
+    }
+    // Another vendor's 0x5013 is not Sony's drive; without the record there is none.
+    camSetVendor(VENDOR_NIKON);
+    EXPECT_FALSE(sonyIsBracketDrive());
+    camSetVendor(VENDOR_SONY);
+    propStoreClear();
+    EXPECT_FALSE(sonyIsBracketDrive());
+}
+
+using SonySessionOpenTest = SonyDeviceTest;
+TEST_F(SonySessionOpenTest, AnAllPropertiesReplyWithoutDataIsAnEmptySuccess) {
+    sony->answerAllPropertiesWithoutData(1);
+    ASSERT_EQ(openSonySession(), PTP_RC_OK);
+    EXPECT_TRUE(camIsSony());
+    EXPECT_FALSE(propExists(0x5005));  // nothing was described yet
+    // The next full read brings everything; a single read without data finds nothing.
+    ASSERT_EQ(sonyLoadProperties(), PTP_RC_OK);
+    EXPECT_EQ(storeValue(0x5005), 2u);
+    sony->answerAllPropertiesWithoutData(1);
+    EXPECT_EQ(sonyReadProperty(0x5005, false), PTP_RC_INVALID_PARAMETER);
+    EXPECT_EQ(storeValue(0x5005), 2u);
+}
+
 class SonyExtendedOperationsTest : public SonyOperationsTest {
 protected:
     devicesim::SonyCameraOptions cameraOptions() override {
@@ -209,6 +258,23 @@ TEST_F(SonyExtendedOperationsTest, NudgingByPositionStaysInsideTheFrame) {
     ASSERT_EQ(sonyNudge(3), PTP_RC_OK);
     EXPECT_EQ(sony->propertyValue(0xD254) >> 32, 5u << 16 | 1u);
     EXPECT_EQ(sonyNudge(7), ERROR_INVALID_INPUT);
+}
+
+TEST_F(SonyExtendedOperationsTest, TheCompressionOfTheChosenJpegIsWrittenWhenItDiffers) {
+    ASSERT_EQ(sony->propertyValue(0xD252), 2u);  // Fine
+    // A JPEG alone, Extra Fine, large: only the compression differs from what the camera has.
+    ASSERT_EQ(camSetImageFormat(-1, 1 << 16 | 1 << 8 | 3), PTP_RC_OK);
+    EXPECT_EQ(sony->propertyValue(0xD252), 1u);
+    EXPECT_EQ(sony->propertyValue(0xD253), 3u);
+    EXPECT_EQ(sony->propertyValue(0xD203), 1u);
+    // RAW + a Standard JPEG at the small size: format, compression and size all change.
+    ASSERT_EQ(camSetImageFormat(1, 3 << 16 | 3 << 8 | 3), PTP_RC_OK);
+    EXPECT_EQ(sony->propertyValue(0xD253), 2u);
+    EXPECT_EQ(sony->propertyValue(0xD252), 3u);
+    EXPECT_EQ(sony->propertyValue(0xD203), 3u);
+    int32_t jpeg = 0;
+    ASSERT_EQ(camImageFormatJpegValue(&jpeg), PTP_RC_OK);
+    EXPECT_EQ(jpeg, 3 << 16 | 3 << 8 | 3);
 }
 
 }  // namespace

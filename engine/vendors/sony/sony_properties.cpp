@@ -23,8 +23,16 @@ using namespace engine_timing;
 
 bool isStepped(uint32_t code) { return code == 0x5007 || code == 0xD20D || code == 0xD21E; }
 
-// The whole-property reply, header included; empty when the camera sent none.
-ResponseCode readAll(HeapBlock* data) { return ptpTransaction(kSonyOpGetAllDescriptors, {}, data); }
+// The whole-property reply, header included; empty when the camera sent none. A reply without data (0xEE12) is a
+// successful read of nothing.
+ResponseCode readAll(HeapBlock* data) {
+    ResponseCode rc = ptpTransaction(kSonyOpGetAllDescriptors, {}, data);
+    if (rc == RESPONSE_NO_DATA) {
+        data->reset();
+        return PTP_RC_OK;
+    }
+    return rc;
+}
 
 void replaceList(uint32_t code, const std::vector<PropertyValueNamesStruct>& list) {
     PropertyStruct* r = propFind(code, true);
@@ -244,11 +252,10 @@ PropertyStruct* sonyApplyPropertyChange(uint32_t code, uint32_t value, uint8_t e
     std::optional<std::string> own = sonyFormatValueText(code, value);
     const char* name = sonyValueName(code, value);
     propCopyText(r->valueText, sizeof r->valueText, own ? *own : name ? std::string(name) : std::to_string(value));
-    bool pressToggle = false;
-    if (code == 0x500E && s.buttonControl) {
-        pressToggle = s.focusToggled;
-        r->enabled = 0;
-    }
+    // A changed program while the module holds the camera in manual focus: the toggle is pressed back, and until the
+    // camera reports again the program counts as not settable.
+    const bool pressToggle = code == 0x500E && s.buttonControl && s.focusToggled;
+    if (pressToggle) r->enabled = 0;
     propUnlock(r);
 
     if (sonyIsImageFormatPart(code)) {

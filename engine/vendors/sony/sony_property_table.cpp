@@ -157,6 +157,7 @@ Tables build() {
                                {"Movie S", 0x30004},
                                {"Movie M", 0x30001},
                                {"Movie A", 0x30003},
+                               {"Movie A", 0x20003},
                                {"S&Q Movie", 0x78050}}));
     {
         Names d = list({{"Single", 1},
@@ -399,6 +400,11 @@ std::optional<std::string> sonyFormatValueText(uint32_t code, uint32_t value) {
             return std::string(buf);
         }
         case 0xD20F: return std::to_string(static_cast<int32_t>(value));
+        // Any shutter speed and any ISO is named by its rule, listed or not.
+        case 0xD20D:
+            if (value != 0 && (value & 0xFFFF) == 0) return std::nullopt;
+            return speedName(value >> 16, value & 0xFFFF);
+        case 0xD21E: return isoName(value);
         default: return std::nullopt;
     }
 }

@@ -36,7 +36,12 @@ TEST(SonyPropertyTable, TheModulesOwnValueTexts) {
         {0xD200, 0, "0"},          {0xD200, 0xFC18, "-1.0"},
         {0xD20F, 5500, "5500"},
         {0x500A, 0x8004, "AF-C"},  {0x500B, 0x8005, "Spot Large"}, {0x500E, 0x8050, "Movie"},
-        {0x500A, 0x1234, nullptr}, {0xD20D, 0x1007D, nullptr},
+        {0x500E, 0x20003, "Movie A"},  // the aperture-priority program the focus-stack check takes
+        {0x500A, 0x1234, nullptr},
+        // Shutter speeds and ISO numbers are named by rule, whether the list has them or not.
+        {0xD20D, 0x1007D, "1/125"}, {0xD20D, 1u << 16 | 3, "1/3"},   {0xD20D, 15u << 16 | 10, "1.5\""},
+        {0xD20D, 0, "Bulb"},        {0xD20D, 0x50000, nullptr},       {0xD21E, 12345, "ISO 12345"},
+        {0xD21E, 100, "ISO 100"},   {0xD21E, kSonyIsoAuto, "AUTO"},   {0x5007, 235, "2.4"},
     };
     // clang-format on
     for (const TextCase& c : cases) {
@@ -133,6 +138,12 @@ TEST(SonyPropertyTable, FixedListsOfTheOlderBodies) {
     ASSERT_EQ(temps.size(), 75u);
     EXPECT_EQ(temps.front().value, 2500u);
     EXPECT_STREQ(temps.back().name, "9900");
+    // Every one of the 75: 2500 K to 9900 K in steps of 100, each named by its number.
+    for (size_t i = 0; i < temps.size(); ++i) {
+        const uint32_t kelvin = 2500 + 100 * static_cast<uint32_t>(i);
+        EXPECT_EQ(temps[i].value, kelvin);
+        EXPECT_EQ(std::string(temps[i].name), std::to_string(kelvin));
+    }
 }
 
 // Through the store's formatting, the module's texts come before the table names and numbers come last.
@@ -141,6 +152,9 @@ TEST_F(SonyValueTextTest, TheStoreFormatsThroughTheModule) {
     EXPECT_EQ(propFormatValue(0x5010, 0).value_or(""), "+/-0");
     EXPECT_EQ(propFormatValue(0xD20D, 0).value_or(""), "Bulb");
     EXPECT_EQ(propFormatValue(0x5005, 0x7777).value_or(""), "30583");
+    // A speed or ISO the list lacks is named, not shown as a bare number.
+    EXPECT_EQ(propFormatValue(0xD20D, 2u << 16 | 3).value_or(""), "2/3");
+    EXPECT_EQ(propFormatValue(0xD21E, 3600).value_or(""), "ISO 3600");
     EXPECT_FALSE(propFormatValue(0xD2C1, 1));
 }
 
