@@ -35,6 +35,7 @@ Harness::Harness() {
 
   clock_ = std::make_shared<ScaledTimeSource>(kTimeScale);
   scopedClock_.emplace(clock_);
+  scopedWaitClock_.emplace(platform::realWaitClock(kTimeScale));
   scopedAlerts_.emplace(alerts_);
   clearSettings();
   clearDocuments();
@@ -51,6 +52,7 @@ Harness::~Harness() {
   clearSettings();
   clearDocuments();
   scopedAlerts_.reset();
+  scopedWaitClock_.reset();
   scopedClock_.reset();
   application_.reset();
 }

@@ -22,6 +22,7 @@
 #include "platform/foundation/property_list.h"
 #include "platform/foundation/resources.h"
 #include "platform/foundation/user_defaults.h"
+#include "platform/foundation/wait_clock.h"
 #include "platform/ui/alert.h"
 #include "platform/ui/popover.h"
 #include "platform/ui/time_source.h"
@@ -287,6 +288,7 @@ TEST(HarnessTearDown, LeavesNoSessionSocketSettingFileOrWindowBehind) {
   { Harness warmUp; }  // whatever the process opens once (the window system's connection) is open from here on
   const size_t socketsBefore = openSockets();
   const double scaleBefore = engine_timing::scale().load();
+  const std::shared_ptr<platform::WaitClock> waitClockBefore = platform::currentWaitClock();
   std::string documents;
   {
     Harness harness;
@@ -295,6 +297,9 @@ TEST(HarnessTearDown, LeavesNoSessionSocketSettingFileOrWindowBehind) {
     ASSERT_TRUE(harness.connect("canon", &why)) << why;
     EXPECT_GT(openSockets(), socketsBefore);
     EXPECT_NE(platform::currentTimeSource(), platform::realTimeSource());
+    const double waitStart = platform::currentWaitClock()->now();
+    platform::runMainUntil([] { return false; }, std::chrono::milliseconds(20));
+    EXPECT_GE(platform::currentWaitClock()->now() - waitStart, 0.2) << "background waits run at a tenth";
     platform::UserDefaults::standardUserDefaults().setString("left behind", "WatermarkText");
     documents = platform::documentsFolder();
     std::ofstream(documents + "/left-behind.txt") << "x";
@@ -308,6 +313,7 @@ TEST(HarnessTearDown, LeavesNoSessionSocketSettingFileOrWindowBehind) {
   EXPECT_EQ(openSockets(), socketsBefore);
   EXPECT_EQ(engine_timing::scale().load(), scaleBefore);
   EXPECT_EQ(platform::currentTimeSource(), platform::realTimeSource());
+  EXPECT_EQ(platform::currentWaitClock(), waitClockBefore);
   EXPECT_EQ(Utilities::currentConnectionStatus(), kConnectionStatusUnknown);
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
   const platform::PropertyList::Result stored = platform::PropertyList::read(platform::UserDefaults::standardPath());
