@@ -194,8 +194,11 @@ double CarouselViewController::carouselItemWidth(iCarousel*) { return mItemWidth
 
 platform::Transform3D CarouselViewController::itemTransformForOffset(iCarousel* carousel, double offset,
                                                                      platform::Transform3D base) {
+  // In the layer model each step applies before what the transform does: turned by pi/8 about y, then moved
+  // along the turned z axis.
   const double width = carousel ? carousel->itemWidth() : mItemWidth;
-  return base.rotated(M_PI / 8, 0, 1, 0).translated(0, 0, offset * width);
+  const platform::Transform3D turned = platform::Transform3D::rotation(M_PI / 8, 0, 1, 0).concat(base);
+  return platform::Transform3D::translation(0, 0, offset * width).concat(turned);
 }
 
 double CarouselViewController::valueForOption(iCarousel*, int64_t option, double value) {

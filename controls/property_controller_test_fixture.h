@@ -49,10 +49,10 @@ class TestPanel : public platform::ViewController {
   }
 };
 
-class PropertyStoreFixture : public platform::testing::UiFixture {
+class PropertyStoreFixture : public platform::testing::OffscreenFixture {
  protected:
   void SetUp() override {
-    UiFixture::SetUp();
+    OffscreenFixture::SetUp();
     resetEngine();
     defaults().setBool(true, "NagSonyFujiRaw");
     window_ = std::make_unique<platform::Window>();

@@ -67,7 +67,9 @@ TEST(GridLayout, EveryButtonStaysInsideTheViewAtAnyWidth) {
         EXPECT_GE(f.y(), 0) << width << " " << ratio;
         EXPECT_LE(f.maxY(), height) << width << " " << ratio;
         // Where a button fits the width, the whole row does.
-        if (w <= width) EXPECT_LE(f.maxX(), width + 1e-9) << width << " " << ratio;
+        if (w <= width) {
+          EXPECT_LE(f.maxX(), width + 1e-9) << width << " " << ratio;
+        }
       }
     }
   }
