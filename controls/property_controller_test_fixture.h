@@ -142,6 +142,15 @@ class PropertyStoreFixture : public platform::testing::OffscreenFixture {
     ASSERT_TRUE(platform::runMainUntil([&done] { return done; }, std::chrono::seconds(20)));
   }
 
+  // The alerts shown so far (the recorder also notes the popovers' windows, which have no title).
+  std::vector<session_testing::ShownAlert> alerts() const {
+    std::vector<session_testing::ShownAlert> out;
+    for (const session_testing::ShownAlert& a : alerts_.shown())
+      if (!a.title.empty()) out.push_back(a);
+    return out;
+  }
+  size_t alertCount() const { return alerts().size(); }
+
   session_testing::AlertRecorder alerts_;
   platform::ScopedPresenter scopedPresenter_{alerts_};
   TestPanel panel_;
@@ -154,6 +163,15 @@ class AnsweringSony {
   AnsweringSony() { vendorRegisterSony(&sony); }
   ~AnsweringSony() { vendorRegisterSony(nullptr); }
   test_vendor::FakeSony sony;
+};
+
+// A Fujifilm-shaped vendor double registered for the test's life (the dispatch answers Fujifilm questions only
+// with a module in place).
+class RegisteredFuji {
+ public:
+  RegisteredFuji() { vendorRegisterFuji(&fuji); }
+  ~RegisteredFuji() { vendorRegisterFuji(nullptr); }
+  test_vendor::FakeFuji fuji;
 };
 
 }  // namespace controls_testing
