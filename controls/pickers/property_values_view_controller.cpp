@@ -108,6 +108,7 @@ SYFlatButton* PropertyValuesViewController::makeGridButton(QWidget* parent, cons
   button->setOnAnimateDuration(0.25);
   button->setOffAnimateDuration(0.25);
   button->setMomentary(true);
+  button->setImagePosition(NSImageOverlaps);  // a face is an image or a title, never both
   button->setImageNormalColor(Color::whiteColor());
   button->setImageHighlightColor(Color::blackColor());
   button->setTitleNormalColor(Color::whiteColor());
