@@ -7,12 +7,30 @@
 #include <map>
 #include <memory>
 
+#include "engine/ptp/property_store.h"
+#include "engine/ptp/session_open.h"
+#include "engine/ptp/vendor_state.h"
 #include "platform/graphics/font.h"
 #include "platform/ui/view_controller.h"
 #include "platform/ui/window.h"
+#include "session/camera_controller.h"
+#include "session/camera_event_pump.h"
 #include "widgets/sy_flat_button.h"
 
 namespace controls_testing {
+
+// What the camera window and the connection view do once a session stands, before the panel's buttons are used:
+// the event gate opened (camera events reach the buttons) and, on Fujifilm, host mode on (the camera takes
+// settings from the computer only then). Main thread.
+inline void openSessionForSettings() {
+  startCameraEventDispatch();
+  if (camIsFuji()) CameraController::instance().toggleHostMode(true);
+}
+// True once the camera takes settings (its ISO record is enabled).
+inline bool settingsTaken() {
+  PropertyCopy iso = propCopyValues(camVendorPropertyCodes().iso);
+  return iso && iso->enabled;
+}
 
 class PropertyButtonHost : public platform::ViewController {
  public:
@@ -57,6 +75,8 @@ class PropertyButtonHost : public platform::ViewController {
       b->setCornerRadius(4);
       b->setBackgroundHighlightColor(platform::Color::white(0.6));
       b->setTitleHighlightColor(platform::Color::whiteColor());
+      b->setImageNormalColor(platform::Color::whiteColor());
+      b->setImageHighlightColor(platform::Color::whiteColor());
       b->setImagePosition(NSImageOverlaps);
       b->setFont(platform::Font::named(QStringLiteral("AvenirNext-Regular"), 15));
       buttons_[QString::fromLatin1(name)] = b;

@@ -79,16 +79,8 @@ class PropertyButtonTest : public guitest::GuiTest {
   // Connects the body and opens the event gate, as the camera window does once it stands.
   void connectBody(const char* vendor) {
     ASSERT_TRUE(connect(vendor));
-    platform::mainQueue().sync([] { startCameraEventDispatch(); });
-    if (camIsFuji()) {
-      // As the connection view does when it opens the camera window: the camera takes settings from the computer
-      // only in host mode (PC priority).
-      platform::mainQueue().sync([] { CameraController::instance().toggleHostMode(true); });
-      ASSERT_TRUE(waitUntil([] {
-        PropertyCopy iso = propCopyValues(camVendorPropertyCodes().iso);
-        return iso && iso->enabled;
-      }));
-    }
+    controls_testing::openSessionForSettings();
+    ASSERT_TRUE(waitUntil(controls_testing::settingsTaken));
     host_ = std::make_unique<PropertyButtonHost>();
     ASSERT_TRUE(guitest::showWindow(host_->window()));
     ASSERT_TRUE(waitUntil([&] { return !overlaid(); })) << "device work still runs behind its overlay";
@@ -112,9 +104,11 @@ class PropertyButtonTest : public guitest::GuiTest {
     controllers_.push_back(controller);
     return controller.get();
   }
+  // A click once no progress overlay covers the windows (as a user waits for the last setting to go through).
+  static bool press(QWidget* widget) { return waitUntil([] { return !overlaid(); }) && guitest::click(widget); }
   // Presses the button and waits for its picker to be on screen.
   bool openPicker(PropertyController* controller) {
-    if (!guitest::click(controller->button())) return false;
+    if (!press(controller->button())) return false;
     return waitUntil([&] { return controller->popover() && controller->popover()->popoverWindow() &&
                                   controller->popover()->popoverWindow()->isVisible(); });
   }
@@ -164,7 +158,7 @@ TEST_P(PropertyButtonVendorTest, IsoGridHoldsTheBodysValuesAClickReachesItAndARe
   size_t pick = size_t(at - buttons.begin()) + 1;
   if (pick >= body.isoValues(rig()).size()) pick -= 2;
   const uint32_t chosen = static_cast<uint32_t>(buttons[pick]->tag());
-  ASSERT_TRUE(guitest::click(buttons[pick]));
+  ASSERT_TRUE(press(buttons[pick]));
   ASSERT_TRUE(waitUntil([&] { return static_cast<uint32_t>(body.value(rig(), uint16_t(iso))) == chosen; }))
       << "the body never took " << chosen;
   EXPECT_FALSE(body.sets(rig()).requests(uint16_t(iso)).empty());
@@ -184,7 +178,7 @@ TEST_P(PropertyButtonVendorTest, IsoGridHoldsTheBodysValuesAClickReachesItAndARe
   at = std::find_if(again.begin(), again.end(), [](SYFlatButton* b) { return b->state() == 1; });
   ASSERT_NE(at, again.end());
   const size_t other = at == again.begin() ? 1 : size_t(at - again.begin()) - 1;
-  ASSERT_TRUE(guitest::click(again[other]));
+  ASSERT_TRUE(press(again[other]));
   ASSERT_TRUE(waitUntil([&] { return !shownAlerts().empty(); }));
   const std::string name = controls::propertyDisplayName(iso);
   EXPECT_EQ(shownAlerts().front().title, "Error");
@@ -218,7 +212,7 @@ TEST_F(PropertyButtonTest, FujifilmFormatPickerSetsTheFormatAndOnlyWarnsWhileLiv
   for (SYFlatButton* b : picker->rawButtons())
     if (b->tag() != raw) otherRaw = b;
   ASSERT_NE(otherRaw, nullptr);
-  ASSERT_TRUE(guitest::click(otherRaw));
+  ASSERT_TRUE(press(otherRaw));
   ASSERT_TRUE(waitUntil([&] { return !fuji->propertySets().requests().empty(); }));
   ASSERT_TRUE(waitUntil([&] { return otherRaw->state() == 1; })) << "the picker follows the body's change";
   EXPECT_NE(controller->popover(), nullptr);
@@ -235,7 +229,7 @@ TEST_F(PropertyButtonTest, FujifilmFormatPickerSetsTheFormatAndOnlyWarnsWhileLiv
   for (SYFlatButton* b : picker->jpgButtons())
     if (b->tag() != jpeg) otherJpeg = b;
   ASSERT_NE(otherJpeg, nullptr);
-  ASSERT_TRUE(guitest::click(otherJpeg));
+  ASSERT_TRUE(press(otherJpeg));
   ASSERT_TRUE(waitUntil([&] { return !shownAlerts().empty(); }));
   EXPECT_EQ(shownAlerts().front().title, "Warning");
   EXPECT_EQ(shownAlerts().front().message, "Please turn off live view before setting the image format.");
@@ -258,7 +252,7 @@ TEST_F(PropertyButtonTest, NikonContinuousDriveOpensTheBurstCountWhichReachesThe
     if (camStillCaptureMode(0x5013, uint32_t(b->tag()))) continuous = b;
   ASSERT_NE(continuous, nullptr) << "the body offers a continuous drive mode";
   const auto mode = uint32_t(continuous->tag());
-  ASSERT_TRUE(guitest::click(continuous));
+  ASSERT_TRUE(press(continuous));
   ASSERT_TRUE(waitUntil([&] { return uint32_t(nikon->value(0x5013)) == mode; }));
 
   // The burst count follows in a popover of its own: the numbers up to the smaller of the shots left and the
@@ -272,7 +266,7 @@ TEST_F(PropertyButtonTest, NikonContinuousDriveOpensTheBurstCountWhichReachesThe
   EXPECT_EQ(combo->oComboBox->count(), limit);
   EXPECT_EQ(combo->oComboBox->currentIndex(), nikon->value(0x5018) - 1);
   ASSERT_TRUE(waitUntil([&] { return combo->view()->window()->isVisible(); }));
-  ASSERT_TRUE(guitest::click(combo->oComboBox));  // focus, as the user's click gives it
+  ASSERT_TRUE(press(combo->oComboBox));  // focus, as the user's click gives it
   for (int i = 0; i < 4; ++i) guitest::keyClick(combo->oComboBox, Qt::Key_Down);
   settle();
   ASSERT_TRUE(waitUntil([&] { return !nikon->propertySets().requests(0x5018).empty(); }));
@@ -291,8 +285,13 @@ TEST_F(PropertyButtonTest, SonyExposureCompensationStepsOnTheBody) {
   ASSERT_TRUE(openPicker(controller));
   UpDownViewController* stepper = controller->upDownViewController();
   ASSERT_NE(stepper, nullptr);
+  ASSERT_TRUE(waitUntil([&] { return !stepper->oUpButton->image().isNull(); })) << "the arrows are drawn at layout";
+  EXPECT_FALSE(stepper->oDownButton->image().isNull());
+  // The arrows show on the grey stepper.
+  EXPECT_GT(guitest::coverage(guitest::render(stepper->view()), QColor(230, 230, 230),
+                              stepper->oUpButton->geometry()), 0.1);
   const uint64_t was = sony->propertyValue(0x5010);
-  ASSERT_TRUE(guitest::click(stepper->oUpButton));
+  ASSERT_TRUE(press(stepper->oUpButton));
   ASSERT_TRUE(waitUntil([&] { return sony->propertyValue(0x5010) != was; }));
   const std::vector<devicesim::SonyControlWrite> writes = sony->controlWrites();
   ASSERT_FALSE(writes.empty());
@@ -301,7 +300,7 @@ TEST_F(PropertyButtonTest, SonyExposureCompensationStepsOnTheBody) {
   ASSERT_TRUE(waitUntil([&] { return controller->button()->title() != before; })) << "the face follows";
   EXPECT_NE(controller->popover(), nullptr) << "the stepper stays open";
 
-  ASSERT_TRUE(guitest::click(stepper->oDownButton));
+  ASSERT_TRUE(press(stepper->oDownButton));
   ASSERT_TRUE(waitUntil([&] { return sony->propertyValue(0x5010) == was; }));
   EXPECT_EQ(sony->controlWrites().back().value, -1);
   EXPECT_TRUE(shownAlerts().empty()) << shownAlerts().front().message;
@@ -316,7 +315,7 @@ TEST_F(PropertyButtonTest, NikonAutoIsoSwitchAndTheGridsAutoEntryReachTheBody) {
   options.autoIsoInExposureModes = true;  // 0xD054 on, in aperture priority
   connect(std::make_shared<devicesim::NikonCamera>(options));
   ASSERT_TRUE(rig().sessionStarted());
-  platform::mainQueue().sync([] { startCameraEventDispatch(); });
+  controls_testing::openSessionForSettings();
   host_ = std::make_unique<PropertyButtonHost>();
   ASSERT_TRUE(guitest::showWindow(host_->window()));
   auto nikon = rig().cameraAs<devicesim::NikonCamera>();
@@ -333,7 +332,7 @@ TEST_F(PropertyButtonTest, NikonAutoIsoSwitchAndTheGridsAutoEntryReachTheBody) {
   EXPECT_EQ(form->togglePropertyCode(), 0xD054u);
   EXPECT_TRUE(form->toggleSwitch()->checked());
   EXPECT_TRUE(form->buttons().empty());
-  ASSERT_TRUE(guitest::click(form->toggleSwitch()));
+  ASSERT_TRUE(press(form->toggleSwitch()));
   ASSERT_TRUE(waitUntil([&] { return nikon->value(0xD054) == 0; }));
   ASSERT_TRUE(waitUntil([&] { return autoValue->popover() == nullptr; }));
   EXPECT_EQ(nikon->propertySets().requests(0xD054).back().value, 0);
@@ -346,7 +345,7 @@ TEST_F(PropertyButtonTest, NikonAutoIsoSwitchAndTheGridsAutoEntryReachTheBody) {
   const auto& buttons = iso->propertyValuesViewController()->buttons();
   ASSERT_FALSE(buttons.empty());
   ASSERT_EQ(buttons.back()->tag(), 0xFFFF);
-  ASSERT_TRUE(guitest::click(buttons.back()));
+  ASSERT_TRUE(press(buttons.back()));
   ASSERT_TRUE(waitUntil([&] { return nikon->value(0xD054) == 1; }));
   EXPECT_TRUE(shownAlerts().empty()) << shownAlerts().front().message;
 }
