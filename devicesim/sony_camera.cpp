@@ -267,6 +267,8 @@ void SonyCamera::setPropertyValue(uint16_t code, uint64_t value) {
 
 void SonyCamera::requestReloadAll() { records_.push(propertyChangedRecord(0x12345678, 0, 1)); }
 
+void SonyCamera::queueRecord(const std::vector<uint8_t>& record) { records_.push(record); }
+
 void SonyCamera::failNextPress(uint16_t button, uint16_t code) {
     std::lock_guard<std::mutex> lock(simMutex_);
     failPress_[button] = code;
