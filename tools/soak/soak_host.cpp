@@ -14,6 +14,7 @@
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/window.h"
 #include "session/camera_event_pump.h"
+#include "session/command.h"
 #include "session/session_file.h"
 #include "widgets/jw_alert.h"
 
@@ -258,17 +259,36 @@ void SoakHost::onDownloadAsked(const platform::Notification& n) {
     const std::string name = nameOf(*copy.origObjectInfo());
     mark(name, kDownloadAsked);
     ++inFlight_;
-    downloads_->async([this, copy, name] {
-        std::optional<uint64_t> step;
-        // A download may meet a busy storm and a late reply or two before it fails or succeeds.
-        if (options_.watchdog)
-            step = options_.watchdog->begin("download " + name, 8 * options_.readTimeout + std::chrono::seconds(60));
-        const bool ok = !ended_ && CameraController::instance().doDownloadImage(copy, false, false, false).has_value();
-        if (step) options_.watchdog->end(*step);
-        mark(name, ok ? kDownloaded : kDownloadFailed);
-        if (!ok) ++failed_;
-        --inFlight_;
-    });
+    if (options_.downloadsFromMain && !platform::isMainThread()) {
+        platform::mainQueue().async([this, copy, name] { startDownload(copy, name); });
+        return;
+    }
+    startDownload(copy, name);
+}
+
+void SoakHost::startDownload(const PtpObjectInfoClass& copy, const std::string& name) {
+    // As the camera window does: one untitled batch on its download queue, the error shown on failure.
+    auto ok = std::make_shared<std::atomic<bool>>(false);
+    CommandBlockArray commands;
+    commands.emplace_back(
+        [this, copy, name, ok]() -> int32_t {
+            std::optional<uint64_t> step;
+            // A download may meet a busy storm and a late reply or two before it fails or succeeds.
+            if (options_.watchdog)
+                step = options_.watchdog->begin("download " + name, 8 * options_.readTimeout + std::chrono::seconds(60));
+            *ok = !ended_ && CameraController::instance().doDownloadImage(copy, false, false, true).has_value();
+            if (step) options_.watchdog->end(*step);
+            return 1;
+        },
+        std::nullopt);
+    Command::runCommandsWithQueue(
+        std::move(commands),
+        [this, name, ok](int32_t) {
+            mark(name, *ok ? kDownloaded : kDownloadFailed);
+            if (!*ok) ++failed_;
+            --inFlight_;
+        },
+        downloads_.get());
 }
 
 void SoakHost::mark(const std::string& name, uint8_t flag) {

@@ -32,6 +32,10 @@ struct HostOptions {
     std::chrono::milliseconds readTimeout;  // the link's read time-out, real time (after the scale)
     Watchdog* watchdog = nullptr;           // steps are registered with it when given
     bool keepFolders = false;               // leave the temporary folders behind
+    // The camera window's background download starts from the main queue rather than on the posting thread (the
+    // window as written calls the command runner where the notification arrives, which waits for the main queue:
+    // posted by the session reload under its lock, that meets the main thread waiting for the same lock).
+    bool downloadsFromMain = false;
 };
 
 // What became of one picture on the program's side, by its file name.
@@ -91,6 +95,7 @@ private:
     void onStatus(int32_t status);
     void onSessionStarted();
     void onDownloadAsked(const platform::Notification& n);
+    void startDownload(const PtpObjectInfoClass& object, const std::string& name);
     void connectAgainLater();
     void mark(const std::string& name, uint8_t flag);
     void stepBegin(const char* what);

@@ -57,6 +57,8 @@ struct Options {
     bool bodyMode = false;
     int controlFd = -1;
     bool inProcess = false;
+    bool downloadsFromMain = false;
+    seconds hangAfter{120};
 };
 
 void usage() {
@@ -64,7 +66,8 @@ void usage() {
                  "usage: vorlaxent-soak [--vendor canon|nikon|sony|fuji] [--pictures N] [--rate SHOTS_PER_S]\n"
                  "         [--burst MAX] [--raw-share F] [--movie-share F] [--fault-every EXCHANGES]\n"
                  "         [--faults kind,kind,...] [--seed N] [--duration-limit S] [--line-every S]\n"
-                 "         [--scale F] [--read-timeout MS] [--settle S] [--in-process] [--keep]\n"
+                 "         [--scale F] [--read-timeout MS] [--settle S] [--hang-after S] [--in-process] [--keep]\n"
+                 "         [--downloads-from-main]\n"
                  "fault kinds: cut-reply cut-object busy-storm late-reply malformed restart detach\n");
 }
 
@@ -78,9 +81,9 @@ bool parse(int argc, char** argv, Options& o, std::vector<std::string>& forward)
             return true;
         };
         std::string v;
-        const bool takes = a != "--body" && a != "--keep" && a != "--in-process";
+        const bool takes = a != "--body" && a != "--keep" && a != "--in-process" && a != "--downloads-from-main";
         if (takes && !value(v)) return false;
-        if (a != "--body" && a != "--control-fd" && a != "--in-process" && a != "--keep") {
+        if (takes && a != "--control-fd") {
             forward.push_back(a);
             forward.push_back(v);
         }
@@ -117,6 +120,8 @@ bool parse(int argc, char** argv, Options& o, std::vector<std::string>& forward)
             else if (a == "--body") o.bodyMode = true;
             else if (a == "--keep") o.keep = true;
             else if (a == "--in-process") o.inProcess = true;
+            else if (a == "--downloads-from-main") o.downloadsFromMain = true;
+            else if (a == "--hang-after") o.hangAfter = seconds(std::stoll(v));
             else return false;
         } catch (...) {
             return false;
@@ -337,6 +342,7 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
     h.readTimeout = o.readTimeout;
     h.watchdog = &watchdog;
     h.keepFolders = o.keep;
+    h.downloadsFromMain = o.downloadsFromMain;
     soak::SoakHost host(h);
 
     std::printf("soak: %s, %d pictures at %.1f/s in bursts of up to %d, a fault per %u exchanges, seed %llu\n",
@@ -346,7 +352,7 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
     const auto start = Clock::now();
     host.begin();
     const auto mainTurn = [&](milliseconds slice, const std::function<bool()>& until) {
-        soak::Watchdog::Step step(watchdog, "main queue", seconds(120));
+        soak::Watchdog::Step step(watchdog, "main queue", o.hangAfter);
         return platform::runMainUntil(until, slice);
     };
     if (!mainTurn(seconds(120), [&] { return host.sessions() > 0; })) {
