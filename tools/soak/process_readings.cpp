@@ -28,7 +28,16 @@ ProcessReadings readProcess() {
     if (statm >> size >> resident) r.residentBytes = resident * uint64_t(::sysconf(_SC_PAGESIZE));
     // The directory iterator's own descriptor is counted too; it is there at every reading alike.
     r.descriptors = entriesIn("/proc/self/fd");
-    r.threads = entriesIn("/proc/self/task");
+    // Qt's own thread pool keeps a worker for half a minute after its last job (the image work of an alert's
+    // shadow, say): those come and go by themselves and are not counted.
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/task", ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        std::ifstream comm(it->path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        if (name != "Thread (pooled)") ++r.threads;
+    }
     return r;
 }
 

@@ -8,7 +8,7 @@ namespace soak {
 struct ProcessReadings {
     uint64_t residentBytes = 0;
     int descriptors = 0;
-    int threads = 0;
+    int threads = 0;  // Qt's pooled workers left out
 };
 
 ProcessReadings readProcess();
