@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/allocator_tuning.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/test_application.h"
 #include "tools/soak/process_readings.h"
@@ -321,6 +322,7 @@ std::string clockText(Clock::duration d) {
 
 int runHost(const Options& o, const std::vector<std::string>& forward) {
     ::signal(SIGPIPE, SIG_IGN);
+    platform::keepLargeAllocationsInProcess();  // as the application's start does
     std::unique_ptr<Body> body;
     if (o.inProcess) {
         auto local = std::make_unique<LocalBody>(o.body);
