@@ -232,6 +232,8 @@ std::vector<uint8_t> SonyCamera::allPropertiesReply() const {
 
 std::vector<uint8_t> SonyCamera::pollEvents(uint8_t) { return records_.takeAll(); }
 
+void SonyCamera::queueRecord(const std::vector<uint8_t>& record) { records_.push(record); }
+
 void SonyCamera::setCard(std::shared_ptr<SdCard> card) {
     std::lock_guard<std::mutex> lock(simMutex_);
     options_.card = std::move(card);
@@ -266,8 +268,6 @@ void SonyCamera::setPropertyValue(uint16_t code, uint64_t value) {
 }
 
 void SonyCamera::requestReloadAll() { records_.push(propertyChangedRecord(0x12345678, 0, 1)); }
-
-void SonyCamera::queueRecord(const std::vector<uint8_t>& record) { records_.push(record); }
 
 void SonyCamera::failNextPress(uint16_t button, uint16_t code) {
     std::lock_guard<std::mutex> lock(simMutex_);
