@@ -8,6 +8,7 @@
 // descriptors, threads) and a verdict; exit status 0 when the verdict passes, 1 when it fails, 2 for bad options,
 // 3 when the watchdog ended the run.
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -474,6 +475,13 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
                     soak::mebibytes(*warmRss).c_str(), warmUpPictures, soak::mebibytes(peak).c_str(),
                     soak::mebibytes(growth).c_str(), soak::mebibytes(kMemoryGrowthLimit).c_str());
         if (growth > kMemoryGrowthLimit) failures.push_back("memory growth");
+#if defined(__GLIBC__)
+        // What of it is free memory the allocator keeps (the application keeps freed large blocks on purpose)
+        // rather than memory in use: handed back, the rest is what the program holds.
+        malloc_trim(0);
+        std::printf("resident memory once the allocator has handed back its free pages: %s\n",
+                    soak::mebibytes(soak::readProcess().residentBytes).c_str());
+#endif
     }
     const std::vector<soak::ProcessReadings> levels = host.levels();
     if (levels.size() > 1) {
