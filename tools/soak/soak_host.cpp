@@ -242,14 +242,17 @@ void SoakHost::onSessionStarted() {
     if (ended_) return;
     ++sessions_;
     stepEnd();
+    // Read before the windows start their work, so that the reload's files are not counted.
+    const ProcessReadings r = readProcess();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        levels_.push_back(r);
+    }
     // What the windows do once the session is there: the camera window checks the session and opens the gate,
     // the tether window picks up the pictures taken while away.
     CameraController::instance().checkSession();
     startCameraEventDispatch();
     CameraController::instance().loadMissedImages();
-    const ProcessReadings r = readProcess();
-    std::lock_guard<std::mutex> lock(mutex_);
-    levels_.push_back(r);
 }
 
 void SoakHost::onDownloadAsked(const platform::Notification& n) {
