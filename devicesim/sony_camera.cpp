@@ -232,6 +232,8 @@ std::vector<uint8_t> SonyCamera::allPropertiesReply() const {
 
 std::vector<uint8_t> SonyCamera::pollEvents(uint8_t) { return records_.takeAll(); }
 
+void SonyCamera::queueRecord(const std::vector<uint8_t>& record) { records_.push(record); }
+
 void SonyCamera::setCard(std::shared_ptr<SdCard> card) {
     std::lock_guard<std::mutex> lock(simMutex_);
     options_.card = std::move(card);

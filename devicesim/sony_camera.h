@@ -74,6 +74,9 @@ public:
     void setPropertyValue(uint16_t code, uint64_t value);
     // Announces that everything must be read again.
     void requestReloadAll();
+    // Queues an event record (a 38-byte record of the device's format) for the next poll, as for a picture that
+    // reached the card by another way.
+    void queueRecord(const std::vector<uint8_t>& record);
     // The all-properties reply as the camera sends it.
     std::vector<uint8_t> allPropertiesReply() const;
 
