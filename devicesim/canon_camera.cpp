@@ -421,7 +421,19 @@ std::optional<PtpResult> CanonCamera::handleVendorOperation(const PtpOperation& 
         }
         case 0x913E:
             return PtpResult::ok();
-        case 0x9110: return setPropertyFromHost(op);
+        case 0x9110: {
+            // The request is noted before the body's own checks; a refusal armed for it answers instead.
+            if (op.dataOut && op.dataOut->size() >= 12) {
+                const std::vector<uint8_t>& d = *op.dataOut;
+                if (std::optional<uint16_t> refused = setLog_.note(uint16_t(wire::get32(d.data() + 4)),
+                                                                   int64_t(wire::get32(d.data() + 8))))
+                    return PtpResult::withCode(*refused);
+                PtpResult r = setPropertyFromHost(op);
+                setLog_.answered(r.code);
+                return r;
+            }
+            return setPropertyFromHost(op);
+        }
         case 0x9127: {
             std::lock_guard<std::mutex> g(canonMutex_);
             auto it = properties_.find(param(0));

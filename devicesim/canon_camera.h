@@ -17,6 +17,7 @@
 #include "devicesim/canon_frames.h"
 #include "devicesim/device.h"
 #include "devicesim/generic_camera.h"
+#include "devicesim/property_set_log.h"
 
 namespace devicesim {
 
@@ -118,6 +119,9 @@ public:
     std::vector<uint32_t> captured() const;
     uint32_t fileNumber(uint32_t handle) const;
 
+    // --- property sets: every SetDevicePropValueEx noted (its first value word), refusals on demand ---
+    PropertySetLog& propertySets() { return setLog_; }
+
     // Folders of the card.
     static constexpr uint32_t kDcimFolder = 0x90000001;
     static constexpr uint32_t kImageFolder = 0x90000002;
@@ -175,6 +179,7 @@ private:
     std::map<uint32_t, uint32_t> fileNumbers_;
     uint32_t nextFileNumber_ = 1;
     uint32_t frameSeed_ = 0;
+    PropertySetLog setLog_;
 };
 
 // The camera that `vorlaxent-devicesim --camera canon` runs: the mirrorless body unless another is named. The

@@ -10,6 +10,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -120,7 +121,11 @@ struct Device::Impl {
     std::map<uint8_t, RawPacketHandler> rawHandlers;
     std::shared_ptr<Camera> camera;
     std::deque<Fault> faults;
+    FaultSource faultSource;
+    uint64_t exchangeCount = 0;
     std::vector<LoggedPacket> log;
+    size_t logLimit = 0;  // 0: keep everything
+    std::chrono::steady_clock::time_point refuseUntil{}, detachedUntil{};
 
     std::mutex writeMu;  // one writer at a time on the client connection
 
@@ -130,6 +135,10 @@ struct Device::Impl {
     Answer ptpAnswer(const PtpOperation& op, std::optional<Fault>& fault);
     void sendAnswer(int fd, Answer answer, std::optional<Fault> fault);
     void logPacket(const std::vector<uint8_t>& whole, const ParsedPacket& p);
+    // The camera as the host sees it: none while it is detached (caller holds mu).
+    std::shared_ptr<Camera> cameraLocked() const {
+        return std::chrono::steady_clock::now() < detachedUntil ? nullptr : camera;
+    }
     bool sleepUnlessStopping(std::chrono::milliseconds d) {
         std::unique_lock<std::mutex> lock(mu);
         return !cv.wait_for(lock, d, [&] { return stopping.load(); });
@@ -195,6 +204,15 @@ void Device::Impl::run() {
         if (fds[1].revents) return;
         int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
+        bool restarting;
+        {
+            std::lock_guard<std::mutex> g(mu);
+            restarting = std::chrono::steady_clock::now() < refuseUntil;
+        }
+        if (restarting) {  // still starting up: the connection goes nowhere
+            ::close(fd);
+            continue;
+        }
         int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
         {
@@ -233,15 +251,30 @@ void Device::Impl::serve(int fd) {
         ParsedPacket p = parsePacket(whole);
         logPacket(whole, p);
         std::optional<Fault> fault;
+        FaultSource source;
+        Exchange exchange;
         {
             std::lock_guard<std::mutex> g(mu);
-            if (!faults.empty() && (p.innerType == kCommand || p.innerType == kPtpData ||
-                                    rawHandlers.count(p.innerType))) {
-                fault = faults.front();
-                faults.pop_front();
+            if (p.innerType == kCommand || p.innerType == kPtpData || rawHandlers.count(p.innerType)) {
+                exchange.number = ++exchangeCount;
+                if (!faults.empty()) {
+                    fault = faults.front();
+                    faults.pop_front();
+                } else {
+                    source = faultSource;
+                }
             }
         }
+        exchange.type = p.innerType;
+        exchange.command = p.command;
+        if (p.ptp) exchange.ptpOperation = p.ptp->code;
+        if (source) fault = source(exchange);
         Answer answer = answerFor(p, fault);
+        if (source && !fault) {
+            for (const auto& o : answer.owned) exchange.answerBytes += o.size();
+            fault = source(exchange);
+            if (fault && fault->kind == Fault::Busy) fault.reset();  // the camera has acted already
+        }
         sendAnswer(fd, std::move(answer), fault);
         if (fault && fault->kind == Fault::CloseMidPacket) return;
     }
@@ -296,7 +329,7 @@ Answer Device::Impl::ptpAnswer(const PtpOperation& op, std::optional<Fault>& fau
     std::shared_ptr<Camera> cam;
     {
         std::lock_guard<std::mutex> g(mu);
-        cam = camera;
+        cam = cameraLocked();
     }
     if (!cam) {
         a.add(Device::responsePacket(0x2002, {}));
@@ -351,10 +384,16 @@ void Device::Impl::sendAnswer(int fd, Answer answer, std::optional<Fault> fault)
             wire::set32(bytes, 0, fault->headerLength);
             writeBytes(fd, bytes.data(), bytes.size());
             return;
-        case Fault::CloseMidPacket:
-            writeBytes(fd, bytes.data(), std::min(fault->closeAfter, bytes.size()));
+        case Fault::CloseMidPacket: {
+            size_t cut = std::min(fault->closeAfter, bytes.size());
+            if (fault->closeFraction >= 0 && !bytes.empty()) {
+                cut = size_t(double(bytes.size()) * std::min(fault->closeFraction, 1.0));
+                cut = std::clamp<size_t>(cut, 1, bytes.size() > 1 ? bytes.size() - 1 : 1);
+            }
+            writeBytes(fd, bytes.data(), cut);
             ::shutdown(fd, SHUT_RDWR);
             return;
+        }
         case Fault::AsyncBeforeReply:
             writeBytes(fd, fault->asyncPacket.data(), fault->asyncPacket.size());
             writeBytes(fd, bytes.data(), bytes.size());
@@ -382,6 +421,7 @@ void Device::Impl::logPacket(const std::vector<uint8_t>& whole, const ParsedPack
     {
         std::lock_guard<std::mutex> g(mu);
         log.push_back(std::move(e));
+        if (logLimit > 0 && log.size() >= 2 * logLimit) log.erase(log.begin(), log.end() - long(logLimit));
     }
     cv.notify_all();
 }
@@ -416,7 +456,7 @@ void Device::setCamera(std::shared_ptr<Camera> camera) {
 
 std::shared_ptr<Camera> Device::camera() const {
     std::lock_guard<std::mutex> g(impl_->mu);
-    return impl_->camera;
+    return impl_->cameraLocked();
 }
 
 void Device::setCommandHandler(uint8_t command, CommandHandler handler) {
@@ -464,9 +504,42 @@ void Device::clearFaults() {
     impl_->faults.clear();
 }
 
+void Device::setFaultSource(FaultSource source) {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    impl_->faultSource = std::move(source);
+}
+
+uint64_t Device::exchanges() const {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    return impl_->exchangeCount;
+}
+
+void Device::restart(std::chrono::milliseconds downtime) {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    impl_->refuseUntil = std::chrono::steady_clock::now() + downtime;
+    if (impl_->clientFd >= 0) ::shutdown(impl_->clientFd, SHUT_RDWR);
+}
+
+void Device::detachCameraFor(std::chrono::milliseconds duration) {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    impl_->detachedUntil = std::chrono::steady_clock::now() + duration;
+}
+
+bool Device::cameraDetached() const {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    return std::chrono::steady_clock::now() < impl_->detachedUntil;
+}
+
+void Device::setLogLimit(size_t packets) {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    impl_->logLimit = packets;
+}
+
 std::vector<LoggedPacket> Device::log() const {
     std::lock_guard<std::mutex> g(impl_->mu);
-    return impl_->log;
+    const auto& l = impl_->log;
+    if (impl_->logLimit > 0 && l.size() > impl_->logLimit) return {l.end() - long(impl_->logLimit), l.end()};
+    return l;
 }
 
 size_t Device::logSize() const {

@@ -71,7 +71,8 @@ struct Fault {
         Delay,            // wait `delay`, then answer
         Pieces,           // answer in pieces of `pieceSize` bytes, `delay` apart
         BadHeaderLength,  // the first answer packet announces `headerLength` instead of its length
-        CloseMidPacket,   // send the first `closeAfter` bytes of the answer, then close the connection
+        CloseMidPacket,   // send the first `closeAfter` bytes of the answer (or that share of it, with
+                          // `closeFraction` in 0..1), then close the connection
         AsyncBeforeReply, // send `asyncPacket` (a whole packet) first, then the answer
         Busy,             // answer with `busyCode` (a device command's response code, or the PTP response code)
         OverrideReply,    // send `rawReply` (whole packets) in place of the answer
@@ -81,6 +82,7 @@ struct Fault {
     size_t pieceSize = 1;
     uint32_t headerLength = 3;
     size_t closeAfter = 0;
+    double closeFraction = -1;  // negative: closeAfter counts
     std::vector<uint8_t> asyncPacket;
     uint16_t busyCode = 0x2019;
     std::vector<uint8_t> rawReply;
@@ -111,6 +113,13 @@ struct Fault {
         f.closeAfter = after;
         return f;
     }
+    // Cut inside the answer: at `fraction` of its bytes, at least one byte in and one byte short of its end.
+    static Fault closeWithin(double fraction) {
+        Fault f;
+        f.kind = CloseMidPacket;
+        f.closeFraction = fraction;
+        return f;
+    }
     static Fault asyncBeforeReply(std::vector<uint8_t> packet) {
         Fault f;
         f.kind = AsyncBeforeReply;
@@ -130,6 +139,19 @@ struct Fault {
         return f;
     }
 };
+
+// One exchange (a request that gets an answer), as the device tells a fault source about it.
+struct Exchange {
+    uint64_t number = 0;  // exchanges since the device started, from 1
+    uint8_t type = 0;     // the request's packet type (inside a data wrapper: the wrapped one)
+    std::optional<uint8_t> command;
+    std::optional<uint16_t> ptpOperation;
+    // 0 when asked before the answer is made; the answer's whole size when asked again after (only when the first
+    // ask gave no fault). A Busy fault only counts when given before: the camera has then not acted.
+    size_t answerBytes = 0;
+};
+// Decides a fault for an exchange that no scripted fault claims (see Device::setFaultSource).
+using FaultSource = std::function<std::optional<Fault>(const Exchange& exchange)>;
 
 class Device {
 public:
@@ -171,9 +193,24 @@ public:
     // Scripted faults (see Fault).
     void scriptFault(Fault fault);
     void clearFaults();
+    // A source of faults for every exchange the scripted ones leave (a seeded schedule); none removes it. Called on
+    // the server thread, twice per exchange (before and after the answer is made), without the device's locks.
+    void setFaultSource(FaultSource source);
+    // Exchanges answered since start.
+    uint64_t exchanges() const;
 
-    // Every packet received, decoded, in order (across clients).
+    // The device restarts: the client's connection is closed and every connection in the next `downtime` is
+    // closed as soon as it is accepted. What the camera holds stays.
+    void restart(std::chrono::milliseconds downtime);
+    // The camera is unplugged for `duration`: the device reports none attached and answers PTP as without a
+    // camera, then it is plugged in again as it was.
+    void detachCameraFor(std::chrono::milliseconds duration);
+    bool cameraDetached() const;
+
+    // Every packet received, decoded, in order (across clients); with a limit, only the latest that many (a long
+    // run keeps the device's memory flat).
     std::vector<LoggedPacket> log() const;
+    void setLogLimit(size_t packets);
     size_t logSize() const;
     void clearLog();
     // Waits until at least `count` packets have been logged.

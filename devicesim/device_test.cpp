@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
+
+#include "devicesim/fault_schedule.h"
 #include "devicesim/packet_parser.h"
 #include "devicesim/wire.h"
 
@@ -203,6 +207,135 @@ TEST(Device, SendsAsynchronousMessagesOnDemand) {
     ASSERT_TRUE(device.sendSdCardStatus(0xFF16));
     EXPECT_EQ(client.receive(), cat({le32(14), {0xF7, 0x02, 0x40, 0xFF}, le32(2), {1, 2}}));
     EXPECT_EQ(client.receive(), cat({le32(12), {0xFD, 0, 0, 0, 0, 0xFE, 0x16, 0xFF}}));
+}
+
+// --- faults on a seeded schedule ---
+
+// Answers each operation with as many data bytes as its first parameter asks; counts what reached it.
+class SizedCamera : public Camera {
+public:
+    PtpResult handleOperation(const PtpOperation& op) override {
+        ++operations;
+        return PtpResult::withData(std::vector<uint8_t>(op.params.empty() ? 0 : op.params[0], 0x5A));
+    }
+    std::atomic<int> operations{0};
+};
+
+std::vector<uint8_t> sizedRequest(uint32_t size, uint32_t transaction) {
+    return Device::packet(kPtpData, Device::ptpContainer(1, 0x1009, transaction, {size}));
+}
+
+TEST(FaultSchedule, TheSeedAloneDecidesWhereFaultsFallAndWhatTheyAre) {
+    FaultPlan plan;
+    plan.seed = 7;
+    plan.everyExchanges = 50;
+    const auto faults = FaultSchedule::preview(plan, 2000);
+    ASSERT_EQ(faults.size(), 2000u);
+    EXPECT_EQ(FaultSchedule::preview(plan, 2000), faults);
+    plan.seed = 8;
+    EXPECT_NE(FaultSchedule::preview(plan, 2000), faults);
+
+    std::array<int, kFaultKinds> kinds{};
+    uint64_t previous = 0;
+    for (const PlannedFault& f : faults) {
+        ASSERT_GE(f.exchange, previous + 1);
+        ASSERT_LE(f.exchange, previous + 99);
+        previous = f.exchange;
+        ++kinds[size_t(f.kind)];
+    }
+    // One fault per 50 exchanges on average, every kind about as often as the others.
+    EXPECT_NEAR(double(faults.back().exchange) / double(faults.size()), 50.0, 2.5);
+    for (int n : kinds) EXPECT_NEAR(n, 2000 / 7, 60);
+
+    plan.everyExchanges = 0;
+    EXPECT_TRUE(FaultSchedule::preview(plan, 10).empty());
+}
+
+TEST(FaultSchedule, ActsOnTheExchangesItChoseThroughTheDevice) {
+    Device device;
+    auto camera = std::make_shared<SizedCamera>();
+    device.setCamera(camera);
+    ASSERT_TRUE(device.start(0));
+    const auto answer = [](uint32_t size, uint32_t tid) {
+        return cat({Device::packet(kPtpData, Device::ptpDataContainer(0x1009, tid, std::vector<uint8_t>(size, 0x5A))),
+                    Device::packet(kPtpData, Device::ptpContainer(3, 0x2001, tid, {}))});
+    };
+    const auto receiveAll = [](RawClient& c, size_t packets) {
+        std::vector<uint8_t> out;
+        for (size_t i = 0; i < packets; ++i) {
+            auto p = c.receive();
+            if (p.empty()) break;
+            out.insert(out.end(), p.begin(), p.end());
+        }
+        return out;
+    };
+
+    // A cut meant for an object waits for an answer that carries one, then closes the link inside it.
+    {
+        FaultPlan plan;
+        plan.kinds = {FaultKind::CutObject};
+        plan.everyExchanges = 1;  // every exchange has a fault due
+        plan.objectBytes = 1000;
+        FaultSchedule schedule(plan);
+        schedule.install(device);
+        RawClient client(device.port());
+        client.send(sizedRequest(10, 1));
+        EXPECT_EQ(receiveAll(client, 2), answer(10, 1));
+        client.send(sizedRequest(5000, 2));
+        EXPECT_TRUE(client.receive().empty());  // cut short, then closed
+        EXPECT_EQ(schedule.injected()[size_t(FaultKind::CutObject)], 1u);
+        device.setFaultSource(nullptr);
+        ASSERT_TRUE(device.waitForNoClient(5s));
+    }
+    // A busy storm answers busy without the camera acting, for a few exchanges in a row.
+    {
+        FaultPlan plan;
+        plan.kinds = {FaultKind::BusyStorm};
+        plan.everyExchanges = 1;  // a fault on the first exchange
+        plan.busyStormMax = 3;
+        FaultSchedule schedule(plan);
+        schedule.install(device);
+        RawClient client(device.port());
+        const int before = camera->operations;
+        client.send(sizedRequest(10, 3));
+        EXPECT_EQ(client.receive(), Device::packet(kPtpData, Device::ptpContainer(3, 0x2019, 3, {})));
+        EXPECT_EQ(camera->operations, before);
+        device.setFaultSource(nullptr);
+    }
+}
+
+TEST(Device, RestartsAndLosesItsCameraForAWhileOnDemand) {
+    Device device;
+    device.setCamera(std::make_shared<SizedCamera>());
+    device.setCommandHandler(0x10, [](Device& d, const CommandRequest&) {
+        return CommandReply::ok({uint8_t(d.camera() ? 1 : 0)});
+    });
+    ASSERT_TRUE(device.start(0));
+
+    device.detachCameraFor(60s);
+    EXPECT_TRUE(device.cameraDetached());
+    {
+        RawClient client(device.port());
+        client.send(commandPacket(0x10, {}));
+        EXPECT_EQ(client.receive(), Device::responsePacket(0x2001, {0}));
+        client.send(sizedRequest(4, 1));
+        EXPECT_EQ(client.receive(), Device::responsePacket(0x2002, {}));
+        device.detachCameraFor(0ms);  // plugged in again
+        client.send(commandPacket(0x10, {}));
+        EXPECT_EQ(client.receive(), Device::responsePacket(0x2001, {1}));
+
+        device.restart(60s);
+        EXPECT_TRUE(client.receive().empty());  // the client's link went down with the restart
+    }
+    {
+        RawClient during(device.port());
+        ASSERT_TRUE(during.connected());  // the kernel accepts; the starting device closes it at once
+        EXPECT_TRUE(during.receive().empty());
+    }
+    device.restart(0ms);  // started: the next connection is served
+    RawClient after(device.port());
+    after.send(commandPacket(0x10, {}));
+    EXPECT_EQ(after.receive(), Device::responsePacket(0x2001, {1}));
 }
 
 }  // namespace

@@ -241,6 +241,7 @@ std::optional<PtpResult> FujiCamera::handleVendorOperation(const PtpOperation& o
         }
         case kInitiateCapture: return initiateCapture();
         case kSetDevicePropValue: {
+            if (std::optional<PtpResult> refused = noteDescribedSet(setLog_, *this, op)) return refused;
             std::lock_guard<std::mutex> lock(fujiMutex_);
             // These bodies take no settings while they stream live view.
             if (liveView_ && options_.body != FujiBody::XH2) return PtpResult::withCode(kBusy);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "devicesim/camera_properties.h"
+#include "devicesim/property_set_log.h"
 #include "devicesim/device.h"
 #include "devicesim/sd_card.h"
 
@@ -72,6 +73,9 @@ public:
     std::vector<std::string> filesTaken() const; // names of the pictures the device took over
     uint8_t saveRawsFlag() const;                // as last sent with 0xD5 (0 keeps raws)
 
+    // --- property sets: every SetDevicePropValue noted, refusals on demand ---
+    PropertySetLog& propertySets() { return setLog_; }
+
 protected:
     std::optional<PtpResult> handleVendorOperation(const PtpOperation& op) override;
 
@@ -100,6 +104,7 @@ private:
     uint8_t saveRaws_ = 0;
     uint32_t frameSeed_ = 0;
     std::vector<std::vector<uint8_t>> frames_;  // bare JPEG frames, in turn
+    PropertySetLog setLog_;
 };
 
 // The camera that `vorlaxent-devicesim --camera fuji` runs: the X-T3 unless another body is named.

@@ -130,6 +130,15 @@ void NikonCamera::addBodyProperties() {
         addProperty(u16Enum(0xD1A1, {0, 1, 2, 0x8019}, 0));  // the drive mode used in live view
     }
     if (isZ(b)) addProperty(u16Enum(0xD1BD, {0, 360, 512, 720, 1024}, 0));
+    if (b == NikonBody::D850) {
+        // Auto ISO in P, A, S and M (on request), and the movie exposure settings that take the shutter-speed,
+        // aperture, ISO and compensation buttons in movie mode.
+        if (options_.autoIsoInExposureModes) addProperty(u8Enum(0xD054, {0, 1}, 1));
+        addProperty(u8Enum(0xD1A8, {0, 1, 2, 3, 4, 5}, 2));
+        addProperty(u8Enum(0xD1A9, {0, 1, 2, 3, 4}, 1));
+        addProperty(u8Enum(0xD1AA, {0, 1, 2, 3, 4, 5, 6}, 2));
+        addProperty(SimProperty::enumeration(0xD1AB, kSimInt16, {-1000, -667, -333, 0, 333, 667, 1000}, 0));
+    }
 }
 
 std::vector<uint8_t> NikonCamera::pollEvents(uint8_t pollFlag) {
@@ -259,7 +268,9 @@ std::optional<PtpResult> NikonCamera::handleVendorOperation(const PtpOperation& 
     auto param = [&](size_t i) { return i < op.params.size() ? op.params[i] : 0u; };
     switch (op.code) {
         case 0x1016: {
+            if (std::optional<PtpResult> refused = noteDescribedSet(setLog_, *this, op)) return refused;
             std::optional<PtpResult> r = PropertyCamera::handleVendorOperation(op);
+            if (r) setLog_.answered(r->code);
             if (r && r->code == kOk && !op.params.empty()) {
                 queueNikonEvent(kPropertyChanged, op.params[0]);
             }

@@ -14,6 +14,7 @@
 
 #include "devicesim/camera_properties.h"
 #include "devicesim/nikon_frames.h"
+#include "devicesim/property_set_log.h"
 
 namespace devicesim {
 
@@ -32,6 +33,8 @@ struct NikonCameraOptions {
     uint16_t liveViewHeight = 4024;
     int64_t focusTravel = 1000;  // lens positions from the near end (0) to the far end
     std::vector<uint16_t> extraOperations;  // listed in DeviceInfo besides the body's own
+    // D850: the automatic ISO of the P, A, S and M modes (0xD054, on), which then takes over from 0xD16A.
+    bool autoIsoInExposureModes = false;
 };
 
 std::string nikonBodyModel(NikonBody body);
@@ -85,6 +88,9 @@ public:
     // The first parameter of every capture request, in order.
     std::vector<uint32_t> captureFirstParams() const;
 
+    // --- property sets: every SetDevicePropValue noted, refusals on demand ---
+    PropertySetLog& propertySets() { return setLog_; }
+
 protected:
     std::optional<PtpResult> handleVendorOperation(const PtpOperation& op) override;
 
@@ -114,6 +120,7 @@ private:
     std::vector<uint32_t> captureParams_;
     uint32_t fileNumber_ = 1;
     uint32_t frameSeed_ = 0;
+    PropertySetLog setLog_;
 };
 
 // The camera that `vorlaxent-devicesim --camera nikon` runs: the D850 unless another body is named.

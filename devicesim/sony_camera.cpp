@@ -232,6 +232,8 @@ std::vector<uint8_t> SonyCamera::allPropertiesReply() const {
 
 std::vector<uint8_t> SonyCamera::pollEvents(uint8_t) { return records_.takeAll(); }
 
+void SonyCamera::queueRecord(const std::vector<uint8_t>& record) { records_.push(record); }
+
 void SonyCamera::setCard(std::shared_ptr<SdCard> card) {
     std::lock_guard<std::mutex> lock(simMutex_);
     options_.card = std::move(card);
@@ -329,8 +331,20 @@ std::optional<PtpResult> SonyCamera::handleVendorOperation(const PtpOperation& o
                 putValue(out, it->second.type, it->second.value);
             return PtpResult::withData(out);
         }
-        case 0x9205: return setControl(op);
-        case 0x9207: return writeControl(op);
+        case 0x9205:
+        case 0x9207: {
+            // Noted before the body's own checks; a refusal armed for it answers instead.
+            if (!op.params.empty() && op.dataOut) {
+                const std::vector<uint8_t>& d = *op.dataOut;
+                const size_t size = op.code == 0x9207 ? (d.size() == 2 ? 2 : 4) : (d.size() == 8 ? 8 : 4);
+                if (std::optional<uint16_t> refused =
+                        setLog_.note(uint16_t(op.params[0]), setValueFromData(d, size, op.code == 0x9207)))
+                    return PtpResult::withCode(*refused);
+            }
+            PtpResult r = op.code == 0x9205 ? setControl(op) : writeControl(op);
+            setLog_.answered(r.code);
+            return r;
+        }
         case 0x1008:
             if (p0 != kLiveViewHandle) return std::nullopt;
             {
@@ -384,8 +398,10 @@ PtpResult SonyCamera::writeControl(const PtpOperation& op) {
         std::lock_guard<std::mutex> lock(simMutex_);
         writes_.push_back({code, value});
         const bool x = options_.body == SonyBody::A7RM4;
-        if (code == 0x5007 || code == 0xD20D || code == 0xD21E) {
-            if (x) return PtpResult::withCode(kNotSupported);
+        // Exposure compensation steps by notches on every body (the stepper of the property buttons).
+        const bool compensation = code == 0x5010 && props_.count(code);
+        if (compensation || code == 0x5007 || code == 0xD20D || code == 0xD21E) {
+            if (x && !compensation) return PtpResult::withCode(kNotSupported);
             SonySimProperty& p = props_.at(code);
             auto at = std::find(p.list.begin(), p.list.end(), p.value);
             long i = at == p.list.end() ? 0 : long(at - p.list.begin());

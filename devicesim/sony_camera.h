@@ -17,6 +17,7 @@
 
 #include "devicesim/event_records.h"
 #include "devicesim/generic_camera.h"
+#include "devicesim/property_set_log.h"
 #include "devicesim/sd_card.h"
 
 namespace devicesim {
@@ -73,6 +74,9 @@ public:
     void setPropertyValue(uint16_t code, uint64_t value);
     // Announces that everything must be read again.
     void requestReloadAll();
+    // Queues an event record (a 38-byte record of the device's format) for the next poll, as for a picture that
+    // reached the card by another way.
+    void queueRecord(const std::vector<uint8_t>& record);
     // The all-properties reply as the camera sends it.
     std::vector<uint8_t> allPropertiesReply() const;
 
@@ -81,6 +85,8 @@ public:
     // The next down-press of a button answers `code` (and the press does not happen).
     void failNextPress(uint16_t button, uint16_t code = 0x2002);
     std::vector<SonyControlWrite> controlWrites() const;
+    // --- property sets: every direct set (0x9205) and control write (0x9207) noted, refusals on demand ---
+    PropertySetLog& propertySets() { return setLog_; }
     // Waits until every picture taken so far is on the card.
     void waitForPictures();
     // Buttons held down now.
@@ -124,6 +130,7 @@ private:
     std::vector<uint8_t> lastJpeg_;
     std::vector<std::thread> fetches_;  // the device fetching pictures to its card, after the press was answered
     uint64_t autoFocusMode_ = 2;
+    PropertySetLog setLog_;
 };
 
 std::shared_ptr<SonyCamera> makeSonyCamera(SonyBody body = SonyBody::A7M3);

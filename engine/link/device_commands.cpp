@@ -43,8 +43,12 @@ ResponseCode requestByte(uint8_t command, const void* payload, uint32_t n, uint8
 }
 
 // Reads packets until the link stays quiet for a moment: answers that arrived after their exchange timed out are
-// dropped (asynchronous messages still reach their handler). The caller holds the link mutex.
-void drainLateAnswers() {
+// dropped (asynchronous messages still reach their handler). An answer still owed after a read time-out is awaited
+// to its end first: a quiet moment alone does not prove it will not come, and once come it would be taken for the
+// answer to a later request (one range of a file for another of the same size). False when it did not come: the
+// socket is then given up. The caller holds the link mutex.
+bool drainLateAnswers() {
+    if (!linkAwaitOwedAnswer()) return false;
     LinkExchangeTimeout quiet(engine_timing::kLinkResyncQuiet);
     for (;;) {
         linkClearBroken();
@@ -53,6 +57,7 @@ void drainLateAnswers() {
         if (linkReadPacket(&stale, &length) != PTP_RC_OK) break;
     }
     linkClearBroken();
+    return true;
 }
 
 std::vector<uint8_t> watermarkRecord(bool show, const std::string& text, uint8_t size, uint8_t location) {
@@ -127,7 +132,11 @@ ResponseCode linkCommand10(uint8_t* attached) {
     if (linkLockHook(1) != 1) return ERROR_BUSY;
     // The query retries on the same socket: after a failure, an answer that came late is still on its way and would
     // be taken for this one.
-    if (linkIsBroken()) drainLateAnswers();
+    if (linkIsBroken() && !drainLateAnswers()) {
+        linkLockHook(0);
+        linkDisconnect();  // a stream whose next answer cannot be told from a late one is not read again
+        return ERROR_CONNECTION_FAILURE;
+    }
     linkClearBroken();
     ResponseCode rc = linkSendCommand(kCmdCameraAttached, nullptr, 0);
     if (rc != PTP_RC_OK) return rc;  // unlocked and disconnected by the send

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <future>
@@ -389,6 +390,33 @@ TEST_F(DeviceCommandsTest, CameraAttachedQueryResynchronisesAfterTimeout) {
     EXPECT_EQ(attached, 1);
     ASSERT_EQ(linkGetFirmwareVersion(&version), PTP_RC_OK);
     EXPECT_EQ(version, 42);
+}
+
+TEST_F(DeviceCommandsTest, AnAnswerLaterThanTheQuietMomentIsNotTakenForTheNextOne) {
+    useProductReadTimeout();
+    // Two files of one size: a range of one cannot be told from a range of the other by its length.
+    ASSERT_TRUE(commands.card().addJpeg("A.JPG", 40 * 1024, 1, 1));
+    ASSERT_TRUE(commands.card().addJpeg("B.JPG", 40 * 1024, 1, 2));
+    ASSERT_NE(fileBytes("A.JPG"), fileBytes("B.JPG"));
+    const auto byName = [](const char* name) {
+        return ptpObjectInfoForName(name, static_cast<uint16_t>(std::strlen(name) + 1));
+    };
+    // A's range comes half a read time-out after the time-out: well after the query's short quiet moment.
+    device.scriptFault(Fault::delayed(engineWait(engine_timing::kReadTimeout) * 3 / 2));
+    HeapBlock a;
+    EXPECT_EQ(linkReadObjectPart(byName("A.JPG"), 0, 40 * 1024, &a, 0), ERROR_CONNECTION_FAILURE);
+    uint8_t attached = 0;
+    ASSERT_EQ(linkCommand10(&attached), PTP_RC_OK);
+    EXPECT_EQ(attached, 1);
+    HeapBlock b;
+    ASSERT_EQ(linkReadObjectPart(byName("B.JPG"), 0, 40 * 1024, &b, 0), PTP_RC_OK);
+    EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.end()), fileBytes("B.JPG"));
+
+    // An answer that never comes: the query gives the socket up rather than read whatever follows on it.
+    device.scriptFault(Fault::noReply());
+    EXPECT_EQ(linkReadObjectPart(byName("A.JPG"), 0, 40 * 1024, &a, 0), ERROR_CONNECTION_FAILURE);
+    EXPECT_EQ(linkCommand10(&attached), ERROR_CONNECTION_FAILURE);
+    EXPECT_FALSE(linkIsConnected());
 }
 
 TEST_F(DeviceCommandsTest, LiveViewFrameAndSharing) {

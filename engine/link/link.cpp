@@ -66,6 +66,8 @@ struct LinkState {
     std::mutex connMutex;  // guards `conn` only; held for a pointer swap, never across I/O
     std::shared_ptr<Connection> conn;
     std::atomic<bool> broken{false};
+    std::atomic<bool> answerOwed{false};    // a device command's answer timed out on the open socket
+    std::atomic<bool> readTimedOut{false};  // the last failed read ran out of time (rather than the link failing)
     std::atomic<long long> readTimeoutMs{engine_timing::kReadTimeout.count()};
 
     std::atomic<DeviceMessageHandler> handler{nullptr};
@@ -233,6 +235,7 @@ ResponseCode readExactOn(Connection& c, uint8_t* buffer, size_t n) {
         }
         if (r == 0) {
             markBroken(&c);
+            state().readTimedOut.store(true);
             return ERROR_CONNECTION_FAILURE;
         }
         if ((nfds == 2 && fds[1].revents != 0) || c.closed.load()) return ERROR_WOKEN;
@@ -294,8 +297,14 @@ ResponseCode readResponse(HeapBlock* outPayload, uint32_t* outLength, bool zeroI
     outPayload->reset();
     HeapBlock packet;
     uint32_t length = 0;
+    state().readTimedOut.store(false);
     ResponseCode rc = linkReadPacket(&packet, &length);
-    if (rc != PTP_RC_OK) return rc;
+    if (rc != PTP_RC_OK) {
+        // A device command's answer carries nothing that names its request (PTP answers carry their transaction):
+        // one that comes after its time-out would be read as the answer to the next command.
+        if (state().readTimedOut.load()) state().answerOwed.store(true);
+        return rc;
+    }
     if (packet[4] != ResponsePacket) return ERROR_BAD_PACKET;
     if (length < kResponsePacketOverhead) return ERROR_BAD_PACKET;  // no room for its code
     const uint32_t m = length - kResponsePacketOverhead;
@@ -407,6 +416,7 @@ int linkAdoptConnectedSocket(int fd) {
         std::lock_guard<std::mutex> g(s.connMutex);
         s.conn = c;
         s.broken.store(false);
+        s.answerOwed.store(false);
     }
     return fd;
 }
@@ -419,6 +429,27 @@ int linkDisconnect() {
 bool linkIsConnected() { return currentConnection() != nullptr; }
 bool linkIsBroken() { return state().broken.load(); }
 void linkClearBroken() { state().broken.store(false); }
+bool linkAnswerOwed() { return state().answerOwed.load(); }
+
+bool linkAwaitOwedAnswer() {
+    auto& s = state();
+    if (!s.answerOwed.load()) return true;
+    for (;;) {
+        s.broken.store(false);
+        HeapBlock packet;
+        uint32_t length = 0;
+        // The link's own read time-out: a device that has not finished its answer by then is not trusted again.
+        if (linkReadPacket(&packet, &length) != PTP_RC_OK) return false;
+        const uint8_t type = packet.size() > 4 ? packet[4] : 0;
+        // A PTP packet ends the answer when it holds the response container (type 3) after its 5-byte header.
+        const bool ptpResponse = type == PtpDataPacket && packet.size() >= kLinkHeaderLength + 8 &&
+                                 readLe16(packet.data() + kLinkHeaderLength + 4) == 3;
+        if (type == ResponsePacket || type == AccessoryPacket || ptpResponse) {
+            s.answerOwed.store(false);
+            return true;
+        }
+    }
+}
 
 void linkSetReadTimeout(std::chrono::milliseconds nominal) { state().readTimeoutMs.store(nominal.count()); }
 

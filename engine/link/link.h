@@ -72,6 +72,14 @@ bool linkIsConnected();
 bool linkIsBroken();
 // Cleared by linkConnect and by the camera-attached query before it sends.
 void linkClearBroken();
+// Set when the answer to a device command timed out: the device's answer may still come, and on this socket it
+// would be taken for the answer to a later command (device answers, unlike PTP ones, do not name their request). Cleared by linkConnect and by
+// linkAwaitOwedAnswer.
+bool linkAnswerOwed();
+// Reads, for up to a whole read time-out, until the packet that ends the owed answer has come (a device
+// command's response, or a PTP response container); everything read is dropped. True when it came (or none was
+// owed): the stream is framed from there on. The caller holds the link mutex.
+bool linkAwaitOwedAnswer();
 // The read time-out, as a named engine wait (engine/timing.h); scaled at each wait. Default kReadTimeout.
 void linkSetReadTimeout(std::chrono::milliseconds nominal);
 std::chrono::milliseconds linkReadTimeout();

@@ -1,0 +1,153 @@
+// Sustained pictures per second through the whole tethering path, without faults: the session controller as the
+// soak runs it (event thread, pump, the camera window's thumbnail, the session file, the background download into
+// the save folder) against the stand-in device with a Canon body that shoots a burst, as a ratio to the engine
+// alone doing the same per picture in a loop in the same run (the event thread's poll, then the object's record
+// stored, its thumbnail fetched and stored, its image downloaded and saved through the object cache).
+// Target: ratio >= 0.9. The engine-alone rounds run before and after the session rounds; their mean counts.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "engine/link/device_commands.h"
+#include "engine/link/link.h"
+#include "engine/ptp/camera_events.h"
+#include "engine/ptp/event_thread.h"
+#include "engine/ptp/session_open.h"
+#include "engine/ptp/standard_operations.h"
+#include "engine/store/object_cache.h"
+#include "engine/timing.h"
+#include "engine/vendors/available_modules.h"
+#include "platform/foundation/dispatch.h"
+#include "platform/foundation/test_application.h"
+#include "session/session_harness.h"
+#include "tools/soak/soak_body.h"
+#include "tools/soak/soak_host.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kPictures = 150;  // per round
+constexpr double kScale = 0.1;  // the event poll every 50 ms
+
+soak::BodyOptions bodyOptions() {
+  soak::BodyOptions o;
+  o.vendor = "canon";
+  o.shots.rawShare = 0;
+  o.shots.movieShare = 0;
+  o.faults.everyExchanges = 0;
+  return o;
+}
+
+void shoot(soak::SoakBody& body, int pictures) {
+  for (int i = 0; i < pictures; ++i) body.shooter().take(devicesim::ShotKind::Jpeg);
+}
+
+// The engine alone: pictures per second for one burst.
+double engineAlone(soak::SoakBody& body) {
+  char tmpl[] = "/tmp/vx_soak_bench_XXXXXX";
+  const std::string root = ::mkdtemp(tmpl) ? tmpl : "/tmp/vx_soak_bench";
+  std::filesystem::create_directories(root + "/Cache");
+  std::filesystem::create_directories(root + "/Save");
+  objCacheReset();
+  objCacheOpen(root + "/Cache", root + "/Save");
+  session_testing::resetEngineState();
+  double rate = -1;
+  if (linkConnect("127.0.0.1", body.port()) >= 0) {
+    vendorRegisterAvailableModules();
+    ptpInstallTransport(linkPtpSend, linkPtpReceive, linkLockHook, [] {});
+    ptpSetEventPollFunction(linkPollEvents);
+    if (camStartSession(0) == PTP_RC_OK) {
+      for (CameraEvent e; camPopEvent(&e)->code != 0;) {
+      }
+      camStartEventThread({});
+      const auto start = Clock::now();
+      shoot(body, kPictures);
+      int done = 0;
+      while (done < kPictures && Clock::now() - start < std::chrono::seconds(120)) {
+        CameraEvent e;
+        if (camPopEvent(&e)->code != PTP_EC_ObjectAdded) {
+          if (e.code == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          continue;
+        }
+        PtpObjectInfoStruct record = e.objectInfo;
+        objCacheStoreObjectInfo(&record);
+        HeapBlock thumb, image;
+        uint64_t length = 0;
+        if (ptpGetThumb(record.objectId, &thumb) != PTP_RC_OK) break;
+        objCacheSaveThumbnail(&record, thumb.data(), thumb.size());
+        if (linkDownloadObject(record, &image, &length, 0) != PTP_RC_OK) break;
+        if (objCacheSaveImage(&record, image.data(), image.size()).empty()) break;
+        ++done;
+      }
+      if (done == kPictures) rate = kPictures / std::chrono::duration<double>(Clock::now() - start).count();
+      camStopEventThread(true);
+    }
+  }
+  linkDisconnect();
+  objCacheReset();
+  session_testing::resetEngineState();
+  std::error_code ec;
+  std::filesystem::remove_all(root, ec);
+  return rate;
+}
+
+// The session path: pictures per second for one burst, until every picture is in the save folder.
+double throughSession(soak::SoakHost& host, soak::SoakBody& body) {
+  const size_t before = host.onDisk();
+  const auto start = Clock::now();
+  shoot(body, kPictures);
+  if (!platform::runMainUntil([&] { return host.onDisk() >= before + kPictures; }, std::chrono::seconds(120)))
+    return -1;
+  return kPictures / std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void BM_SoakBodyShot(benchmark::State& state) {
+  platform::ensureTestApplication();
+  soak::SoakBody body(bodyOptions());
+  for (auto _ : state) body.shooter().take(devicesim::ShotKind::Jpeg);
+}
+BENCHMARK(BM_SoakBodyShot)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  platform::ensureTestApplication();
+  engine_timing::scale().store(kScale);
+
+  soak::SoakBody body(bodyOptions());
+  if (!body.start()) return 1;
+  const double alone1 = engineAlone(body);
+  double session1 = -1, session2 = -1;
+  {
+    soak::HostOptions h;
+    h.port = body.port();
+    h.scale = kScale;
+    h.readTimeout = std::chrono::milliseconds(5000);
+    soak::SoakHost host(h);
+    host.begin();
+    if (platform::runMainUntil([&] { return host.sessions() > 0; }, std::chrono::seconds(30))) {
+      session1 = throughSession(host, body);
+      session2 = throughSession(host, body);
+    }
+  }
+  engine_timing::scale().store(kScale);
+  const double alone2 = engineAlone(body);
+  if (alone1 < 0 || alone2 < 0 || session1 < 0 || session2 < 0) {
+    std::fprintf(stderr, "soak_bench: a round did not finish (%.1f %.1f %.1f %.1f)\n", alone1, session1, session2,
+                 alone2);
+    return 1;
+  }
+  const double alone = (alone1 + alone2) / 2, session = (session1 + session2) / 2;
+  std::printf("engine alone: %.1f pictures/s (%.1f before, %.1f after)\n", alone, alone1, alone2);
+  std::printf("session path: %.1f pictures/s (%.1f, %.1f)\n", session, session1, session2);
+  std::printf("ratio session/engine alone: %.3f (target >= 0.9)\n", session / alone);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,353 @@
+// End to end with a stand-in body of each maker (Canon EOS R6, Nikon D850, Sony ILCE-7M3, Fujifilm X-T3): a
+// property button for ISO hosted in a plain window, pressed with the mouse, opens a grid of exactly the body's
+// allowed values; a click on one reaches the body, and the button follows the body's own report of the change; a
+// refusal of the body shows "PropertySetError". Then each maker's own pickers: Fujifilm's image-format picker
+// (only the warning while live view runs), Nikon's burst count after a continuous drive mode, Sony's stepper.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <algorithm>
+#include <functional>
+
+#include "controls/pickers/image_format_values_view_controller.h"
+#include "controls/pickers/property_combo_box_view_controller.h"
+#include "controls/pickers/up_down_view_controller.h"
+#include "controls/property_button_host.h"
+#include "controls/property_controller.h"
+#include "controls/property_set_texts.h"
+#include "devicesim/canon_camera.h"
+#include "devicesim/fuji_camera.h"
+#include "devicesim/nikon_camera.h"
+#include "devicesim/sony_camera.h"
+#include "engine/automation/automation_checks.h"
+#include "engine/ptp/property_store.h"
+#include "engine/ptp/property_values.h"
+#include "engine/ptp/session_open.h"
+#include "engine/vendors/dispatch.h"
+#include "engine/vendors/nikon/nikon_properties.h"
+#include "guitest/gui_test.h"
+#include "session/camera_controller.h"
+#include "session/camera_event_pump.h"
+#include "session/ptp_errors.h"
+#include "widgets/it_switch.h"
+#include "widgets/mb_progress_hud.h"
+
+namespace {
+
+using controls_testing::PropertyButtonHost;
+using devicesim::PropertySetLog;
+using devicesim::PropertySetRequest;
+
+struct Body {
+  const char* vendor;
+  // The body's allowed ISO values as the engine keeps them (32-bit), in the body's order.
+  std::function<std::vector<uint32_t>(guitest::CameraRig&)> isoValues;
+  std::function<PropertySetLog&(guitest::CameraRig&)> sets;
+  // The body's current value of a property.
+  std::function<int64_t(guitest::CameraRig&, uint16_t)> value;
+};
+
+template <class Range>
+std::vector<uint32_t> asU32(const Range& values) {
+  std::vector<uint32_t> out;
+  for (auto v : values) out.push_back(static_cast<uint32_t>(v));
+  return out;
+}
+
+const Body kBodies[] = {
+    {"canon", [](guitest::CameraRig& r) { return asU32(r.cameraAs<devicesim::CanonCamera>()->property(0xD103)->allowed); },
+     [](guitest::CameraRig& r) -> PropertySetLog& { return r.cameraAs<devicesim::CanonCamera>()->propertySets(); },
+     [](guitest::CameraRig& r, uint16_t code) {
+       return int64_t(r.cameraAs<devicesim::CanonCamera>()->propertyValue(code).value_or(0));
+     }},
+    {"nikon", [](guitest::CameraRig& r) { return asU32(r.cameraAs<devicesim::NikonCamera>()->property(0x500F)->values); },
+     [](guitest::CameraRig& r) -> PropertySetLog& { return r.cameraAs<devicesim::NikonCamera>()->propertySets(); },
+     [](guitest::CameraRig& r, uint16_t code) { return r.cameraAs<devicesim::NikonCamera>()->value(code); }},
+    {"sony", [](guitest::CameraRig& r) { return asU32(r.cameraAs<devicesim::SonyCamera>()->property(0xD21E)->list); },
+     [](guitest::CameraRig& r) -> PropertySetLog& { return r.cameraAs<devicesim::SonyCamera>()->propertySets(); },
+     [](guitest::CameraRig& r, uint16_t code) {
+       return int64_t(r.cameraAs<devicesim::SonyCamera>()->propertyValue(code));
+     }},
+    {"fuji", [](guitest::CameraRig& r) { return asU32(r.cameraAs<devicesim::FujiCamera>()->property(0x500F)->values); },
+     [](guitest::CameraRig& r) -> PropertySetLog& { return r.cameraAs<devicesim::FujiCamera>()->propertySets(); },
+     [](guitest::CameraRig& r, uint16_t code) { return r.cameraAs<devicesim::FujiCamera>()->property(code)->current; }},
+};
+
+class PropertyButtonTest : public guitest::GuiTest {
+ protected:
+  // Connects the body and opens the event gate, as the camera window does once it stands.
+  void connectBody(const char* vendor) {
+    ASSERT_TRUE(connect(vendor));
+    controls_testing::openSessionForSettings();
+    ASSERT_TRUE(waitUntil(controls_testing::settingsTaken));
+    host_ = std::make_unique<PropertyButtonHost>();
+    ASSERT_TRUE(guitest::showWindow(host_->window()));
+    ASSERT_TRUE(waitUntil([&] { return !overlaid(); })) << "device work still runs behind its overlay";
+  }
+  // A progress overlay of the command runner covers the window while device work runs.
+  static bool overlaid() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+      for (MBProgressHUD* hud : window->findChildren<MBProgressHUD*>())
+        if (hud->isVisible()) return true;
+    return false;
+  }
+  void TearDown() override {
+    controllers_.clear();
+    host_.reset();
+    GuiTest::TearDown();
+  }
+
+  PropertyController* bind(uint32_t code, const char* buttonName) {
+    auto controller = PropertyController::initWithPropertyCode(code, host_->button(buttonName), host_.get());
+    if (!controller) return nullptr;
+    controllers_.push_back(controller);
+    return controller.get();
+  }
+  // A click once no progress overlay covers the windows (as a user waits for the last setting to go through).
+  static bool press(QWidget* widget) { return waitUntil([] { return !overlaid(); }) && guitest::click(widget); }
+  // Presses the button and waits for its picker to be on screen.
+  bool openPicker(PropertyController* controller) {
+    if (!press(controller->button())) return false;
+    return waitUntil([&] { return controller->popover() && controller->popover()->popoverWindow() &&
+                                  controller->popover()->popoverWindow()->isVisible(); });
+  }
+  static std::vector<uint32_t> tags(const std::vector<SYFlatButton*>& buttons) {
+    std::vector<uint32_t> out;
+    for (SYFlatButton* b : buttons) out.push_back(static_cast<uint32_t>(b->tag()));
+    return out;
+  }
+  static uint32_t current(uint32_t code) {
+    PropertyCopy copy = propCopyValues(code);
+    return copy ? copy->value : 0;
+  }
+  // Alerts with a title (the recorder also notes popover windows).
+  std::vector<session_testing::ShownAlert> shownAlerts() {
+    std::vector<session_testing::ShownAlert> out;
+    for (const auto& a : alerts().shown())
+      if (!a.title.empty()) out.push_back(a);
+    return out;
+  }
+
+  std::unique_ptr<PropertyButtonHost> host_;
+  std::vector<std::shared_ptr<PropertyController>> controllers_;
+};
+
+class PropertyButtonVendorTest : public PropertyButtonTest, public ::testing::WithParamInterface<Body> {};
+
+TEST_P(PropertyButtonVendorTest, IsoGridHoldsTheBodysValuesAClickReachesItAndARefusalIsShown) {
+  const Body& body = GetParam();
+  connectBody(body.vendor);
+  const uint32_t iso = camVendorPropertyCodes().iso;
+  PropertyController* controller = bind(iso, "oIsoButton");
+  ASSERT_NE(controller, nullptr);
+  SYFlatButton* button = controller->button();
+  const QString before = button->title();
+
+  ASSERT_TRUE(openPicker(controller));
+  PropertyValuesViewController* picker = controller->propertyValuesViewController();
+  ASSERT_NE(picker, nullptr);
+  std::vector<uint32_t> expected = body.isoValues(rig());
+  if (camIsNikon() && nikonPropertyVisible()) expected.push_back(0xFFFF);  // the body's automatic-ISO switch
+  EXPECT_EQ(tags(picker->buttons()), expected);
+
+  // The button next to the current value (so that it is in view) is clicked.
+  const auto& buttons = picker->buttons();
+  auto at = std::find_if(buttons.begin(), buttons.end(), [](SYFlatButton* b) { return b->state() == 1; });
+  ASSERT_NE(at, buttons.end()) << "the current value is selected";
+  size_t pick = size_t(at - buttons.begin()) + 1;
+  if (pick >= body.isoValues(rig()).size()) pick -= 2;
+  const uint32_t chosen = static_cast<uint32_t>(buttons[pick]->tag());
+  ASSERT_TRUE(press(buttons[pick]));
+  ASSERT_TRUE(waitUntil([&] { return static_cast<uint32_t>(body.value(rig(), uint16_t(iso))) == chosen; }))
+      << "the body never took " << chosen;
+  EXPECT_FALSE(body.sets(rig()).requests(uint16_t(iso)).empty());
+  // The button follows the body's own report of the change.
+  const QString after = QString::fromStdString(propFormatValueOrNumber(iso, chosen));
+  ASSERT_TRUE(waitUntil([&] { return button->title() == after; })) << button->title().toStdString() << " not "
+                                                                    << after.toStdString();
+  EXPECT_NE(after, before);
+  EXPECT_TRUE(shownAlerts().empty()) << shownAlerts().front().message;
+  ASSERT_TRUE(waitUntil([&] { return controller->popover() == nullptr; }));
+
+  // The body refuses the next set: the user is told, and the button keeps the body's value.
+  body.sets(rig()).refuseNext(uint16_t(iso), 0x2005);
+  ASSERT_TRUE(openPicker(controller));
+  picker = controller->propertyValuesViewController();
+  const auto& again = picker->buttons();
+  at = std::find_if(again.begin(), again.end(), [](SYFlatButton* b) { return b->state() == 1; });
+  ASSERT_NE(at, again.end());
+  const size_t other = at == again.begin() ? 1 : size_t(at - again.begin()) - 1;
+  ASSERT_TRUE(press(again[other]));
+  ASSERT_TRUE(waitUntil([&] { return !shownAlerts().empty(); }));
+  const std::string name = controls::propertyDisplayName(iso);
+  EXPECT_EQ(shownAlerts().front().title, "Error");
+  EXPECT_EQ(shownAlerts().front().message.rfind(controls::propertySetErrorText(name), 0), 0u)
+      << shownAlerts().front().message;
+  EXPECT_EQ(static_cast<uint32_t>(body.value(rig(), uint16_t(iso))), chosen);
+  EXPECT_EQ(button->title(), after);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryVendor, PropertyButtonVendorTest, ::testing::ValuesIn(kBodies),
+                         [](const auto& info) { return std::string(info.param.vendor); });
+
+TEST_F(PropertyButtonTest, FujifilmFormatPickerSetsTheFormatAndOnlyWarnsWhileLiveViewRuns) {
+  connectBody("fuji");
+  auto fuji = rig().cameraAs<devicesim::FujiCamera>();
+  PropertyController* controller = bind(camVendorPropertyCodes().imageFormat, "oImageFormatButton");
+  ASSERT_NE(controller, nullptr);
+  ASSERT_TRUE(openPicker(controller));
+  auto* picker = dynamic_cast<ImageFormatValuesViewController*>(controller->propertyValuesViewController());
+  ASSERT_NE(picker, nullptr);
+  ASSERT_GE(picker->rawButtons().size(), 2u);
+  ASSERT_GE(picker->jpgButtons().size(), 2u);
+  EXPECT_EQ(picker->rawButtons().front()->tag(), -1);
+  EXPECT_EQ(picker->jpgButtons().front()->tag(), -1);
+
+  // RAW added to the format: the body is told, the picker stays open and follows.
+  int32_t raw = 0, jpeg = 0;
+  ASSERT_EQ(camImageFormatRawValue(&raw), PTP_RC_OK);
+  ASSERT_EQ(camImageFormatJpegValue(&jpeg), PTP_RC_OK);
+  SYFlatButton* otherRaw = nullptr;
+  for (SYFlatButton* b : picker->rawButtons())
+    if (b->tag() != raw) otherRaw = b;
+  ASSERT_NE(otherRaw, nullptr);
+  ASSERT_TRUE(press(otherRaw));
+  ASSERT_TRUE(waitUntil([&] { return !fuji->propertySets().requests().empty(); }));
+  ASSERT_TRUE(waitUntil([&] { return otherRaw->state() == 1; })) << "the picker follows the body's change";
+  EXPECT_NE(controller->popover(), nullptr);
+  EXPECT_TRUE(shownAlerts().empty()) << shownAlerts().front().message;
+
+  // Live view on: the next choice only warns.
+  bool started = false;
+  platform::mainQueue().async([&] { CameraController::instance().toggleLiveView(true, nullptr); });
+  ASSERT_TRUE(waitUntil([&] { return (started = CameraController::instance().liveViewStatus() != 0); }));
+  ASSERT_TRUE(waitUntil([&] { return !overlaid(); }));
+  const size_t sets = fuji->propertySets().requests().size();
+  SYFlatButton* otherJpeg = nullptr;
+  ASSERT_EQ(camImageFormatJpegValue(&jpeg), PTP_RC_OK);
+  for (SYFlatButton* b : picker->jpgButtons())
+    if (b->tag() != jpeg) otherJpeg = b;
+  ASSERT_NE(otherJpeg, nullptr);
+  ASSERT_TRUE(press(otherJpeg));
+  ASSERT_TRUE(waitUntil([&] { return !shownAlerts().empty(); }));
+  EXPECT_EQ(shownAlerts().front().title, "Warning");
+  EXPECT_EQ(shownAlerts().front().message, "Please turn off live view before setting the image format.");
+  settle();
+  EXPECT_EQ(fuji->propertySets().requests().size(), sets) << "nothing reaches the body";
+  platform::mainQueue().async([] { CameraController::instance().toggleLiveView(false, nullptr); });
+  ASSERT_TRUE(waitUntil([] { return CameraController::instance().liveViewStatus() == 0; }));
+}
+
+TEST_F(PropertyButtonTest, NikonContinuousDriveOpensTheBurstCountWhichReachesTheBody) {
+  connectBody("nikon");
+  auto nikon = rig().cameraAs<devicesim::NikonCamera>();
+  PropertyController* controller = bind(0x5013, "oDriveModeButton");
+  ASSERT_NE(controller, nullptr);
+  ASSERT_TRUE(openPicker(controller));
+  PropertyValuesViewController* picker = controller->propertyValuesViewController();
+  ASSERT_NE(picker, nullptr);
+  SYFlatButton* continuous = nullptr;
+  for (SYFlatButton* b : picker->buttons())
+    if (camStillCaptureMode(0x5013, uint32_t(b->tag()))) continuous = b;
+  ASSERT_NE(continuous, nullptr) << "the body offers a continuous drive mode";
+  const auto mode = uint32_t(continuous->tag());
+  ASSERT_TRUE(press(continuous));
+  ASSERT_TRUE(waitUntil([&] { return uint32_t(nikon->value(0x5013)) == mode; }));
+
+  // The burst count follows in a popover of its own: the numbers up to the smaller of the shots left and the
+  // body's burst limit.
+  ASSERT_TRUE(waitUntil([&] { return controller->comboBoxViewController() && controller->popover() &&
+                                     controller->popover()->isShown(); }));
+  PropertyComboBoxViewController* combo = controller->comboBoxViewController();
+  const int64_t limit = std::min(nikon->value(0xD1F1), nikon->value(0xD1B4));
+  EXPECT_EQ(combo->maxShots(), uint32_t(limit));
+  ASSERT_NE(combo->oComboBox, nullptr);
+  EXPECT_EQ(combo->oComboBox->count(), limit);
+  EXPECT_EQ(combo->oComboBox->currentIndex(), nikon->value(0x5018) - 1);
+  ASSERT_TRUE(waitUntil([&] { return combo->view()->window()->isVisible(); }));
+  ASSERT_TRUE(press(combo->oComboBox));  // focus, as the user's click gives it
+  for (int i = 0; i < 4; ++i) guitest::keyClick(combo->oComboBox, Qt::Key_Down);
+  settle();
+  ASSERT_TRUE(waitUntil([&] { return !nikon->propertySets().requests(0x5018).empty(); }));
+  ASSERT_TRUE(waitUntil([&] { return controller->popover() == nullptr; })) << "the set closes the picker";
+  EXPECT_EQ(nikon->value(0x5018), nikon->propertySets().requests(0x5018).back().value);
+  EXPECT_GT(nikon->value(0x5018), 1);
+  EXPECT_TRUE(shownAlerts().empty()) << shownAlerts().front().message;
+}
+
+TEST_F(PropertyButtonTest, SonyExposureCompensationStepsOnTheBody) {
+  connectBody("sony");
+  auto sony = rig().cameraAs<devicesim::SonyCamera>();
+  PropertyController* controller = bind(camVendorPropertyCodes().exposureCompensation, "oExposureCompButton");
+  ASSERT_NE(controller, nullptr);
+  const QString before = controller->button()->title();
+  ASSERT_TRUE(openPicker(controller));
+  UpDownViewController* stepper = controller->upDownViewController();
+  ASSERT_NE(stepper, nullptr);
+  ASSERT_TRUE(waitUntil([&] { return !stepper->oUpButton->image().isNull(); })) << "the arrows are drawn at layout";
+  EXPECT_FALSE(stepper->oDownButton->image().isNull());
+  // The arrows show on the grey stepper.
+  EXPECT_GT(guitest::coverage(guitest::render(stepper->view()), QColor(230, 230, 230),
+                              stepper->oUpButton->geometry()), 0.1);
+  const uint64_t was = sony->propertyValue(0x5010);
+  ASSERT_TRUE(press(stepper->oUpButton));
+  ASSERT_TRUE(waitUntil([&] { return sony->propertyValue(0x5010) != was; }));
+  const std::vector<devicesim::SonyControlWrite> writes = sony->controlWrites();
+  ASSERT_FALSE(writes.empty());
+  EXPECT_EQ(writes.back().code, 0x5010);
+  EXPECT_EQ(writes.back().value, 1);
+  ASSERT_TRUE(waitUntil([&] { return controller->button()->title() != before; })) << "the face follows";
+  EXPECT_NE(controller->popover(), nullptr) << "the stepper stays open";
+
+  ASSERT_TRUE(press(stepper->oDownButton));
+  ASSERT_TRUE(waitUntil([&] { return sony->propertyValue(0x5010) == was; }));
+  EXPECT_EQ(sony->controlWrites().back().value, -1);
+  EXPECT_TRUE(shownAlerts().empty()) << shownAlerts().front().message;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PropertyButtonTest, NikonAutoIsoSwitchAndTheGridsAutoEntryReachTheBody) {
+  devicesim::NikonCameraOptions options;
+  options.autoIsoInExposureModes = true;  // 0xD054 on, in aperture priority
+  connect(std::make_shared<devicesim::NikonCamera>(options));
+  ASSERT_TRUE(rig().sessionStarted());
+  controls_testing::openSessionForSettings();
+  host_ = std::make_unique<PropertyButtonHost>();
+  ASSERT_TRUE(guitest::showWindow(host_->window()));
+  auto nikon = rig().cameraAs<devicesim::NikonCamera>();
+  ASSERT_EQ(nikon->value(0xD054), 1);
+
+  // While ISO is automatic the auto-ISO value's button offers the switch.
+  PropertyController* autoValue = bind(0xD0B5, "oIsoButton");
+  ASSERT_NE(autoValue, nullptr);
+  EXPECT_TRUE(autoValue->button()->isEnabled());
+  ASSERT_TRUE(openPicker(autoValue));
+  PropertyValuesViewController* form = autoValue->propertyValuesViewController();
+  ASSERT_NE(form, nullptr);
+  ASSERT_NE(form->toggleSwitch(), nullptr);
+  EXPECT_EQ(form->togglePropertyCode(), 0xD054u);
+  EXPECT_TRUE(form->toggleSwitch()->checked());
+  EXPECT_TRUE(form->buttons().empty());
+  ASSERT_TRUE(press(form->toggleSwitch()));
+  ASSERT_TRUE(waitUntil([&] { return nikon->value(0xD054) == 0; }));
+  ASSERT_TRUE(waitUntil([&] { return autoValue->popover() == nullptr; }));
+  EXPECT_EQ(nikon->propertySets().requests(0xD054).back().value, 0);
+
+  // The ISO grid's "Auto" turns it on again.
+  autoValue->setButton(nullptr);
+  PropertyController* iso = bind(camVendorPropertyCodes().iso, "oIsoButton");
+  ASSERT_NE(iso, nullptr);
+  ASSERT_TRUE(openPicker(iso));
+  const auto& buttons = iso->propertyValuesViewController()->buttons();
+  ASSERT_FALSE(buttons.empty());
+  ASSERT_EQ(buttons.back()->tag(), 0xFFFF);
+  ASSERT_TRUE(press(buttons.back()));
+  ASSERT_TRUE(waitUntil([&] { return nikon->value(0xD054) == 1; }));
+  EXPECT_TRUE(shownAlerts().empty()) << shownAlerts().front().message;
+}
+
+}  // namespace

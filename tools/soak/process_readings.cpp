@@ -1,0 +1,50 @@
+#include "tools/soak/process_readings.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace soak {
+namespace {
+
+int entriesIn(const char* folder) {
+    std::error_code ec;
+    int n = 0;
+    for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
+         it.increment(ec))
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+ProcessReadings readProcess() {
+    ProcessReadings r;
+    std::ifstream statm("/proc/self/statm");
+    uint64_t size = 0, resident = 0;
+    if (statm >> size >> resident) r.residentBytes = resident * uint64_t(::sysconf(_SC_PAGESIZE));
+    // The directory iterator's own descriptor is counted too; it is there at every reading alike.
+    r.descriptors = entriesIn("/proc/self/fd");
+    // Qt's own thread pool keeps a worker for half a minute after its last job (the image work of an alert's
+    // shadow, say): those come and go by themselves and are not counted.
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/task", ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        std::ifstream comm(it->path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        if (name != "Thread (pooled)") ++r.threads;
+    }
+    return r;
+}
+
+std::string mebibytes(uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MiB", double(bytes) / (1024.0 * 1024.0));
+    return text;
+}
+
+}  // namespace soak
