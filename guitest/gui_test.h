@@ -73,6 +73,7 @@ class GuiTest : public ::testing::Test {
   static bool waitForPosts(const session_testing::NotificationLog& log, const std::string& name, size_t count = 1) {
     return Harness::waitForPosts(log, name, count);
   }
+  static bool waitForOverlays() { return Harness::waitForOverlays(); }
   static void settle() { Harness::settle(); }
 
  private:

@@ -15,6 +15,7 @@
 #include "platform/foundation/test_application.h"
 #include "platform/foundation/user_defaults.h"
 #include "session/utilities.h"
+#include "widgets/mb_progress_hud.h"
 
 namespace guitest {
 namespace {
@@ -34,6 +35,7 @@ Harness::Harness() {
 
   clock_ = std::make_shared<ScaledTimeSource>(kTimeScale);
   scopedClock_.emplace(clock_);
+  scopedWaitClock_.emplace(platform::realWaitClock(kTimeScale));
   scopedAlerts_.emplace(alerts_);
   clearSettings();
   clearDocuments();
@@ -50,6 +52,7 @@ Harness::~Harness() {
   clearSettings();
   clearDocuments();
   scopedAlerts_.reset();
+  scopedWaitClock_.reset();
   scopedClock_.reset();
   application_.reset();
 }
@@ -136,6 +139,15 @@ bool Harness::waitUntil(const std::function<bool()>& condition, std::chrono::mil
 
 bool Harness::waitForPosts(const session_testing::NotificationLog& log, const std::string& name, size_t count) {
   return waitUntil([&] { return log.count(name) >= count; });
+}
+
+bool Harness::waitForOverlays() {
+  return waitUntil([] {
+    for (QWidget* window : QApplication::topLevelWidgets())
+      for (const MBProgressHUD* hud : window->findChildren<MBProgressHUD*>())
+        if (hud->isVisible()) return false;
+    return true;
+  });
 }
 
 void Harness::settle() {

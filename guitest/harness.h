@@ -3,8 +3,9 @@
 // the QApplication on the offscreen platform (QT_QPA_PLATFORM may name another, e.g. xcb under Xvfb) with private
 // settings and documents folders, the platform's application object with the dark appearance, the default fonts
 // and the default settings from the bundle's "DefaultValues", and the save folder opened (a fresh temporary
-// one) as the start-up's folder check opens it. Widget timers and animations run at kTimeScale on the real clock;
-// every alert is noted and answered by alerts() (OK, or as its `answer` decides). A camera comes with connect().
+// one) as the start-up's folder check opens it. Widget timers and animations, and the waits of background work
+// on the platform's wait clock, run at kTimeScale on the real clock; every alert is noted and answered by
+// alerts() (OK, or as its `answer` decides). A camera comes with connect().
 //
 // One Harness at a time, on the main thread. Each starts clean and ends clean: no setting the user could have
 // made, no file in the documents folder, no window left open, no session, thread or socket of the camera.
@@ -19,6 +20,7 @@
 
 #include "guitest/camera_rig.h"
 #include "guitest/scaled_time_source.h"
+#include "platform/foundation/wait_clock.h"
 #include "platform/ui/application_shell.h"
 #include "platform/ui/presenter.h"
 #include "platform/ui/time_source.h"
@@ -59,6 +61,9 @@ class Harness {
   static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = kWaitLimit);
   // Waits until `log` holds at least `count` posts of `name`.
   static bool waitForPosts(const session_testing::NotificationLog& log, const std::string& name, size_t count = 1);
+  // Waits until no progress overlay covers a window: a command batch's overlay fades out after the batch has
+  // ended, and swallows the clicks that fall on it until then.
+  static bool waitForOverlays();
   // Runs what is queued now: posted events, zero-time timers, deferred deletions, the main queue's blocks.
   static void settle();
 
@@ -75,6 +80,7 @@ class Harness {
   std::unique_ptr<platform::Application> application_;
   std::shared_ptr<ScaledTimeSource> clock_;
   std::optional<platform::ScopedTimeSource> scopedClock_;
+  std::optional<platform::ScopedWaitClock> scopedWaitClock_;
   session_testing::AnsweringPresenter alerts_;
   std::optional<platform::ScopedPresenter> scopedAlerts_;
   std::optional<QTemporaryDir> folders_;

@@ -22,7 +22,11 @@
 #include "platform/foundation/property_list.h"
 #include "platform/foundation/resources.h"
 #include "platform/foundation/user_defaults.h"
+#include "platform/foundation/wait_clock.h"
+#include "platform/ui/alert.h"
+#include "platform/ui/popover.h"
 #include "platform/ui/time_source.h"
+#include "platform/ui/view_controller.h"
 #include "platform/ui/window.h"
 
 namespace guitest {
@@ -52,6 +56,15 @@ INSTANTIATE_TEST_SUITE_P(EveryVendor, VendorConnectTest,
 
 class HarnessTest : public GuiTest {};
 
+// `widget` named and placed in `parent`.
+template <class W>
+W* placed(W* widget, QWidget* parent, const char* name, QRect geometry) {
+  widget->setParent(parent);
+  widget->setObjectName(name);
+  widget->setGeometry(geometry);
+  return widget;
+}
+
 TEST_F(HarnessTest, AFailedStartIsReportedWithItsAlert) {
   devicesim::CanonCameraOptions options;
   options.model = "Canon PowerShot G9 X";  // a model the engine does not know
@@ -79,6 +92,76 @@ TEST_F(HarnessTest, APanelButtonAsksTheConnectedCamera) {
   EXPECT_EQ(panel->presses(), 1);
 }
 
+// A panel as the capture panel's pickers are shown: a view controller in the platform popover, anchored below
+// the button that opened it.
+TEST_F(HarnessTest, AButtonOfAPanelInAPopoverAsksTheConnectedCamera) {
+  ASSERT_TRUE(connect("canon"));
+  platform::Window window;
+  auto* content = new QWidget;
+  auto* opener = placed(new QPushButton("ISO"), content, "oOpenButton", QRect(20, 20, 80, 24));
+  placed(new QWidget, content, "oElsewhere", QRect(20, 300, 80, 40));
+  window.setContentView(content);
+  window.setContentSize(platform::Size{420, 360});
+  ASSERT_TRUE(showWindow(&window));
+
+  TestPanelController controller;
+  platform::Popover popover;
+  popover.setContentViewController(&controller);
+  popover.setBehavior(platform::PopoverBehavior::SemiTransient);
+  popover.setAnimates(true);
+  QObject::connect(opener, &QPushButton::clicked, [&] {
+    popover.showRelativeToRect(platform::Rect(0, 0, opener->width(), opener->height()), opener, platform::RectEdge::MinY);
+  });
+  ASSERT_TRUE(click(&window, "oOpenButton"));
+  ASSERT_TRUE(waitUntil([&] { return controller.appearance() == platform::ViewController::Appearance::Appeared; }));
+  ASSERT_NE(popover.popoverWindow(), nullptr);
+  EXPECT_NE(popover.popoverWindow(), controller.view()->window()->parentWidget());
+  EXPECT_EQ(controller.view()->window(), popover.popoverWindow());
+  // Below the button that opened it.
+  EXPECT_GT(controller.view()->mapToGlobal(QPoint(0, 0)).y(), opener->mapToGlobal(QPoint(0, opener->height())).y());
+
+  const size_t asked = rig().operationCount(0x1001);
+  ASSERT_TRUE(click(controller.view(), "oButton"));
+  ASSERT_TRUE(waitUntil([&] { return controller.panel()->oAnswer->text() != "No answer yet"; }));
+  EXPECT_EQ(controller.panel()->oAnswer->text().toStdString(),
+            devicesim::canonBodyModel(devicesim::CanonCameraOptions{}.body));
+  EXPECT_EQ(rig().operationCount(0x1001), asked + 1);
+  EXPECT_TRUE(popover.isShown()) << "a press inside the popover keeps it open";
+
+  // A press elsewhere in the window closes it, once the batch's overlay has gone from the window.
+  ASSERT_TRUE(waitForOverlays());
+  ASSERT_TRUE(click(&window, "oElsewhere"));
+  ASSERT_TRUE(waitUntil([&] { return !popover.isShown(); }));
+  EXPECT_EQ(controller.appearance(), platform::ViewController::Appearance::Disappeared);
+  EXPECT_EQ(alerts().count(), 0u) << alerts().shown().front().title << ": " << alerts().shown().front().message;
+}
+
+// The program's alerts and the platform's are noted and answered, each as the test says; popovers and other
+// windows are not alerts.
+TEST_F(HarnessTest, AlertsOfBothKindsAreNotedAndAnswered) {
+  alerts().answerPlatformAlert = [](platform::Alert& alert, const session_testing::ShownAlert&) {
+    auto* field = qobject_cast<QLineEdit*>(alert.accessoryView());
+    ASSERT_NE(field, nullptr);
+    typeText(field, "2.5");
+    keyClick(field, Qt::Key_Return);
+  };
+  const std::optional<QString> typed = platform::runTextInputAlert("Please enter the bulb duration.", "1.0");
+  EXPECT_EQ(typed, std::optional<QString>("2.5"));
+
+  alerts().answerPlatformAlert = nullptr;  // the first button: OK
+  EXPECT_EQ(platform::runTextInputAlert("Again.", "3"), std::optional<QString>("3"));
+
+  Utilities::showErrorMessage("Something failed");
+
+  const std::vector<session_testing::ShownAlert> shown = alerts().shown();
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0].title, "Please enter the bulb duration.");
+  EXPECT_EQ(shown[0].okText, "OK");
+  EXPECT_EQ(shown[0].cancelText, "Cancel");
+  EXPECT_TRUE(shown[0].modal);
+  EXPECT_EQ(shown[2].message, "Something failed");
+}
+
 // Every mouse event a widget receives, with the buttons held.
 class MouseRecorder : public QWidget {
  public:
@@ -102,13 +185,8 @@ class MouseRecorder : public QWidget {
 TEST_F(HarnessTest, MouseAndKeysArriveAsAUsersDo) {
   platform::Window window;
   auto* content = new QWidget;
-  auto* pad = new MouseRecorder;
-  pad->setObjectName("oPad");
-  pad->setParent(content);
-  pad->setGeometry(20, 30, 100, 80);
-  auto* field = new QLineEdit(content);
-  field->setObjectName("oField");
-  field->setGeometry(20, 120, 100, 24);
+  auto* pad = placed(new MouseRecorder, content, "oPad", QRect(20, 30, 100, 80));
+  auto* field = placed(new QLineEdit, content, "oField", QRect(20, 120, 100, 24));
   window.setContentView(content);
   window.setContentSize(platform::Size{200, 160});
   ASSERT_TRUE(showWindow(&window));
@@ -153,12 +231,8 @@ TEST_F(HarnessTest, WhatAUserCouldNotDoFailsWithTheReason) {
   auto* panel = new TestPanel;
   window.setContentView(panel);
   ASSERT_TRUE(showWindow(&window));
-  auto* cover = new QWidget(panel);  // a sheet over the button
-  cover->setObjectName("oCover");
-  cover->setGeometry(panel->oButton->geometry());
-  cover->show();
-  auto* hidden = new QPushButton(panel);
-  hidden->setObjectName("oHidden");
+  placed(new QWidget, panel, "oCover", panel->oButton->geometry())->show();  // a sheet over the button
+  auto* hidden = placed(new QPushButton, panel, "oHidden", QRect(0, 0, 10, 10));
   hidden->hide();
 
   const bool unknown = click(&window, "oMissing");
@@ -214,6 +288,7 @@ TEST(HarnessTearDown, LeavesNoSessionSocketSettingFileOrWindowBehind) {
   { Harness warmUp; }  // whatever the process opens once (the window system's connection) is open from here on
   const size_t socketsBefore = openSockets();
   const double scaleBefore = engine_timing::scale().load();
+  const std::shared_ptr<platform::WaitClock> waitClockBefore = platform::currentWaitClock();
   std::string documents;
   {
     Harness harness;
@@ -222,6 +297,9 @@ TEST(HarnessTearDown, LeavesNoSessionSocketSettingFileOrWindowBehind) {
     ASSERT_TRUE(harness.connect("canon", &why)) << why;
     EXPECT_GT(openSockets(), socketsBefore);
     EXPECT_NE(platform::currentTimeSource(), platform::realTimeSource());
+    const double waitStart = platform::currentWaitClock()->now();
+    platform::runMainUntil([] { return false; }, std::chrono::milliseconds(20));
+    EXPECT_GE(platform::currentWaitClock()->now() - waitStart, 0.2) << "background waits run at a tenth";
     platform::UserDefaults::standardUserDefaults().setString("left behind", "WatermarkText");
     documents = platform::documentsFolder();
     std::ofstream(documents + "/left-behind.txt") << "x";
@@ -235,6 +313,7 @@ TEST(HarnessTearDown, LeavesNoSessionSocketSettingFileOrWindowBehind) {
   EXPECT_EQ(openSockets(), socketsBefore);
   EXPECT_EQ(engine_timing::scale().load(), scaleBefore);
   EXPECT_EQ(platform::currentTimeSource(), platform::realTimeSource());
+  EXPECT_EQ(platform::currentWaitClock(), waitClockBefore);
   EXPECT_EQ(Utilities::currentConnectionStatus(), kConnectionStatusUnknown);
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
   const platform::PropertyList::Result stored = platform::PropertyList::read(platform::UserDefaults::standardPath());

@@ -2,9 +2,12 @@
 // The harness's own panel (interface file "HarnessTestPanel"), for its tests and the window-shots example: the
 // button "oButton" asks the camera for its DeviceInfo through the command runner, as a panel's buttons send their
 // work, and "oAnswer" then shows the model, or the error when there is no camera. "oSwatch" is painted in
-// kSwatchColour for pixel checks; "oField" takes text.
+// kSwatchColour for pixel checks; "oField" takes text. TestPanelController hosts it as a view controller's view
+// (in a popover, a window, or another view).
 #include <QColor>
 #include <QWidget>
+
+#include "platform/ui/view_controller.h"
 
 class QLabel;
 class QPushButton;
@@ -31,6 +34,14 @@ class TestPanel : public QWidget {
   void askCamera();
 
   int presses_ = 0;
+};
+
+class TestPanelController : public platform::ViewController {
+ public:
+  TestPanel* panel() { return static_cast<TestPanel*>(view()); }
+
+ protected:
+  void loadView() override { setView(new TestPanel); }
 };
 
 }  // namespace guitest

@@ -1,8 +1,12 @@
 #pragma once
 // For tests (header only): a presenter that notes every alert that reaches the screen (thread, style, texts,
-// modal or not) and answers a modal one once its session runs: by pressing OK, or as `answer` decides.
+// modal or not) and answers a modal one once its session runs: the program's own alerts by pressing OK, or as
+// `answer` decides; the platform's plain alerts by pressing their first (default) button, or as
+// `answerPlatformAlert` decides. Other windows (popovers, panels) go to the screen unnoted.
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
+#include <QtWidgets/qtestsupport_widgets.h>
 #include <atomic>
 #include <functional>
 #include <mutex>
@@ -10,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ui/alert.h"
 #include "platform/ui/presenter.h"
 #include "platform/ui/window.h"
 #include "widgets/jw_alert.h"
@@ -33,20 +38,30 @@ class AlertRecorder : public platform::Presenter {
  public:
   // Answers a modal alert on the main thread inside its session; null presses OK.
   std::function<void(JW_Alert& alert, const ShownAlert& shown)> answer;
+  // Answers a platform alert (platform/ui/alert.h) on the main thread inside its session, once its window is
+  // active (so that keys typed into its field, Return and Escape reach it); null presses its first button.
+  std::function<void(platform::Alert& alert, const ShownAlert& shown)> answerPlatformAlert;
 
   int runModal(platform::Window& window) override {
+    if (!isAlert(window)) return Presenter::runModal(window);
     const ShownAlert shown = note(window, true);
     QTimer::singleShot(0, [this, &window, shown] {
-      auto* alert = qobject_cast<JW_Alert*>(window.windowController());
-      if (alert == nullptr) return;
-      if (answer) answer(*alert, shown);
-      else alert->okAction(alert->oOkButton);
+      if (auto* alert = qobject_cast<JW_Alert*>(window.windowController())) {
+        if (answer) answer(*alert, shown);
+        else alert->okAction(alert->oOkButton);
+      } else if (platform::Alert* plain = platform::Alert::alertOfWindow(&window)) {
+        if (answerPlatformAlert) {
+          (void)QTest::qWaitForWindowActive(&window);  // an answer that finds it inactive fails by itself
+          answerPlatformAlert(*plain, shown);
+        }
+        else if (!plain->buttons().empty()) plain->buttons().front()->click();
+      }
     });
     return Presenter::runModal(window);
   }
 
   void present(platform::Window& window, bool makeKey) override {
-    note(window, false);
+    if (isAlert(window)) note(window, false);
     Presenter::present(window, makeKey);
   }
 
@@ -62,6 +77,10 @@ class AlertRecorder : public platform::Presenter {
   }
 
  private:
+  static bool isAlert(platform::Window& window) {
+    return qobject_cast<JW_Alert*>(window.windowController()) != nullptr || platform::Alert::alertOfWindow(&window) != nullptr;
+  }
+
   ShownAlert note(platform::Window& window, bool modal) {
     ShownAlert a;
     a.thread = std::this_thread::get_id();
@@ -75,6 +94,12 @@ class AlertRecorder : public platform::Presenter {
       if (alert->oOkButton) a.okText = alert->oOkButton->title().toStdString();
       if (alert->oCancelButton && !alert->oCancelButton->isHidden())
         a.cancelText = alert->oCancelButton->title().toStdString();
+    } else if (platform::Alert* plain = platform::Alert::alertOfWindow(&window)) {
+      a.title = plain->messageText().toStdString();
+      a.message = plain->informativeText().toStdString();
+      const std::vector<QPushButton*>& buttons = plain->buttons();
+      if (!buttons.empty()) a.okText = buttons.front()->text().toStdString();
+      if (buttons.size() > 1) a.cancelText = buttons[1]->text().toStdString();
     }
     std::lock_guard<std::mutex> lock(mutex_);
     shown_.push_back(a);
