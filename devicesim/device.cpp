@@ -121,6 +121,8 @@ struct Device::Impl {
     std::shared_ptr<Camera> camera;
     std::deque<Fault> faults;
     std::vector<LoggedPacket> log;
+    std::chrono::milliseconds replyDelay{0};
+    std::map<uint8_t, std::chrono::milliseconds> commandDelays;
 
     std::mutex writeMu;  // one writer at a time on the client connection
 
@@ -242,6 +244,16 @@ void Device::Impl::serve(int fd) {
             }
         }
         Answer answer = answerFor(p, fault);
+        std::chrono::milliseconds slow{0};
+        {
+            std::lock_guard<std::mutex> g(mu);
+            slow = replyDelay;
+            if (p.innerType == kCommand && p.command) {
+                auto it = commandDelays.find(*p.command);
+                if (it != commandDelays.end()) slow += it->second;
+            }
+        }
+        if (slow.count() > 0 && !answer.empty() && !sleepUnlessStopping(slow)) return;
         sendAnswer(fd, std::move(answer), fault);
         if (fault && fault->kind == Fault::CloseMidPacket) return;
     }
@@ -457,6 +469,16 @@ bool Device::sendSdCardStatus(uint16_t status) { return sendPacket(sdCardStatusP
 void Device::scriptFault(Fault fault) {
     std::lock_guard<std::mutex> g(impl_->mu);
     impl_->faults.push_back(std::move(fault));
+}
+
+void Device::setReplyDelay(std::chrono::milliseconds delay) {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    impl_->replyDelay = delay;
+}
+
+void Device::setCommandDelay(uint8_t command, std::chrono::milliseconds delay) {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    impl_->commandDelays[command] = delay;
 }
 
 void Device::clearFaults() {

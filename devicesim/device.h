@@ -172,6 +172,11 @@ public:
     void scriptFault(Fault fault);
     void clearFaults();
 
+    // A device that is slow to answer: every answer goes out `delay` after its request was read (0: at once), and
+    // a device command's answer a further `delay` of its own for that command. Both hold until changed.
+    void setReplyDelay(std::chrono::milliseconds delay);
+    void setCommandDelay(uint8_t command, std::chrono::milliseconds delay);
+
     // Every packet received, decoded, in order (across clients).
     std::vector<LoggedPacket> log() const;
     size_t logSize() const;

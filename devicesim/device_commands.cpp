@@ -207,7 +207,15 @@ void DeviceCommandSet::install(Device& device) {
         ++formatCount_;
         return CommandReply::ok();
     });
-    on(0xD7, [](Device& d, const CommandRequest&) {
+    on(0xD7, [this](Device& d, const CommandRequest&) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (usbPortReport_) {
+                if (!*usbPortReport_) return fail(kGeneralError);
+                const std::string& name = **usbPortReport_;
+                return CommandReply::ok(std::vector<uint8_t>(name.begin(), name.end()));
+            }
+        }
         auto camera = d.camera();
         if (!camera) return fail(kGeneralError);
         std::string name = camera->modelName();
@@ -329,6 +337,10 @@ void DeviceCommandSet::install(Device& device) {
 void DeviceCommandSet::setFirmwareVersion(uint8_t v) {
     std::lock_guard<std::mutex> lock(mutex_);
     firmware_ = v;
+}
+void DeviceCommandSet::setUsbPortReport(std::optional<std::string> modelName) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    usbPortReport_ = std::move(modelName);
 }
 void DeviceCommandSet::setHardwareVersion(std::optional<float> v) {
     std::lock_guard<std::mutex> lock(mutex_);
