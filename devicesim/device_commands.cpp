@@ -338,6 +338,11 @@ void DeviceCommandSet::setFirmwareVersion(uint8_t v) {
     std::lock_guard<std::mutex> lock(mutex_);
     firmware_ = v;
 }
+bool DeviceCommandSet::setCardPresent(Device& device, bool present) {
+    card_->setPresent(present);
+    return device.sendSdCardStatus(present ? 0x2001 : kNoCard);
+}
+
 void DeviceCommandSet::setUsbPortReport(std::optional<std::string> modelName) {
     std::lock_guard<std::mutex> lock(mutex_);
     usbPortReport_ = std::move(modelName);

@@ -51,6 +51,9 @@ public:
     void install(Device& device);
 
     SdCard& card() { return *card_; }
+    // The card put in or pulled out as a user does it: the device tells the host with an SD-card status packet
+    // (0xFD: 0x2001 inserted, 0xFF16 removed). False when no host is connected to hear it.
+    bool setCardPresent(Device& device, bool present);
     std::shared_ptr<SdCard> cardPointer() { return card_; }
 
     // Settings and readings (thread-safe).
