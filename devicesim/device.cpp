@@ -123,6 +123,7 @@ struct Device::Impl {
     std::vector<LoggedPacket> log;
     std::chrono::milliseconds replyDelay{0};
     std::map<uint8_t, std::chrono::milliseconds> commandDelays;
+    std::map<uint8_t, std::pair<uint16_t, int>> commandFailures;  // code, times left
 
     std::mutex writeMu;  // one writer at a time on the client connection
 
@@ -269,10 +270,21 @@ Answer Device::Impl::answerFor(const ParsedPacket& p, std::optional<Fault>& faul
             a.add(Device::responsePacket(fault->busyCode, {}));
         } else {
             CommandHandler h;
+            std::optional<uint16_t> failure;
             {
                 std::lock_guard<std::mutex> g(mu);
                 auto it = handlers.find(*p.command);
                 if (it != handlers.end()) h = it->second;
+                auto f = commandFailures.find(*p.command);
+                if (f != commandFailures.end() && f->second.second > 0) {
+                    failure = f->second.first;
+                    --f->second.second;
+                }
+            }
+            if (failure) {
+                a.add(Device::responsePacket(*failure, {}));
+                a.finish();
+                return a;
             }
             CommandRequest req{*p.command, p.payload, p.wrapper};
             CommandReply reply = h ? h(*owner, req) : CommandReply::withCode(0x2005);
@@ -479,6 +491,11 @@ void Device::setReplyDelay(std::chrono::milliseconds delay) {
 void Device::setCommandDelay(uint8_t command, std::chrono::milliseconds delay) {
     std::lock_guard<std::mutex> g(impl_->mu);
     impl_->commandDelays[command] = delay;
+}
+
+void Device::failCommand(uint8_t command, uint16_t code, int times) {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    impl_->commandFailures[command] = {code, times};
 }
 
 void Device::clearFaults() {

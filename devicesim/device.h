@@ -176,6 +176,9 @@ public:
     // a device command's answer a further `delay` of its own for that command. Both hold until changed.
     void setReplyDelay(std::chrono::milliseconds delay);
     void setCommandDelay(uint8_t command, std::chrono::milliseconds delay);
+    // The next `times` requests of a device command are answered with `code` instead of running (a poll that fails
+    // once, a card read that fails).
+    void failCommand(uint8_t command, uint16_t code, int times = 1);
 
     // Every packet received, decoded, in order (across clients).
     std::vector<LoggedPacket> log() const;

@@ -136,7 +136,9 @@ void DeviceCommandSet::install(Device& device) {
             lastPollFlag_ = r.payload[0];
         }
         auto camera = d.camera();
-        return CommandReply::ok(camera ? camera->pollEvents(r.payload[0]) : std::vector<uint8_t>{});
+        // A camera pulled off the USB port mid-session: the poll fails, so that the host looks for it again.
+        if (!camera) return fail(kGeneralError);
+        return CommandReply::ok(camera->pollEvents(r.payload[0]));
     });
     on(0x86, [this](Device&, const CommandRequest&) {
         std::lock_guard<std::mutex> lock(mutex_);

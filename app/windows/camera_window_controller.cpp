@@ -69,9 +69,11 @@ std::string extensionOf(const std::string& path) {
   return dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot + 1);
 }
 
+}  // namespace
+
 // The name a camera gave its file, made safe to propose as a file name: no folder parts, and the extension of
 // the file that is saved.
-std::string proposedSaveName(const std::string& cameraName, const std::string& type) {
+std::string CameraWindowController::proposedSaveName(const std::string& cameraName, const std::string& type) {
   std::string name = cameraName;
   const size_t slash = name.find_last_of("/\\");
   if (slash != std::string::npos) name = name.substr(slash + 1);
@@ -81,8 +83,6 @@ std::string proposedSaveName(const std::string& cameraName, const std::string& t
   if (!ext.empty()) name.resize(name.size() - ext.size() - 1);
   return name + "." + type;
 }
-
-}  // namespace
 
 CameraWindowController::CameraWindowController() : DocumentWindowController(QStringLiteral("CameraWindow")) {}
 

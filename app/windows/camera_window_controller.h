@@ -65,6 +65,10 @@ class CameraWindowController : public DocumentWindowController, public Thumbnail
   void refreshShowControls();
   void refreshShowThumbnailStrip();
 
+  // The name Save As proposes for a camera's file saved as `type` (an extension): no folder parts, the type's
+  // extension.
+  static std::string proposedSaveName(const std::string& cameraName, const std::string& type);
+
   // Panels and views, for tests.
   StatusBarViewController* statusBarViewController() const { return mStatusBarViewController.get(); }
   CameraWindowImageArea* imageArea() const { return mStillImageViewController.get(); }
