@@ -2,6 +2,7 @@
 
 #include <QLayout>
 #include <QMenuBar>
+#include <QResizeEvent>
 
 #include "app/windows/app_delegate.h"
 #include "platform/foundation/user_defaults.h"
@@ -33,9 +34,13 @@ platform::Window* DocumentWindowController::makeWindow() {
 void DocumentWindowController::installContentViewController(platform::ViewController* controller, QSize least) {
   platform::Window* w = window();
   w->setWindowTitle(QStringLiteral("Vorlaxent 2"));
+  // The size the interface file gives the view, under the menu bar.
+  const QSize formSize = controller->view()->size();
   setContentViewController(controller);
   addMainMenuBar(w->contentView());
-  const QSize size = w->contentView()->layout()->sizeHint().expandedTo(least);
+  QLayout* layout = w->contentView()->layout();
+  const int barHeight = layout->menuBar() ? layout->menuBar()->sizeHint().height() : 0;
+  const QSize size = layout->sizeHint().expandedTo(least).expandedTo(formSize + QSize(0, barHeight));
   w->setContentSize(platform::Size{double(size.width()), double(size.height())});
 }
 
@@ -63,10 +68,30 @@ void addMainMenuBar(QWidget* contentView) {
   contentView->layout()->setMenuBar(bar);
 }
 
+namespace {
+
+// A parent laid out while hidden gets its size in one resize that reports no earlier size, which autoresizing
+// takes for no change: the panel then takes the parent's bounds as it would have at first.
+class FitOnFirstSize : public QObject {
+ public:
+  FitOnFirstSize(QWidget* view, QWidget* parent) : QObject(view), view_(view) { parent->installEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize && !static_cast<QResizeEvent*>(event)->oldSize().isValid())
+      view_->setGeometry(static_cast<QWidget*>(watched)->rect());
+    return false;
+  }
+
+ private:
+  QWidget* view_;
+};
+
+}  // namespace
+
 void embedView(QWidget* parent, QWidget* view) {
   if (!parent || !view) return;
   view->setParent(parent);
   view->setGeometry(parent->rect());
   platform::setAutoresizingMask(view, platform::ViewWidthSizable | platform::ViewHeightSizable);
+  new FitOnFirstSize(view, parent);
   view->show();
 }
