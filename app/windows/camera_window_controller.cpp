@@ -21,7 +21,6 @@
 #include "platform/ui/scroll_view.h"
 #include "platform/ui/window.h"
 #include "session/camera_controller.h"
-#include "session/camera_event_pump.h"
 #include "session/command.h"
 #include "session/notification_names.h"
 #include "session/ptp_object_info_class.h"
@@ -204,13 +203,13 @@ void CameraWindowController::windowDidLoad() {
 void CameraWindowController::sessionStarted() {
   post(kSdCardWebEnabledToggledNotification, platform::Value(false));
   CameraController::instance().checkSession();
-  startCameraEventDispatch();
+  openCameraEventGate();
   if (camIsNikon()) post("JW_" + std::to_string(kNikonShotsAvailable));
 }
 
 void CameraWindowController::sessionRestarted() {
   // The window is already set up and the previous session's objects are in it: no second reload offer.
-  startCameraEventDispatch();
+  openCameraEventGate();
   if (camIsNikon()) post("JW_" + std::to_string(kNikonShotsAvailable));
 }
 

@@ -5,12 +5,14 @@
 #include <QResizeEvent>
 
 #include "app/windows/app_delegate.h"
+#include "platform/foundation/dispatch.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/application_shell.h"
 #include "platform/ui/autoresizing.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/view_controller.h"
 #include "platform/ui/window.h"
+#include "session/camera_event_pump.h"
 
 DocumentWindowController::DocumentWindowController(QString windowNibName)
     : platform::WindowController(std::move(windowNibName)) {}
@@ -58,6 +60,10 @@ void DocumentWindowController::showAndAdopt() {
   showWindow();
   window()->makeKeyAndOrderFront();
   if (AppDelegate* delegate = AppDelegate::shared()) delegate->adoptWindowController(this);
+}
+
+void openCameraEventGate() {
+  platform::globalQueue().async([] { startCameraEventDispatch(); });
 }
 
 void addMainMenuBar(QWidget* contentView) {

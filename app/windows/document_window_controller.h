@@ -53,6 +53,11 @@ class DocumentWindowController : public platform::WindowController {
   static QString titledWithDeviceAddress(bool titled) { return titled ? titleWithDeviceAddress() : QString(); }
 };
 
+// Opens the camera-event gate: the events queued since session start are delivered, and every later one. The
+// first delivery runs on a worker: handling a new object may ask the device (Nikon's notice per object, the focal
+// length shot's read), which never happens on the main thread.
+void openCameraEventGate();
+
 // Puts the application's menu bar on top of a window's content view (which must have a layout); nothing when the
 // application has no main menu.
 void addMainMenuBar(QWidget* contentView);

@@ -16,7 +16,6 @@
 #include "platform/ui/interface_file.h"
 #include "platform/ui/window.h"
 #include "session/camera_controller.h"
-#include "session/camera_event_pump.h"
 #include "session/notification_names.h"
 #include "session/ptp_object_info_class.h"
 #include "session/utilities.h"
@@ -91,7 +90,7 @@ void TetherViewController::viewDidLoad() {
 
 void TetherViewController::sessionStarted() {
   post(kSdCardWebEnabledToggledNotification, platform::Value(false));
-  startCameraEventDispatch();
+  openCameraEventGate();
   if (camIsNikon()) post("JW_" + std::to_string(kNikonShotsAvailable));
 }
 
@@ -176,4 +175,4 @@ void TetherWindowController::windowDidLoad() {
 
 void TetherWindowController::settingsAction() { AppDelegate::showSettingsWindow(); }
 
-void TetherWindowController::sessionRestarted() { startCameraEventDispatch(); }
+void TetherWindowController::sessionRestarted() { openCameraEventGate(); }

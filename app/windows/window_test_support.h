@@ -173,6 +173,15 @@ inline std::map<std::string, std::vector<uint8_t>> filesIn(const std::string& fo
   return out;
 }
 
+// How many whole files the folder holds (names only: cheap enough to poll).
+inline size_t fileCount(const std::string& folder) {
+  size_t n = 0;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+    if (entry.is_regular_file(ec) && entry.path().filename().string().rfind('.', 0) != 0) ++n;
+  return n;
+}
+
 // Whether the folder holds a file with exactly these bytes.
 inline bool folderHolds(const std::string& folder, const std::vector<uint8_t>& bytes) {
   for (const auto& [name, content] : filesIn(folder))
