@@ -1,73 +1,74 @@
+// The entry: reads the command line (answering --help and --version before any window system is touched), hands
+// control to the platform's application object with the application delegate, and returns its status.
 #include <QApplication>
 #include <cstdio>
-#include <cstring>
-#include <optional>
-#include <string>
-
-#include "platform/foundation/allocator_tuning.h"
-#include "platform/foundation/dispatch.h"
-#include "platform/foundation/system_log.h"
-#include "platform/foundation/user_defaults.h"
-#include "platform/ui/application_shell.h"
 
 #include "app/application_start.h"
+#include "app/windows/app_delegate.h"
+#include "platform/foundation/allocator_tuning.h"
+#include "platform/foundation/dispatch.h"
+#include "platform/foundation/files.h"
+#include "platform/foundation/user_defaults.h"
+#include "platform/ui/application_shell.h"
+#include "platform/ui/window.h"
+#include "app/windows/connection_view_controller.h"
 
 namespace {
 
-// The value of `--name VALUE` or `--name=VALUE`. Sets `missing` when the option is given without a value.
-std::optional<std::string> optionValue(int argc, char** argv, const char* name, bool& missing) {
-    size_t len = std::strlen(name);
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], name) == 0) {
-            if (i + 1 >= argc) {
-                missing = true;
-                return std::nullopt;
-            }
-            return std::string(argv[i + 1]);
-        }
-        if (std::strncmp(argv[i], name, len) == 0 && argv[i][len] == '=') return std::string(argv[i] + len + 1);
-    }
-    return std::nullopt;
+// A first run has no save folder: this one is taken (and made), so that the start-up does not have to ask.
+void useSaveFolderUnlessChosen(const std::string& folder) {
+  platform::UserDefaults& defaults = platform::UserDefaults::standardUserDefaults();
+  if (!defaults.dataForKey("SandboxBookmark").empty()) return;
+  if (!platform::createFolder(folder)) {
+    std::fprintf(stderr, "vorlaxent: cannot make the save folder %s\n", folder.c_str());
+    return;
+  }
+  defaults.setData(platform::Data(folder.begin(), folder.end()), "SandboxBookmark");
+  defaults.synchronize();
+  std::printf("vorlaxent: pictures are saved in %s\n", folder.c_str());
+  std::fflush(stdout);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    platform::keepLargeAllocationsInProcess();
-    // Answered before any window system is touched, so that it works on a machine without a display.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("vorlaxent %s\n", VX_VERSION);
-            return 0;
-        }
-    }
-    bool missingAddress = false;
-    std::optional<std::string> address = optionValue(argc, argv, "--ipAddress", missingAddress);
-    if (missingAddress) {
-        std::fprintf(stderr, "vorlaxent: --ipAddress needs the device's address\n");
-        return 2;
-    }
+  platform::keepLargeAllocationsInProcess();
+  const CommandLine line = parseCommandLine(argc, argv);
+  switch (line.action) {
+    case CommandLine::Action::Help:
+      std::fputs(usageText().c_str(), stdout);
+      return 0;
+    case CommandLine::Action::Version:
+      std::printf("vorlaxent %s\n", VX_VERSION);
+      return 0;
+    case CommandLine::Action::Error:
+      std::fprintf(stderr, "vorlaxent: %s\n%s", line.error.c_str(), usageText().c_str());
+      return 2;
+    case CommandLine::Action::Run:
+      break;
+  }
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Vorlaxent");
-    QApplication::setOrganizationName("Vorlaxent");
-    QApplication::setApplicationVersion(VX_VERSION);
-    platform::prepareMainQueue();
-    platform::Application application;
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Vorlaxent");
+  QApplication::setOrganizationName("Vorlaxent");
+  QApplication::setApplicationVersion(VX_VERSION);
+  platform::prepareMainQueue();
+  AppDelegate delegate;
+  platform::Application application(&delegate);
 
-    const std::string error = prepareApplicationShell(application);
-    if (!error.empty()) {
-        std::fprintf(stderr, "vorlaxent: default settings: %s\n", error.c_str());
-        platform::systemLog("default settings: " + error, platform::LogLevel::Error);
-    }
+  if (line.ipAddress) {
+    // The device to use instead of discovering one; an empty address means discovery.
     platform::UserDefaults& defaults = platform::UserDefaults::standardUserDefaults();
-    if (address) {
-        // The device to use instead of discovering one; an empty address means discovery.
-        defaults.setString(QString::fromStdString(*address).trimmed().toStdString(), "ipAddress");
-        if (!defaults.synchronize()) {
-            std::fprintf(stderr, "vorlaxent: cannot store the address: %s\n", defaults.lastError().c_str());
-        }
-    }
-    // No window exists yet: the application stops here.
-    return 0;
+    defaults.setString(QString::fromStdString(*line.ipAddress).trimmed().toStdString(), "ipAddress");
+    if (!defaults.synchronize())
+      std::fprintf(stderr, "vorlaxent: cannot store the address: %s\n", defaults.lastError().c_str());
+  }
+  if (line.saveFolder) useSaveFolderUnlessChosen(*line.saveFolder);
+  // The main interface file: the menu, and the connection window, shown as the application starts.
+  delegate.loadMainMenu();
+  delegate.loadMainWindow();
+  delegate.connectionWindowController()->showWindow();
+  delegate.window()->makeKeyAndOrderFront();
+  delegate.setConnectOnLaunch(line.connect);
+  return application.run();
 }

@@ -309,6 +309,32 @@ void CanonCamera::shootOnCamera(int count, int busyAnswers) {
     if (busyAnswers > 0) answerBusy(busyAnswers);
 }
 
+// The body's own record of a new object.
+void CanonCamera::announceLocked(uint32_t handle, uint16_t objectFormat, uint32_t size, const std::string& name) {
+    switch (options_.body) {
+        case CanonBody::Mirrorless:
+            queueLocked(canonObjectAddedExRecord(handle, kStorage, objectFormat, size, kImageFolder, name));
+            break;
+        case CanonBody::DslrJpegLiveView:
+            queueLocked(canonObjectAddedRecord(handle, kStorage, objectFormat, size, kImageFolder, name));
+            break;
+        case CanonBody::DslrYuvLiveView: queueLocked(canonObjectInfoRecord(handle)); break;
+    }
+}
+
+uint32_t CanonCamera::announceOnCamera(SimObject o) {
+    std::lock_guard<std::mutex> g(canonMutex_);
+    const uint32_t size = o.bytes ? uint32_t(o.bytes->size()) : 0;
+    const uint16_t objectFormat = o.format;
+    const std::string name = o.name;
+    const uint32_t handle = addObject(std::move(o));
+    fileNumbers_[handle] = nextFileNumber_++;
+    announceLocked(handle, objectFormat, size, name);
+    return handle;
+}
+
+void CanonCamera::deleteOnCamera(uint32_t handle) { deleteObjects(handle); }
+
 // --- readings ---
 #define CANON_READ(type, name, expr)                 \
     type CanonCamera::name() const {                 \
@@ -669,15 +695,7 @@ void CanonCamera::takePicture() {
         const uint32_t handle = addObject(std::move(o));
         fileNumbers_[handle] = number;
         captured_.push_back(handle);
-        switch (options_.body) {
-            case CanonBody::Mirrorless:
-                queueLocked(canonObjectAddedExRecord(handle, kStorage, objectFormat, size, kImageFolder, name));
-                break;
-            case CanonBody::DslrJpegLiveView:
-                queueLocked(canonObjectAddedRecord(handle, kStorage, objectFormat, size, kImageFolder, name));
-                break;
-            case CanonBody::DslrYuvLiveView: queueLocked(canonObjectInfoRecord(handle)); break;
-        }
+        announceLocked(handle, objectFormat, size, name);
     }
     ++nextFileNumber_;
 }

@@ -97,6 +97,11 @@ public:
     // them: each one a new object announced by its object-added record. The camera then answers the next
     // `busyAnswers` operations busy (0x2019), as while it writes its buffer to the card.
     void shootOnCamera(int count = 1, int busyAnswers = 0);
+    // An object that appears on the camera as a picture taken does (a movie, a picture with a thumbnail of the
+    // test's own bytes), announced by the body's object-added record; returns its handle.
+    uint32_t announceOnCamera(SimObject object);
+    // The camera deletes an object itself (as after its own transfer), announced by the object-removed record.
+    void deleteOnCamera(uint32_t handle);
 
     // --- what happened ---
     bool remoteMode() const;
@@ -140,6 +145,7 @@ private:
     PtpResult press(uint32_t kind);
     PtpResult release(uint32_t kind);
     void takePicture();
+    void announceLocked(uint32_t handle, uint16_t objectFormat, uint32_t size, const std::string& name);
     // DeleteObject (0xFFFFFFFF: every object); each removal is reported as an object-removed event record.
     PtpResult deleteObjects(uint32_t handle);
     void endBulb();

@@ -126,6 +126,9 @@ struct Device::Impl {
     std::vector<LoggedPacket> log;
     size_t logLimit = 0;  // 0: keep everything
     std::chrono::steady_clock::time_point refuseUntil{}, detachedUntil{};
+    std::chrono::milliseconds replyDelay{0};
+    std::map<uint8_t, std::chrono::milliseconds> commandDelays;
+    std::map<uint8_t, std::pair<uint16_t, int>> commandFailures;  // code, times left
 
     std::mutex writeMu;  // one writer at a time on the client connection
 
@@ -275,6 +278,16 @@ void Device::Impl::serve(int fd) {
             fault = source(exchange);
             if (fault && fault->kind == Fault::Busy) fault.reset();  // the camera has acted already
         }
+        std::chrono::milliseconds slow{0};
+        {
+            std::lock_guard<std::mutex> g(mu);
+            slow = replyDelay;
+            if (p.innerType == kCommand && p.command) {
+                auto it = commandDelays.find(*p.command);
+                if (it != commandDelays.end()) slow += it->second;
+            }
+        }
+        if (slow.count() > 0 && !answer.empty() && !sleepUnlessStopping(slow)) return;
         sendAnswer(fd, std::move(answer), fault);
         if (fault && fault->kind == Fault::CloseMidPacket) return;
     }
@@ -290,10 +303,21 @@ Answer Device::Impl::answerFor(const ParsedPacket& p, std::optional<Fault>& faul
             a.add(Device::responsePacket(fault->busyCode, {}));
         } else {
             CommandHandler h;
+            std::optional<uint16_t> failure;
             {
                 std::lock_guard<std::mutex> g(mu);
                 auto it = handlers.find(*p.command);
                 if (it != handlers.end()) h = it->second;
+                auto f = commandFailures.find(*p.command);
+                if (f != commandFailures.end() && f->second.second > 0) {
+                    failure = f->second.first;
+                    --f->second.second;
+                }
+            }
+            if (failure) {
+                a.add(Device::responsePacket(*failure, {}));
+                a.finish();
+                return a;
             }
             CommandRequest req{*p.command, p.payload, p.wrapper};
             CommandReply reply = h ? h(*owner, req) : CommandReply::withCode(0x2005);
@@ -497,6 +521,21 @@ bool Device::sendSdCardStatus(uint16_t status) { return sendPacket(sdCardStatusP
 void Device::scriptFault(Fault fault) {
     std::lock_guard<std::mutex> g(impl_->mu);
     impl_->faults.push_back(std::move(fault));
+}
+
+void Device::setReplyDelay(std::chrono::milliseconds delay) {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    impl_->replyDelay = delay;
+}
+
+void Device::setCommandDelay(uint8_t command, std::chrono::milliseconds delay) {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    impl_->commandDelays[command] = delay;
+}
+
+void Device::failCommand(uint8_t command, uint16_t code, int times) {
+    std::lock_guard<std::mutex> g(impl_->mu);
+    impl_->commandFailures[command] = {code, times};
 }
 
 void Device::clearFaults() {

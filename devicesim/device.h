@@ -207,6 +207,14 @@ public:
     void detachCameraFor(std::chrono::milliseconds duration);
     bool cameraDetached() const;
 
+    // A device that is slow to answer: every answer goes out `delay` after its request was read (0: at once), and
+    // a device command's answer a further `delay` of its own for that command. Both hold until changed.
+    void setReplyDelay(std::chrono::milliseconds delay);
+    void setCommandDelay(uint8_t command, std::chrono::milliseconds delay);
+    // The next `times` requests of a device command are answered with `code` instead of running (a poll that fails
+    // once, a card read that fails).
+    void failCommand(uint8_t command, uint16_t code, int times = 1);
+
     // Every packet received, decoded, in order (across clients); with a limit, only the latest that many (a long
     // run keeps the device's memory flat).
     std::vector<LoggedPacket> log() const;

@@ -136,7 +136,9 @@ void DeviceCommandSet::install(Device& device) {
             lastPollFlag_ = r.payload[0];
         }
         auto camera = d.camera();
-        return CommandReply::ok(camera ? camera->pollEvents(r.payload[0]) : std::vector<uint8_t>{});
+        // A camera pulled off the USB port mid-session: the poll fails, so that the host looks for it again.
+        if (!camera) return fail(kGeneralError);
+        return CommandReply::ok(camera->pollEvents(r.payload[0]));
     });
     on(0x86, [this](Device&, const CommandRequest&) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -207,7 +209,15 @@ void DeviceCommandSet::install(Device& device) {
         ++formatCount_;
         return CommandReply::ok();
     });
-    on(0xD7, [](Device& d, const CommandRequest&) {
+    on(0xD7, [this](Device& d, const CommandRequest&) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (usbPortReport_) {
+                if (!*usbPortReport_) return fail(kGeneralError);
+                const std::string& name = **usbPortReport_;
+                return CommandReply::ok(std::vector<uint8_t>(name.begin(), name.end()));
+            }
+        }
         auto camera = d.camera();
         if (!camera) return fail(kGeneralError);
         std::string name = camera->modelName();
@@ -329,6 +339,15 @@ void DeviceCommandSet::install(Device& device) {
 void DeviceCommandSet::setFirmwareVersion(uint8_t v) {
     std::lock_guard<std::mutex> lock(mutex_);
     firmware_ = v;
+}
+bool DeviceCommandSet::setCardPresent(Device& device, bool present) {
+    card_->setPresent(present);
+    return device.sendSdCardStatus(present ? 0x2001 : kNoCard);
+}
+
+void DeviceCommandSet::setUsbPortReport(std::optional<std::string> modelName) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    usbPortReport_ = std::move(modelName);
 }
 void DeviceCommandSet::setHardwareVersion(std::optional<float> v) {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -51,6 +51,9 @@ public:
     void install(Device& device);
 
     SdCard& card() { return *card_; }
+    // The card put in or pulled out as a user does it: the device tells the host with an SD-card status packet
+    // (0xFD: 0x2001 inserted, 0xFF16 removed). False when no host is connected to hear it.
+    bool setCardPresent(Device& device, bool present);
     std::shared_ptr<SdCard> cardPointer() { return card_; }
 
     // Settings and readings (thread-safe).
@@ -65,6 +68,10 @@ public:
     void setLiveViewFrame(std::vector<uint8_t> frame);
     // A code other than 0: the sharing switch (0x70) is refused with it and the flag stays as it was.
     void setSharingRefusal(uint16_t code);
+    // What 0xD7 (the camera on the device's USB port) answers from now on, camera or not: a model name (a body
+    // that no PTP session reaches, e.g. one that needs newer device firmware), or none to fail the command. Until
+    // this is called it names the attached camera's model, and fails without one.
+    void setUsbPortReport(std::optional<std::string> modelName);
     void setSnapshotProvider(std::function<std::vector<uint8_t>(const std::vector<uint32_t>& codes)> provider);
 
     std::optional<int64_t> clock() const;  // as last set by 0xF4
@@ -103,6 +110,7 @@ private:
     SdTransferSettings sdTransfer_;
     uint8_t saveFujiRaws_ = 0;
     uint16_t sharingRefusal_ = 0;
+    std::optional<std::optional<std::string>> usbPortReport_;
     uint8_t clientsCanSave_ = 0;
     std::vector<std::string> settingsLog_;
     int formatCount_ = 0;

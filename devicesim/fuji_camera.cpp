@@ -358,6 +358,10 @@ void FujiCamera::takePicture() {
             std::make_shared<const std::vector<uint8_t>>(makeRafFile(image->bytes, fujiBodyModel(options_.body))));
 }
 
+void FujiCamera::shootOnCamera(int count) {
+    for (int i = 0; i < count; ++i) takePicture();
+}
+
 void FujiCamera::failNextAutoFocus() {
     std::lock_guard<std::mutex> lock(fujiMutex_);
     failAf_ = true;

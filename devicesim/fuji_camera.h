@@ -60,6 +60,10 @@ public:
     // The next InitiateCapture answers `code` and does nothing.
     void failNextCapture(uint16_t code);
 
+    // Pictures taken on the camera itself, `count` in a burst; the device takes them over to its card at its next
+    // poll and announces them.
+    void shootOnCamera(int count = 1);
+
     // --- what happened ---
     bool liveViewOn() const;
     bool halfPressed() const;

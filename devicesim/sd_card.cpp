@@ -16,6 +16,11 @@ bool SdCard::present() const {
     return present_;
 }
 
+void SdCard::setCapacity(uint64_t capacity) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    capacity_ = capacity;
+}
+
 uint64_t SdCard::capacity() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return capacity_;

@@ -26,6 +26,8 @@ public:
     void setPresent(bool present);
     bool present() const;
     uint64_t capacity() const;
+    // A card of another size (its files stay); the free space follows.
+    void setCapacity(uint64_t capacity);
     uint64_t freeSpace() const;
 
     // Adds (or replaces) a file; false when the card is absent or full.

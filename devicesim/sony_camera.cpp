@@ -104,6 +104,15 @@ void SonyCamera::waitForPictures() {
     for (std::thread& t : fetches) t.join();
 }
 
+void SonyCamera::shootOnCamera(int count) {
+    std::lock_guard<std::mutex> lock(simMutex_);
+    for (int i = 0; i < count; ++i) {
+        const int number = ++shots_;
+        change(0xD215, 1);
+        fetches_.emplace_back([this, number, card = options_.card] { takePicture(number, card); });
+    }
+}
+
 SonyCamera::SonyCamera(SonyCameraOptions options) : options_(std::move(options)) {
     GenericCameraConfig c;
     c.manufacturer = "Sony Corporation";

@@ -89,6 +89,9 @@ public:
     PropertySetLog& propertySets() { return setLog_; }
     // Waits until every picture taken so far is on the card.
     void waitForPictures();
+    // Pictures taken on the camera itself, `count` in a burst; each reaches the device's card a moment later and
+    // is announced by the device's record.
+    void shootOnCamera(int count = 1);
     // Buttons held down now.
     bool buttonDown(uint16_t button) const;
     // Pictures taken (counted at the press; each reaches the card a moment later).

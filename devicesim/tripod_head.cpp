@@ -41,6 +41,11 @@ void TripodHead::setRefuse(bool refuse) {
     refuse_ = refuse;
 }
 
+void TripodHead::setAttached(bool attached) {
+    std::lock_guard<std::mutex> g(mu_);
+    attached_ = attached;
+}
+
 void TripodHead::queueBeforeReply(std::vector<uint8_t> packet) {
     std::lock_guard<std::mutex> g(mu_);
     wire::putBytes(before_, packet);
@@ -71,6 +76,11 @@ std::vector<uint8_t> TripodHead::handle(const std::vector<uint8_t>& body) {
     std::lock_guard<std::mutex> g(mu_);
     std::vector<uint8_t> out;
     out.swap(before_);
+    if (!attached_) {
+        const std::vector<uint8_t> none = Device::responsePacket(0x2002, {});
+        out.insert(out.end(), none.begin(), none.end());
+        return out;
+    }
     std::optional<TripodCommand> c = decodeTripodCommand(body);
     uint32_t result = 0;
     if (c) {

@@ -29,6 +29,8 @@ public:
     void setBatteryLevel(uint32_t level);
     // A head that refuses moves and speed changes answers 0.
     void setRefuse(bool refuse);
+    // Without a head (attached false) the device answers every head request with a response of 0x2002.
+    void setAttached(bool attached);
     // Packets sent in front of each reply (e.g. an asynchronous device message), used once.
     void queueBeforeReply(std::vector<uint8_t> packet);
 
@@ -44,6 +46,7 @@ private:
     mutable std::mutex mu_;
     uint32_t battery_ = 77;
     bool refuse_ = false;
+    bool attached_ = true;
     uint8_t direction_ = 0;
     uint16_t speed_ = 0;
     std::vector<TripodCommand> commands_;

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "app/application_start.h"
+#include "app/windows/app_delegate.h"
 #include "engine/store/object_cache.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/property_list.h"
@@ -28,10 +29,9 @@ std::string canonicalPath(const QString& path) { return QDir(path).canonicalPath
 
 Harness::Harness() {
   platform::ensureTestApplication();
-  application_ = std::make_unique<platform::Application>();
-  startError_ = prepareApplicationShell(*application_);
-  const std::vector<std::string> missing = platform::missingRequiredFonts(requiredApplicationFonts());
-  for (const std::string& font : missing) startError_ += (startError_.empty() ? "" : "; ") + ("missing font " + font);
+  scopedExit_.emplace(exitRecorder_);
+  appDelegate_ = std::make_unique<AppDelegate>();
+  application_ = std::make_unique<platform::Application>(appDelegate_.get());
 
   clock_ = std::make_shared<ScaledTimeSource>(kTimeScale);
   scopedClock_.emplace(clock_);
@@ -39,7 +39,18 @@ Harness::Harness() {
   scopedAlerts_.emplace(alerts_);
   clearSettings();
   clearDocuments();
-  openSaveFolder();
+  keepSaveFolder();
+  // As the program starts: the main menu from the main interface file, the default fonts, then launching.
+  appDelegate_->loadMainMenu();
+  platform::Application::applyDefaultFonts();
+  application_->finishLaunching();
+  if (exitRecorder_.status) {
+    const std::vector<std::string> missing = platform::missingRequiredFonts(requiredApplicationFonts());
+    for (const std::string& font : missing) startError_ += (startError_.empty() ? "" : "; ") + ("missing font " + font);
+    startError_ += (startError_.empty() ? "" : "; ") + ("the application exited with " + std::to_string(*exitRecorder_.status));
+  }
+  if (!appDelegate_->isLaunched() && startError_.empty()) startError_ = "the application did not finish launching";
+  waitForSaveFolder();
   for (QWidget* w : QApplication::topLevelWidgets()) windowsBefore_.insert(w);
 }
 
@@ -48,6 +59,11 @@ Harness::~Harness() {
   settle();
   rig_.reset();
   settle();
+  // The delegate tidies up as at termination; its windows go with it.
+  appDelegate_->applicationWillTerminate();
+  application_->setDelegate(nullptr);
+  appDelegate_.reset();
+  settle();
   objCacheReset();
   clearSettings();
   clearDocuments();
@@ -55,10 +71,11 @@ Harness::~Harness() {
   scopedWaitClock_.reset();
   scopedClock_.reset();
   application_.reset();
+  scopedExit_.reset();
 }
 
-// The start-up's folder check: the kept folder is opened and the object cache configured with it.
-void Harness::openSaveFolder() {
+// The save folder a user chose on an earlier run, so that the start-up's folder check opens it.
+void Harness::keepSaveFolder() {
   folders_.emplace(QDir::tempPath() + "/vx_guitest_XXXXXX");
   if (!folders_->isValid() || !QDir(folders_->path()).mkpath("Save")) {
     startError_ += (startError_.empty() ? "" : "; ") + std::string("no temporary save folder");
@@ -66,7 +83,11 @@ void Harness::openSaveFolder() {
   }
   saveFolder_ = canonicalPath(folders_->path() + "/Save");
   defaults().setData(platform::Data(saveFolder_.begin(), saveFolder_.end()), "SandboxBookmark");
-  Utilities::checkFolderAccess();
+}
+
+// The start-up's folder check has opened the kept folder and configured the object cache with it.
+void Harness::waitForSaveFolder() {
+  if (saveFolder_.empty()) return;
   const bool opened = waitUntil([this] {
     std::lock_guard<std::mutex> lock(objCacheMutex());
     return objCacheState().saveFolder == saveFolder_;

@@ -1,11 +1,14 @@
 #pragma once
 // The application as a window test (or the window-shots program) needs it, started as the program starts it:
 // the QApplication on the offscreen platform (QT_QPA_PLATFORM may name another, e.g. xcb under Xvfb) with private
-// settings and documents folders, the platform's application object with the dark appearance, the default fonts
-// and the default settings from the bundle's "DefaultValues", and the save folder opened (a fresh temporary
-// one) as the start-up's folder check opens it. Widget timers and animations, and the waits of background work
-// on the platform's wait clock, run at kTimeScale on the real clock; every alert is noted and answered by
-// alerts() (OK, or as its `answer` decides). A camera comes with connect().
+// settings and documents folders, the platform's application object with the application delegate, whose
+// launching sets the dark appearance, registers the default settings from the bundle's "DefaultValues", installs
+// the main menu and opens the save folder (a fresh temporary one); the default fonts as the event loop sets them.
+// The connection window is made only when a test asks for it (appDelegate().loadMainWindow()): it drives the
+// connection by itself, which connect() does in its own way. An exit the application asks for (the last window
+// closed, a missing font) is noted, never carried out. Widget timers and animations, and the waits of background work on the
+// platform's wait clock, run at kTimeScale on the real clock;
+// every alert is noted and answered by alerts() (OK, or as its `answer` decides). A camera comes with connect().
 //
 // One Harness at a time, on the main thread. Each starts clean and ends clean: no setting the user could have
 // made, no file in the documents folder, no window left open, no session, thread or socket of the camera.
@@ -26,6 +29,7 @@
 #include "platform/ui/time_source.h"
 #include "session/session_harness.h"
 
+class AppDelegate;
 class QWidget;
 
 namespace guitest {
@@ -40,6 +44,9 @@ class Harness {
   // What went wrong while starting (the default settings, a missing font); empty when nothing did.
   const std::string& startError() const { return startError_; }
   platform::Application& application() { return *application_; }
+  AppDelegate& appDelegate() { return *appDelegate_; }
+  // The status of the last exit the application asked for; none while it asked for none.
+  std::optional<int> exitStatus() const { return exitRecorder_.status; }
   // Every alert shown so far; modal ones are answered with OK unless `answer` says otherwise.
   session_testing::AnsweringPresenter& alerts() { return alerts_; }
   // The save folder the session downloads into (a fresh temporary folder).
@@ -73,10 +80,20 @@ class Harness {
 
  private:
   bool finishConnect(std::string* why);
-  void openSaveFolder();
+  void keepSaveFolder();
+  void waitForSaveFolder();
   static void clearSettings();
   static void clearDocuments();
 
+  // Notes the exit statuses instead of ending the process.
+  struct ExitRecorder : platform::ProcessExit {
+    std::optional<int> status;
+    void exit(int s) override { status = s; }
+  };
+
+  ExitRecorder exitRecorder_;
+  std::optional<platform::ScopedProcessExit> scopedExit_;
+  std::unique_ptr<AppDelegate> appDelegate_;
   std::unique_ptr<platform::Application> application_;
   std::shared_ptr<ScaledTimeSource> clock_;
   std::optional<platform::ScopedTimeSource> scopedClock_;
