@@ -2,8 +2,9 @@
 //  - loading an all-properties reply of 200 descriptors into the store (every row of the property table found and
 //    parsed, the rest walked past), into an empty store as session open does and again as a re-read does, each
 //    reported as a ratio to the copy;
-//  - cutting the JPEG out of a live-view object: the find works on the received block in place, so its own cost
-//    (a fresh copy plus the find, less the copy) is set against the copy; target <= 1.5.
+//  - locating the JPEG of a live-view object: the frame is only read (it is shared by every observer), so the find
+//    alone is set against a copy of the frame; target <= 1.5. Also reported: the same find over a frame of the same
+//    size whose JPEG starts in its last four bytes, so that every byte is looked at.
 // Rounds of each are interleaved and the best round of each counts, so that a busy machine affects both.
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <optional>
 #include <vector>
 
 #include "bench/baseline_client.h"
@@ -65,6 +68,7 @@ std::vector<uint8_t> makeBlock() {
 struct Inputs {
     std::vector<uint8_t> block;
     std::vector<uint8_t> frame;
+    std::vector<uint8_t> lateFrame;  // the JPEG's start in the last four bytes, the rest the camera's frame
     Inputs() {
         sonyRegisterModule();
         camSetVendor(VENDOR_SONY);
@@ -76,6 +80,13 @@ struct Inputs {
         op.code = 0x1009;
         op.params = {devicesim::SonyCamera::kLiveViewHandle};
         frame = *camera.handleOperation(op).dataIn;
+        // The frame with its JPEG start bytes spoiled, then a start at its very end.
+        lateFrame = frame;
+        for (size_t i = 0; i + 4 <= lateFrame.size(); ++i)
+            if (lateFrame[i] == 0xFF && lateFrame[i + 1] == 0xD8 && lateFrame[i + 2] == 0xFF && lateFrame[i + 3] == 0xDB)
+                lateFrame[i + 3] = 0xDC;
+        const uint8_t start[] = {0xFF, 0xD8, 0xFF, 0xDB};
+        std::copy(std::begin(start), std::end(start), lateFrame.end() - 4);
     }
 };
 
@@ -102,13 +113,13 @@ bool loadFresh() {
     return load();
 }
 
-bool copyAndFind() {
-    HeapBlock b = HeapBlock::copyOf(inputs().frame.data(), inputs().frame.size());
-    size_t length = b.size();
-    bool found = camLiveViewFindJpeg(b.data(), &length);
-    benchmark::DoNotOptimize(b.data());
-    return found;
+bool find(const std::vector<uint8_t>& frame) {
+    std::optional<SonyJpegRange> jpeg = sonyLiveViewFindJpeg(frame.data(), frame.size());
+    benchmark::DoNotOptimize(jpeg);
+    return jpeg.has_value();
 }
+bool findJpeg() { return find(inputs().frame); }
+bool findLateJpeg() { return find(inputs().lateFrame); }
 
 void BM_CopyBlock(benchmark::State& s) {
     for (auto _ : s) copyOf(inputs().block);
@@ -125,10 +136,15 @@ void BM_CopyFrame(benchmark::State& s) {
 }
 BENCHMARK(BM_CopyFrame)->Unit(benchmark::kMicrosecond);
 
-void BM_CopyAndFindJpeg(benchmark::State& s) {
-    for (auto _ : s) copyAndFind();
+void BM_FindJpeg(benchmark::State& s) {
+    for (auto _ : s) findJpeg();
 }
-BENCHMARK(BM_CopyAndFindJpeg)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindJpeg)->Unit(benchmark::kMicrosecond);
+
+void BM_FindLateJpeg(benchmark::State& s) {
+    for (auto _ : s) findLateJpeg();
+}
+BENCHMARK(BM_FindLateJpeg)->Unit(benchmark::kMicrosecond);
 
 // Seconds for one of `n` runs of fn, or -1 when one fails.
 template <class F>
@@ -149,14 +165,15 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
 
-    double copyBlock = 1e9, loadBlock = 1e9, freshBlock = 1e9, copyFrame = 1e9, find = 1e9;
+    double copyBlock = 1e9, loadBlock = 1e9, freshBlock = 1e9, copyFrame = 1e9, found = 1e9, late = 1e9;
     for (int round = 0; round < 15; ++round) {
         const double cb = secondsEach(200, [] { return copyOf(inputs().block); });
         const double lb = secondsEach(50, load);
         const double fb = secondsEach(50, loadFresh);
         const double cf = secondsEach(200, [] { return copyOf(inputs().frame); });
-        const double ff = secondsEach(200, copyAndFind);
-        if (cb < 0 || lb < 0 || fb < 0 || cf < 0 || ff < 0) {
+        const double ff = secondsEach(200, findJpeg);
+        const double fl = secondsEach(200, findLateJpeg);
+        if (cb < 0 || lb < 0 || fb < 0 || cf < 0 || ff < 0 || fl < 0) {
             std::fprintf(stderr, "sony_bench: a block did not load or a frame held no JPEG\n");
             return 1;
         }
@@ -164,16 +181,16 @@ int main(int argc, char** argv) {
         loadBlock = std::min(loadBlock, lb);
         freshBlock = std::min(freshBlock, fb);
         copyFrame = std::min(copyFrame, cf);
-        find = std::min(find, ff);
+        found = std::min(found, ff);
+        late = std::min(late, fl);
     }
     std::printf("all-properties reply of 200 descriptors (%zu bytes): copy %.2f us; load into an empty store %.2f us, "
                 "ratio %.1f; load again (the re-read of everything) %.2f us, ratio %.1f\n",
                 inputs().block.size(), copyBlock * 1e6, freshBlock * 1e6, freshBlock / copyBlock, loadBlock * 1e6,
                 loadBlock / copyBlock);
-    std::printf("live-view JPEG find (%zu bytes): copy %.2f us, copy + find %.2f us, find alone %.2f, ratio %.2f "
-                "(target <= 1.5)\n",
-                inputs().frame.size(), copyFrame * 1e6, find * 1e6, (find - copyFrame) * 1e6,
-                std::max(0.0, find - copyFrame) / copyFrame);
+    std::printf("live-view JPEG find (%zu bytes, frame untouched): copy %.2f us, find %.3f us, ratio %.3f "
+                "(target <= 1.5); start in the last four bytes: find %.2f us, ratio %.2f\n",
+                inputs().frame.size(), copyFrame * 1e6, found * 1e6, found / copyFrame, late * 1e6, late / copyFrame);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,21 +1,31 @@
-// Arbitrary bytes as the data of a Sony camera's live-view object: the JPEG is cut out of it as the live view does.
-// The result is either the data untouched, or a shorter tail that starts with the JPEG's first four bytes.
+// Arbitrary bytes as the data of a Sony camera's live-view object: the JPEG is located in it as the live view does.
+// The frame is left as it was; a range found starts with the JPEG's first four bytes, lies inside the frame, runs to
+// its end and is the first such start; none found means the frame holds no such start.
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "engine/vendors/sony/sony_live_view.h"
 
+namespace {
+bool startsJpeg(const uint8_t* p) { return p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF && p[3] == 0xDB; }
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> frame(data, data + size);
-    size_t length = frame.size();
-    const bool found = camLiveViewFindJpeg(frame.empty() ? nullptr : frame.data(), &length);
+    // An exact-size copy, so that any read past the frame is seen, and a second one to tell that nothing changed.
+    const std::vector<uint8_t> frame(data, data + size);
+    const std::optional<SonyJpegRange> found = sonyLiveViewFindJpeg(frame.empty() ? nullptr : frame.data(), size);
+    if (size && std::memcmp(frame.data(), data, size) != 0) __builtin_trap();
+    size_t first = size;
+    for (size_t i = 0; i + 4 <= size; ++i)
+        if (startsJpeg(data + i)) {
+            first = i;
+            break;
+        }
     if (!found) {
-        if (length != size || (size && std::memcmp(frame.data(), data, size) != 0)) __builtin_trap();
+        if (first != size) __builtin_trap();
         return 0;
     }
-    if (length < 4 || length > size) __builtin_trap();
-    if (frame[0] != 0xFF || frame[1] != 0xD8 || frame[2] != 0xFF || frame[3] != 0xDB) __builtin_trap();
-    if (std::memcmp(frame.data(), data + (size - length), length) != 0) __builtin_trap();
+    if (found->offset != first || found->offset + found->length != size || found->length < 4) __builtin_trap();
     return 0;
 }

@@ -55,6 +55,53 @@ TEST_F(SmallViewsTest, ColorViewFillsItselfWithItsColour) {
   }
 }
 
+// The layer's corner radius, border and opacity, as the thumbnail cells' selection ring (clear, a yellow border
+// of 3 with corner radius 5) and the panels' veils (black at opacity 0.65) use them.
+TEST_F(SmallViewsTest, ColorViewDrawsItsLayersBorderCornersAndOpacity) {
+  const QColor ground(20, 20, 20);  // the window
+  auto* ring = new ColorView(window());
+  ring->setGeometry(10, 10, 100, 100);
+  ring->setBorderWidth(3);
+  ring->setBorderColor(Color::rgb(1, 1, 0));
+  ring->setCornerRadius(5);
+  auto* filled = new ColorView(window());
+  filled->setGeometry(150, 10, 60, 40);
+  filled->setBackgroundColor(Color::rgb(0, 0, 1));
+  filled->setCornerRadius(10);
+  auto* under = new ColorView(window());
+  under->setGeometry(250, 10, 60, 60);
+  under->setBackgroundColor(Color::whiteColor());
+  auto* veil = new ColorView(window());
+  veil->setGeometry(250, 10, 60, 60);
+  veil->setBackgroundColor(Color::blackColor());
+  veil->layer().setOpacity(0.65);
+  showWindow();
+  const QImage img = grabWindow();
+  const QColor yellow(255, 255, 0), blue(0, 0, 255);
+  const struct {
+    const char* what;
+    const ColorView* view;
+    QPoint at;
+    QColor expected;
+  } cases[] = {
+      {"ring: left edge", ring, {1, 50}, yellow},
+      {"ring: top edge", ring, {50, 1}, yellow},
+      {"ring: last pixel of the border", ring, {97, 50}, yellow},
+      {"ring: just inside the border, nothing drawn", ring, {4, 50}, ground},
+      {"ring: the middle stays clear", ring, {50, 50}, ground},
+      {"ring: the corner is rounded off", ring, {0, 0}, ground},
+      {"fill: the middle", filled, {30, 20}, blue},
+      {"fill: a straight edge", filled, {0, 20}, blue},
+      {"fill: the corner is rounded off", filled, {0, 0}, ground},
+      {"fill: the opposite corner too", filled, {59, 39}, ground},
+      {"veil: black at 0.65 over white", veil, {30, 30}, QColor(89, 89, 89)},
+  };
+  for (const auto& c : cases) EXPECT_TRUE(near(pixel(img, c.view, c.at), c.expected, 4)) << c.what;
+  EXPECT_EQ(ring->borderWidth(), 3);
+  EXPECT_EQ(ring->borderColor(), Color::rgb(1, 1, 0));
+  EXPECT_EQ(filled->cornerRadius(), 10);
+}
+
 TEST_F(SmallViewsTest, ShrinkingFieldFitsItsTextAPointAtATime) {
   const QString longName = QStringLiteral("IMG_20261210_180455_HDR_bracket_03.CR3");
   struct Case {

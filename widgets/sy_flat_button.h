@@ -47,6 +47,8 @@ class SYFlatButton : public platform::LayerHostWidget {
   Q_PROPERTY(QString title READ title WRITE setTitle)
   Q_PROPERTY(int state READ state WRITE setState)
   Q_PROPERTY(int imagePosition READ imagePosition WRITE setImagePosition)
+  // The control's integer tag, as interface files set it (<property name="tag">, with or without stdset="0").
+  Q_PROPERTY(qint64 tag READ tag WRITE setTag)
   Q_PROPERTY(QColor borderNormalColor READ qBorderNormalColor WRITE setQBorderNormalColor)
   Q_PROPERTY(QColor borderHighlightColor READ qBorderHighlightColor WRITE setQBorderHighlightColor)
   Q_PROPERTY(QColor backgroundNormalColor READ qBackgroundNormalColor WRITE setQBackgroundNormalColor)
@@ -140,6 +142,10 @@ class SYFlatButton : public platform::LayerHostWidget {
   void setImagePosition(int position);
   // The target-action pair: called with the button when a press ends on it. The clicked() signal follows.
   void setAction(std::function<void(SYFlatButton*)> action) { action_ = std::move(action); }
+  // A number the owner gives the button to tell it apart in a shared action (a value, a direction, a zoom
+  // step); 0 until set. Also readable as the "tag" property, as on any other control that carries one.
+  qint64 tag() const { return tag_; }
+  void setTag(qint64 tag) { tag_ = tag; }
   platform::Rect frame() const;
   void setFrame(const platform::Rect& frame);
 
@@ -208,6 +214,7 @@ class SYFlatButton : public platform::LayerHostWidget {
   platform::Image image_;
   int imagePosition_ = NSNoImage;
   std::function<void(SYFlatButton*)> action_;
+  qint64 tag_ = 0;
   bool trackingArea_ = false;
   bool pointerInside_ = false;
 };

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 
 #include "widgets/sy_flat_button.h"
+#include "testing/ui_tagged_buttons_form.h"
 #include "widgets/testing/widget_fixture.h"
 #include "widgets/toggle_button.h"
 
@@ -315,6 +316,30 @@ TEST_F(FlatButtonTest, ImageIsTintedByTheStatesImageColour) {
   img = grabWindow();
   EXPECT_TRUE(near(pixel(img, b, {60, 20}), Qt::white));
   EXPECT_TRUE(near(pixel(img, b, {47, 7}), Qt::red));
+}
+
+// One action shared by several buttons tells them apart by their tags, which their interface file sets (by the
+// setter, or as a property set by name); toggle buttons carry tags too.
+TEST_F(FlatButtonTest, ASharedActionReadsTheTagOfTheButtonClicked) {
+  auto* form = new QWidget(window());
+  Ui::TaggedButtonsForm ui;
+  ui.setupUi(form);
+  std::vector<qint64> seen;
+  for (SYFlatButton* b : {ui.oNarrowButton, ui.oWidenButton, static_cast<SYFlatButton*>(ui.oLargeFartherButton),
+                          ui.oUntaggedButton}) {
+    b->setMomentary(true);
+    b->setAction([&seen](SYFlatButton* sender) { seen.push_back(sender->tag()); });
+  }
+  showWindow();
+  clock_->advance(1);  // the toggle button takes its look
+  for (QWidget* b : {static_cast<QWidget*>(ui.oWidenButton), static_cast<QWidget*>(ui.oNarrowButton),
+                     static_cast<QWidget*>(ui.oLargeFartherButton), static_cast<QWidget*>(ui.oUntaggedButton)})
+    click(inWindow(b));
+  EXPECT_EQ(seen, (std::vector<qint64>{1, -1, 3, 0}));
+  // Read by name, as code that handles plain and flat buttons alike reads it; and changed in code.
+  EXPECT_EQ(ui.oWidenButton->property("tag").toLongLong(), 1);
+  ui.oUntaggedButton->setTag(0x80000000LL);  // a camera value above the 32-bit signed range stays whole
+  EXPECT_EQ(ui.oUntaggedButton->property("tag").toLongLong(), 0x80000000LL);
 }
 
 class ToggleButtonTest : public widgets_testing::WidgetFixture {};

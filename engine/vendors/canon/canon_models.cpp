@@ -1,13 +1,13 @@
 #include "engine/vendors/canon/canon_models.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <mutex>
 #include <optional>
 
 #include "engine/ptp/standard_operations.h"
 #include "engine/ptp/vendor_state.h"
+#include "engine/vendors/model_text.h"
 
 namespace {
 enum Flags : uint8_t {
@@ -89,27 +89,9 @@ const ModelRow kModelRows[] = {
 };
 // clang-format on
 
-std::string upper(const std::string& text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// True when the text names `part` as a whole: an occurrence with no digit right before or right after it, so that
-// "50D" is not found in "350D", "500D" not in "1500D" and "7D" not in "77D".
-bool holds(const std::string& upperText, const char* part) {
-    const std::string wanted = upper(part);
-    if (wanted.empty()) return false;
-    for (size_t at = upperText.find(wanted); at != std::string::npos; at = upperText.find(wanted, at + 1)) {
-        const size_t end = at + wanted.size();
-        const bool digitBefore = at > 0 && isDigit(upperText[at - 1]);
-        const bool digitAfter = end < upperText.size() && isDigit(upperText[end]);
-        if (!digitBefore && !digitAfter) return true;
-    }
-    return false;
-}
+// A row's text names the model only where no digit touches it, so that "50D" is not found in "350D", "500D" not in
+// "1500D" and "7D" not in "77D".
+bool holds(const std::string& upperText, const char* part) { return modelTextNames(upperText, part); }
 
 // The length of the row's matched text, or 0 when the row does not match.
 size_t matchLength(const ModelRow& row, const std::string& upperText) {
@@ -140,7 +122,7 @@ ModelState& modelState() {
 
 CanonModelFacts canonLookupModel(const std::string& modelText) {
     CanonModelFacts facts;
-    std::string text = upper(modelText);
+    std::string text = modelTextUpper(modelText);
     const ModelRow* match = nullptr;
     size_t matchedLength = 0;
     int matchedRow = 0;

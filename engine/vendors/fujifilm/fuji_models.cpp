@@ -1,11 +1,11 @@
 #include "engine/vendors/fujifilm/fuji_models.h"
 
 #include <algorithm>
-#include <cctype>
 #include <initializer_list>
 
 #include "engine/ptp/standard_operations.h"
 #include "engine/ptp/vendor_state.h"
+#include "engine/vendors/model_text.h"
 
 namespace {
 struct ModelRow {
@@ -14,7 +14,7 @@ struct ModelRow {
 };
 
 // Order matters: a text is matched against the rows from the top, so the longer names come before the names they
-// contain ("X-T30" before "X-T3", "GFX100S II" before "GFX100S").
+// contain ("GFX100S II" before "GFX100S"). A pattern touched by a digit names another body ("X-T1" is not the X-T10).
 const ModelRow kModels[] = {
     {"X-T30", 32},     {"X-T1", 16},      {"X-T2", 17},     {"X-T3", 22},       {"X-T4", 25},
     {"X-T5", 36},      {"X-E5", 36},      {"GFX50S II", 34}, {"GFX 50S", 20},    {"GFX 50R", 21},
@@ -22,20 +22,15 @@ const ModelRow kModels[] = {
     {"X-H1", 18},      {"X-H2", 35},      {"X-Pro2", 19},   {"X-Pro3", 24},
 };
 
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
 bool in(uint8_t model, std::initializer_list<uint8_t> set) {
     return std::find(set.begin(), set.end(), model) != set.end();
 }
 }  // namespace
 
 std::optional<uint8_t> fujiLookupModel(const std::string& modelText) {
-    std::string text = lower(modelText);
+    const std::string text = modelTextUpper(modelText);
     for (const ModelRow& row : kModels)
-        if (text.find(lower(row.pattern)) != std::string::npos) return row.index;
+        if (modelTextNames(text, row.pattern)) return row.index;
     return std::nullopt;
 }
 

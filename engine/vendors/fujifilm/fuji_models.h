@@ -5,7 +5,8 @@
 #include <optional>
 #include <string>
 
-// The model index of a model text (the first pattern of the table that the text contains, ignoring case), or none.
+// The model index of a model text (the first pattern of the table that the text contains, ignoring case, with no
+// digit right before or after it), or none.
 std::optional<uint8_t> fujiLookupModel(const std::string& modelText);
 // The session's lookup on camModelName(): sets the engine's model index; false when the model is not supported.
 bool fujiIdentifyModel();

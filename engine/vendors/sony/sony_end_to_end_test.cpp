@@ -213,13 +213,15 @@ TEST_P(SonyBodyTest, LiveViewFramesYieldTheirJpegAndFocusFrame) {
     for (int i = 0; i < 2; ++i) {
         HeapBlock frame;
         ASSERT_EQ(camLiveViewFrame(&frame), PTP_RC_OK);
-        std::vector<uint8_t> bytes = frame.toVector();
+        const std::vector<uint8_t> bytes = frame.toVector();
         const uint32_t declaredAt = static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
-        size_t length = bytes.size();
-        ASSERT_TRUE(camLiveViewFindJpeg(bytes.data(), &length));
-        bytes.resize(length);
-        EXPECT_EQ(bytes, sony->lastLiveViewJpeg());
-        EXPECT_EQ(frame.size() - length, declaredAt);
+        std::optional<SonyJpegRange> jpeg = sonyLiveViewFindJpeg(frame.data(), frame.size());
+        ASSERT_TRUE(jpeg);
+        EXPECT_EQ(jpeg->offset, declaredAt);
+        EXPECT_EQ(jpeg->offset + jpeg->length, frame.size());
+        EXPECT_EQ(std::vector<uint8_t>(frame.data() + jpeg->offset, frame.data() + frame.size()),
+                  sony->lastLiveViewJpeg());
+        EXPECT_EQ(frame.toVector(), bytes);  // the frame itself is as it came
     }
     EXPECT_EQ(sony->liveViewFrames(), 2);
     uint32_t first = 0, second = 0;

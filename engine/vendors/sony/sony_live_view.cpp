@@ -57,16 +57,18 @@ ResponseCode sonyLiveViewFrame(HeapBlock* frame) {
     return ptpGetObject(kSonyLiveViewObject, frame);
 }
 
-bool camLiveViewFindJpeg(uint8_t* data, size_t* length) {
-    if (!data || !length || *length < 4) return false;
-    static const uint8_t kStart[] = {0xFF, 0xD8, 0xFF, 0xDB};
-    uint8_t* end = data + *length;
-    uint8_t* at = std::search(data, end, std::begin(kStart), std::end(kStart));
-    if (at == end) return false;
-    size_t i = static_cast<size_t>(at - data);
-    if (i > 0) std::memmove(data, at, *length - i);
-    *length -= i;
-    return true;
+std::optional<SonyJpegRange> sonyLiveViewFindJpeg(const uint8_t* data, size_t length) {
+    if (!data || length < 4) return std::nullopt;
+    // The search runs on the start's last byte, 0xDB, which the compressed data holds far less often than 0xFF: each
+    // one found from the fourth byte on is a candidate when the three bytes before it complete the start.
+    for (size_t i = 3; i < length;) {
+        const void* db = std::memchr(data + i, 0xDB, length - i);
+        if (!db) break;
+        i = static_cast<size_t>(static_cast<const uint8_t*>(db) - data);
+        if (data[i - 3] == 0xFF && data[i - 2] == 0xD8 && data[i - 1] == 0xFF) return SonyJpegRange{i - 3, length - i + 3};
+        ++i;
+    }
+    return std::nullopt;
 }
 
 bool camLiveViewAlwaysTrue() { return true; }

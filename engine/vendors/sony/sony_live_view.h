@@ -1,9 +1,10 @@
 #pragma once
-// Sony live view: the camera's live-view object (its data handed on unchanged; the JPEG is cut from it with
-// camLiveViewFindJpeg), the focus frame of the overlay from the live-view location, focus by tapping a point, the
+// Sony live view: the camera's live-view object (its data handed on unchanged; the JPEG is located in it with
+// sonyLiveViewFindJpeg), the focus frame of the overlay from the live-view location, focus by tapping a point, the
 // zoom and its magnification, nudging the zoomed area, and the tap-to-focus half press.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "engine/link/heap_block.h"
 #include "engine/ptp/response_code.h"
@@ -12,9 +13,14 @@ inline constexpr uint32_t kSonyLiveViewObject = 0xFFFFC002;
 
 ResponseCode sonySetLiveView(bool on);
 ResponseCode sonyLiveViewFrame(HeapBlock* frame);
-// Moves the data from the first FF D8 FF DB on to the start and shortens the length accordingly; false (data and
-// length untouched) when there is none.
-bool camLiveViewFindJpeg(uint8_t* data, size_t* length);
+// Where the JPEG lies in a live-view frame: from the first FF D8 FF DB whose four bytes all lie inside the frame, to
+// the frame's end. The frame is only read (one frame buffer is shared by every observer of it); none when there is
+// no such start, or no data.
+struct SonyJpegRange {
+    size_t offset = 0;
+    size_t length = 0;
+};
+std::optional<SonyJpegRange> sonyLiveViewFindJpeg(const uint8_t* data, size_t length);
 bool camLiveViewAlwaysTrue();
 // The focus frame: the high and the low 16 bits of the live-view location (0xD2DC when the camera has it, else
 // 0xD232).

@@ -60,6 +60,39 @@ TEST(SonyModels, TheFirstContainedPatternWins) {
     }
 }
 
+// The whole model table, row by row: each pattern is found as the model text of its own row, with that row's index
+// and flags (B button control, X extended format, R the RAW + JPEG substitute 19).
+TEST(SonyModels, EveryRowOfTheTable) {
+    struct Row {
+        const char* pattern;
+        uint8_t index;
+        const char* flags;
+    };
+    // clang-format off
+    const Row kRows[] = {
+        {"SLT-A99V", 165, "R"},   {"77M2", 172, ""},        {"99M2", 170, ""},        {"7M2", 162, ""},
+        {"7RM2", 160, "R"},       {"7SM2", 169, ""},        {"7SM3", 177, "BX"},      {"FX3", 181, "BX"},
+        {"7S", 173, ""},          {"7M4", 182, "BX"},       {"7M3", 163, "B"},        {"7RM3", 161, "B"},
+        {"7RM4", 171, "BX"},      {"7RM5", 183, "BX"},      {"ILCE-7M5", 190, "BX"},  {"ILCE-7CM2", 185, "BX"},
+        {"ILCE-7CR", 186, "BX"},  {"ILCE-7C", 178, "BX"},   {"ZV-1", 179, "BX"},      {"ZV-E10", 187, "BX"},
+        {"ZV-E1", 188, "BX"},     {"ILCE-9M2", 176, "BX"},  {"ILCE-9M3", 189, "BX"},  {"ILCE-9", 164, "B"},
+        {"ILCE-1", 180, "BX"},    {"6300", 166, "R"},       {"6400", 167, "B"},       {"6500", 168, ""},
+        {"6600", 174, "B"},       {"6700", 184, "BX"},      {"6100", 175, "B"},
+    };
+    // clang-format on
+    for (const Row& row : kRows) {
+        const std::string flags = row.flags;
+        for (const std::string& text : {std::string(row.pattern), "Sony " + std::string(row.pattern) + " body"}) {
+            SCOPED_TRACE(text);
+            SonyModelFacts f = sonyLookupModel(text);
+            EXPECT_EQ(f.modelIndex, row.index);
+            EXPECT_EQ(f.buttonControl, flags.find('B') != std::string::npos);
+            EXPECT_EQ(f.extendedFormat, flags.find('X') != std::string::npos);
+            EXPECT_EQ(f.rawJpegSubstitute, flags.find('R') != std::string::npos ? 19 : 0);
+        }
+    }
+}
+
 TEST(SonyModels, IdentifyingClearsTheFlagsOfTheLastBody) {
     vendorStateReset();
     sonyResetState();
