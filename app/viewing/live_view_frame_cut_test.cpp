@@ -7,23 +7,14 @@
 #include <vector>
 
 #include "app/viewing/live_view_frame_cut.h"
+#include "app/viewing/live_view_test_frames.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void put32(Bytes& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
-}
-void put16(Bytes& b, size_t at, uint16_t v) {
-  b[at] = uint8_t(v);
-  b[at + 1] = uint8_t(v >> 8);
-}
-void putFloat(Bytes& b, size_t at, float f) {
-  uint32_t bits;
-  std::memcpy(&bits, &f, 4);
-  put32(b, at, bits);
-}
+using live_view_testing::Bytes;
+using live_view_testing::put16;
+using live_view_testing::put32;
+using live_view_testing::putFloat;
 
 const Bytes kJpeg = {0xFF, 0xD8, 0xFF, 0xDB, 1, 2, 3, 4, 0xFF, 0xD9};
 
