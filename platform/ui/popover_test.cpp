@@ -38,10 +38,10 @@ struct CloseCounter : PopoverDelegate {
   void popoverDidClose(Popover*) override { ++closed; }
 };
 
-class PopoverTest : public testing::UiFixture {
+class PopoverTest : public testing::OffscreenFixture {
  protected:
   void SetUp() override {
-    UiFixture::SetUp();
+    OffscreenFixture::SetUp();
     window_ = std::make_unique<Window>();
     window_->setFrame({100, 100, 500, 400});
     anchor_ = new QPushButton("ISO", window_->contentView());

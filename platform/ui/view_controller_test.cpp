@@ -63,10 +63,10 @@ class LoggingController : public ViewController, public AwakeFromNib {
   std::string name_;
 };
 
-class ViewControllerTest : public testing::UiFixture {
+class ViewControllerTest : public testing::OffscreenFixture {
  protected:
   void SetUp() override {
-    UiFixture::SetUp();
+    OffscreenFixture::SetUp();
     awakeLog().clear();
   }
   // The calls noted since the last look.

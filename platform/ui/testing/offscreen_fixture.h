@@ -15,7 +15,7 @@
 
 namespace platform::testing {
 
-class UiFixture : public ::testing::Test {
+class OffscreenFixture : public ::testing::Test {
  protected:
   void SetUp() override { ensureTestApplication(); }
 
