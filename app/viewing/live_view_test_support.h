@@ -15,10 +15,10 @@
 
 namespace live_view_testing {
 
-class ViewFixture : public platform::testing::UiFixture {
+class ViewFixture : public platform::testing::OffscreenFixture {
  protected:
   void SetUp() override {
-    UiFixture::SetUp();
+    OffscreenFixture::SetUp();
     window_ = std::make_unique<QWidget>();
     window_->resize(640, 480);
     QPalette palette = window_->palette();
