@@ -13,9 +13,6 @@
 #include "app/viewing/live_view_test_host.h"
 #include "app/viewing/sound_bar_view.h"
 #include "devicesim/canon_camera.h"
-#include "devicesim/fuji_camera.h"
-#include "devicesim/nikon_camera.h"
-#include "devicesim/sony_camera.h"
 #include "engine/vendors/canon/canon_models.h"
 #include "engine/vendors/dispatch.h"
 #include "guitest/gui_test.h"
@@ -39,23 +36,6 @@ struct VendorCase {
   bool bars;            // audio bars in movie mode
   platform::Color afColour;  // of the (first) AF frame
 };
-
-std::shared_ptr<devicesim::Camera> bodyFor(const std::string& vendor) {
-  if (vendor == "canon") {
-    devicesim::CanonCameraOptions o;
-    o.body = devicesim::CanonBody::DslrJpegLiveView;  // lists the level's operation
-    o.liveViewJpegSize = 40 * 1024;
-    return std::make_shared<devicesim::CanonCamera>(o);
-  }
-  if (vendor == "nikon") {
-    devicesim::NikonCameraOptions o;
-    o.body = devicesim::NikonBody::D7000;  // the 384-byte header
-    o.model = "D800";                       // whose audio levels the camera module passes on
-    return std::make_shared<devicesim::NikonCamera>(o);
-  }
-  if (vendor == "sony") return std::make_shared<devicesim::SonyCamera>();
-  return std::make_shared<devicesim::FujiCamera>();
-}
 
 class LiveViewEndToEnd : public guitest::GuiTest {
  protected:
@@ -106,7 +86,7 @@ class LiveViewPerVendor : public LiveViewEndToEnd, public ::testing::WithParamIn
 
 TEST_P(LiveViewPerVendor, LiveViewFramesMovieModeAndOff) {
   const VendorCase c = GetParam();
-  ASSERT_TRUE(connect(bodyFor(c.name)));
+  ASSERT_TRUE(connect(live_view_testing::standInBody(c.name)));
   openHost();
   ASSERT_TRUE(switchTo(false, true));
   ASSERT_TRUE(framesArrive());
@@ -173,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<VendorCase>& i) { return std::string(i.param.name); });
 
 TEST_F(LiveViewEndToEnd, ClickFocusesDoubleClickZoomsAndTheArrowsNudge) {
-  ASSERT_TRUE(connect(bodyFor("canon")));
+  ASSERT_TRUE(connect(live_view_testing::standInBody("canon")));
   auto canon = harness().rig()->cameraAs<devicesim::CanonCamera>();
   openHost();
   ASSERT_TRUE(switchTo(false, true));

@@ -6,8 +6,13 @@
 // display goes, the next frame makes a new one), with NO puts the veil over the display. Main thread.
 #include <QPointer>
 #include <memory>
+#include <string>
 
 #include "app/viewing/live_view_image_view.h"
+#include "devicesim/canon_camera.h"
+#include "devicesim/fuji_camera.h"
+#include "devicesim/nikon_camera.h"
+#include "devicesim/sony_camera.h"
 #include "engine/ptp/vendor_state.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/notification_center.h"
@@ -17,6 +22,26 @@
 #include "session/notification_names.h"
 
 namespace live_view_testing {
+
+// The stand-in body of a vendor that shows the most of the display: a Canon DSLR (it lists the level's operation),
+// a Nikon with the 384-byte header of a D800 (whose audio levels the camera module passes on), the Sony and
+// Fujifilm default bodies.
+inline std::shared_ptr<devicesim::Camera> standInBody(const std::string& vendor) {
+  if (vendor == "canon") {
+    devicesim::CanonCameraOptions o;
+    o.body = devicesim::CanonBody::DslrJpegLiveView;
+    o.liveViewJpegSize = 40 * 1024;
+    return std::make_shared<devicesim::CanonCamera>(o);
+  }
+  if (vendor == "nikon") {
+    devicesim::NikonCameraOptions o;
+    o.body = devicesim::NikonBody::D7000;
+    o.model = "D800";
+    return std::make_shared<devicesim::NikonCamera>(o);
+  }
+  if (vendor == "sony") return std::make_shared<devicesim::SonyCamera>();
+  return std::make_shared<devicesim::FujiCamera>();
+}
 
 class LiveViewTestHost : public platform::View {
  public:
