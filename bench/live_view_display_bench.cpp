@@ -148,7 +148,8 @@ void settings(bool on) {
 
 bool report(const char* what, double ratio, double bound, bool atLeast) {
   const bool ok = atLeast ? ratio >= bound : ratio <= bound;
-  std::printf("%-62s ratio %.3f (required %s %.2f)%s\n", what, ratio, atLeast ? ">=" : "<=", bound, ok ? "" : "  FAILS");
+  std::printf("%-62s ratio %.3f (required %s %.2f)%s\n", what, ratio, atLeast ? ">=" : "<=", bound,
+              ok ? "" : "  FAILS");
   return ok;
 }
 

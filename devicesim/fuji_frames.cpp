@@ -31,7 +31,9 @@ void fujiAnnounceAfArea(PropertyCamera& camera, int centreX, int centreY, int wi
     for (uint16_t i = 0; i < 4; ++i) camera.changeOnCamera(uint16_t(0xEEE0 + i), values[i], 0);
 }
 
-void fujiFaultNextFrames(const void* camera, FujiFrameFault fault, int frames) { fujiFaults().ask(camera, fault, frames); }
+void fujiFaultNextFrames(const void* camera, FujiFrameFault fault, int frames) {
+    fujiFaults().ask(camera, fault, frames);
+}
 
 std::vector<uint8_t> fujiStandInLiveViewFrame(PropertyCamera& camera, const std::vector<uint8_t>& jpeg) {
     const uint32_t n = nextFrameNumber(&camera);
@@ -43,7 +45,8 @@ std::vector<uint8_t> fujiStandInLiveViewFrame(PropertyCamera& camera, const std:
     const std::optional<FujiFrameFault> fault = fujiFaults().take(&camera);
     if (!fault) return jpeg;
     switch (*fault) {
-        case FujiFrameFault::TruncatedJpeg: return std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + long(jpeg.size() / 2));
+        case FujiFrameFault::TruncatedJpeg:
+            return std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + long(jpeg.size() / 2));
         case FujiFrameFault::NotAJpeg: return std::vector<uint8_t>(512, 0x5A);
     }
     return jpeg;

@@ -27,11 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             cutLiveViewFrame(frame.empty() ? nullptr : frame.data(), frame.size(), vendor, inputs, clock);
         if (frame != before) __builtin_trap();
         if (!cut) {
-            if (clock.initialMovieDuration != was.initialMovieDuration || clock.sonyRecordingStart != was.sonyRecordingStart)
+            if (clock.initialMovieDuration != was.initialMovieDuration ||
+                clock.sonyRecordingStart != was.sonyRecordingStart)
                 __builtin_trap();
             continue;
         }
-        if (cut->pictureOffset > frame.size() || cut->pictureLength > frame.size() - cut->pictureOffset) __builtin_trap();
+        if (cut->pictureOffset > frame.size() || cut->pictureLength > frame.size() - cut->pictureOffset)
+            __builtin_trap();
         const LiveViewAudio& a = cut->audio;
         if (a.present()) {
             for (int64_t bin : {a.levelLeft, a.levelRight, a.peakLeft, a.peakRight})

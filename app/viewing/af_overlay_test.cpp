@@ -20,7 +20,8 @@ const Color kGreen = Color::rgb(0, 1, 0), kRed = Color::rgb(1, 0, 0), kWhite = C
 
 ::testing::AssertionResult nearRect(const Rect& got, const Rect& want) {
   const double e = 1e-6;
-  if (std::abs(got.x() - want.x()) < e && std::abs(got.y() - want.y()) < e && std::abs(got.width() - want.width()) < e &&
+  if (std::abs(got.x() - want.x()) < e && std::abs(got.y() - want.y()) < e &&
+      std::abs(got.width() - want.width()) < e &&
       std::abs(got.height() - want.height()) < e)
     return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "got (" << got.x() << ", " << got.y() << ", " << got.width() << ", "

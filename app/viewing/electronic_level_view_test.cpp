@@ -62,7 +62,8 @@ TEST_F(ElectronicLevelViewTest, NoPitchDrawsNoTiltIconAndNoTriangles) {
   EXPECT_TRUE(isRed(leftTriangle(with, d)));
   EXPECT_TRUE(isRed(rightTriangle(with, d)));
   EXPECT_FALSE(isRed(leftTriangle(without, d)));
-  // The tilt icon spans 0.3 W ... 0.7 W; without a pitch its left part (left of the level icon and the roll line) stays empty.
+  // The tilt icon spans 0.3 W ... 0.7 W; without a pitch its left part (left of the level icon and the roll line)
+  // stays empty.
   int changed = 0;
   for (int x = 121; x < 145; ++x)
     for (int y = 115; y < 185; ++y) changed += without.pixelColor(x, y) != QColor(20, 20, 20);

@@ -17,7 +17,9 @@ constexpr double kSonyPlainSpaceWidth = 640, kSonyPlainSpaceHeight = 428;
 constexpr uint8_t kNikonNoAudio = 255;
 constexpr double kNikonSubstituteShare = 0.67;
 
-uint32_t u32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t u32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 int32_t i32(const uint8_t* p) { return int32_t(u32(p)); }
 uint16_t u16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 float f32(const uint8_t* p) {
@@ -87,8 +89,10 @@ bool cutNikon(const uint8_t* data, size_t length, const LiveViewCutInputs& in, L
     cut.movieSeconds = int64_t(std::floor(clock.initialMovieDuration - remaining));
     cut.recording = true;  // in movie mode as well: the camera's remaining time stands still until it records
     if (record->audioLevelLeft != kNikonNoAudio) {
-      cut.audio = {clampBin(record->audioLevelLeft, kNikonAudioBins), clampBin(record->audioLevelRight, kNikonAudioBins),
-                   clampBin(record->audioPeakLeft, kNikonAudioBins), clampBin(record->audioPeakRight, kNikonAudioBins),
+      cut.audio = {clampBin(record->audioLevelLeft, kNikonAudioBins),
+                   clampBin(record->audioLevelRight, kNikonAudioBins),
+                   clampBin(record->audioPeakLeft, kNikonAudioBins),
+                   clampBin(record->audioPeakRight, kNikonAudioBins),
                    kNikonAudioBins};
     }
   }
@@ -140,7 +144,9 @@ int64_t canonAudioBin(int32_t decibels) {
   return clampBin(int64_t(std::round(0.5475 * decibels + 21.823)), kCanonAudioBins);
 }
 
-bool sonyFocusBlockIsEarly(uint8_t modelIndex) { return modelIndex == 0xB0 || modelIndex == 0xB6 || modelIndex == 0xB7; }
+bool sonyFocusBlockIsEarly(uint8_t modelIndex) {
+  return modelIndex == 0xB0 || modelIndex == 0xB6 || modelIndex == 0xB7;
+}
 
 std::optional<LiveViewFrameCut> cutLiveViewFrame(const uint8_t* data, size_t length, uint8_t vendor,
                                                  const LiveViewCutInputs& inputs, LiveViewMovieClock& clock) {

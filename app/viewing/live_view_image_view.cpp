@@ -159,8 +159,8 @@ bool LiveViewImageView::setLiveViewImage(const platform::Data& frame, const Hist
 
   LiveViewRenderJob job;
   // The frame buffer belongs to the notification: the picture's range is copied once for the worker.
-  job.picture = std::make_shared<const std::vector<uint8_t>>(frame.begin() + long(cut->pictureOffset),
-                                                             frame.begin() + long(cut->pictureOffset + cut->pictureLength));
+  const auto pictureStart = frame.begin() + long(cut->pictureOffset);
+  job.picture = std::make_shared<const std::vector<uint8_t>>(pictureStart, pictureStart + long(cut->pictureLength));
   if (defaults().boolForKey("Highlights")) job.marks.highlights = platform::MarkKernelInput{Color::rgb(1, 0, 0), 0.99};
   if (defaults().boolForKey("Shadows")) job.marks.shadows = platform::MarkKernelInput{Color::rgb(0, 0, 1), 0.001};
   if (defaults().boolForKey("FocusPeaking"))

@@ -103,7 +103,9 @@ class LiveViewImageViewTest : public ViewFixture {
   }
   QImage shown() const { return view_->image().bitmap(); }
   static Bytes fujiFrame(const QImage& picture) { return bitmapFile(picture); }
-  static Bytes nikonMovieFrame(NikonFrameSpec spec = {}) { return nikonFrame(spec, bitmapFile(samplePicture())); }
+  static Bytes nikonMovieFrame(NikonFrameContent content = {}) {
+    return nikonFrame(content, bitmapFile(samplePicture()));
+  }
 
   RecordingSession session_;
   LiveViewSessionSeam::Scoped scopedSession_{session_};
@@ -180,7 +182,7 @@ TEST_F(LiveViewImageViewTest, AResultFinishingAfterSetDisabledOrClearImageIsDrop
 
 TEST_F(LiveViewImageViewTest, DroppedFramesAndUndecodablePictures) {
   ASSERT_TRUE(show(fujiFrame(solid(64, 48, qRgb(200, 0, 0))), kLiveViewVendorFuji));
-  CanonFrameSpec kind3;
+  CanonFrameContent kind3;
   kind3.kind = 3;
   EXPECT_FALSE(show(canonFrame(kind3, bitmapFile(solid(8, 8, 0))), kLiveViewVendorCanon));
   EXPECT_FALSE(show(Bytes(100, 0), kLiveViewVendorNikon));
@@ -192,24 +194,25 @@ TEST_F(LiveViewImageViewTest, DroppedFramesAndUndecodablePictures) {
 TEST_F(LiveViewImageViewTest, CanonAt200PercentShowsTheCentreHalfWithTheMarksOfTheWholePicture) {
   camSetKeptZoom(200);
   QImage picture = samplePicture(160, 96);
-  CanonFrameSpec spec;
-  spec.kind = 2;
-  ASSERT_TRUE(show(canonFrame(spec, bitmapFile(picture)), kLiveViewVendorCanon));
+  CanonFrameContent content;
+  content.kind = 2;
+  ASSERT_TRUE(show(canonFrame(content, bitmapFile(picture)), kLiveViewVendorCanon));
   EXPECT_TRUE(samePixels(shown(), picture.copy(40, 24, 80, 48)));
   EXPECT_TRUE(view_->nudgeButtonsVisible()) << "zoomed: the nudge arrows";
 
   setting("Highlights", true);
   setting("Shadows", true);
   setting("FocusPeaking", true);
-  ASSERT_TRUE(show(canonFrame(spec, bitmapFile(picture)), kLiveViewVendorCanon));
+  ASSERT_TRUE(show(canonFrame(content, bitmapFile(picture)), kLiveViewVendorCanon));
   QImage whole = picture;
   platform::applyLiveViewMarks(whole, {platform::MarkKernelInput{platform::Color::rgb(1, 0, 0), 0.99},
                                        platform::MarkKernelInput{platform::Color::rgb(0, 0, 1), 0.001},
                                        platform::MarkKernelInput{platform::Color::rgb(1, 0, 0), 0.1}});
-  EXPECT_TRUE(samePixels(shown(), whole.copy(40, 24, 80, 48))) << "marked as over the whole picture, also at the crop's edge";
+  EXPECT_TRUE(samePixels(shown(), whole.copy(40, 24, 80, 48)))
+      << "marked as over the whole picture, also at the crop's edge";
 
   camSetKeptZoom(0);
-  ASSERT_TRUE(show(canonFrame(spec, bitmapFile(picture)), kLiveViewVendorCanon));
+  ASSERT_TRUE(show(canonFrame(content, bitmapFile(picture)), kLiveViewVendorCanon));
   EXPECT_TRUE(samePixels(shown(), whole));
   EXPECT_FALSE(view_->nudgeButtonsVisible());
   camSetKeptZoom(200);
@@ -231,16 +234,16 @@ TEST_F(LiveViewImageViewTest, TurnsSixThreeEightOfAPictureWithOneMarkedCorner) {
   setting("RotateLiveView", true);
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.orientation));
-    NikonFrameSpec spec;
-    spec.orientationIndex = c.index;
-    ASSERT_TRUE(show(nikonFrame(spec, bitmap), kLiveViewVendorNikon));
+    NikonFrameContent content;
+    content.orientationIndex = c.index;
+    ASSERT_TRUE(show(nikonFrame(content, bitmap), kLiveViewVendorNikon));
     EXPECT_EQ(LiveViewImageView::lastLiveViewOrientation(), c.orientation);
     ASSERT_EQ(shown().size(), c.size);
     EXPECT_EQ(shown().pixel(c.corner), qRgb(255, 0, 0));
   }
   // The forced turn wins over the camera's; without "RotateLiveView" the camera's turn is not followed.
   setting("RotateLiveView", false);
-  NikonFrameSpec turned;
+  NikonFrameContent turned;
   turned.orientationIndex = 2;
   ASSERT_TRUE(show(nikonFrame(turned, bitmap), kLiveViewVendorNikon));
   EXPECT_EQ(LiveViewImageView::lastLiveViewOrientation(), 1);
@@ -252,7 +255,7 @@ TEST_F(LiveViewImageViewTest, TurnsSixThreeEightOfAPictureWithOneMarkedCorner) {
 
 TEST_F(LiveViewImageViewTest, RecordingLightMovieTimeAndBarsPerVendor) {
   session_.status = 3;
-  CanonFrameSpec canon;
+  CanonFrameContent canon;
   canon.audio = {-40, 0, -45, -20};
   canon.movieSeconds = 10, canon.movieMilliseconds = 500;
   const Bytes picture = bitmapFile(solid(64, 48, qRgb(90, 90, 90)));
@@ -298,7 +301,7 @@ TEST_F(LiveViewImageViewTest, NikonAudio255RemovesTheBarsAndSonyCountsFromItsClo
   session_.status = 2;
   ASSERT_TRUE(show(nikonMovieFrame(), kLiveViewVendorNikon));
   EXPECT_TRUE(view_->leftSoundBarView()->isVisible());
-  NikonFrameSpec silent;
+  NikonFrameContent silent;
   silent.levelLeft = 255;
   ASSERT_TRUE(show(nikonMovieFrame(silent), kLiveViewVendorNikon));
   EXPECT_FALSE(view_->leftSoundBarView()->isVisible());
@@ -414,9 +417,9 @@ TEST_F(LiveViewImageViewTest, SonyAndFujifilmFramesFromTheCamerasProperties) {
   setProperty(0xD213, 2);
   setProperty(0xD22C, 0x101);
   setProperty(0xD2DC, (1290u << 16) | 950u);
-  SonyFrameSpec spec;
-  spec.focusX = 1290, spec.focusY = 950, spec.focusWidth = 258, spec.focusHeight = 190;
-  ASSERT_TRUE(show(sonyFrame(spec, bareJpeg(samplePicture(640, 424))), kLiveViewVendorSony));
+  SonyFrameContent content;
+  content.focusX = 1290, content.focusY = 950, content.focusWidth = 258, content.focusHeight = 190;
+  ASSERT_TRUE(show(sonyFrame(content, bareJpeg(samplePicture(640, 424))), kLiveViewVendorSony));
   platform::ShapeLayer* layer = view_->afOverlayLayer();
   ASSERT_NE(layer, nullptr);
   // 640 x 424 in 640 x 480: P at y 28; the 2580 x 1900 space's centre is the view's centre.
@@ -426,11 +429,11 @@ TEST_F(LiveViewImageViewTest, SonyAndFujifilmFramesFromTheCamerasProperties) {
   EXPECT_NEAR(box.width(), 64, 1e-6);
   EXPECT_EQ(layer->strokeColor(), platform::Color::rgb(0, 1, 0));
   camSetKeptZoom(100);
-  ASSERT_TRUE(show(sonyFrame(spec, bareJpeg(samplePicture(640, 424))), kLiveViewVendorSony));
+  ASSERT_TRUE(show(sonyFrame(content, bareJpeg(samplePicture(640, 424))), kLiveViewVendorSony));
   EXPECT_NEAR(view_->afOverlayLayer()->path().bounds().width(), 64, 1e-6) << "the cross: 640 / 20 each way";
   setProperty(0xD22C, 2);
   camSetKeptZoom(0);
-  ASSERT_TRUE(show(sonyFrame(spec, bareJpeg(samplePicture(640, 424))), kLiveViewVendorSony));
+  ASSERT_TRUE(show(sonyFrame(content, bareJpeg(samplePicture(640, 424))), kLiveViewVendorSony));
   EXPECT_EQ(view_->afOverlayLayer(), nullptr) << "0xD22C = 2: no frame";
 
   camSetVendor(VENDOR_FUJI);
@@ -448,11 +451,11 @@ TEST_F(LiveViewImageViewTest, SonyAndFujifilmFramesFromTheCamerasProperties) {
 TEST_F(LiveViewImageViewTest, AfterTwoThousandFramesTheSameOverlayViewsAndLayers) {
   session_.status = 3;
   const Bytes picture = bitmapFile(samplePicture(64, 40));
-  CanonFrameSpec full;
+  CanonFrameContent full;
   full.audio = {-12, -20, -3, -6};
   full.movieSeconds = 12;
   full.frames = {{0x11, 2700, 1800, 600, 400}, {0x12, 100, 100, 600, 400}, {0, 5000, 3000, 600, 400}};
-  CanonFrameSpec small = full;
+  CanonFrameContent small = full;
   small.frames.resize(1);
   small.audio[0] = -1;
   auto tree = [&] {

@@ -86,12 +86,12 @@ void show(LiveViewImageView& display, const Bytes& frame, uint8_t vendor) {
   guitest::Harness::waitUntil([&] { return !display.isPreparingFrame(); });
 }
 
-CanonFrameSpec canonSpec() {
-  CanonFrameSpec spec;
-  spec.frames = {{0x11, 2900, 1750, 600, 400}, {0x12, 900, 1100, 500, 330}, {0, 4300, 2500, 500, 330}};
-  spec.audio = {-14, -22, -4, -9};
-  spec.movieSeconds = 1000, spec.movieMilliseconds = 0;
-  return spec;
+CanonFrameContent canonContent() {
+  CanonFrameContent content;
+  content.frames = {{0x11, 2900, 1750, 600, 400}, {0x12, 900, 1100, 500, 330}, {0, 4300, 2500, 500, 330}};
+  content.audio = {-14, -22, -4, -9};
+  content.movieSeconds = 1000, content.movieMilliseconds = 0;
+  return content;
 }
 
 const bool registered[] = {
@@ -109,31 +109,31 @@ const bool registered[] = {
            return directLiveView(s, 1, [](LiveViewImageView& display, DirectFrames&) {
              platform::UserDefaults& d = platform::UserDefaults::standardUserDefaults();
              for (const char* key : {"Highlights", "Shadows", "FocusPeaking"}) d.setBool(true, key);
-             CanonFrameSpec spec = canonSpec();
-             spec.frames.clear();
-             show(display, canonFrame(spec, bitmapFile(samplePicture())), kLiveViewVendorCanon);
+             CanonFrameContent content = canonContent();
+             content.frames.clear();
+             show(display, canonFrame(content, bitmapFile(samplePicture())), kLiveViewVendorCanon);
            });
          }}),
     window_shots::registerShot(
         {"live-view-recording", "", "Canon recording: the light, 2:05 and the audio bars, with AF frames",
          [](window_shots::ShotContext& s) {
            return directLiveView(s, 3, [](LiveViewImageView& display, DirectFrames&) {
-             CanonFrameSpec spec = canonSpec();
+             CanonFrameContent content = canonContent();
              const Bytes picture = bitmapFile(samplePicture());
-             show(display, canonFrame(spec, picture), kLiveViewVendorCanon);
-             spec.movieSeconds += 125;
-             show(display, canonFrame(spec, picture), kLiveViewVendorCanon);
+             show(display, canonFrame(content, picture), kLiveViewVendorCanon);
+             content.movieSeconds += 125;
+             show(display, canonFrame(content, picture), kLiveViewVendorCanon);
            });
          }}),
     window_shots::registerShot(
-        {"live-view-movie-mode-nikon", "", "Nikon movie mode: the light at 0:00 and the bars, the AF frame chosen by hand",
+        {"live-view-movie-mode-nikon", "", "Nikon movie mode: the light at 0:00, the bars, an AF frame chosen by hand",
          [](window_shots::ShotContext& s) {
            return directLiveView(s, 2, [](LiveViewImageView& display, DirectFrames&) {
-             NikonFrameSpec spec;
-             spec.afSelected = 1;
-             spec.afCentreX = 2400, spec.afCentreY = 1500;
-             spec.levelLeft = 9, spec.levelRight = 6, spec.peakLeft = 12, spec.peakRight = 13;
-             show(display, nikonFrame(spec, bitmapFile(samplePicture())), kLiveViewVendorNikon);
+             NikonFrameContent content;
+             content.afSelected = 1;
+             content.afCentreX = 2400, content.afCentreY = 1500;
+             content.levelLeft = 9, content.levelRight = 6, content.peakLeft = 12, content.peakRight = 13;
+             show(display, nikonFrame(content, bitmapFile(samplePicture())), kLiveViewVendorNikon);
            });
          }}),
     window_shots::registerShot(
@@ -157,8 +157,8 @@ const bool registered[] = {
          [](window_shots::ShotContext& s) {
            return directLiveView(s, 1, [](LiveViewImageView& display, DirectFrames&) {
              display.setForcedOrientation(6);
-             CanonFrameSpec spec = canonSpec();
-             show(display, canonFrame(spec, bitmapFile(samplePicture())), kLiveViewVendorCanon);
+             CanonFrameContent content = canonContent();
+             show(display, canonFrame(content, bitmapFile(samplePicture())), kLiveViewVendorCanon);
            });
          }}),
 };

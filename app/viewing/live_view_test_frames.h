@@ -70,7 +70,7 @@ struct CanonAfFrame {
   uint32_t state, x, y, width, height;
 };
 
-struct CanonFrameSpec {
+struct CanonFrameContent {
   uint8_t kind = 1;
   uint32_t orientationIndex = 0;
   float roll = 0, pitch = 0;
@@ -83,7 +83,7 @@ struct CanonFrameSpec {
   int32_t movieSeconds = -1, movieMilliseconds = 0;
 };
 
-inline Bytes canonFrame(const CanonFrameSpec& s, const Bytes& picture) {
+inline Bytes canonFrame(const CanonFrameContent& s, const Bytes& picture) {
   Bytes b(1364, 0);
   b[0] = s.kind;
   put32(b, 4, s.orientationIndex);
@@ -111,7 +111,7 @@ inline Bytes canonFrame(const CanonFrameSpec& s, const Bytes& picture) {
   return b;
 }
 
-struct NikonFrameSpec {
+struct NikonFrameContent {
   uint16_t displayWidth = 3000, displayHeight = 2000, displayCentreX = 3100, displayCentreY = 2050;
   uint16_t afWidth = 400, afHeight = 300, afCentreX = 3100, afCentreY = 2050;
   uint8_t orientationIndex = 0, afSelected = 0, afState = 2;
@@ -119,7 +119,7 @@ struct NikonFrameSpec {
   uint8_t peakLeft = 10, peakRight = 12, levelLeft = 7, levelRight = 9;
 };
 
-inline Bytes nikonFrame(const NikonFrameSpec& s, const Bytes& picture) {
+inline Bytes nikonFrame(const NikonFrameContent& s, const Bytes& picture) {
   Bytes b(388, 0);
   put32(b, 0, 388);
   put32(b, 4, uint32_t(picture.size()));
@@ -137,14 +137,14 @@ inline Bytes nikonFrame(const NikonFrameSpec& s, const Bytes& picture) {
   return b;
 }
 
-struct SonyFrameSpec {
+struct SonyFrameContent {
   uint16_t roll = 0;
   size_t focusBlock = 1093;  // 581 on the bodies 0xB0, 0xB6, 0xB7
   uint16_t focusX = 0, focusY = 0, focusWidth = 0, focusHeight = 0;
   size_t headerLength = 1200;  // where the JPEG starts
 };
 
-inline Bytes sonyFrame(const SonyFrameSpec& s, const Bytes& bareJpegBytes) {
+inline Bytes sonyFrame(const SonyFrameContent& s, const Bytes& bareJpegBytes) {
   Bytes b(s.headerLength, 0);
   if (b.size() >= 1038) put16(b, 1036, s.roll);
   if (b.size() >= s.focusBlock + 14) {

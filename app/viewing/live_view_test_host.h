@@ -68,7 +68,8 @@ class LiveViewTestHost : public platform::View {
   }
   ~LiveViewTestHost() override {
     alive_.reset();
-    for (const platform::ObserverToken& token : tokens_) platform::NotificationCenter::defaultCenter().removeObserver(token);
+    for (const platform::ObserverToken& token : tokens_)
+      platform::NotificationCenter::defaultCenter().removeObserver(token);
   }
 
   LiveViewImageView* display() const { return display_; }

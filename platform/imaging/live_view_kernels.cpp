@@ -111,7 +111,8 @@ void peakRow(const float* above, const float* at, const float* below, uint32_t* 
     const __m128 a0 = _mm_loadu_ps(above + x), a1 = _mm_loadu_ps(above + x + 1), a2 = _mm_loadu_ps(above + x + 2);
     const __m128 m0 = _mm_loadu_ps(at + x), m2 = _mm_loadu_ps(at + x + 2);
     const __m128 b0 = _mm_loadu_ps(below + x), b1 = _mm_loadu_ps(below + x + 1), b2 = _mm_loadu_ps(below + x + 2);
-    const __m128 gx = _mm_add_ps(_mm_add_ps(_mm_sub_ps(a2, a0), _mm_mul_ps(two, _mm_sub_ps(m2, m0))), _mm_sub_ps(b2, b0));
+    const __m128 gx =
+        _mm_add_ps(_mm_add_ps(_mm_sub_ps(a2, a0), _mm_mul_ps(two, _mm_sub_ps(m2, m0))), _mm_sub_ps(b2, b0));
     const __m128 gy = _mm_sub_ps(_mm_add_ps(_mm_add_ps(b0, _mm_mul_ps(two, b1)), b2),
                                  _mm_add_ps(_mm_add_ps(a0, _mm_mul_ps(two, a1)), a2));
     const __m128 magnitude = _mm_add_ps(_mm_mul_ps(gx, gx), _mm_mul_ps(gy, gy));
