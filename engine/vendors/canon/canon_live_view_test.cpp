@@ -74,10 +74,13 @@ TEST_F(CanonLiveViewSplitTest, JpegFramesSplitIntoHeaderAndImage) {
     EXPECT_FLOAT_EQ(h.levelRoll, 1.5f);
     EXPECT_FLOAT_EQ(h.levelPitch, -10.0f);
     ASSERT_EQ(h.afFrameCount, 2u);
-    EXPECT_EQ(h.afFrame[0][0], 100u);
-    EXPECT_EQ(h.afFrame[1][0], 200u);
-    EXPECT_EQ(h.afFrame[4][0], 1u);
-    EXPECT_EQ(h.afFrame[3][1], 8u);
+    // Each entry holds the state, a reserved word, x, y, width and height: the u32 at 0, 8, 12, 16 and 20 go to the
+    // five arrays in that order.
+    EXPECT_EQ(h.afFrame[0][0], 1u);
+    EXPECT_EQ(h.afFrame[1][0], 100u);
+    EXPECT_EQ(h.afFrame[2][0], 200u);
+    EXPECT_EQ(h.afFrame[4][0], 400u);
+    EXPECT_EQ(h.afFrame[3][1], 7u);
     EXPECT_EQ(h.record15[0], 10);
     EXPECT_EQ(h.record15[3], 40);
     EXPECT_EQ(h.record10[0], 7);
