@@ -8,6 +8,9 @@
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/system_log.h"
 #include "platform/foundation/user_defaults.h"
+#include "platform/ui/application_shell.h"
+
+#include "app/application_start.h"
 
 namespace {
 
@@ -50,13 +53,14 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName("Vorlaxent");
     QApplication::setApplicationVersion(VX_VERSION);
     platform::prepareMainQueue();
+    platform::Application application;
 
-    platform::UserDefaults& defaults = platform::UserDefaults::standardUserDefaults();
-    std::string error = defaults.registerDefaultsFromResource("DefaultValues");
+    const std::string error = prepareApplicationShell(application);
     if (!error.empty()) {
         std::fprintf(stderr, "vorlaxent: default settings: %s\n", error.c_str());
         platform::systemLog("default settings: " + error, platform::LogLevel::Error);
     }
+    platform::UserDefaults& defaults = platform::UserDefaults::standardUserDefaults();
     if (address) {
         // The device to use instead of discovering one; an empty address means discovery.
         defaults.setString(QString::fromStdString(*address).trimmed().toStdString(), "ipAddress");

@@ -39,69 +39,11 @@
 #include "session/comms_manager.h"
 #include "session/notification_names.h"
 #include "session/utilities.h"
+#include "session/session_harness.h"
 #include "session/utilities_alert_recorder.h"
 #include "widgets/jw_alert.h"
 #include "widgets/sy_flat_button.h"
 
-namespace session_testing {
-
-inline constexpr const char* kSharingAlertTitle = "Vorlaxent Sharing Detected";
-
-// Notes every alert that reaches the screen and answers the modal ones: the sharing question as told, every
-// other alert with its OK button.
-class AnsweringPresenter : public AlertRecorder {
- public:
-  std::atomic<bool> keepSharing{true};
-
-  AnsweringPresenter() {
-    answer = [this](JW_Alert& alert, const ShownAlert& shown) {
-      if (shown.title == kSharingAlertTitle && !keepSharing)
-        alert.cancelAction(alert.oCancelButton);
-      else
-        alert.okAction(alert.oOkButton);
-    };
-  }
-};
-
-// Every post of the given names, in order, from whichever thread posted it.
-class NotificationLog {
- public:
-  explicit NotificationLog(std::vector<std::string> names) {
-    for (const std::string& name : names)
-      tokens_.push_back(platform::NotificationCenter::defaultCenter().addObserverForName(
-          name, nullptr, [this](const platform::Notification& n) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            posts_.push_back({n.name, n.object});
-          }));
-  }
-  ~NotificationLog() {
-    for (const platform::ObserverToken& token : tokens_) platform::NotificationCenter::defaultCenter().removeObserver(token);
-  }
-  NotificationLog(const NotificationLog&) = delete;
-  NotificationLog& operator=(const NotificationLog&) = delete;
-
-  std::vector<platform::Value> objects(const std::string& name) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<platform::Value> out;
-    for (const auto& [n, object] : posts_)
-      if (n == name) out.push_back(object);
-    return out;
-  }
-  size_t count(const std::string& name) const { return objects(name).size(); }
-  std::vector<std::string> names() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<std::string> out;
-    for (const auto& post : posts_) out.push_back(post.first);
-    return out;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::pair<std::string, platform::Value>> posts_;
-  std::vector<platform::ObserverToken> tokens_;
-};
-
-}  // namespace session_testing
 
 class SessionDeviceTest : public ::testing::Test {
  protected:
@@ -127,22 +69,10 @@ class SessionDeviceTest : public ::testing::Test {
 
     clearSettings();
     defaults().setString("127.0.0.1", "ipAddress");
-    CommsEnvironment environment;
-    environment.connect = [this](const char* host, uint16_t port) {
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        dialled_.emplace_back(host, port);
-      }
-      // The product dials the device's own port; on loopback the stand-in listens on a port of its own.
-      const bool product = std::string(host) == "127.0.0.1" && port == kLinkDefaultPort;
-      return linkConnect(host, product ? device.port() : port);
-    };
-    environment.interfaces = [] {
-      return std::vector<platform::NetworkInterfaceAddress>{{"eth0", "10.20.30.40", true, false, true}};
-    };
-    environment.discoveryTargets = {{"127.0.0.1", 9}};  // the discard port: nothing answers there
-    environment.discoveryBindAddress = "127.0.0.1";
-    CommsManager::setEnvironment(environment);
+    session_testing::dialStandIn([this] { return device.port(); }, [this](const std::string& host, uint16_t port) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      dialled_.emplace_back(host, port);
+    });
 
     CameraController::resetClassWideState();
     Utilities::setCurrentConnectionStatus(kConnectionStatusUnknown);
@@ -176,14 +106,7 @@ class SessionDeviceTest : public ::testing::Test {
       defaults().removeObjectForKey(key);
   }
 
-  static void resetEngine() {
-    linkResetState();
-    linkResetDeviceCommandState();
-    ptpResetContainerState();
-    ptpResetTransactionState();
-    vendorStateReset();
-    test_vendor::resetCoreState();
-  }
+  static void resetEngine() { session_testing::resetEngineState(); }
 
   // The connection view's part: keep the status and take the next step.
   void connectionView(int32_t status) {
@@ -192,11 +115,7 @@ class SessionDeviceTest : public ::testing::Test {
       statuses_.push_back(status);
     }
     Utilities::setCurrentConnectionStatus(status);
-    if (!driveConnection) return;
-    if (status == kConnectionStatusDeviceConnected && !askedForCamera_.exchange(true))
-      CameraController::instance().connectToCamera(std::nullopt);
-    else if (status == kConnectionStatusCameraConnected)
-      CameraController::instance().startSession();
+    if (driveConnection) session_testing::connectionViewStep(status, askedForCamera_);
   }
 
   std::vector<int32_t> statuses() {

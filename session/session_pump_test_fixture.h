@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,18 +38,11 @@ class SessionPumpTest : public SessionDeviceTest {
     save = folders_.save;
     objCacheOpen(cache, save);
     openCameraSession(*canon);
-    windowToken_ = platform::NotificationCenter::defaultCenter().addObserverForName(
-        kNewObjectNotification, nullptr, [this](const platform::Notification& n) {
-          if (!fetchThumbnails) return;
-          auto object = n.object.object<PtpObjectInfoClass>();
-          if (!object) return;
-          const PtpObjectInfoStruct record = *object->origObjectInfo();
-          platform::mainQueue().async([record] { CameraController::instance().downloadThumbnail(record, false); });
-        });
+    window_.emplace([this] { return fetchThumbnails; });
   }
 
   void TearDown() override {
-    platform::NotificationCenter::defaultCenter().removeObserver(windowToken_);
+    window_.reset();
     SessionDeviceTest::TearDown();
     // The thumbnail queue's last batches end on the main queue.
     drainMainQueue();
@@ -156,7 +150,7 @@ class SessionPumpTest : public SessionDeviceTest {
   std::string root, cache, save;
 
  private:
-  platform::ObserverToken windowToken_{};
+  std::optional<session_testing::CameraWindowStandIn> window_;
   // The store tests' fresh cache and save folder, and the cache reset around the test.
   struct Folders : StoreTest {
     void TestBody() override {}

@@ -413,10 +413,33 @@ SFBPopover::SFBPopover(QWidget* contentView) {
   });
 }
 
+namespace {
+// The controller's view, at its preferred content size when it has one.
+QWidget* contentOf(platform::ViewController* controller) {
+  if (!controller) return nullptr;
+  const Size size = controller->contentSizeForContainer();
+  QWidget* view = controller->view();
+  view->resize(int(size.width), int(size.height));
+  return view;
+}
+}  // namespace
+
+SFBPopover::SFBPopover(platform::ViewController* controller) : SFBPopover(contentOf(controller)) {
+  controller_ = controller;
+}
+
 SFBPopover::~SFBPopover() {
   if (parentWindow_) platform::removeChildWindow(parentWindow_, popoverWindow_);
+  // The controller keeps its view (unless a newer popover took it already).
+  if (controller_ && controller_->isViewLoaded() && controller_->view()->window() == popoverWindow_) {
+    QWidget* view = controller_->view();
+    view->hide();
+    view->setParent(nullptr);
+  }
   delete popoverWindow_;
 }
+
+platform::ViewController* SFBPopover::contentViewController() const { return controller_; }
 
 bool SFBPopover::isVisible() const { return popoverWindow_->isVisible(); }
 
@@ -432,9 +455,17 @@ void SFBPopover::displayPopoverInWindow(QWidget* window, Point point, bool choos
   popoverWindow_->setFrameOrigin(screenPoint - attachment);
   if (animates_) popoverWindow_->setAlphaValue(0);
   parentWindow_ = window;
+  if (controller_) controller_->beginAppearanceTransition(true);
   if (window) platform::addChildWindow(window, popoverWindow_);
   platform::currentPresenter().present(*popoverWindow_, makeKey);
-  if (animates_) popoverWindow_->animateAlphaValue(1.0, kFadeDuration);
+  if (!animates_) {
+    if (controller_) controller_->endAppearanceTransition();
+    return;
+  }
+  QPointer<SFBPopover> self(this);
+  popoverWindow_->animateAlphaValue(1.0, kFadeDuration, [self](bool finished) {
+    if (self && finished && self->controller_) self->controller_->endAppearanceTransition();
+  });
 }
 
 void SFBPopover::movePopoverToPoint(Point point) {
@@ -445,15 +476,19 @@ void SFBPopover::movePopoverToPoint(Point point) {
 
 void SFBPopover::closePopover() {
   if (!isVisible()) return;
+  if (controller_) controller_->beginAppearanceTransition(false);
   if (animates_) {
     SFBPopoverAnimationDelegate* delegate = animationDelegate_.get();
-    popoverWindow_->animateAlphaValue(0.0, kFadeDuration, [delegate](bool finished) {
+    QPointer<SFBPopover> self(this);
+    popoverWindow_->animateAlphaValue(0.0, kFadeDuration, [delegate, self](bool finished) {
       delegate->animationDidStop(finished);
+      if (self && finished && self->controller_ && !self->isVisible()) self->controller_->endAppearanceTransition();
     });
     return;
   }
   if (QWidget* parent = popoverWindow_->parentWindow()) platform::removeChildWindow(parent, popoverWindow_);
   platform::currentPresenter().dismiss(*popoverWindow_);
+  if (controller_) controller_->endAppearanceTransition();
 }
 
 void SFBPopover::forceViewRefresh() { popoverWindow_->popoverWindowFrame()->repaint(); }

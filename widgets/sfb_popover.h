@@ -14,6 +14,7 @@
 #include "platform/graphics/color.h"
 #include "platform/graphics/geometry.h"
 #include "platform/graphics/path.h"
+#include "platform/ui/view_controller.h"
 #include "platform/ui/window.h"
 
 // Where the bubble lies relative to the point (and so on which side its arrow is).
@@ -182,7 +183,14 @@ class SFBPopover : public QObject {
  public:
   // The popover shows `contentView` (it takes it over) at its current size.
   explicit SFBPopover(QWidget* contentView);
+  // The popover shows the view of `controller` (not owned), at the controller's preferred content size when it
+  // has one, else at the view's size. The controller hears viewWillAppear / viewDidAppear as the popover shows
+  // (did once faded in) and viewWillDisappear / viewDidDisappear as it closes (did once gone), and keeps its
+  // view when the popover is deleted, so that one controller can be shown by one new popover after another:
+  //   auto* popover = new SFBPopover(mTimerViewController);
+  explicit SFBPopover(platform::ViewController* controller);
   ~SFBPopover() override;
+  platform::ViewController* contentViewController() const;
 
   // Shows the popover with its arrow's tip on a point of `window` (y-up window coordinates; a screen point
   // when there is no window). Nothing when it is visible already.
@@ -236,6 +244,7 @@ class SFBPopover : public QObject {
   void applicationDidResignActive();
 
   SFBPopoverWindow* popoverWindow_ = nullptr;
+  QPointer<platform::ViewController> controller_;
   std::unique_ptr<SFBPopoverAnimationDelegate> animationDelegate_;
   QPointer<QWidget> parentWindow_;
   bool animates_ = true;

@@ -358,4 +358,52 @@ TEST_F(PopoverTest, ChoosesAPositionThatFitsWhenAsked) {
   EXPECT_EQ(tipOnScreen(), (Point{400, 20}));
 }
 
+// A panel's view controller shown by one new popover after another, as the control panel does with its automation
+// panels: loaded once, its view kept between popovers, appearing and disappearing around the fades.
+TEST_F(PopoverTest, AViewControllerAppearsAndDisappearsWithEachPopoverAndKeepsItsView) {
+  struct Panel : platform::ViewController {
+    std::vector<std::string> log;
+    void loadView() override {
+      auto* root = new QWidget();
+      root->resize(100, 50);
+      setView(root);
+    }
+    void viewDidLoad() override { log.push_back("load"); }
+    void viewWillAppear() override { log.push_back("willAppear"); }
+    void viewDidAppear() override { log.push_back("didAppear"); }
+    void viewWillDisappear() override { log.push_back("willDisappear"); }
+    void viewDidDisappear() override { log.push_back("didDisappear"); }
+  } panel;
+  panel.setPreferredContentSize({346, 260});
+  using Log = std::vector<std::string>;
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    auto popover = std::make_unique<SFBPopover>(&panel);
+    EXPECT_EQ(popover->contentViewController(), &panel);
+    EXPECT_EQ(popover->contentView(), panel.view());
+    EXPECT_EQ(panel.view()->size(), QSize(346, 260)) << "the preferred content size";
+    popover->setAnimates(true);
+    popover->displayPopoverInWindow(parent_.get(), {300, 200});
+    EXPECT_EQ(panel.log, (round == 0 ? Log{"load", "willAppear"} : Log{"willAppear"}));
+    panel.log.clear();
+    clock_->advance(0.3);
+    EXPECT_EQ(panel.log, Log{"didAppear"});
+    panel.log.clear();
+    popover->closePopover();
+    EXPECT_EQ(panel.log, Log{"willDisappear"});
+    clock_->advance(0.3);
+    EXPECT_FALSE(popover->isVisible());
+    EXPECT_EQ(panel.log, (Log{"willDisappear", "didDisappear"}));
+    panel.log.clear();
+    popover.reset();
+    ASSERT_TRUE(panel.isViewLoaded()) << "the view outlives the popover";
+  }
+  // Without animation the calls pair up at once.
+  SFBPopover popover(&panel);
+  popover.setAnimates(false);
+  popover.displayPopoverInWindow(parent_.get(), {300, 200});
+  popover.closePopover();
+  EXPECT_EQ(panel.log, (std::vector<std::string>{"willAppear", "didAppear", "willDisappear", "didDisappear"}));
+}
+
 }  // namespace

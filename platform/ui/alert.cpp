@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -67,6 +68,23 @@ QString Alert::informativeText() const {
     return window_->contentView()->findChild<QLabel*>("informativeText")->text();
 }
 
+void Alert::setAccessoryView(QWidget* view) {
+    if (view == accessory_) return;
+    auto* column = static_cast<QVBoxLayout*>(window_->contentView()->layout());
+    if (accessory_) {
+        column->removeWidget(accessory_);
+        delete accessory_;
+    }
+    accessory_ = view;
+    if (!view) return;
+    view->setParent(window_->contentView());
+    view->setFixedSize(view->size());
+    // Below the texts, above the gap before the buttons.
+    column->insertWidget(2, view, 0, Qt::AlignLeft);
+}
+
+QWidget* Alert::accessoryView() const { return accessory_; }
+
 QPushButton* Alert::addButtonWithTitle(const QString& title) {
     auto* row = window_->contentView()->findChild<QHBoxLayout*>("buttons");
     auto* button = new QPushButton(title, window_->contentView());
@@ -103,9 +121,25 @@ int Alert::runModal() {
     content->layout()->activate();
     const int height = content->layout()->heightForWidth(int(kWidth));
     window_->setContentSize({kWidth, double(height > 0 ? height : content->sizeHint().height())});
+    if (accessory_) {
+        accessory_->setFocus();
+        if (auto* field = qobject_cast<QLineEdit*>(accessory_)) field->selectAll();
+    }
     const int response = currentPresenter().runModal(*window_);
     window_->orderOut();
     return response;
+}
+
+std::optional<QString> runTextInputAlert(const QString& message, const QString& text) {
+    Alert alert;
+    alert.setMessageText(message);
+    alert.addButtonWithTitle(QStringLiteral("OK"));
+    alert.addButtonWithTitle(QStringLiteral("Cancel"));
+    auto* field = new QLineEdit(text);
+    field->resize(kTextInputFieldWidth, kTextInputFieldHeight);
+    alert.setAccessoryView(field);
+    if (alert.runModal() != NSAlertFirstButtonReturn) return std::nullopt;
+    return field->text();
 }
 
 }  // namespace platform

@@ -89,12 +89,13 @@ void Bindings::end(Entry& entry) {
 void Bindings::bind(const std::string& binding, BindingInfo info, std::function<void(const Value&)> show) {
   unbind(binding);
   auto live = std::make_shared<std::atomic<bool>>(true);
-  bindings_[binding] = Entry{info, live};
+  bindings_[binding] = Entry{info, live, {}};
   if (!info.observedObject || info.observedKeyPath.empty() || !show) return;
   auto transformer = transformerOf(info);
   auto present = [transformer, show, live](const Value& v) {
     if (live->load()) show(transformer ? transformer->transformedValue(v) : v);
   };
+  bindings_[binding].present = present;
   // Settings and other bound objects tell their observers on the thread that wrote; controls live on the main
   // thread. The hop reads the value afresh: changes from several threads may reach it out of order.
   std::weak_ptr<KeyValueObject> object = info.observedObject;
@@ -117,6 +118,12 @@ void Bindings::unbind(const std::string& binding) {
   if (it == bindings_.end()) return;
   end(it->second);
   bindings_.erase(it);
+}
+
+void Bindings::refresh(const std::string& binding) const {
+  auto it = bindings_.find(binding);
+  if (it == bindings_.end() || !it->second.present || !it->second.info.observedObject) return;
+  it->second.present(it->second.info.observedObject->valueForKeyPath(it->second.info.observedKeyPath));
 }
 
 std::optional<BindingInfo> Bindings::infoForBinding(const std::string& binding) const {

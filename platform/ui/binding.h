@@ -63,6 +63,11 @@ struct BindingOptions {
 
 // What a binding was made with. Either of the observed object and key path may be missing.
 struct BindingInfo {
+  BindingInfo() = default;
+  BindingInfo(std::shared_ptr<KeyValueObject> object, std::string keyPath,
+              std::optional<BindingOptions> bindingOptions = std::nullopt)
+      : observedObject(std::move(object)), observedKeyPath(std::move(keyPath)), options(std::move(bindingOptions)) {}
+
   std::shared_ptr<KeyValueObject> observedObject;
   std::string observedKeyPath;
   std::optional<BindingOptions> options;
@@ -78,6 +83,8 @@ class Bindings {
   void bind(const std::string& binding, BindingInfo info, std::function<void(const Value&)> show);
   void unbind(const std::string& binding);
   std::optional<BindingInfo> infoForBinding(const std::string& binding) const;
+  // Shows the bound value again (a control whose items changed selects from the new ones). Main thread.
+  void refresh(const std::string& binding) const;
 
   // Pushes a value the user gave the control into the bound object (reverse-transformed when a transformer
   // allows it). Problems are logged with `operation` named; an unbound name does nothing.
@@ -88,6 +95,7 @@ class Bindings {
     BindingInfo info;
     // Cleared when the binding ends, so that a show still on its way to the main thread is dropped.
     std::shared_ptr<std::atomic<bool>> live;
+    std::function<void(const Value&)> present;  // shows a bound value (transformed); empty without one to show
   };
   void end(Entry& entry);
   std::map<std::string, Entry> bindings_;

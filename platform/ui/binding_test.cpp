@@ -3,7 +3,12 @@
 // the bound value once, a change made elsewhere (on any thread) shows in the control without being written
 // back, and a binding that has ended shows nothing more.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -18,6 +23,7 @@
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/binding.h"
 #include "platform/ui/control_binding.h"
+#include "platform/ui/observable_properties.h"
 
 namespace platform {
 namespace {
@@ -184,6 +190,115 @@ TEST_F(BindingTest, TextFieldShowsThePanelsNumberInTwoDigitsAndWritesWhatTheUser
     panel->setValueForKeyPath(Value(12), "initialDelayMinutes");
     EXPECT_EQ(field.text(), "12");
     EXPECT_FALSE(field.isModified());
+}
+
+// Notes the thread of every move of its knob, whoever makes it.
+class RecordingSlider : public QSlider {
+public:
+    using QSlider::QSlider;
+    std::vector<bool> movedOnMainThread;
+
+protected:
+    void sliderChange(SliderChange change) override {
+        if (change == SliderValueChange) movedOnMainThread.push_back(isMainThread());
+        QSlider::sliderChange(change);
+    }
+};
+
+// The tripod panel's speed slider: bound to the panel's own "tripodSpeed", whose setter ignores changes of less
+// than 20. The user's moves go through the setter (a refused one puts the knob back); the panel's own changes,
+// made on any thread, move the knob on the main thread and are not written back.
+TEST_F(BindingTest, SliderFollowsAControllersPropertyBothWaysWhateverThreadSetsIt) {
+    auto properties = ObservableProperties::make();
+    ObservableProperty<int> speed(properties, "tripodSpeed", 512);
+    std::vector<int> sent;
+    speed.setSetter([&](int s) {
+        if (std::abs(s - speed.get()) < 20) return;
+        speed.set(s);
+        sent.push_back(s);
+    });
+    RecordingSlider slider(Qt::Horizontal);
+    slider.setRange(0, 1023);
+    slider.setSingleStep(13);
+    slider.setPageStep(28);
+    slider.show();
+    ASSERT_TRUE(bind(&slider, "value", {properties, "tripodSpeed"}));
+    EXPECT_EQ(slider.value(), 512);
+
+    QTest::keyClick(&slider, Qt::Key_Right);  // 525: less than 20 away
+    EXPECT_EQ(slider.value(), 512) << "refused: the knob goes back";
+    EXPECT_TRUE(sent.empty());
+    QTest::keyClick(&slider, Qt::Key_PageUp);  // 540
+    EXPECT_EQ(sent, std::vector<int>{540});
+    EXPECT_EQ(speed.get(), 540);
+    EXPECT_EQ(slider.value(), 540);
+
+    slider.movedOnMainThread.clear();
+    std::thread([&] { speed.set(700); }).join();
+    EXPECT_TRUE(runMainUntil([&] { return slider.value() == 700; }, 5s));
+    EXPECT_EQ(sent, std::vector<int>{540}) << "shown, not written back";
+    ASSERT_FALSE(slider.movedOnMainThread.empty());
+    for (bool onMain : slider.movedOnMainThread) EXPECT_TRUE(onMain);
+}
+
+// The settings window's auto-view choice: the items from the controller's list, the selection from a setting.
+TEST_F(BindingTest, ComboBoxTakesItsItemsFromAListAndItsSelectionFromASetting) {
+    auto properties = ObservableProperties::make();
+    properties->set("autoViewValues", Value(ValueArray{"Off", "Show", "Download", "Show and download"}));
+    defaults_->setInteger(1, "AutoViewImages");
+    QComboBox combo;
+    combo.show();
+    ASSERT_TRUE(bind(&combo, "selectedIndex", {settings_, "values.AutoViewImages"}));
+    ASSERT_TRUE(bind(&combo, "content", {properties, "autoViewValues"}));
+    EXPECT_EQ(combo.count(), 4);
+    EXPECT_EQ(combo.currentText(), QString("Show")) << "selected once the items are there";
+
+    QTest::keyClick(&combo, Qt::Key_Down);
+    EXPECT_EQ(defaults_->integerForKey("AutoViewImages"), 2);
+    std::thread([this] { defaults_->setInteger(3, "AutoViewImages"); }).join();
+    EXPECT_TRUE(runMainUntil([&] { return combo.currentIndex() == 3; }, 5s));
+    std::thread([this] { defaults_->setInteger(9, "AutoViewImages"); }).join();
+    EXPECT_TRUE(runMainUntil([&] { return combo.currentIndex() == -1; }, 5s)) << "no such item: none selected";
+
+    // The "value" binding selects by text.
+    properties->set("choice", Value("Download"));
+    ASSERT_TRUE(bind(&combo, "value", {properties, "choice"}));
+    EXPECT_EQ(combo.currentIndex(), 2);
+    QTest::keyClick(&combo, Qt::Key_Up);
+    EXPECT_EQ(properties->valueForKeyPath("choice"), Value("Show"));
+}
+
+// Read-only displays and states, set from the device-message thread as the timer panel's feedback is.
+TEST_F(BindingTest, LabelProgressEnabledAndHiddenShowTheirPropertyOnTheMainThread) {
+    auto properties = ObservableProperties::make();
+    QLabel label;
+    QProgressBar bar;
+    bar.setRange(0, 1000);
+    bar.setProperty("minValue", 0.0);
+    bar.setProperty("maxValue", 1.0);
+    QPushButton button("Start");
+    QLabel disabledReason("Bulb needs live view off");
+    for (QWidget* w : std::initializer_list<QWidget*>{&label, &bar, &button, &disabledReason}) w->show();
+    ASSERT_TRUE(bind(&label, "value", {properties, "feedbackShotsRemainingString"}));
+    ASSERT_TRUE(bind(&bar, "value", {properties, "feedbackPercent"}));
+    ASSERT_TRUE(bind(&button, "enabled", {properties, "isBulbEnabled"}));
+    ASSERT_TRUE(bind(&disabledReason, "hidden", {properties, "isDisabledBulbViewHidden"}));
+    EXPECT_FALSE(button.isEnabled()) << "an unset property reads as false";
+
+    std::thread([&] {
+        properties->set("feedbackShotsRemainingString", Value("3 of 10 shots"));
+        properties->set("feedbackPercent", Value(0.3));
+        properties->set("isBulbEnabled", Value(true));
+        properties->set("isDisabledBulbViewHidden", Value(true));
+    }).join();
+    EXPECT_TRUE(runMainUntil([&] { return disabledReason.isHidden(); }, 5s));
+    EXPECT_EQ(label.text(), QString("3 of 10 shots"));
+    EXPECT_EQ(bar.value(), 300) << "a fraction of the bar's range";
+    EXPECT_TRUE(button.isEnabled());
+
+    // A binding a control does not have is refused.
+    EXPECT_FALSE(bind(&label, "selectedIndex", {properties, "x"}));
+    EXPECT_FALSE(bindingInfo(&label, "selectedIndex").has_value());
 }
 
 }  // namespace

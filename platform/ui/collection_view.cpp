@@ -54,6 +54,7 @@ CollectionViewItem::~CollectionViewItem() {
   if (animation_) Animator::shared().cancel(animation_);
   if (view_) {
     view_->removeEventFilter(watcher_.get());
+    setViewResponder(view_, nullptr);
     delete view_;
   }
 }
@@ -70,12 +71,14 @@ void CollectionViewItem::setView(QWidget* view) {
   if (view_ == view) return;
   if (view_) {
     view_->removeEventFilter(watcher_.get());
+    setViewResponder(view_, nullptr);
     delete view_;
   }
   view_ = view;
   if (!view_) return;
   if (!watcher_) watcher_ = std::make_unique<ViewWatcher>(this);
   view_->installEventFilter(watcher_.get());
+  setViewResponder(view_, this);
   if (collectionView_) view_->setParent(collectionView_);
 }
 

@@ -22,6 +22,7 @@
 
 #include "platform/graphics/geometry.h"
 #include "platform/ui/animation.h"
+#include "platform/ui/responder.h"
 #include "platform/ui/scroll_view.h"
 
 class QMouseEvent;
@@ -53,8 +54,9 @@ enum class HighlightState { None, ForSelection, ForDeselection, AsDropTarget };
 class CollectionView;
 
 // One item: a controller of a view that shows one represented object. Items are made by the collection view
-// (makeItemWithIdentifier) and owned by it; one that scrolls out of sight is kept for reuse.
-class CollectionViewItem {
+// (makeItemWithIdentifier) and owned by it; one that scrolls out of sight is kept for reuse. In the responder
+// chain (responder.h) the item follows its view and precedes the collection view.
+class CollectionViewItem : public Responder {
  public:
   CollectionViewItem();
   virtual ~CollectionViewItem();

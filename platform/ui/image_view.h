@@ -1,7 +1,10 @@
 #pragma once
 // A view that shows an image, centred, scaled by one of the usual rules. Used for live-view frames and still
-// pictures as well as for icons, so it draws straight from the image with no copy per paint. Layer-backed, so
-// that a thumbnail can be turned by its layer's transform.
+// pictures as well as for icons. Layer-backed, so that a thumbnail can be turned by its layer's transform.
+//
+// A bitmap larger than where it is drawn (a 24-megapixel picture in a window) is scaled down once for that size,
+// smoothly, and painted from that copy until the image or the size changes; a bitmap drawn at its size or larger,
+// and images with a drawing handler (icons), are drawn straight, which costs no more than the copy would.
 
 #include "platform/graphics/geometry.h"
 #include "platform/graphics/image.h"
@@ -30,14 +33,20 @@ public:
     void setImageScaling(ImageScaling scaling);
     // Where the image is drawn, in the view's bounds (y-up); a zero rectangle without an image.
     Rect imageRect() const;
+    // The scaled copy painted last (null when the image is drawn straight); for tests and measurements.
+    const QImage& scaledCopy() const { return scaled_; }
 
 protected:
     void drawRect(Canvas& canvas, const Rect& bounds) override;
     bool drawsContent() const override { return !image_.isNull(); }
 
 private:
+    // The copy for a size in device pixels at a device pixel ratio, made when either or the image changed.
+    const QImage& scaledFor(QSize pixels, double ratio);
+
     Image image_;
     ImageScaling scaling_ = ImageScaling::ProportionallyDown;
+    QImage scaled_;
 };
 
 }  // namespace platform

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 
 #include "platform/foundation/test_application.h"
 #include "platform/ui/testing/expect_rect.h"
+#include "platform/ui/view_geometry.h"
 
 namespace platform {
 namespace {
@@ -74,6 +76,62 @@ TEST_F(ImageViewTest, PaintsTheImageUprightInItsRectangle) {
         EXPECT_EQ(shot.pixelColor(50, c.blueY), QColor(Qt::blue));
         EXPECT_EQ(shot.pixelColor(c.emptyX, c.emptyY).alpha(), 0);
     }
+}
+
+// A picture much larger than the view: painted from a copy scaled once for the view's size, upright and where the
+// fitting rule puts it, at the view's alpha; a new size or a new picture makes a new copy, painting again does not.
+TEST_F(ImageViewTest, PaintsALargePictureFromACopyScaledOncePerSize) {
+    // 2000 x 1000: top half red, bottom half blue, left eighth green.
+    QImage picture(2000, 1000, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QPainter(&picture).fillRect(0, 0, 2000, 500, Qt::red);
+    QPainter(&picture).fillRect(0, 0, 250, 1000, Qt::green);
+    const Image image = Image::fromBitmap(picture);
+
+    ImageView view;
+    view.resize(400, 400);
+    view.setImageScaling(ImageScaling::ProportionallyUpOrDown);
+    view.setImage(image);
+    auto paint = [&view] {
+        QImage shot(view.size(), QImage::Format_ARGB32_Premultiplied);
+        shot.fill(Qt::transparent);
+        view.render(&shot, QPoint(), QRegion(), QWidget::DrawChildren);
+        return shot;
+    };
+    QImage shot = paint();
+    // Fitted: 400 x 200 from y = 100 (Qt's rows).
+    EXPECT_EQ(view.scaledCopy().size(), QSize(400, 200));
+    EXPECT_EQ(shot.pixelColor(200, 150), QColor(Qt::red));
+    EXPECT_EQ(shot.pixelColor(200, 250), QColor(Qt::blue));
+    EXPECT_EQ(shot.pixelColor(20, 150), QColor(Qt::green)) << "left is left";
+    EXPECT_EQ(shot.pixelColor(200, 50).alpha(), 0) << "nothing above the picture";
+    EXPECT_EQ(shot.pixelColor(200, 350).alpha(), 0) << "nothing below it";
+
+    // Painted again: the same copy.
+    const qint64 copy = view.scaledCopy().cacheKey();
+    paint();
+    view.setImage(image);  // the same picture handed over again
+    paint();
+    EXPECT_EQ(view.scaledCopy().cacheKey(), copy);
+
+    // A new size: a new copy, once.
+    view.resize(200, 300);
+    shot = paint();
+    EXPECT_EQ(view.scaledCopy().size(), QSize(200, 100));
+    EXPECT_NE(view.scaledCopy().cacheKey(), copy);
+    EXPECT_EQ(shot.pixelColor(100, 125), QColor(Qt::red));
+
+    // Half transparent: the copy is painted at the view's alpha.
+    setAlphaValue(&view, 0.5);
+    shot = paint();
+    EXPECT_NEAR(shot.pixelColor(100, 125).alphaF(), 0.5, 0.01);
+
+    // A picture no larger than its place is drawn straight, with no copy kept.
+    view.setImage(Image::fromBitmap(picture.scaled(100, 50)));
+    setAlphaValue(&view, 1.0);
+    shot = paint();
+    EXPECT_TRUE(view.scaledCopy().isNull());
+    EXPECT_EQ(shot.pixelColor(100, 125), QColor(Qt::red));
 }
 
 }  // namespace

@@ -8,8 +8,13 @@
 namespace platform {
 namespace {
 
-QHash<QString, InterfaceSetup>& registry() {
-    static QHash<QString, InterfaceSetup> files;
+struct Registration {
+    InterfaceSetup setup;
+    InterfaceRootMaker makeRoot;
+};
+
+QHash<QString, Registration>& registry() {
+    static QHash<QString, Registration> files;
     return files;
 }
 
@@ -24,8 +29,8 @@ void collect(QObject* object, std::vector<QPointer<QObject>>& out) {
 
 }  // namespace
 
-bool registerInterfaceFile(const QString& name, InterfaceSetup setup) {
-    registry().insert(name, std::move(setup));
+bool registerInterfaceFile(const QString& name, InterfaceSetup setup, InterfaceRootMaker makeRoot) {
+    registry().insert(name, Registration{std::move(setup), std::move(makeRoot)});
     return true;
 }
 
@@ -34,9 +39,20 @@ bool hasInterfaceFile(const QString& name) { return registry().contains(name); }
 bool loadInterfaceFile(const QString& name, QWidget* root) {
     const auto it = registry().constFind(name);
     if (!root || it == registry().constEnd()) return false;
-    if (!(*it)(root)) return false;
+    if (!it->setup(root)) return false;
     awakeLoadedObjects(root);
     return true;
+}
+
+QWidget* loadInterfaceRoot(const QString& name) {
+    const auto it = registry().constFind(name);
+    if (it == registry().constEnd()) return nullptr;
+    QWidget* root = it->makeRoot ? it->makeRoot() : new QWidget();
+    if (!loadInterfaceFile(name, root)) {
+        delete root;
+        return nullptr;
+    }
+    return root;
 }
 
 void awakeLoadedObjects(QObject* root) {

@@ -1,5 +1,10 @@
 #include "platform/ui/window_controller.h"
 
+#include <QLayout>
+#include <QVBoxLayout>
+
+#include "platform/ui/view_controller.h"
+
 #include "platform/ui/interface_file.h"
 #include "platform/ui/presenter.h"
 #include "platform/ui/window.h"
@@ -38,6 +43,33 @@ Window* WindowController::makeWindow() {
 
 void WindowController::showWindow() {
   if (Window* w = window()) currentPresenter().present(*w, true);
+}
+
+ViewController* WindowController::contentViewController() const { return contentViewController_; }
+
+void WindowController::setContentViewController(ViewController* controller) {
+  if (controller == contentViewController_) return;
+  Window* w = window();
+  if (!w) return;
+  QWidget* host = w->contentView();
+  if (contentViewController_) {
+    ViewController* old = contentViewController_;
+    contentViewController_ = nullptr;
+    delete old;  // its view goes with it
+  }
+  contentViewController_ = controller;
+  if (!controller) return;
+  controller->setParent(this);
+  QWidget* view = controller->view();
+  QLayout* fill = host->layout();
+  if (!fill) {
+    fill = new QVBoxLayout(host);
+    fill->setContentsMargins(0, 0, 0, 0);
+  }
+  const Size size = controller->contentSizeForContainer();
+  fill->addWidget(view);
+  view->show();
+  w->setContentSize(size);
 }
 
 void WindowController::close() {

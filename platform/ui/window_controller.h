@@ -1,15 +1,24 @@
 #pragma once
 // Owns a window made on first use (from an interface file, in the subclasses that have one) and the code that
-// sets it up once it is loaded.
+// sets it up once it is loaded. It may host a content view controller, whose view then fills the window:
+//
+//   controller->setContentViewController(new CardContentsViewController());   // owned from now on
+//   controller->showWindow();            // the content controller hears viewWillAppear / viewDidAppear
+//
+// The window controller is the last responder of its window's responder chain (responder.h).
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+
+#include "platform/ui/responder.h"
 
 namespace platform {
 
+class ViewController;
 class Window;
 
-class WindowController : public QObject {
+class WindowController : public QObject, public Responder {
   Q_OBJECT
 
  public:
@@ -26,6 +35,12 @@ class WindowController : public QObject {
   // Takes the window off the screen.
   virtual void close();
 
+  // The controller whose view fills the window's content view (the window is loaded for it). The window
+  // controller owns it (as its QObject child) and deletes one it replaces. The window takes the view's size, or
+  // the controller's preferred content size when it has one.
+  ViewController* contentViewController() const;
+  void setContentViewController(ViewController* controller);
+
  protected:
   // Makes the window: a titled window whose content view holds the interface file named by windowNibName when
   // one is registered under that name (see interface_file.h), else an empty one.
@@ -35,6 +50,7 @@ class WindowController : public QObject {
  private:
   QString nibName_;
   Window* window_ = nullptr;
+  QPointer<ViewController> contentViewController_;
   bool loading_ = false;
 };
 
