@@ -694,14 +694,7 @@ PtpResult CanonCamera::liveViewFrame() {
     recipe.make = "Canon";
     recipe.seed = 1000 + seed;
     auto image = jpegImage(recipe);
-    if (options_.body == CanonBody::Mirrorless) {
-        info.frameWidth = 5472;
-        info.frameHeight = 3648;
-    }
-    info.orientationState = 0;
-    info.rollHundredths = 150;
-    info.pitchHundredths = 35000;
-    info.afFrames = {{100, 200, 300, 200, 1}, {2000, 1500, 300, 200, 0}};
+    canonStandInLiveViewInfo(this, options_.body == CanonBody::Mirrorless, seed, info);
     return PtpResult::withData(canonJpegLiveViewReply(canonBareJpeg(image->bytes), info));
 }
 

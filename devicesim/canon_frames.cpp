@@ -1,5 +1,9 @@
 #include "devicesim/canon_frames.h"
 
+#include <chrono>
+#include <cmath>
+
+#include "devicesim/frame_faults.h"
 #include "devicesim/wire.h"
 
 namespace devicesim {
@@ -35,7 +39,69 @@ std::vector<uint8_t> record(uint32_t type, std::initializer_list<uint32_t> value
     return r;
 }
 
+FrameFaults<CanonFrameFault>& canonFaults() {
+    static FrameFaults<CanonFrameFault> faults;
+    return faults;
+}
+
+// The zoom codes' magnification: 5 and 6 at 100 %, 10 and 15 at 200 %.
+uint32_t zoomFactor(uint32_t zoom) { return zoom >= 10 ? 10 : zoom >= 5 ? 5 : 1; }
+
 }  // namespace
+
+void canonFaultNextFrames(const void* camera, CanonFrameFault fault, int frames) {
+    canonFaults().ask(camera, fault, frames);
+}
+
+void canonStandInLiveViewInfo(const void* camera, bool mirrorless, uint32_t frameNumber, CanonLiveViewInfo& info) {
+    // The DSLR sends no frame record: the camera module takes the model's sensor (6720 x 4480); its live picture
+    // covers a lower 16:9 band of it, and whole-image AF frames are measured from the taller frame.
+    const uint32_t frameWidth = mirrorless ? 5472 : 6720, frameHeight = mirrorless ? 3648 : 4480;
+    if (mirrorless) info.frameWidth = frameWidth, info.frameHeight = frameHeight;
+    info.wholeWidth = frameWidth;
+    info.wholeHeight = mirrorless ? frameHeight : 3780;
+    info.orientationState = 0;
+    info.rollHundredths = 150;
+    info.pitchHundredths = 35000;  // 350 degrees: 10 down
+    const uint32_t factor = zoomFactor(info.zoom);
+    if (factor > 1) {
+        // Zoomed: the frames are given in the zoom area, one in its middle.
+        info.zoomAreaWidth = frameWidth / factor;
+        info.zoomAreaHeight = frameHeight / factor;
+        const uint32_t w = info.zoomAreaWidth, h = info.zoomAreaHeight;
+        info.afFrames = {{info.zoomX + w * 2 / 5, info.zoomY + h * 2 / 5, w / 5, h / 5, 0x11},
+                         {info.zoomX + w / 10, info.zoomY + h / 10, w / 6, h / 6, 0x12},
+                         {info.zoomX + w * 7 / 10, info.zoomY + h * 6 / 10, w / 6, h / 6, 0x00}};
+    } else {
+        info.zoomAreaWidth = frameWidth / 5;
+        info.zoomAreaHeight = frameHeight / 5;
+        const uint32_t w = info.wholeWidth, h = info.wholeHeight;
+        info.afFrames = {{w * 45 / 100, h * 45 / 100, w / 10, h / 10, 0x11},
+                         {w * 15 / 100, h * 30 / 100, w / 12, h / 12, 0x12},
+                         {w * 70 / 100, h * 60 / 100, w / 12, h / 12, 0x00}};
+    }
+    // Levels of a quiet room, moving a little from frame to frame; peaks above them.
+    const int32_t swing = int32_t(frameNumber % 7);
+    info.audio = {-24 + swing, -27 + swing / 2, -10, -13};
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    const int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+    info.movieSeconds = int32_t(ms / 1000 % 0x40000000);
+    info.movieMilliseconds = int32_t(ms % 1000);
+    const std::optional<CanonFrameFault> fault = canonFaults().take(camera);
+    if (!fault) return;
+    switch (*fault) {
+        case CanonFrameFault::NoAfFrames: info.afFrames.clear(); break;
+        case CanonFrameFault::ZeroFrameSpace:
+            info.wholeHeight = 0;  // a zero width would be taken for a missing record and filled in
+            info.zoomAreaHeight = 0;
+            break;
+        case CanonFrameFault::AudioOffTheScale: info.audio = {-60, 12, -60, 12}; break;
+        case CanonFrameFault::ManyAfFrames:
+            info.afFrames.resize(70, {100, 100, 50, 50, 0x11});
+            info.extraAfFrameCount = 30;
+            break;
+    }
+}
 
 std::vector<uint8_t> canonBareJpeg(const std::vector<uint8_t>& jpeg) {
     if (jpeg.size() < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return jpeg;
@@ -56,19 +122,20 @@ std::vector<uint8_t> canonJpegLiveViewReply(const std::vector<uint8_t>& bareJpeg
     std::vector<uint8_t> af;
     wire::put32(af, uint32_t(12 + 24 * info.afFrames.size()));
     wire::put32(af, 8);
-    wire::put32(af, uint32_t(info.afFrames.size()));
+    wire::put32(af, uint32_t(info.afFrames.size()) + info.extraAfFrameCount);
     for (const auto& f : info.afFrames) {
-        // Entry: x, (reserved), y, width, height, selected.
-        const uint32_t fields[6] = {f.size() > 0 ? f[0] : 0, 0, f.size() > 1 ? f[1] : 0, f.size() > 2 ? f[2] : 0,
-                                    f.size() > 3 ? f[3] : 0, f.size() > 4 ? f[4] : 0};
+        auto field = [&f](size_t i) { return f.size() > i ? f[i] : 0u; };
+        // Entry: state, (reserved), x, y, width, height.
+        const uint32_t fields[6] = {field(4), 0, field(0), field(1), field(2), field(3)};
         for (uint32_t v : fields) wire::put32(af, v);
     }
     append(out, af);
     append(out, record(16, {0, info.orientationState, info.rollHundredths, info.pitchHundredths}));
-    append(out, record(15, {10, 20, 30, 40}));
-    append(out, record(10, {7, 9}));
-    append(out, record(13, {0, 0, 1200, 800}));
-    append(out, record(18, {0, 0, 600, 400}));
+    append(out, record(15, {uint32_t(info.audio[0]), uint32_t(info.audio[1]), uint32_t(info.audio[2]),
+                            uint32_t(info.audio[3])}));
+    append(out, record(10, {uint32_t(info.movieSeconds), uint32_t(info.movieMilliseconds)}));
+    append(out, record(13, {0, 0, info.zoomAreaWidth, info.zoomAreaHeight}));
+    append(out, record(18, {0, 0, info.wholeWidth, info.wholeHeight}));
     append(out, record(17, {1, 2, 3}));
     while (out.size() < 4096) out.push_back(0);  // the camera's replies are never shorter
     return out;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "devicesim/event_records.h"
+#include "devicesim/fuji_frames.h"
 #include "devicesim/jpeg_factory.h"
 
 namespace devicesim {
@@ -168,7 +169,7 @@ void FujiCamera::attach(Device& device) {
             std::lock_guard<std::mutex> lock(fujiMutex_);
             if (!liveView_) return CommandReply::withCode(kNoFrame);
         }
-        return CommandReply::ok(frame());
+        return CommandReply::ok(fujiStandInLiveViewFrame(*this, frame()));
     });
     device.setCommandHandler(0xD5, [this](Device&, const CommandRequest& r) {
         if (r.payload.size() != 1) return CommandReply::withCode(0x2002);

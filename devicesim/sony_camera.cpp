@@ -6,6 +6,7 @@
 
 #include "devicesim/canon_frames.h"
 #include "devicesim/jpeg_factory.h"
+#include "devicesim/sony_frames.h"
 #include "devicesim/wire.h"
 
 namespace devicesim {
@@ -476,18 +477,7 @@ PtpResult SonyCamera::liveViewFrame() {
     r.height = 424;
     r.seed = 7;
     jpeg = canonBareJpeg(jpegImage(r)->bytes);
-    // Header: where the picture starts and its size; the focus block (x, y, width, height) after it, at 8 or 24.
-    const uint32_t focusAt = late ? 24 : 8, jpegAt = focusAt + 16 + 8;
-    std::vector<uint8_t> out;
-    wire::put32(out, jpegAt);
-    wire::put32(out, uint32_t(jpeg.size()));
-    out.resize(focusAt, 0);
-    wire::put32(out, location >> 16);
-    wire::put32(out, location & 0xFFFF);
-    wire::put32(out, 80);
-    wire::put32(out, 60);
-    out.resize(jpegAt, 0);
-    wire::putBytes(out, jpeg);
+    std::vector<uint8_t> out = sonyStandInLiveViewFrame(this, jpeg, location, late);
     std::lock_guard<std::mutex> lock(simMutex_);
     lastJpeg_ = jpeg;
     return PtpResult::withData(out);

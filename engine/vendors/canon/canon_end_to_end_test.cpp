@@ -159,7 +159,7 @@ TEST_P(CanonBodyTest, LiveViewFramesSplitIntoHeaderAndImage) {
             EXPECT_EQ(image[h.imageLength - 2], 0xFF);
             EXPECT_EQ(image[h.imageLength - 1], 0xD9);
             EXPECT_EQ(h.zoom, 1u);
-            EXPECT_EQ(h.afFrameCount, 2u);
+            EXPECT_EQ(h.afFrameCount, 3u);
             EXPECT_FLOAT_EQ(h.levelPitch, -10.0f);
             EXPECT_EQ(h.frameWidth, GetParam().body == CanonBody::Mirrorless ? 5472u : 6720u);
         }
