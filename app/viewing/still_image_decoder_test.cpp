@@ -8,12 +8,12 @@
 #include <QBuffer>
 #include <QColor>
 #include <QImageReader>
-#include <QImageWriter>
 #include <algorithm>
 #include <functional>
 #include <thread>
 
 #include "app/viewing/still_image_decoder.h"
+#include "app/viewing/still_image_test_pictures.h"
 #include "devicesim/jpeg_factory.h"
 #include "devicesim/raw_factory.h"
 #include "engine/vendors/fujifilm/fuji_module.h"
@@ -48,25 +48,7 @@ StillImageSource sourceOf(const std::vector<uint8_t>& bytes, uint16_t format, co
 }
 
 std::vector<uint8_t> vendorJpeg(uint8_t orientation) {
-  devicesim::JpegRecipe r = devicesim::vendorJpegRecipe(Vendor::Canon);
-  r.orientation = orientation;
-  r.width = 300;
-  r.height = 200;
-  r.size = 60 * 1024;
-  r.seed = 7 + orientation;
-  return devicesim::jpegImage(r)->bytes;
-}
-
-// A JPEG without any metadata.
-std::vector<uint8_t> bareJpeg(int width, int height) {
-  QImage image(width, height, QImage::Format_RGB32);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, 90));
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter(&buffer, "jpeg").write(image);
-  return std::vector<uint8_t>(bytes.begin(), bytes.end());
+  return still_testing::deviceJpeg(300, 200, orientation, 7 + orientation, Vendor::Canon);
 }
 
 QImage qtTurned(const std::vector<uint8_t>& bytes) {
@@ -75,13 +57,6 @@ QImage qtTurned(const std::vector<uint8_t>& bytes) {
   QImageReader reader(&buffer);
   reader.setAutoTransform(true);
   return reader.read().convertToFormat(QImage::Format_RGB32);
-}
-
-std::vector<uint8_t> rawBytes(RawKind kind, Vendor vendor, uint8_t orientation = 1) {
-  devicesim::RawRecipe recipe = devicesim::vendorRawRecipe(vendor);
-  recipe.kind = kind;
-  recipe.preview.orientation = orientation;
-  return devicesim::rawImage(recipe)->bytes;
 }
 
 TEST(StillImageDecoder, JpegsAreTurnedOnceByTheFilesOrientationElseTheObjects) {
@@ -93,8 +68,8 @@ TEST(StillImageDecoder, JpegsAreTurnedOnceByTheFilesOrientationElseTheObjects) {
     QSize shownSize;
   };
   const Case cases[] = {
-      {"no orientation in the file, object byte 0", bareJpeg(60, 40), 0, 1, {60, 40}},
-      {"no orientation in the file, object byte 8", bareJpeg(60, 40), 8, 8, {40, 60}},
+      {"no orientation in the file, object byte 0", still_testing::bareJpeg(60, 40), 0, 1, {60, 40}},
+      {"no orientation in the file, object byte 8", still_testing::bareJpeg(60, 40), 8, 8, {40, 60}},
       {"file 1", vendorJpeg(1), 6, 1, {300, 200}},
       {"file 6", vendorJpeg(6), 1, 6, {200, 300}},
       {"file 3", vendorJpeg(3), 0, 3, {300, 200}},
@@ -180,7 +155,7 @@ TEST(StillImageDecoder, RawFilesShowTheirPreviewFirstThenTheConvertersWholePictu
   for (const Case& c : {Case{RawKind::Cr2, Vendor::Canon, "IMG_0001.CR2"}, Case{RawKind::Nef, Vendor::Nikon, "DSC_0001.NEF"},
                         Case{RawKind::Arw, Vendor::Sony, "DSC00001.ARW"}}) {
     SCOPED_TRACE(c.name);
-    const StillImageSource source = sourceOf(rawBytes(c.kind, c.vendor, 6), devicesim::rawObjectFormat(c.kind), c.name);
+    const StillImageSource source = sourceOf(still_testing::deviceRaw(c.kind, c.vendor, 6), devicesim::rawObjectFormat(c.kind), c.name);
     const auto first = offMain([&] { return stillDecodeFirstPicture(source, kOrientationFromFile); });
     ASSERT_TRUE(first);
     EXPECT_TRUE(first->fullRawFollows);
@@ -199,7 +174,7 @@ TEST(StillImageDecoder, RawFilesShowTheirPreviewFirstThenTheConvertersWholePictu
 }
 
 TEST(StillImageDecoder, WithoutAUsablePreviewTheConvertersPictureComesFirst) {
-  std::vector<uint8_t> bytes = rawBytes(RawKind::Arw, Vendor::Sony);
+  std::vector<uint8_t> bytes = still_testing::deviceRaw(RawKind::Arw, Vendor::Sony);
   const auto found = devicesim::rawImage(devicesim::vendorRawRecipe(Vendor::Sony));
   bytes[found->previewOffset] = 0;  // the preview no longer starts as a JPEG
   bytes[found->previewOffset + 1] = 0;
@@ -222,7 +197,7 @@ TEST(StillImageDecoder, Cr3AndRafShowTheirPreviewAndTheConverterFailsOnThem) {
   };
   for (const Case& c : {Case{RawKind::Cr3, Vendor::Canon, "IMG_0003.CR3"}, Case{RawKind::Raf, Vendor::Fuji, "DSCF0003.RAF"}}) {
     SCOPED_TRACE(c.name);
-    const StillImageSource source = sourceOf(rawBytes(c.kind, c.vendor), devicesim::rawObjectFormat(c.kind), c.name);
+    const StillImageSource source = sourceOf(still_testing::deviceRaw(c.kind, c.vendor), devicesim::rawObjectFormat(c.kind), c.name);
     const auto first = offMain([&] { return stillDecodeFirstPicture(source, kOrientationFromFile); });
     ASSERT_TRUE(first);
     EXPECT_TRUE(first->fullRawFollows);
@@ -242,7 +217,7 @@ TEST(StillImageDecoder, QuickRawDataAndModeShowJpegsOnly) {
   EXPECT_EQ(jpegData->orientation, 3);
   // A whole raw file in quick-raw mode: its preview, and no conversion after it.
   const auto preview = offMain([&] {
-    return stillDecodeFirstPicture(sourceOf(rawBytes(RawKind::Cr2, Vendor::Canon), 0xB103, "IMG_0004.CR2", 0, true),
+    return stillDecodeFirstPicture(sourceOf(still_testing::deviceRaw(RawKind::Cr2, Vendor::Canon), 0xB103, "IMG_0004.CR2", 0, true),
                                    kOrientationFromFile);
   });
   ASSERT_TRUE(preview);
@@ -263,7 +238,7 @@ TEST(StillImageDecoder, UnreadableBytesGiveNoPicture) {
 }
 
 TEST(StillImageDecoder, TheConverterStopsOnItsFlagAndRefusesHugeSensors) {
-  std::vector<uint8_t> bytes = rawBytes(RawKind::Cr2, Vendor::Canon);
+  std::vector<uint8_t> bytes = still_testing::deviceRaw(RawKind::Cr2, Vendor::Canon);
   std::atomic<bool> stop{true};
   const platform::RawDecodeResult stopped =
       offMain([&] { return platform::rawDecode(bytes.data(), bytes.size(), &stop); });
