@@ -78,17 +78,25 @@ void HistogramView::resizeEvent(QResizeEvent* event) {
   }
 }
 
-void HistogramView::setImageRef(const QImage& image, bool useRGB) { drawHistogramWithImageRef(image, useRGB); }
+void HistogramView::setImageRef(const QImage& image, bool useRGB, bool opaque) {
+  drawHistogramWithImageRef(image, useRGB, opaque);
+}
 
-void HistogramView::drawHistogramWithImageRef(const QImage& image, bool useRGB) {
+void HistogramView::drawHistogramWithImageRef(const QImage& image, bool useRGB, bool opaque) {
   if (image.isNull()) return;
   const uint64_t generation = ++generation_;
   ++pending_;
   QPointer<HistogramView> self(this);
-  platform::globalQueue().async([self, image, useRGB, generation] {
+  platform::globalQueue().async([self, image, useRGB, opaque, generation] {
     stillAssertOffMainThread();
     auto counts = std::make_shared<platform::HistogramCounts>();
-    const bool counted = platform::histogramCount(image, counts.get());
+    // An opaque picture in a format with alpha is counted as the same bytes without alpha (`image` keeps them).
+    const bool asOpaque = opaque && (image.format() == QImage::Format_ARGB32_Premultiplied ||
+                                     image.format() == QImage::Format_ARGB32);
+    const QImage counted32 =
+        asOpaque ? QImage(image.constBits(), image.width(), image.height(), image.bytesPerLine(), QImage::Format_RGB32)
+                 : image;
+    const bool counted = platform::histogramCount(counted32, counts.get());
     const uint64_t pixels = uint64_t(image.width()) * uint64_t(image.height());
     platform::mainQueue().async([self, counts, counted, pixels, useRGB, generation] {
       if (!self) return;

@@ -33,8 +33,9 @@ class HistogramView : public platform::View {
   void clear();
 
   // The histogram of a picture: the colour curves (useRGB) or the luminance curve. A null picture does nothing.
-  void setImageRef(const QImage& image, bool useRGB);
-  void drawHistogramWithImageRef(const QImage& image, bool useRGB);
+  // `opaque` says the picture's alpha bytes are all 0xFF (a decoded photo): they are then not counted.
+  void setImageRef(const QImage& image, bool useRGB, bool opaque = false);
+  void drawHistogramWithImageRef(const QImage& image, bool useRGB, bool opaque = false);
   // Draws from counts already made (per channel, red, green, blue, alpha) of a picture of `pixelCount` pixels.
   void drawHistogramWithCounts(const platform::HistogramCounts& counts, uint64_t pixelCount, bool useRGB);
   // Sets a curve layer's path through the bins within `frame` and its baseline.

@@ -3,17 +3,19 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
-#include <QTransform>
+#include <algorithm>
 #include <cassert>
 #include <limits>
 #include <mutex>
 
+#include "app/viewing/still_image_buffers.h"
 #include "engine/store/image_files.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/system_log.h"
 #include "platform/imaging/image_metadata.h"
 #include "platform/imaging/image_property_keys.h"
 #include "platform/imaging/raw_decoder.h"
+#include "platform/imaging/row_bands.h"
 
 namespace {
 
@@ -32,6 +34,15 @@ void raiseReaderLimit() {
   });
 }
 
+// Pictures are kept as opaque premultiplied ARGB, the format the views draw: an RGB32 picture has the same bytes
+// (its fourth byte is 0xFF) and takes the name in place; anything else is converted once here, off the main thread.
+QImage asShownFormat(QImage image) {
+  if (image.isNull() || image.format() == QImage::Format_ARGB32_Premultiplied) return image;
+  if (image.format() == QImage::Format_RGB32 && image.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied))
+    return image;
+  return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
 // Qt's reader over bytes in place, its own turn off. `format` names the reader to try first ("jpeg", "tiff");
 // the content decides when it does not fit.
 QImage decodeWithQt(const uint8_t* data, size_t size, const char* format) {
@@ -45,9 +56,11 @@ QImage decodeWithQt(const uint8_t* data, size_t size, const char* format) {
   reader.setAutoTransform(false);
   const QSize size2 = reader.size();
   if (size2.isValid() && uint64_t(size2.width()) * uint64_t(size2.height()) > platform::kRawMaxPixels) return {};
-  QImage image;
+  // Photo-sized pictures decode into a kept block (Qt's reader fills a picture of the right size and format).
+  QImage image = size2.isValid() ? still_buffers::pictureBuffer(size2.width(), size2.height(), QImage::Format_RGB32)
+                                 : QImage();
   if (!reader.read(&image)) return {};
-  return image;
+  return asShownFormat(std::move(image));
 }
 
 // The orientation the metadata of the bytes gives (1 to 8), or 0 when it gives none.
@@ -139,22 +152,51 @@ std::optional<QImage> stillDecodeFullRaw(const StillImageSource& source, const s
       platform::systemLog("raw decode of " + source.fileName + " failed: " + result.detail);
     return std::nullopt;
   }
-  return std::move(result.image);
+  return asShownFormat(std::move(result.image));
 }
 
 QImage stillTurnedImage(const QImage& picture, uint8_t orientation) {
   stillAssertOffMainThread();
-  if (picture.isNull()) return picture;
-  switch (orientation) {
-    case 2: return picture.mirrored(true, false);
-    case 3: return picture.transformed(QTransform().rotate(180));
-    case 4: return picture.mirrored(false, true);
-    case 5: return picture.mirrored(true, false).transformed(QTransform().rotate(270));
-    case 6: return picture.transformed(QTransform().rotate(90));
-    case 7: return picture.mirrored(true, false).transformed(QTransform().rotate(90));
-    case 8: return picture.transformed(QTransform().rotate(270));
-    default: return picture;
-  }
+  if (picture.isNull() || orientation < 2 || orientation > 8) return picture;
+  if (picture.depth() != 32) return stillTurnedImage(asShownFormat(picture), orientation);
+  // The stored pixel shown at (x, y): column a x + b y + c, row d x + e y + f of the W x H picture.
+  const int64_t W = picture.width(), H = picture.height();
+  struct Map {
+    int64_t a, b, c, d, e, f;
+  };
+  const Map maps[9] = {{},
+                       {1, 0, 0, 0, 1, 0},
+                       {-1, 0, W - 1, 0, 1, 0},
+                       {-1, 0, W - 1, 0, -1, H - 1},
+                       {1, 0, 0, 0, -1, H - 1},
+                       {0, 1, 0, 1, 0, 0},
+                       {0, 1, 0, -1, 0, H - 1},
+                       {0, -1, W - 1, -1, 0, H - 1},
+                       {0, -1, W - 1, 1, 0, 0}};
+  const Map m = maps[orientation];
+  const bool sideways = orientation >= 5;
+  const int width = int(sideways ? H : W), height = int(sideways ? W : H);
+  QImage turned = still_buffers::pictureBuffer(width, height, picture.format());
+  if (turned.isNull()) return {};
+  const auto* source = reinterpret_cast<const uint32_t*>(picture.constBits());
+  const int64_t stride = picture.bytesPerLine() / 4;
+  // Tiles of 64 x 64 keep the rows read for a turned column in the cache; bands of rows run side by side.
+  constexpr int kTile = 64;
+  platform::forEachRowBand(height, width, [&](int, int firstRow, int endRow) {
+    for (int ty = firstRow; ty < endRow; ty += kTile) {
+      const int tyEnd = std::min(endRow, ty + kTile);
+      for (int tx = 0; tx < width; tx += kTile) {
+        const int txEnd = std::min(width, tx + kTile);
+        for (int y = ty; y < tyEnd; ++y) {
+          auto* out = reinterpret_cast<uint32_t*>(turned.scanLine(y)) + tx;
+          const uint32_t* in = source + (m.d * tx + m.e * y + m.f) * stride + (m.a * tx + m.b * y + m.c);
+          const int64_t step = m.d * stride + m.a;
+          for (int x = tx; x < txEnd; ++x, in += step) *out++ = *in;
+        }
+      }
+    }
+  });
+  return turned;
 }
 
 uint8_t stillNextOrientation(uint8_t orientation) {

@@ -70,7 +70,7 @@ class TestCameraWindow {
         std::move(commands),
         [this, object, data](int32_t) {
           ++downloads_;
-          if (*data && *object) area_->setImage(**data, *object);
+          if (*data && *object) area_->setImage(std::move(**data), *object);
         },
         queue_.get());
   }

@@ -152,6 +152,10 @@ void StillImageViewController::setImage(const platform::Data& data, std::shared_
   setImage(std::make_shared<const platform::Data>(data), std::move(object));
 }
 
+void StillImageViewController::setImage(platform::Data&& data, std::shared_ptr<const PtpObjectInfoClass> object) {
+  setImage(std::make_shared<const platform::Data>(std::move(data)), std::move(object));
+}
+
 void StillImageViewController::setImage(std::shared_ptr<const platform::Data> data,
                                         std::shared_ptr<const PtpObjectInfoClass> object) {
   if (!platform::isMainThread()) {
@@ -473,10 +477,10 @@ void StillImageViewController::refreshHistogram() {
       oHistogramView->clear();
       return;
     }
-    oHistogramView->setImageRef(mRawPreview, true);
+    oHistogramView->setImageRef(mRawPreview, true, true);
     return;
   }
-  oHistogramView->setImageRef(mImageRef, true);
+  oHistogramView->setImageRef(mImageRef, true, true);  // decoded photos are opaque
 }
 
 void StillImageViewController::histogramButtonFrameChanged() {
@@ -512,6 +516,9 @@ void StillImageViewController::liveViewImageNotification(const platform::Notific
 
 void StillImageViewController::setLiveViewImage(const platform::Data& frame, uint8_t vendor) {
   view();
+  // Live view went off: a frame still on its way from the loop does not lift the veil. The next live view starts
+  // with a new display.
+  if (mLiveViewImageView && mLiveViewImageView->isDisabled()) return;
   if (!mLiveViewImageView) {
     mLiveViewImageView = new LiveViewImageView(platform::boundsOf(oImageParentView), oImageParentView);
     mLiveViewImageView->setObjectName("oLiveViewImageView");

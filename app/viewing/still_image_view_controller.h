@@ -43,6 +43,8 @@ class StillImageViewController : public platform::ViewController, public QY_Imag
   // Shows the picture of an image file (its bytes and its object).
   void setImage(std::shared_ptr<const platform::Data> data, std::shared_ptr<const PtpObjectInfoClass> object);
   void setImage(const platform::Data& data, std::shared_ptr<const PtpObjectInfoClass> object);
+  // The bytes handed over without a copy (a download's result).
+  void setImage(platform::Data&& data, std::shared_ptr<const PtpObjectInfoClass> object);
   // The object shown (null when none).
   std::shared_ptr<const PtpObjectInfoClass> currentObjectInfo() const { return mObjectInfoClass; }
   // Empties the area.

@@ -330,6 +330,11 @@ TEST_F(StillImageViewTest, LiveViewTakesTheAreaAndLeavesItsLastFrameUnderTheVeil
   ASSERT_NE(controller_->liveViewImageView(), nullptr);
   EXPECT_TRUE(controller_->liveViewImageView()->isDisabled()) << "the grey veil over the last frame";
   EXPECT_TRUE(level->isHidden());
+  // A frame the loop sent before it stopped, arriving late, leaves the veil where it is.
+  post(kLiveViewImageNotification, platform::Value(liveFrame(QColor(40, 200, 40))));
+  EXPECT_FALSE(controller_->liveViewImageView()->isPreparingFrame()) << "not handed to the display";
+  settle();
+  EXPECT_TRUE(controller_->liveViewImageView()->isDisabled());
 
   // The next still takes the display away.
   show(jpeg(360, 240, 1), objectOf(0x3801, "IMG_0023.JPG"));
