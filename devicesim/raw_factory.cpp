@@ -82,17 +82,17 @@ std::vector<TiffEntry> previewImageEntries(const TiffWriter& t) {
 // The sensor's picture: a Bayer mosaic (red, green / green, blue) of 12-bit samples, 16 bits each in the file's
 // byte order. The upper half runs from dark to bright red across the width, the lower half likewise in blue, so a
 // converter's output is told apart from the preview at a glance.
-std::vector<uint8_t> sensorData(const TiffWriter& t) {
-    std::vector<uint8_t> out;
-    out.reserve(size_t(kRawSensorWidth) * kRawSensorHeight * 2);
-    for (int y = 0; y < kRawSensorHeight; ++y) {
-        for (int x = 0; x < kRawSensorWidth; ++x) {
-            const uint16_t ramp = uint16_t(200 + 3800 * x / (kRawSensorWidth - 1));
+std::vector<uint8_t> sensorData(const TiffWriter& t, int width, int height) {
+    std::vector<uint8_t> out(size_t(width) * size_t(height) * 2);
+    size_t at = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x, at += 2) {
+            const uint16_t ramp = uint16_t(200 + 3800 * int64_t(x) / std::max(1, width - 1));
             const bool red = y % 2 == 0 && x % 2 == 0, blue = y % 2 == 1 && x % 2 == 1;
-            const bool upper = y < kRawSensorHeight / 2;
+            const bool upper = y < height / 2;
             const uint16_t v = red ? (upper ? ramp : 200) : blue ? (upper ? 200 : ramp) : 600;
-            const std::vector<uint8_t> b = t.bytes16(v);
-            out.insert(out.end(), b.begin(), b.end());
+            out[at] = uint8_t(t.little() ? v : v >> 8);
+            out[at + 1] = uint8_t(t.little() ? v >> 8 : v);
         }
     }
     return out;
@@ -100,20 +100,20 @@ std::vector<uint8_t> sensorData(const TiffWriter& t) {
 
 // Writes the sensor's directory (the full-resolution CFA image) at the end; returns its offset and, through
 // `stripAt`, where its strip offset is to be stored.
-size_t writeSensorIfd(TiffWriter& t, size_t* stripAt) {
-    const uint32_t bytes = uint32_t(kRawSensorWidth) * kRawSensorHeight * 2;
+size_t writeSensorIfd(TiffWriter& t, const RawRecipe& recipe, size_t* stripAt) {
+    const uint32_t bytes = uint32_t(recipe.sensorWidth) * uint32_t(recipe.sensorHeight) * 2;
     std::vector<size_t> at;
     const size_t offset = t.b.size();
     const std::vector<TiffEntry> entries = {
         t.longValue(0x00FE, 0),
-        t.longValue(0x0100, kRawSensorWidth),
-        t.longValue(0x0101, kRawSensorHeight),
+        t.longValue(0x0100, uint32_t(recipe.sensorWidth)),
+        t.longValue(0x0101, uint32_t(recipe.sensorHeight)),
         t.shortValue(0x0102, 16),
         t.shortValue(0x0103, 1),
         t.shortValue(0x0106, 32803),  // colour filter array
         t.longValue(0x0111, 0),
         t.shortValue(0x0115, 1),
-        t.longValue(0x0116, kRawSensorHeight),
+        t.longValue(0x0116, uint32_t(recipe.sensorHeight)),
         t.longValue(0x0117, bytes),
         TiffEntry{0x828D, kTiffShort, 2, shortBytes(t, {2, 2})},
         TiffEntry{0x828E, kTiffByte, 4, {0, 1, 1, 2}},
@@ -127,7 +127,8 @@ size_t writeSensorIfd(TiffWriter& t, size_t* stripAt) {
 
 // After the directories: the preview, aligned, then the sensor data. The preview's offset goes into the field at
 // `previewAt`, the sensor data's into `stripAt`.
-GeneratedRaw withPreviewAndSensor(TiffWriter& t, size_t previewAt, size_t stripAt, const GeneratedJpeg& preview) {
+GeneratedRaw withPreviewAndSensor(TiffWriter& t, size_t previewAt, size_t stripAt, const RawRecipe& recipe,
+                                  const GeneratedJpeg& preview) {
     pad(t.b, (t.b.size() + 15) / 16 * 16);
     GeneratedRaw g;
     g.previewOffset = t.b.size();
@@ -135,7 +136,7 @@ GeneratedRaw withPreviewAndSensor(TiffWriter& t, size_t previewAt, size_t stripA
     const size_t sensorAt = (g.previewOffset + g.previewLength + 15) / 16 * 16;
     t.set32(previewAt, uint32_t(g.previewOffset));
     t.set32(stripAt, uint32_t(sensorAt));
-    const std::vector<uint8_t> sensor = sensorData(t);
+    const std::vector<uint8_t> sensor = sensorData(t, recipe.sensorWidth, recipe.sensorHeight);
     g.bytes = std::move(t.b);
     append(g.bytes, preview.bytes);
     pad(g.bytes, sensorAt);
@@ -147,14 +148,15 @@ GeneratedRaw withPreviewAndSensor(TiffWriter& t, size_t previewAt, size_t stripA
 // sensor's), the EXIF directory, the sensor's directory, then the preview and the sensor data. The preview's
 // offset is stored in IFD0's entry of `previewTag`.
 GeneratedRaw withExifPreviewAndSensor(TiffWriter& t, const std::vector<TiffEntry>& ifd0, uint16_t previewTag,
-                                      const JpegRecipe& r, const GeneratedJpeg& preview) {
+                                      const RawRecipe& recipe, const GeneratedJpeg& preview) {
+    const JpegRecipe& r = recipe.preview;
     std::vector<size_t> at, atExif;
     t.writeIfd(ifd0, &at);
     t.set32(at[indexOfTag(ifd0, 0x8769)], uint32_t(t.b.size()));
     t.writeIfd(exifEntries(t, r, r.width, r.height), &atExif);
     size_t stripAt = 0;
-    t.set32(at[indexOfTag(ifd0, 0x014A)], uint32_t(writeSensorIfd(t, &stripAt)));
-    return withPreviewAndSensor(t, at[indexOfTag(ifd0, previewTag)], stripAt, preview);
+    t.set32(at[indexOfTag(ifd0, 0x014A)], uint32_t(writeSensorIfd(t, recipe, &stripAt)));
+    return withPreviewAndSensor(t, at[indexOfTag(ifd0, previewTag)], stripAt, recipe, preview);
 }
 
 // IFD0 of a one-directory raw file: the preview's size, its offset (under `offsetTag`, stored later) and length
@@ -180,7 +182,7 @@ GeneratedRaw cr2(const RawRecipe& recipe, const GeneratedJpeg& preview) {
     t.set32(4, 16);
     t.b.insert(t.b.end(), {'C', 'R', 2, 0, 0, 0, 0, 0});  // the signature and the raw directory's offset (none)
     return withExifPreviewAndSensor(t, previewIfd0(t, recipe.preview, preview, 0x0111, 0x0117, true), 0x0111,
-                                    recipe.preview, preview);
+                                    recipe, preview);
 }
 
 // NEF: IFD0 with three sub-directories (a small JPEG thumbnail, the preview, each with JPEG offset and length, and
@@ -209,7 +211,7 @@ GeneratedRaw nef(const RawRecipe& recipe, const GeneratedJpeg& preview) {
     const size_t subA = jpegIfd(uint32_t(preview.thumbnail.size()), &atA);
     const size_t subB = jpegIfd(uint32_t(preview.bytes.size()), &atB);
     size_t stripAt = 0;
-    const size_t subC = writeSensorIfd(t, &stripAt);
+    const size_t subC = writeSensorIfd(t, recipe, &stripAt);
     const size_t exifAt = t.b.size();
     t.writeIfd(exifEntries(t, r, r.width, r.height), &atExif);
     // The sub-directory list is a value stored after IFD0's entries.
@@ -221,7 +223,7 @@ GeneratedRaw nef(const RawRecipe& recipe, const GeneratedJpeg& preview) {
     t.set32(at[indexOfTag(ifd0, 0x8769)], uint32_t(exifAt));
     t.set32(atA[0], uint32_t(t.b.size()));
     append(t.b, preview.thumbnail);
-    return withPreviewAndSensor(t, atB[0], stripAt, preview);
+    return withPreviewAndSensor(t, atB[0], stripAt, recipe, preview);
 }
 
 // ARW: IFD0 carries the preview's JPEG offset and length.
@@ -229,7 +231,7 @@ GeneratedRaw arw(const RawRecipe& recipe, const GeneratedJpeg& preview) {
     TiffWriter t(true);
     t.header();
     return withExifPreviewAndSensor(t, previewIfd0(t, recipe.preview, preview, 0x0201, 0x0202, false), 0x0201,
-                                    recipe.preview, preview);
+                                    recipe, preview);
 }
 
 // --- CR3: ISO media boxes (big-endian sizes) ---
@@ -370,14 +372,14 @@ RawRecipe vendorRawRecipe(Vendor vendor) {
 
 std::shared_ptr<const GeneratedRaw> rawImage(const RawRecipe& recipe) {
     static std::mutex mutex;
-    static std::map<std::tuple<int, uint32_t, std::vector<uint8_t>>, std::shared_ptr<const GeneratedRaw>> cache;
-    // The preview's own cache keys the JPEG; here the image's identity is its bytes' address plus kind and size.
+    static std::map<std::tuple<int, uint32_t, int, int, std::vector<uint8_t>>, std::shared_ptr<const GeneratedRaw>> cache;
+    // The preview's own cache keys the JPEG; here the image's identity is its bytes' address plus kind and sizes.
     const auto preview = jpegImage(recipe.preview);
     std::vector<uint8_t> id(sizeof(void*) + recipe.preview.model.size());
     const void* p = preview.get();
     std::memcpy(id.data(), &p, sizeof p);
     std::memcpy(id.data() + sizeof p, recipe.preview.model.data(), recipe.preview.model.size());
-    const auto key = std::make_tuple(int(recipe.kind), recipe.size, id);
+    const auto key = std::make_tuple(int(recipe.kind), recipe.size, recipe.sensorWidth, recipe.sensorHeight, id);
     std::lock_guard<std::mutex> lock(mutex);
     auto it = cache.find(key);
     if (it != cache.end()) return it->second;

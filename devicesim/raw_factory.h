@@ -24,7 +24,7 @@ namespace devicesim {
 
 class GenericCamera;
 
-// The sensor picture of CR2, NEF and ARW files.
+// The sensor picture of CR2, NEF and ARW files, unless the recipe asks for another size.
 inline constexpr int kRawSensorWidth = 64, kRawSensorHeight = 48;
 
 enum class RawKind { Cr2, Cr3, Nef, Arw, Raf };
@@ -32,7 +32,9 @@ enum class RawKind { Cr2, Cr3, Nef, Arw, Raf };
 struct RawRecipe {
     RawKind kind = RawKind::Cr2;
     JpegRecipe preview;  // the embedded preview and the metadata (make, model, orientation, shooting data)
-    uint32_t size = 0;   // total size; at least what the structure and the preview need
+    uint32_t size = 0;   // total size; at least what the structure, the preview and the sensor data need
+    int sensorWidth = kRawSensorWidth;  // CR2, NEF, ARW: the sensor picture (even sizes; 16 bits a sample)
+    int sensorHeight = kRawSensorHeight;
 };
 
 struct GeneratedRaw {
