@@ -67,7 +67,8 @@ RawDecodeResult rawDecode(const uint8_t* data, size_t size, const std::atomic<bo
   if (code != LIBRAW_SUCCESS) return failureOf(code, watch);
   const uint64_t pixels = uint64_t(raw->imgdata.sizes.raw_width) * raw->imgdata.sizes.raw_height;
   if (pixels == 0) return failure(RawDecodeStatus::Unsupported, "no sensor image");
-  if (pixels > kRawMaxPixels) return failure(RawDecodeStatus::TooLarge, "sensor too large");
+  if (pixels > kRawMaxPixels || pixels / kRawMaxPixelsPerByte > size)
+    return failure(RawDecodeStatus::TooLarge, "sensor too large for the file");
   if (cancelled(watch)) return failure(RawDecodeStatus::Cancelled, "cancelled");
 
   code = raw->unpack();

@@ -7,7 +7,9 @@
 // turns pictures by their orientation turns this one the same way as the preview of the same file.
 //
 // Input is untrusted. A file LibRaw does not know, one whose data LibRaw finds damaged on the way (it reports
-// that and would fill in what it could not read), or whose sensor is larger than kRawMaxPixels fails: no picture.
+// that and would fill in what it could not read), or whose sensor is larger than kRawMaxPixels or than its file
+// could hold (more than kRawMaxPixelsPerByte pixels per byte of the file) fails: no picture, and no gigabytes
+// allocated for a header that claims a huge sensor.
 // Any thread; each call has a LibRaw instance of its own. Slow (seconds for a large sensor): callers run it in
 // the background, and may stop it with a flag that the decode checks between its stages.
 #include <QImage>
@@ -20,6 +22,8 @@ namespace platform {
 
 // Sensors above this many pixels are refused before anything is unpacked (a damaged header may claim any size).
 inline constexpr uint64_t kRawMaxPixels = 200'000'000;
+// Even strongly compressed raw files take more than a byte per sixteen pixels.
+inline constexpr uint64_t kRawMaxPixelsPerByte = 16;
 
 enum class RawDecodeStatus { Decoded, Unsupported, Damaged, TooLarge, Cancelled, Failed };
 
