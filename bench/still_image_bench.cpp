@@ -27,6 +27,7 @@
 #include <memory>
 
 #include "app/viewing/qy_image_scroll_view.h"
+#include "app/viewing/still_image_test_pictures.h"
 #include "app/viewing/still_image_view_controller.h"
 #include "devicesim/jpeg_factory.h"
 #include "devicesim/raw_factory.h"
@@ -51,14 +52,7 @@ devicesim::JpegRecipe photoRecipe(uint8_t orientation) {
   return r;
 }
 
-std::shared_ptr<const PtpObjectInfoClass> objectOf(uint16_t format, const char* name) {
-  PtpObjectInfoStruct record{};
-  record.objectId = 0x1001;
-  record.objectFormat = format;
-  std::snprintf(record.fileName, sizeof record.fileName, "%s", name);
-  record.fileNameLength = uint16_t(std::strlen(name) + 1);
-  return PtpObjectInfoClass::init(&record);
-}
+using still_testing::objectOf;
 
 // Qt's reader alone, its turn off; into `into` when given (Qt's reader fills a picture of the right size and
 // format, so a kept one costs no fresh memory).

@@ -1,16 +1,20 @@
 #pragma once
-// Pictures for the still viewer's tests and window shots (header only): the stand-in device's JPEGs and raw files
-// with a chosen orientation, JPEGs without any metadata, and bare JPEG frames as live view hands them on.
+// Pictures for the still viewer's tests, window shots and benchmark (header only): the stand-in device's JPEGs and
+// raw files with a chosen orientation, JPEGs without any metadata, and the object record a picture comes with.
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 #include <QImageWriter>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "devicesim/jpeg_factory.h"
 #include "devicesim/raw_factory.h"
+#include "session/ptp_object_info_class.h"
 
 namespace still_testing {
 
@@ -49,6 +53,18 @@ inline std::vector<uint8_t> deviceRaw(devicesim::RawKind kind, devicesim::Vendor
   recipe.kind = kind;
   recipe.preview.orientation = orientation;
   return devicesim::rawImage(recipe)->bytes;
+}
+
+// A camera object of the format and name, with the record's orientation byte.
+inline std::shared_ptr<const PtpObjectInfoClass> objectOf(uint16_t format, const std::string& name,
+                                                          uint8_t orientation = 0) {
+  PtpObjectInfoStruct record{};
+  record.objectId = 0x1001;
+  record.objectFormat = format;
+  std::snprintf(record.fileName, sizeof record.fileName, "%s", name.c_str());
+  record.fileNameLength = uint16_t(name.size() + 1);
+  record.orientation = orientation;
+  return PtpObjectInfoClass::init(&record);
 }
 
 }  // namespace still_testing

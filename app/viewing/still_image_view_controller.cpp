@@ -71,6 +71,11 @@ void styleButton(SYFlatButton* button) {
 
 }  // namespace
 
+void StillImageParentView::resizeEvent(QResizeEvent* event) {
+  platform::View::resizeEvent(event);
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setGeometry(rect());
+}
+
 StillImageViewController::StillImageViewController() : ViewController("StillImageView") {}
 
 StillImageViewController::~StillImageViewController() {
@@ -84,7 +89,7 @@ StillImageViewController::~StillImageViewController() {
 }
 
 void StillImageViewController::viewDidLoad() {
-  oImageParentView = outlet<platform::View>("oImageParentView");
+  oImageParentView = outlet<StillImageParentView>("oImageParentView");
   oFileNameTextField = outlet<QLabel>("oFileNameTextField");
   oExifView = outlet<ExifView>("oExifView");
   oHistogramButton = outlet<SYFlatButton>("oHistogramButton");
@@ -98,21 +103,22 @@ void StillImageViewController::viewDidLoad() {
   oRotateButton = outlet<SYFlatButton>("oRotateButton");
   oElectronicLevelButton = outlet<SYFlatButton>("oElectronicLevelButton");
 
-  // Look and resizing: the bar keeps to the top (the image area's y-up frame grows from the bottom), its buttons
-  // to the right; the picture's view takes the rest; the EXIF line keeps to the lower left corner.
+  // The bar and the picture's view are laid out by the interface file; the EXIF line lies over the picture's
+  // lower left corner (viewDidLayout).
   if (auto* root = dynamic_cast<platform::View*>(view())) root->layer().setBackgroundColor(platform::Color::white(0.12));
   oImageParentView->layer().setBackgroundColor(platform::Color::blackColor());
-  platform::setAutoresizingMask(oImageParentView, kSizable);
-  platform::setAutoresizingMask(oFileNameTextField, platform::ViewMinYMargin | platform::ViewWidthSizable);
   QPalette palette = oFileNameTextField->palette();
   palette.setColor(QPalette::WindowText, Qt::white);
   oFileNameTextField->setPalette(palette);
   for (SYFlatButton* button : {oZoomFitButton, oZoom0_5Button, oZoom1Button, oZoom2Button, oZoom4Button,
-                               oRotateButton, oElectronicLevelButton, oHistogramButton}) {
+                               oRotateButton, oElectronicLevelButton, oHistogramButton})
     styleButton(button);
-    platform::setAutoresizingMask(button, platform::ViewMinXMargin | platform::ViewMinYMargin);
+  // The buttons that come and go keep their places in the bar, so that the others do not move.
+  for (SYFlatButton* button : {oRotateButton, oElectronicLevelButton}) {
+    QSizePolicy policy = button->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    button->setSizePolicy(policy);
   }
-  platform::setAutoresizingMask(oExifView, platform::ViewMaxXMargin | platform::ViewMaxYMargin);
   oExifView->raise();
   const platform::Size iconSize = platform::boundsOf(oRotateButton).size;
   oRotateButton->setImage(VorlaxentStyleKit::imageOfRotateIconWithSize(iconSize));
@@ -143,6 +149,11 @@ void StillImageViewController::viewDidLoad() {
   setZoomButtonsEnabled(false);
   oRotateButton->setEnabled(false);
   oHistogramButton->setEnabled(false);
+}
+
+void StillImageViewController::viewDidLayout() {
+  const Rect frame = platform::frameOf(oExifView);
+  platform::setFrame(oExifView, Rect(8, 4, frame.width(), frame.height()));
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -33,6 +33,16 @@ class QLabel;
 class SFBPopover;
 class SYFlatButton;
 
+// The view that holds the picture's zoomable view or the live-view display: what it holds always fills it, also
+// after size changes made while it was hidden.
+class StillImageParentView : public platform::View {
+ public:
+  explicit StillImageParentView(QWidget* parent = nullptr) : platform::View(parent) {}
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+};
+
 class StillImageViewController : public platform::ViewController, public QY_ImageScrollViewDelegate {
   Q_OBJECT
 
@@ -99,6 +109,7 @@ class StillImageViewController : public platform::ViewController, public QY_Imag
 
  protected:
   void viewDidLoad() override;
+  void viewDidLayout() override;
 
  private:
   // One picture handed back by the background work, for the generation it was started for.
@@ -117,7 +128,7 @@ class StillImageViewController : public platform::ViewController, public QY_Imag
                          const platform::Notification& notification);
 
   // Outlets.
-  platform::View* oImageParentView = nullptr;
+  StillImageParentView* oImageParentView = nullptr;
   QLabel* oFileNameTextField = nullptr;
   ExifView* oExifView = nullptr;
   SYFlatButton* oHistogramButton = nullptr;

@@ -31,15 +31,7 @@ using devicesim::RawKind;
 using devicesim::Vendor;
 using platform::Point;
 
-std::shared_ptr<const PtpObjectInfoClass> objectOf(uint16_t format, const std::string& name, uint8_t orientation = 0) {
-  PtpObjectInfoStruct record{};
-  record.objectId = 0x1001;
-  record.objectFormat = format;
-  std::snprintf(record.fileName, sizeof record.fileName, "%s", name.c_str());
-  record.fileNameLength = uint16_t(name.size() + 1);
-  record.orientation = orientation;
-  return PtpObjectInfoClass::init(&record);
-}
+using still_testing::objectOf;
 
 std::vector<uint8_t> jpeg(int width, int height, uint8_t orientation, uint32_t seed = 1) {
   return still_testing::deviceJpeg(width, height, orientation, seed);
@@ -213,6 +205,13 @@ TEST_F(StillImageViewTest, ZoomButtonsAndDoubleClicks) {
   SYFlatButton* fit = button("oZoomFitButton");
   SYFlatButton* x2 = button("oZoom2Button");
   ASSERT_EQ(fit->state(), 1);
+  // Fitted, the picture (of the image view's own shape) fills the picture's view from its top edge to its bottom.
+  const QImage shown = guitest::render(window_.get());
+  const QRect parent(guitest::findWidget(area(), "oImageParentView")->mapTo(window_.get(), QPoint()),
+                     guitest::findWidget(area(), "oImageParentView")->size());
+  for (const QPoint p : {QPoint(parent.center().x(), parent.top() + 2), QPoint(parent.center().x(), parent.bottom() - 2),
+                         QPoint(parent.left() + 2, parent.center().y())})
+    EXPECT_NE(shown.pixelColor(p), QColor(Qt::black)) << "picture, not the black background, at " << p.x() << "," << p.y();
 
   // The selected button clicked again stays selected and changes nothing.
   ASSERT_TRUE(guitest::click(fit));
