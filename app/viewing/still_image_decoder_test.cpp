@@ -17,6 +17,9 @@
 #include "devicesim/jpeg_factory.h"
 #include "devicesim/raw_factory.h"
 #include "engine/vendors/fujifilm/fuji_module.h"
+#include "platform/imaging/image_destination.h"
+#include "platform/imaging/image_metadata.h"
+#include "platform/imaging/image_property_keys.h"
 #include "platform/imaging/raw_decoder.h"
 
 namespace {
@@ -91,6 +94,19 @@ TEST(StillImageDecoder, JpegsAreTurnedOnceByTheFilesOrientationElseTheObjects) {
       EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32), qtTurned(c.bytes));
     }
   }
+  // A TIFF object goes the same way, its orientation from its own entries.
+  QImage stored(90, 60, QImage::Format_RGB32);
+  stored.fill(qRgb(20, 140, 220));
+  auto tiff = platform::ImageDestination::createWithData(platform::kImageTypeTiff);
+  ASSERT_TRUE(tiff->addImage(stored, {{platform::kCGImagePropertyOrientation, platform::Value(6)}}));
+  ASSERT_TRUE(tiff->finalize());
+  const auto fromTiff = offMain([&] {
+    return stillDecodeFirstPicture(sourceOf(tiff->data(), 0x380D, "IMG_0002.TIF"), kOrientationFromFile);
+  });
+  ASSERT_TRUE(fromTiff);
+  EXPECT_EQ(fromTiff->orientation, 6);
+  EXPECT_EQ(fromTiff->unturned.size(), QSize(90, 60));
+
   // A requested orientation overrides the file's.
   const auto forced =
       offMain([&] { return stillDecodeFirstPicture(sourceOf(vendorJpeg(6), 0x3801, "IMG_0002.JPG"), 3); });

@@ -4,6 +4,8 @@
 // size of small pictures, rotation, the zoom buttons and double clicks, the histogram popover, and the live-view
 // display hosted while live view runs (frames, histogram following, the veil, the level button).
 #include <QLabel>
+#include <atomic>
+#include <thread>
 #include <QWidget>
 
 #include "app/viewing/exif_view.h"
@@ -175,6 +177,26 @@ TEST_F(StillImageViewTest, OfTwoQuickPicturesOnlyTheSecondShowsAndAClearStaysEmp
   EXPECT_TRUE(guitest::find<QLabel>(area(), "oFileNameTextField")->text().isEmpty());
   EXPECT_EQ(controller_->exifView()->exif(), nullptr);
   EXPECT_TRUE(waitUntil([&] { return MBProgressHUD::HUDForView(area()) == nullptr; })) << "the raw file's overlay";
+}
+
+TEST_F(StillImageViewTest, SetImageAndClearImageMayBeCalledFromAnotherThread) {
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    controller_->setImage(jpeg(320, 200, 1, 30), objectOf(0x3801, "IMG_0030.JPG"));
+    done = true;
+  });
+  // The worker waits for the main thread, which runs here.
+  ASSERT_TRUE(waitUntil([&] { return done.load() && controller_->picturesShown() == 1; }));
+  worker.join();
+  EXPECT_EQ(shownSize(), QSize(320, 200));
+  done = false;
+  std::thread clearer([&] {
+    controller_->clearImage();
+    done = true;
+  });
+  ASSERT_TRUE(waitUntil([&] { return done.load(); }));
+  clearer.join();
+  EXPECT_TRUE(controller_->imageRef().isNull());
 }
 
 TEST_F(StillImageViewTest, SmallPicturesGetTheirDecodedSizeInTheExifLine) {
