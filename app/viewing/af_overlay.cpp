@@ -159,7 +159,7 @@ AfOverlayPlan sonyAfOverlay(const SonyAfState& s, const AfOverlayGeometry& geome
 }
 
 AfOverlayPlan fujiAfOverlay(const FujiAfState& s, const AfOverlayGeometry& geometry) {
-  if (s.zoomRatio != 0 || !s.area) return plan(AfOverlayPlan::Action::Remove);
+  if (s.zoomRatio != 0 || !s.area || s.area->isEmpty()) return plan(AfOverlayPlan::Action::Remove);
   const Placement place(geometry, 1, 1);
   const Rect& P = place.picture();
   if (P.width() <= 0) return plan(AfOverlayPlan::Action::Remove);

@@ -83,6 +83,6 @@ struct FujiAfState {
   std::optional<platform::Rect> area;  // x, y = the centre; width, height
   bool focused = false;                // 0xD209 = 2
 };
-// Fujifilm: nothing while zoomed or without the area; the frame at the area's centre, both sides scaled by P's
+// Fujifilm: nothing while zoomed or without an area (or one of no size); the frame at the area's centre, both sides scaled by P's
 // width; a frame whose corner leaves P is not shown. Green when focused, else white.
 AfOverlayPlan fujiAfOverlay(const FujiAfState& state, const AfOverlayGeometry& geometry);

@@ -218,12 +218,14 @@ TEST(AfOverlay, FujifilmFrameScaledByPsWidth) {
   EXPECT_TRUE(nearRect(p.frames.at(0).rect, Rect(500, 520, 40, 40)));
   EXPECT_EQ(p.frames[0].color, kWhite);
 
-  FujiAfState zoomed = s, none = s, edge = s;
+  FujiAfState zoomed = s, none = s, edge = s, empty = s;
   zoomed.zoomRatio = 100;
   none.area.reset();
+  empty.area = Rect(0, 0, 0, 0);  // the device's records before it has reported an area
   edge.area = Rect(0.02, 0.5, 0.1, 0.1);
   EXPECT_EQ(fujiAfOverlay(zoomed, kUpright).action, Action::Remove) << "zoomed";
   EXPECT_EQ(fujiAfOverlay(none, kUpright).action, Action::Remove) << "no area";
+  EXPECT_EQ(fujiAfOverlay(empty, kUpright).action, Action::Remove) << "an area of no size";
   EXPECT_EQ(fujiAfOverlay(edge, kUpright).action, Action::Remove) << "a corner outside P";
 }
 

@@ -32,21 +32,48 @@ ElectronicLevelView::ElectronicLevelView(const Rect& frame, QWidget* parent) : V
 }
 
 void ElectronicLevelView::setAngle(float angle) {
+  if (angle == angle_) return;
   angle_ = angle;
   update();
 }
 
 void ElectronicLevelView::setTilt(float tilt) {
+  if (tilt == tilt_) return;
   tilt_ = tilt;
   update();
+}
+
+void ElectronicLevelView::drawIcons(platform::Canvas& canvas, const Rect& bounds, bool tilted) {
+  const double W = bounds.width(), H = bounds.height(), iconSide = 0.25 * W;
+  const Rect level(0.375 * W, (H - iconSide) / 2, iconSide, iconSide);
+  const Rect tilt(0.3 * W, (H - iconSide) / 2, 0.4 * W, iconSide);
+  // Room around the icons for their shadows.
+  const Rect area = level.united(tilt).insetBy(-8, -8).integral();
+  const QPaintDevice* device = canvas.painter().device();
+  const double scale = device ? device->devicePixelRatioF() : 1.0;
+  if (iconCache_.isNull() || cacheSize_ != bounds.size || cacheScale_ != scale || cacheTilted_ != tilted) {
+    iconCache_ = QImage(int(std::ceil(area.width() * scale)), int(std::ceil(area.height() * scale)),
+                        QImage::Format_ARGB32_Premultiplied);
+    iconCache_.setDevicePixelRatio(scale);
+    iconCache_.fill(Qt::transparent);
+    {
+      platform::Canvas icons(iconCache_);  // the current canvas while it lives: the kit draws into it
+      icons.translate(-area.x(), -area.y());
+      VorlaxentStyleKit::drawElectronicLevelWithFrame(level);
+      if (tilted) VorlaxentStyleKit::drawElectronicTiltWithFrame(tilt);
+    }
+    cacheSize_ = bounds.size;
+    cacheScale_ = scale;
+    cacheTilted_ = tilted;
+  }
+  canvas.drawImage(iconCache_, area);
 }
 
 void ElectronicLevelView::drawRect(platform::Canvas& canvas, const Rect& bounds) {
   const double W = bounds.width(), H = bounds.height();
   const double iconSide = 0.25 * W;
-  VorlaxentStyleKit::drawElectronicLevelWithFrame(Rect(0.375 * W, (H - iconSide) / 2, iconSide, iconSide));
   const bool tilted = hasTilt(tilt_);
-  if (tilted) VorlaxentStyleKit::drawElectronicTiltWithFrame(Rect(0.3 * W, (H - iconSide) / 2, 0.4 * W, iconSide));
+  drawIcons(canvas, bounds, tilted);
 
   const double r = angle_ * M_PI / 180.0, L = 0.18 * W;
   const bool level = std::fabs(angle_) <= 1 || (angle_ >= 359 && angle_ <= 361);

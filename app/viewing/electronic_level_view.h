@@ -2,6 +2,8 @@
 // The camera's electronic level over the live picture: the level icon with a line turned by the roll, and, when
 // the camera reports a pitch, the tilt icon with two triangles moved up or down by it. Level within a degree is
 // green, anything else red. Main thread only.
+#include <QImage>
+
 #include "platform/ui/view.h"
 
 class ElectronicLevelView : public platform::View {
@@ -23,6 +25,14 @@ class ElectronicLevelView : public platform::View {
   bool drawsContent() const override { return true; }
 
  private:
+  // The level and tilt icons (their scale casts shadows, slow to draw) drawn once for the view's size into a
+  // bitmap, drawn again only when the size, the scale or the tilt icon's presence changes.
+  void drawIcons(platform::Canvas& canvas, const platform::Rect& bounds, bool tilted);
+
   float angle_ = 0;
   float tilt_ = 0;
+  QImage iconCache_;
+  platform::Size cacheSize_;
+  double cacheScale_ = 0;
+  bool cacheTilted_ = false;
 };
