@@ -269,6 +269,14 @@ TEST_F(StillImageViewTest, ZoomButtonsAndDoubleClicks) {
   const Point clicked = platform::pointFromQt(scroll, at);
   EXPECT_NEAR(visible.midX(), (clicked.x - fitted.x()) / fitted.width() * 2400, 1) << "the clicked point centred";
   EXPECT_NEAR(visible.midY(), (clicked.y - fitted.y()) / fitted.height() * 1600, 1);
+  // Another factor while zoomed keeps the middle of what shows where it is in the picture.
+  const double relativeX = visible.midX() / 2400, relativeY = visible.midY() / 1600;
+  ASSERT_TRUE(guitest::click(button("oZoom4Button")));
+  EXPECT_EQ(document()->size(), QSize(4800, 3200));
+  EXPECT_NEAR(scroll->documentVisibleRect().midX() / 4800, relativeX, 0.002);
+  EXPECT_NEAR(scroll->documentVisibleRect().midY() / 3200, relativeY, 0.002);
+  ASSERT_TRUE(guitest::click(x2));
+
   ASSERT_TRUE(guitest::doubleClick(scroll, at));
   EXPECT_FALSE(controller_->isZoomed());
   EXPECT_EQ(fit->state(), 1);
