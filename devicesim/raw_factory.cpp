@@ -1,10 +1,15 @@
 #include "devicesim/raw_factory.h"
 
+#include <cstdio>
+
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
 #include <tuple>
+
+#include "devicesim/generic_camera.h"
 
 namespace devicesim {
 namespace {
@@ -32,87 +37,201 @@ std::vector<TiffEntry> ifd0Entries(const TiffWriter& t, const JpegRecipe& r) {
             t.ascii(0x0132, r.dateTime)};
 }
 
-// The end of a one-directory TIFF raw file: IFD0 (whose last entry points at the EXIF directory), the EXIF
-// directory, then the preview, aligned, with its offset stored in IFD0's entry `previewEntry`.
-GeneratedRaw withExifAndPreview(TiffWriter& t, const std::vector<TiffEntry>& ifd0, size_t previewEntry,
-                                const JpegRecipe& r, const GeneratedJpeg& preview) {
-    std::vector<size_t> at, atExif;
-    t.writeIfd(ifd0, &at);
-    t.set32(at.back(), uint32_t(t.b.size()));
-    t.writeIfd(exifEntries(t, r, r.width, r.height), &atExif);
+std::vector<TiffEntry> sortedByTag(std::vector<TiffEntry> entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const TiffEntry& a, const TiffEntry& b) { return a.tag < b.tag; });
+    return entries;
+}
+
+size_t indexOfTag(const std::vector<TiffEntry>& entries, uint16_t tag) {
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].tag == tag) return i;
+    return entries.size();
+}
+
+std::vector<uint8_t> shortBytes(const TiffWriter& t, std::initializer_list<uint16_t> values) {
+    std::vector<uint8_t> out;
+    for (uint16_t v : values) {
+        const std::vector<uint8_t> x = t.bytes16(v);
+        out.insert(out.end(), x.begin(), x.end());
+    }
+    return out;
+}
+
+// What makes the file a DNG for a raw converter: the version, the camera's name, its colour matrix (the identity:
+// the sensor's colours are taken as they are) and a neutral white balance.
+std::vector<TiffEntry> dngEntries(const TiffWriter& t, const JpegRecipe& r) {
+    TiffEntry matrix{0xC621, kTiffSRational, 9, {}};
+    for (int i = 0; i < 9; ++i) {
+        const std::vector<uint8_t> num = t.bytes32(i % 4 == 0 ? 1 : 0), den = t.bytes32(1);
+        matrix.data.insert(matrix.data.end(), num.begin(), num.end());
+        matrix.data.insert(matrix.data.end(), den.begin(), den.end());
+    }
+    TiffEntry neutral = t.longValues(0xC628, {1, 1, 1, 1, 1, 1});
+    neutral.type = kTiffRational;
+    neutral.count = 3;
+    return {TiffEntry{0xC612, kTiffByte, 4, {1, 4, 0, 0}}, t.ascii(0xC614, r.model), std::move(matrix),
+            std::move(neutral)};
+}
+
+// The entries of a directory that holds the preview JPEG: a reduced-resolution image of three 8-bit samples.
+std::vector<TiffEntry> previewImageEntries(const TiffWriter& t) {
+    return {t.longValue(0x00FE, 1), TiffEntry{0x0102, kTiffShort, 3, shortBytes(t, {8, 8, 8})}, t.shortValue(0x0103, 6),
+            t.shortValue(0x0115, 3)};
+}
+
+// The sensor's picture: a Bayer mosaic (red, green / green, blue) of 12-bit samples, 16 bits each in the file's
+// byte order. The upper half runs from dark to bright red across the width, the lower half likewise in blue, so a
+// converter's output is told apart from the preview at a glance.
+std::vector<uint8_t> sensorData(const TiffWriter& t, int width, int height) {
+    std::vector<uint8_t> out(size_t(width) * size_t(height) * 2);
+    size_t at = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x, at += 2) {
+            const uint16_t ramp = uint16_t(200 + 3800 * int64_t(x) / std::max(1, width - 1));
+            const bool red = y % 2 == 0 && x % 2 == 0, blue = y % 2 == 1 && x % 2 == 1;
+            const bool upper = y < height / 2;
+            const uint16_t v = red ? (upper ? ramp : 200) : blue ? (upper ? 200 : ramp) : 600;
+            out[at] = uint8_t(t.little() ? v : v >> 8);
+            out[at + 1] = uint8_t(t.little() ? v >> 8 : v);
+        }
+    }
+    return out;
+}
+
+// Writes the sensor's directory (the full-resolution CFA image) at the end; returns its offset and, through
+// `stripAt`, where its strip offset is to be stored.
+size_t writeSensorIfd(TiffWriter& t, const RawRecipe& recipe, size_t* stripAt) {
+    const uint32_t bytes = uint32_t(recipe.sensorWidth) * uint32_t(recipe.sensorHeight) * 2;
+    std::vector<size_t> at;
+    const size_t offset = t.b.size();
+    const std::vector<TiffEntry> entries = {
+        t.longValue(0x00FE, 0),
+        t.longValue(0x0100, uint32_t(recipe.sensorWidth)),
+        t.longValue(0x0101, uint32_t(recipe.sensorHeight)),
+        t.shortValue(0x0102, 16),
+        t.shortValue(0x0103, 1),
+        t.shortValue(0x0106, 32803),  // colour filter array
+        t.longValue(0x0111, 0),
+        t.shortValue(0x0115, 1),
+        t.longValue(0x0116, uint32_t(recipe.sensorHeight)),
+        t.longValue(0x0117, bytes),
+        TiffEntry{0x828D, kTiffShort, 2, shortBytes(t, {2, 2})},
+        TiffEntry{0x828E, kTiffByte, 4, {0, 1, 1, 2}},
+        t.longValue(0xC61A, 0),
+        t.longValue(0xC61D, 4095),
+    };
+    t.writeIfd(entries, &at);
+    *stripAt = at[indexOfTag(entries, 0x0111)];
+    return offset;
+}
+
+// After the directories: the preview, aligned, then the sensor data. The preview's offset goes into the field at
+// `previewAt`, the sensor data's into `stripAt`.
+GeneratedRaw withPreviewAndSensor(TiffWriter& t, size_t previewAt, size_t stripAt, const RawRecipe& recipe,
+                                  const GeneratedJpeg& preview) {
     pad(t.b, (t.b.size() + 15) / 16 * 16);
     GeneratedRaw g;
     g.previewOffset = t.b.size();
     g.previewLength = preview.bytes.size();
-    t.set32(at[previewEntry], uint32_t(g.previewOffset));
+    const size_t sensorAt = (g.previewOffset + g.previewLength + 15) / 16 * 16;
+    t.set32(previewAt, uint32_t(g.previewOffset));
+    t.set32(stripAt, uint32_t(sensorAt));
+    const std::vector<uint8_t> sensor = sensorData(t, recipe.sensorWidth, recipe.sensorHeight);
     g.bytes = std::move(t.b);
     append(g.bytes, preview.bytes);
+    pad(g.bytes, sensorAt);
+    append(g.bytes, sensor);
     return g;
+}
+
+// The end of a one-directory TIFF raw file: IFD0 (pointing at the EXIF directory and, as its sub-directory, at the
+// sensor's), the EXIF directory, the sensor's directory, then the preview and the sensor data. The preview's
+// offset is stored in IFD0's entry of `previewTag`.
+GeneratedRaw withExifPreviewAndSensor(TiffWriter& t, const std::vector<TiffEntry>& ifd0, uint16_t previewTag,
+                                      const RawRecipe& recipe, const GeneratedJpeg& preview) {
+    const JpegRecipe& r = recipe.preview;
+    std::vector<size_t> at, atExif;
+    t.writeIfd(ifd0, &at);
+    t.set32(at[indexOfTag(ifd0, 0x8769)], uint32_t(t.b.size()));
+    t.writeIfd(exifEntries(t, r, r.width, r.height), &atExif);
+    size_t stripAt = 0;
+    t.set32(at[indexOfTag(ifd0, 0x014A)], uint32_t(writeSensorIfd(t, recipe, &stripAt)));
+    return withPreviewAndSensor(t, at[indexOfTag(ifd0, previewTag)], stripAt, recipe, preview);
+}
+
+// IFD0 of a one-directory raw file: the preview's size, its offset (under `offsetTag`, stored later) and length
+// (under the next tag), the pointers to the sensor's and the EXIF directories, the metadata and the DNG entries.
+std::vector<TiffEntry> previewIfd0(const TiffWriter& t, const JpegRecipe& r, const GeneratedJpeg& preview,
+                                   uint16_t offsetTag, uint16_t lengthTag, bool shortSize) {
+    std::vector<TiffEntry> ifd0 = {
+        shortSize ? t.shortValue(0x0100, uint16_t(preview.width)) : t.longValue(0x0100, uint32_t(preview.width)),
+        shortSize ? t.shortValue(0x0101, uint16_t(preview.height)) : t.longValue(0x0101, uint32_t(preview.height)),
+        t.longValue(offsetTag, 0),
+        t.longValue(lengthTag, uint32_t(preview.bytes.size())),
+        t.longValue(0x014A, 0),
+        t.longValue(0x8769, 0)};
+    for (std::vector<TiffEntry> part : {previewImageEntries(t), ifd0Entries(t, r), dngEntries(t, r)})
+        for (TiffEntry& e : part) ifd0.push_back(std::move(e));
+    return sortedByTag(std::move(ifd0));
 }
 
 // CR2: IFD0 holds the preview as its strip and points at the EXIF directory.
 GeneratedRaw cr2(const RawRecipe& recipe, const GeneratedJpeg& preview) {
-    const JpegRecipe& r = recipe.preview;
     TiffWriter t(true);
     t.header();
     t.set32(4, 16);
     t.b.insert(t.b.end(), {'C', 'R', 2, 0, 0, 0, 0, 0});  // the signature and the raw directory's offset (none)
-    std::vector<TiffEntry> ifd0 = {t.shortValue(0x0100, uint16_t(preview.width)), t.shortValue(0x0101, uint16_t(preview.height)),
-                                   t.shortValue(0x0103, 6)};
-    for (TiffEntry& e : ifd0Entries(t, r)) ifd0.push_back(std::move(e));
-    // sorted by tag: 0x100 0x101 0x103 0x10F 0x110 0x112 0x132, then the strip and EXIF pointers
-    ifd0.insert(ifd0.begin() + 5, t.longValue(0x0111, 0));
-    ifd0.insert(ifd0.begin() + 7, t.longValue(0x0117, uint32_t(preview.bytes.size())));
-    ifd0.push_back(t.longValue(0x8769, 0));
-    return withExifAndPreview(t, ifd0, 5, r, preview);
+    return withExifPreviewAndSensor(t, previewIfd0(t, recipe.preview, preview, 0x0111, 0x0117, true), 0x0111,
+                                    recipe, preview);
 }
 
-// NEF: IFD0 with two sub-directories (a small JPEG thumbnail, then the preview), each with JPEG offset and length.
+// NEF: IFD0 with three sub-directories (a small JPEG thumbnail, the preview, each with JPEG offset and length, and
+// the sensor's image).
 GeneratedRaw nef(const RawRecipe& recipe, const GeneratedJpeg& preview) {
     const JpegRecipe& r = recipe.preview;
     TiffWriter t(false);
     t.header();
-    std::vector<TiffEntry> ifd0 = {t.longValue(0x0100, uint32_t(preview.width)), t.longValue(0x0101, uint32_t(preview.height))};
-    for (TiffEntry& e : ifd0Entries(t, r)) ifd0.push_back(std::move(e));
-    ifd0.push_back(t.longValues(0x014A, {0, 0}));
-    ifd0.push_back(t.longValue(0x8769, 0));
+    std::vector<TiffEntry> ifd0 = {t.longValue(0x0100, uint32_t(preview.width)), t.longValue(0x0101, uint32_t(preview.height)),
+                                   t.longValues(0x014A, {0, 0, 0}), t.longValue(0x8769, 0)};
+    for (std::vector<TiffEntry> part : {ifd0Entries(t, r), dngEntries(t, r)})
+        for (TiffEntry& e : part) ifd0.push_back(std::move(e));
+    ifd0 = sortedByTag(std::move(ifd0));
     std::vector<size_t> at, atA, atB, atExif;
     t.writeIfd(ifd0, &at);
-    const size_t subA = t.b.size();
-    t.writeIfd({t.shortValue(0x0103, 6), t.longValue(0x0201, 0), t.longValue(0x0202, uint32_t(preview.thumbnail.size()))}, &atA);
-    const size_t subB = t.b.size();
-    t.writeIfd({t.shortValue(0x0103, 6), t.longValue(0x0201, 0), t.longValue(0x0202, uint32_t(preview.bytes.size()))}, &atB);
+    auto jpegIfd = [&t](uint32_t length, std::vector<size_t>* valueAt) {
+        std::vector<TiffEntry> entries = previewImageEntries(t);
+        entries.push_back(t.longValue(0x0201, 0));
+        entries.push_back(t.longValue(0x0202, length));
+        entries = sortedByTag(std::move(entries));
+        const size_t offset = t.b.size();
+        t.writeIfd(entries, valueAt);
+        *valueAt = {(*valueAt)[indexOfTag(entries, 0x0201)]};
+        return offset;
+    };
+    const size_t subA = jpegIfd(uint32_t(preview.thumbnail.size()), &atA);
+    const size_t subB = jpegIfd(uint32_t(preview.bytes.size()), &atB);
+    size_t stripAt = 0;
+    const size_t subC = writeSensorIfd(t, recipe, &stripAt);
     const size_t exifAt = t.b.size();
     t.writeIfd(exifEntries(t, r, r.width, r.height), &atExif);
     // The sub-directory list is a value stored after IFD0's entries.
-    const uint32_t listAt = (t.b[at[6]] << 24) | (t.b[at[6] + 1] << 16) | (t.b[at[6] + 2] << 8) | t.b[at[6] + 3];
+    const size_t listField = at[indexOfTag(ifd0, 0x014A)];
+    const uint32_t listAt = (t.b[listField] << 24) | (t.b[listField + 1] << 16) | (t.b[listField + 2] << 8) | t.b[listField + 3];
     t.set32(listAt, uint32_t(subA));
     t.set32(listAt + 4, uint32_t(subB));
-    t.set32(at[7], uint32_t(exifAt));
-    GeneratedRaw g;
-    t.set32(atA[1], uint32_t(t.b.size()));
+    t.set32(listAt + 8, uint32_t(subC));
+    t.set32(at[indexOfTag(ifd0, 0x8769)], uint32_t(exifAt));
+    t.set32(atA[0], uint32_t(t.b.size()));
     append(t.b, preview.thumbnail);
-    pad(t.b, (t.b.size() + 15) / 16 * 16);
-    g.previewOffset = t.b.size();
-    g.previewLength = preview.bytes.size();
-    t.set32(atB[1], uint32_t(g.previewOffset));
-    g.bytes = std::move(t.b);
-    append(g.bytes, preview.bytes);
-    return g;
+    return withPreviewAndSensor(t, atB[0], stripAt, recipe, preview);
 }
 
 // ARW: IFD0 carries the preview's JPEG offset and length.
 GeneratedRaw arw(const RawRecipe& recipe, const GeneratedJpeg& preview) {
-    const JpegRecipe& r = recipe.preview;
     TiffWriter t(true);
     t.header();
-    std::vector<TiffEntry> ifd0 = {t.longValue(0x0100, uint32_t(preview.width)), t.longValue(0x0101, uint32_t(preview.height)),
-                                   t.shortValue(0x0103, 6)};
-    for (TiffEntry& e : ifd0Entries(t, r)) ifd0.push_back(std::move(e));
-    ifd0.push_back(t.longValue(0x0201, 0));
-    ifd0.push_back(t.longValue(0x0202, uint32_t(preview.bytes.size())));
-    ifd0.push_back(t.longValue(0x8769, 0));
-    return withExifAndPreview(t, ifd0, 7, r, preview);
+    return withExifPreviewAndSensor(t, previewIfd0(t, recipe.preview, preview, 0x0201, 0x0202, false), 0x0201,
+                                    recipe, preview);
 }
 
 // --- CR3: ISO media boxes (big-endian sizes) ---
@@ -253,20 +372,61 @@ RawRecipe vendorRawRecipe(Vendor vendor) {
 
 std::shared_ptr<const GeneratedRaw> rawImage(const RawRecipe& recipe) {
     static std::mutex mutex;
-    static std::map<std::tuple<int, uint32_t, std::vector<uint8_t>>, std::shared_ptr<const GeneratedRaw>> cache;
-    // The preview's own cache keys the JPEG; here the image's identity is its bytes' address plus kind and size.
+    static std::map<std::tuple<int, uint32_t, int, int, std::vector<uint8_t>>, std::shared_ptr<const GeneratedRaw>> cache;
+    // The preview's own cache keys the JPEG; here the image's identity is its bytes' address plus kind and sizes.
     const auto preview = jpegImage(recipe.preview);
     std::vector<uint8_t> id(sizeof(void*) + recipe.preview.model.size());
     const void* p = preview.get();
     std::memcpy(id.data(), &p, sizeof p);
     std::memcpy(id.data() + sizeof p, recipe.preview.model.data(), recipe.preview.model.size());
-    const auto key = std::make_tuple(int(recipe.kind), recipe.size, id);
+    const auto key = std::make_tuple(int(recipe.kind), recipe.size, recipe.sensorWidth, recipe.sensorHeight, id);
     std::lock_guard<std::mutex> lock(mutex);
     auto it = cache.find(key);
     if (it != cache.end()) return it->second;
     auto raw = std::make_shared<const GeneratedRaw>(generate(recipe));
     cache.emplace(key, raw);
     return raw;
+}
+
+uint16_t rawObjectFormat(RawKind kind) {
+    switch (kind) {
+    case RawKind::Cr2: return 0xB103;
+    case RawKind::Cr3: return 0xB108;
+    case RawKind::Nef: return 0x3000;
+    case RawKind::Arw: return 0xB101;
+    case RawKind::Raf: return 0xB111;
+    }
+    return 0;
+}
+
+std::string rawFileName(RawKind kind, uint32_t number) {
+    const char* pattern = "IMG_%04u.CR2";
+    switch (kind) {
+    case RawKind::Cr2: break;
+    case RawKind::Cr3: pattern = "IMG_%04u.CR3"; break;
+    case RawKind::Nef: pattern = "DSC_%04u.NEF"; break;
+    case RawKind::Arw: pattern = "DSC%05u.ARW"; break;
+    case RawKind::Raf: pattern = "DSCF%04u.RAF"; break;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, pattern, unsigned(number % 10000));
+    return name;
+}
+
+uint32_t addRawObject(GenericCamera& camera, const RawRecipe& recipe, uint32_t number) {
+    const auto raw = rawImage(recipe);
+    const auto preview = jpegImage(recipe.preview);
+    SimObject o;
+    o.format = rawObjectFormat(recipe.kind);
+    o.name = rawFileName(recipe.kind, number);
+    o.bytes = std::shared_ptr<const std::vector<uint8_t>>(raw, &raw->bytes);
+    o.thumbnail = preview->thumbnail;
+    o.thumbWidth = preview->thumbWidth;
+    o.thumbHeight = preview->thumbHeight;
+    o.width = preview->width;
+    o.height = preview->height;
+    o.orientation = recipe.preview.orientation;
+    return camera.addObject(std::move(o));
 }
 
 }  // namespace devicesim

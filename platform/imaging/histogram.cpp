@@ -1,6 +1,9 @@
 #include "platform/imaging/histogram.h"
 
 #include <cstring>
+#include <vector>
+
+#include "platform/imaging/row_bands.h"
 
 namespace platform {
 namespace {
@@ -28,6 +31,38 @@ bool byteChannels(QImage::Format format, int channelOfByte[4]) {
   }
 }
 
+// Four tables per byte position, one for each of four neighbouring pixels: a run of equal levels then adds to four
+// counters in turn instead of waiting on one. [pixel of four][byte][level].
+using CountTables = std::array<std::array<std::array<uint32_t, 256>, 4>, 4>;
+
+// Counts rows [firstRow, endRow) of a four-byte-per-pixel picture, reading sixteen bytes (four pixels) at a time,
+// into tables by memory byte; byte `Skip` is not counted (4: every byte is).
+template <int Skip>
+void countRows(const QImage& image, int firstRow, int endRow, CountTables& t) {
+  for (auto& pixel : t)
+    for (auto& byte : pixel) byte.fill(0);
+  constexpr bool kLittle = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+  const int width = image.width();
+  for (int y = firstRow; y < endRow; ++y) {
+    const uchar* p = image.constScanLine(y);
+    int x = 0;
+    for (; x + 4 <= width; x += 4, p += 16) {
+      uint64_t words[2];
+      std::memcpy(words, p, 16);
+      for (int k = 0; k < 4; ++k) {
+        for (int b = 0; b < 4; ++b) {
+          if (b == Skip) continue;
+          const int shift = kLittle ? 32 * (k & 1) + 8 * b : 56 - (32 * (k & 1) + 8 * b);
+          ++t[k][b][(words[k >> 1] >> shift) & 0xFF];
+        }
+      }
+    }
+    for (; x < width; ++x, p += 4)
+      for (int b = 0; b < 4; ++b)
+        if (b != Skip) ++t[0][b][p[b]];
+  }
+}
+
 }  // namespace
 
 bool histogramCount(const QImage& input, HistogramCounts* counts) {
@@ -42,31 +77,30 @@ bool histogramCount(const QImage& input, HistogramCounts* counts) {
     image = &converted;
     byteChannels(converted.format(), channelOfByte);
   }
-
-  // Four tables per byte position, one for each of four neighbouring pixels: a run of equal levels then adds to
-  // four counters in turn instead of waiting on one.
-  static thread_local uint32_t tables[4][4][256];
-  std::memset(tables, 0, sizeof tables);
+  // An opaque format's padding byte is 0xFF in every pixel: counted without reading it.
+  int skipByte = 4;
+  if (!image->hasAlphaChannel())
+    for (int b = 0; b < 4; ++b)
+      if (channelOfByte[b] == kHistogramAlpha) skipByte = b;
   const int width = image->width(), height = image->height();
-  for (int y = 0; y < height; ++y) {
-    const uchar* p = image->constScanLine(y);
-    int x = 0;
-    for (; x + 4 <= width; x += 4, p += 16) {
-      for (int k = 0; k < 4; ++k) {
-        ++tables[k][0][p[4 * k]];
-        ++tables[k][1][p[4 * k + 1]];
-        ++tables[k][2][p[4 * k + 2]];
-        ++tables[k][3][p[4 * k + 3]];
-      }
+
+  const int bands = rowBandCount(height, width);
+  std::vector<CountTables> perBand(static_cast<size_t>(bands));
+  forEachRowBand(height, width, [&](int band, int firstRow, int endRow) {
+    CountTables& t = perBand[size_t(band)];
+    switch (skipByte) {
+      case 0: countRows<0>(*image, firstRow, endRow, t); break;
+      case 3: countRows<3>(*image, firstRow, endRow, t); break;
+      default: countRows<4>(*image, firstRow, endRow, t); break;
     }
-    for (; x < width; ++x, p += 4)
-      for (int b = 0; b < 4; ++b) ++tables[0][b][p[b]];
-  }
+  });
   for (int b = 0; b < 4; ++b) {
     std::array<uint64_t, 256>& channel = (*counts)[channelOfByte[b]];
-    for (int level = 0; level < 256; ++level)
-      channel[level] = uint64_t(tables[0][b][level]) + tables[1][b][level] + tables[2][b][level] + tables[3][b][level];
+    for (const CountTables& t : perBand)
+      for (int level = 0; level < 256; ++level)
+        channel[level] += uint64_t(t[0][b][level]) + t[1][b][level] + t[2][b][level] + t[3][b][level];
   }
+  if (skipByte < 4) (*counts)[kHistogramAlpha][255] = uint64_t(width) * uint64_t(height);
   return true;
 }
 

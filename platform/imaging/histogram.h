@@ -16,7 +16,9 @@ enum HistogramChannel { kHistogramRed = 0, kHistogramGreen = 1, kHistogramBlue =
 using HistogramCounts = std::array<std::array<uint64_t, 256>, 4>;
 
 // Counts every pixel of the picture. Pictures that are not 32-bit RGB(A) are converted first (a picture without
-// alpha counts every pixel at alpha 255). False, with the counts zeroed, for a null picture.
+// alpha counts every pixel at alpha 255). False, with the counts zeroed, for a null picture. A picture of more than
+// a megapixel or two is counted in bands of rows side by side on the global queue's workers (row_bands.h); the call
+// returns when all are counted.
 bool histogramCount(const QImage& image, HistogramCounts* counts);
 
 // The side of the histogram bitmap.

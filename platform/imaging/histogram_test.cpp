@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include "platform/imaging/histogram.h"
+#include "platform/imaging/row_bands.h"
 
 namespace {
 
@@ -67,6 +68,23 @@ TEST(Histogram, TheBitmapSamplesTheWholePictureIntoTheSquare) {
   EXPECT_EQ(counts[platform::kHistogramRed][250], 256u * 512u) << "the left half, no blended levels";
   EXPECT_EQ(counts[platform::kHistogramBlue][200], 256u * 512u);
   EXPECT_TRUE(platform::histogramBitmap(QImage()).isNull());
+}
+
+TEST(Histogram, LargePicturesCountedInBandsSideBySideGiveTheSameCounts) {
+  // Over a megapixel, with a width that leaves pixels after the last group of four, opaque and with alpha.
+  ASSERT_GT(platform::rowBandCount(2001, 1203), 1);
+  QImage img(1203, 2001, QImage::Format_ARGB32);
+  for (int y = 0; y < img.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+    for (int x = 0; x < img.width(); ++x) row[x] = qRgba((x * 7 + y) & 0xFF, (y * 3) & 0xFF, (x ^ y) & 0xFF, (x + 2 * y) & 0xFF);
+  }
+  for (QImage::Format format : {QImage::Format_ARGB32, QImage::Format_RGB32}) {
+    SCOPED_TRACE(format);
+    const QImage picture = img.convertToFormat(format);
+    platform::HistogramCounts counts;
+    ASSERT_TRUE(platform::histogramCount(picture, &counts));
+    EXPECT_EQ(counts, countByHand(picture));
+  }
 }
 
 }  // namespace

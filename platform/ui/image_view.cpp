@@ -84,11 +84,13 @@ void ImageView::drawRect(Canvas& canvas, const Rect& bounds) {
         canvas.drawImage(copy, rect);
         return;
     }
-    const QRectF device = t.mapRect(QRectF(rect.x(), rect.y(), rect.width(), rect.height()));
+    // Where the rectangle lies once the painter's own transform is reset: its combined transform, which leaves out
+    // the offset of a view painted inside its window (a redirection that resetting keeps), rounded to device pixels.
+    const QRectF logical = painter.combinedTransform().mapRect(QRectF(rect.x(), rect.y(), rect.width(), rect.height()));
     painter.save();
     painter.setOpacity(painter.opacity() * canvas.alpha());
     painter.resetTransform();
-    painter.drawImage(QPointF(std::round(device.x()) / ratio, std::round(device.y()) / ratio), copy);
+    painter.drawImage(QPointF(std::round(logical.x() * ratio) / ratio, std::round(logical.y() * ratio) / ratio), copy);
     painter.restore();
 }
 

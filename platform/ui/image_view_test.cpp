@@ -134,5 +134,28 @@ TEST_F(ImageViewTest, PaintsALargePictureFromACopyScaledOncePerSize) {
     EXPECT_EQ(shot.pixelColor(100, 125), QColor(Qt::red));
 }
 
+TEST_F(ImageViewTest, ALargePictureLandsInItsPlaceWhereverTheViewLiesInItsWindow) {
+    // The view 40 points below the top of its window and 30 in from the left; the picture fills it when fitted.
+    QImage picture(1600, 1200, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QPainter(&picture).fillRect(0, 0, 1600, 120, Qt::green);  // its top tenth
+    QWidget window;
+    window.resize(460, 380);
+    ImageView view(&window);
+    view.setGeometry(30, 40, 400, 300);
+    view.setImageScaling(ImageScaling::ProportionallyUpOrDown);
+    view.setImage(Image::fromBitmap(picture));
+    QImage shot(window.size(), QImage::Format_ARGB32_Premultiplied);
+    shot.fill(Qt::transparent);
+    window.render(&shot, QPoint(), QRegion(), QWidget::DrawChildren);
+    ASSERT_FALSE(view.scaledCopy().isNull()) << "painted from the scaled copy";
+    EXPECT_EQ(shot.pixelColor(230, 45), QColor(Qt::green)) << "the picture's top at the view's top";
+    EXPECT_EQ(shot.pixelColor(230, 100), QColor(Qt::red));
+    EXPECT_EQ(shot.pixelColor(230, 335), QColor(Qt::red)) << "down to the view's bottom";
+    EXPECT_EQ(shot.pixelColor(230, 345).alpha(), 0) << "and not past it";
+    EXPECT_EQ(shot.pixelColor(35, 200), QColor(Qt::red));
+    EXPECT_EQ(shot.pixelColor(25, 200).alpha(), 0);
+}
+
 }  // namespace
 }  // namespace platform
