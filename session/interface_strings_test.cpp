@@ -55,7 +55,8 @@ constexpr Key kKeys[] = {
     {"TripodMotionFailed", 0}, {"TripodSpeedFailed", 0},
     // connection and settings windows
     {"ShowTripodOnlyTitle", 0}, {"ShowTripodOnlyMessage", 0}, {"Delete", 0}, {"DeletePromptTitle", 0},
-    {"MirrorModeTLiveView", 0},
+    {"MirrorModeTLiveView", 0}, {"PrefixPathCharacter", 0}, {"PrefixDotName", 0}, {"SdPrefixTooLong", 0},
+    {"WatermarkTextTooLong", 0},
     // card-contents browser
     {"DownloadingThumbnails", 0}, {"ThumbnailHandleError", 0}, {"ThumbnailDownloadFail", 0},
     {"ThumbnailDisplayFail", 0}, {"DeletingImages", 0}, {"DeleteMultiplePromptMsg", 0},
