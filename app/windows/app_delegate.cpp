@@ -10,6 +10,7 @@
 #include "app/windows/card_contents_window_controller.h"
 #include "app/windows/connection_view_controller.h"
 #include "app/windows/main_menu.h"
+#include "app/windows/settings_window_controller.h"
 #include "app/windows/tether_window_controller.h"
 #include "app/windows/tripod_window_controller.h"
 #include "app/application_start.h"
@@ -227,7 +228,10 @@ void AppDelegate::printMenuAction() {
 }
 
 void AppDelegate::showSettingsWindow() {
-  if (settingsOpener()) settingsOpener()();
+  if (settingsOpener())
+    settingsOpener()();
+  else
+    SettingsWindowController::showSettings();
 }
 
 void AppDelegate::setSettingsWindowOpener(std::function<void()> opener) { settingsOpener() = std::move(opener); }

@@ -65,7 +65,7 @@ class AppDelegate : public QObject, public platform::ApplicationDelegate {
   void shareMenuAction() {}
 
   // The one way to the settings window: the menu item and the gear buttons of the connection and tether-only
-  // windows all come here. The settings window installs how it is opened; until then nothing opens.
+  // windows all come here: the one settings window, or what a test installed in its place.
   static void showSettingsWindow();
   static void setSettingsWindowOpener(std::function<void()> opener);
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/windows/app_notifications.h"
 #include "app/windows/settings_file_prefix.h"
 #include "app/windows/settings_window_values.h"
 #include "engine/ptp/vendor_state.h"
@@ -30,8 +31,6 @@
 VX_INTERFACE_FILE("SettingsWindow", Ui::SettingsWindow);
 
 namespace {
-
-constexpr const char* kRefreshMenuNotification = "JWNotification_RefreshMenu";
 
 // The auto-view choices, at the indexes of "AutoViewImages".
 const char* const kAutoViewChoices[] = {"Thumbnails only", "Show each new picture", "Show pictures the camera changes",
@@ -354,10 +353,7 @@ void SettingsWindowController::showBatteryStats() { Utilities::showBatteryInfo()
 void SettingsWindowController::windowDidBecomeKey() { refreshMenu(); }
 
 void SettingsWindowController::refreshMenu() {
-  platform::NotificationCenter::defaultCenter().postNotificationName(
-      kRefreshMenuNotification,
-      platform::Value(platform::ValueDictionary{{"objectSelected", platform::Value(false)},
-                                                {"sender", platform::Value::reference<QObject>(this)}}));
+  postRefreshMenu(this, false);
 }
 
 bool SettingsWindowController::windowShouldClose() {
