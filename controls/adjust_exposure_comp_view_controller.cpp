@@ -105,7 +105,11 @@ std::unique_ptr<AdjustExposureCompViewController> AdjustExposureCompViewControll
   p->mItemWidth = view->width() / (kStopsAcross * stepsPerStop);
   p->mNumberOfPlaceholders = static_cast<int32_t>(std::trunc(stepsPerStop * p->mMaxExposureBracket * 2));
   p->observe();
-  if (p->oCarouselView) p->oCarouselView->reloadData();
+  if (p->oCarouselView) {
+    p->oCarouselView->reloadData();
+    // On the camera's value from the start, so that the popover fades in on it (viewDidAppear jumps there too).
+    p->oCarouselView->setCurrentItemIndex(p->mInitialIndex);
+  }
   return p;
 }
 

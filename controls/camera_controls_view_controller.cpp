@@ -265,6 +265,10 @@ void CameraControlsViewController::viewDidLoad() {
       platform::KeyUpMask, [alive = alive_, self = this](const QKeyEvent& e) {
         return *alive ? self->spaceUp(e) : platform::EventDisposition::Pass;
       });
+  // The application losing the keyboard lets go of a shutter the space bar holds.
+  connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+    if (state != Qt::ApplicationActive) releaseSpaceShutter();
+  });
   controls::connectInterfaceActions(view());
 }
 
@@ -538,11 +542,6 @@ platform::EventDisposition CameraControlsViewController::spaceDown(const QKeyEve
     if (auto* ours = qobject_cast<platform::Window*>(watchedWindow_.data()))
       connect(ours, &platform::Window::didResignKey, this, &CameraControlsViewController::releaseSpaceShutter,
               Qt::UniqueConnection);
-    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-              if (state != Qt::ApplicationActive) releaseSpaceShutter();
-            },
-            Qt::UniqueConnection);
     buttonDown(oCaptureButton);
   }
   return platform::EventDisposition::Swallow;
