@@ -295,15 +295,16 @@ QWidget* AdjustExposureCompViewController::textField(QWidget* reusingView, const
     field = new QLabel();
     field->setTextInteractionFlags(Qt::NoTextInteraction);
     field->setAlignment(Qt::AlignCenter);
-    field->setAutoFillBackground(true);
+    field->setAutoFillBackground(false);
+    field->setAttribute(Qt::WA_TranslucentBackground);
     field->setProperty(kTagProperty, kTextFieldTag);
   }
   const double height = oCarouselView ? oCarouselView->height() : 32;
   // Each field is as wide as its place on the carousel, its text centred there (the carousel draws a view
-  // stretched over its place).
+  // stretched over its place). Fields draw no background: on the turned ruler each overlaps its neighbours, and
+  // the nearer ones would hide the farther ones' numbers, the camera's among them.
   field->resize(std::max(1, static_cast<int>(std::lround(width))), static_cast<int>(height));
   QPalette palette = field->palette();
-  palette.setColor(QPalette::Window, Qt::black);
   palette.setColor(QPalette::WindowText, color.toQColor());
   field->setPalette(palette);
   const bool stroke = text == "|";

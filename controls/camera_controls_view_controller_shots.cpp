@@ -11,6 +11,7 @@
 #include "guitest/user_actions.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/graphics/font.h"
+#include "platform/ui/testing/manual_time_source.h"
 #include "session/notification_names.h"
 #include "widgets/sfb_popover.h"
 
@@ -71,9 +72,12 @@ void addScale(QWidget* sheet, QVBoxLayout* column, const QString& caption,
                               [](ShotContext& shot) -> QWidget* {
                                 CameraControlsHost* host = showPanel(shot);
                                 CameraControlsViewController* panel = host->panel();
+                                // The clock runs on a clock of the state's own, stopped at 61 s.
+                                auto clock = std::make_shared<platform::testing::ManualTimeSource>();
+                                shot.keep(std::make_unique<platform::ScopedTimeSource>(clock));
                                 panel->bulbCaptureToggledNotification({kBulbCaptureToggledNotification, true, {}});
-                                for (int i = 0; i < 61; ++i) panel->bulbCount();
-                                letItSettle(shot, panel);
+                                clock->advance(61);
+                                shot.harness().settle();
                                 return host->window();
                               }});
   for (const char* vendor : {"canon", "nikon"}) {

@@ -448,6 +448,28 @@ TEST_F(CameraControlsTest, TheBulbClockCountsMinutesAndSecondsWithoutALimitOnThe
   EXPECT_EQ(capture->title(), QStringLiteral("Capture"));
 }
 
+// --- AF/MF -------------------------------------------------------------------------------------------------------
+
+TEST_F(CameraControlsTest, CanonsAfMfToggleSwitchesTheFocusModeAndALensSetToMfShowsMfDisabled) {
+  connectBody("canon");
+  ToggleButton* toggle = panel()->oAfToggleButton;
+  ASSERT_TRUE(toggle->isEnabled());
+  ASSERT_EQ(toggle->state(), 1);
+  ASSERT_TRUE(controls_testing::pressWhenFree(toggle));
+  ASSERT_TRUE(idle());
+  EXPECT_TRUE(camIsManualFocus());
+  EXPECT_EQ(toggle->state(), 0);
+  ASSERT_TRUE(controls_testing::pressWhenFree(toggle));
+  ASSERT_TRUE(idle());
+  EXPECT_FALSE(camIsManualFocus());
+  EXPECT_EQ(toggle->state(), 1);
+  EXPECT_TRUE(controls_testing::shownAlerts(alerts()).empty());
+  // The lens's own switch at MF (focus mode 3): the toggle shows MF and cannot be used.
+  rig().cameraAs<devicesim::CanonCamera>()->changeOnCamera(0xD108, 3);
+  ASSERT_TRUE(waitUntil([&] { return toggle->state() == 0; }));
+  EXPECT_FALSE(toggle->isEnabled());
+}
+
 // --- the space bar: only while the window has the keyboard, and always let go --------------------------------------
 
 TEST_F(CameraControlsTest, TheSpaceBarPressesOnlyInTheKeyWindowAndLetsGoWhenTheWindowLosesTheKeyboard) {
