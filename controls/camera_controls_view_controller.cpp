@@ -125,9 +125,10 @@ CameraControlsViewController::~CameraControlsViewController() {
   releaseSpaceShutter();
   // The popovers go before the controllers whose views they show.
   for (QPointer<SFBPopover>* slot : {&mFocusPopover, &mTabPopover, &mExposureCompPopover}) {
-    delete slot->data();
+    if (*slot) retirePopover(slot->data(), nullptr);
     *slot = nullptr;
   }
+  purgeRetiredPopovers(true);
   mExposureCompViewController.reset();
   for (const auto& c : mPropertiesArray) c->setButton(nullptr);
   mPropertiesArray.clear();
@@ -964,16 +965,34 @@ void CameraControlsViewController::showExposurePopup(SYFlatButton*) {
 void CameraControlsViewController::closeExposureCompView(AdjustExposureCompViewController*) {
   SFBPopover* popover = mExposureCompPopover;
   mExposureCompPopover = nullptr;
-  AdjustExposureCompViewController* picker = mExposureCompViewController.release();
-  if (picker) picker->setDelegate(nullptr);
-  if (!popover) {
-    delete picker;
-    return;
+  std::unique_ptr<platform::ViewController> picker = std::move(mExposureCompViewController);
+  if (picker) static_cast<AdjustExposureCompViewController*>(picker.get())->setDelegate(nullptr);
+  if (popover) popover->closePopover();
+  // Not from inside the picker's own action: the picker goes once the popover's fade has ended.
+  retirePopover(popover, std::move(picker));
+}
+
+void CameraControlsViewController::retirePopover(SFBPopover* popover, std::unique_ptr<platform::ViewController> content) {
+  retired_.push_back({popover, std::move(content)});
+  retireTimer_.invalidate();
+  retireTimer_.start(0.5, false, [this] { purgeRetiredPopovers(false); });
+}
+
+void CameraControlsViewController::purgeRetiredPopovers(bool force) {
+  for (auto it = retired_.begin(); it != retired_.end();) {
+    SFBPopover* popover = it->popover.data();
+    const bool fading = popover && popover->isVisible();
+    if (fading && !force) {
+      ++it;
+      continue;
+    }
+    // A fade still running is ended first (the window jumps to its end), so that nothing of it outlives the
+    // popover.
+    if (fading) popover->popoverWindow()->setAlphaValue(0);
+    delete popover;
+    it = retired_.erase(it);  // the content after the popover that showed it
   }
-  popover->closePopover();
-  // The picker goes once the popover that shows its view has gone (not from inside its own action).
-  QObject::connect(popover, &QObject::destroyed, [picker] { delete picker; });
-  popover->deleteLater();
+  if (!retired_.empty() && !force) retireTimer_.start(0.5, false, [this] { purgeRetiredPopovers(false); });
 }
 
 void CameraControlsViewController::exposureCompValueSet(AdjustExposureCompViewController* picker) {
@@ -1010,7 +1029,7 @@ void CameraControlsViewController::openAutomationPanel(AutomationPanel panel, SY
   // One panel per slot at a time; a slot whose popover has closed is emptied.
   if (slot && slot->isVisible()) return;
   if (slot) {
-    slot->deleteLater();
+    retirePopover(slot.data(), nullptr);
     slot = nullptr;
   }
   std::unique_ptr<platform::ViewController>* controller = nullptr;

@@ -196,6 +196,10 @@ class CameraControlsViewController : public platform::ViewController,
   bool panelWindowIsKey() const;
   void openAutomationPanel(AutomationPanel panel, SYFlatButton* sender);
   void hideFocusDot();
+  // Keeps a closed popover (and the picker it shows) until its fade has ended, then lets both go: deleting it
+  // mid-fade would end the fade from inside its own destruction.
+  void retirePopover(SFBPopover* popover, std::unique_ptr<platform::ViewController> content);
+  void purgeRetiredPopovers(bool force);
   uint32_t exposureCompCode() const;
   void showOlcReading(uint32_t value);
 
@@ -213,6 +217,12 @@ class CameraControlsViewController : public platform::ViewController,
   std::map<AutomationPanel, std::function<void(SFBPopover*)>> mPopoverHandOver;
   QPointer<SFBPopover> mFocusPopover, mTabPopover, mExposureCompPopover;
   std::unique_ptr<AdjustExposureCompViewController> mExposureCompViewController;
+  struct RetiredPopover {
+    QPointer<SFBPopover> popover;
+    std::unique_ptr<platform::ViewController> content;
+  };
+  std::vector<RetiredPopover> retired_;
+  platform::Timer retireTimer_;
   platform::EventMonitorId mKeyDownMonitor = 0, mKeyUpMonitor = 0;
   // Held while the space bar holds the shutter: taken without waiting by the key-down, released by the key-up or
   // by the window losing the keyboard (main thread only).
