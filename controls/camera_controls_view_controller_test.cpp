@@ -82,7 +82,17 @@ class CameraControlsTest : public guitest::GuiTest {
     showPanel();
   }
   CameraControlsViewController* panel() const { return host_->panel(); }
-  bool idle() { return waitUntil([&] { return panel()->isIdle() && !controls_testing::overlaid(); }); }
+  // No read of the camera in flight and no device work behind its overlay. The state can turn busy again while the
+  // wait ends (an event processed after the last look starts new work), so a miss before the limit looks again.
+  bool idle() {
+    const auto end = std::chrono::steady_clock::now() + guitest::kWaitLimit;
+    const auto quiet = [&] { return panel()->isIdle() && !controls_testing::overlaid(); };
+    while (std::chrono::steady_clock::now() < end) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      if (waitUntil(quiet, left)) return true;
+    }
+    return quiet();
+  }
 
   // The code of the controller that holds the button (0: none).
   uint32_t codeOn(SYFlatButton* button) const {
