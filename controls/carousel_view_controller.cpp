@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "controls/interface_actions.h"
+#include "controls/tilted_carousel.h"
 #include "icons/properties/vorlaxent_style_kit.h"
 #include "platform/graphics/font.h"
 #include "platform/ui/image_view.h"
@@ -194,18 +195,11 @@ double CarouselViewController::carouselItemWidth(iCarousel*) { return mItemWidth
 
 platform::Transform3D CarouselViewController::itemTransformForOffset(iCarousel* carousel, double offset,
                                                                      platform::Transform3D base) {
-  // In the layer model each step applies before what the transform does: turned by pi/8 about y, then moved
-  // along the turned z axis.
-  const double width = carousel ? carousel->itemWidth() : mItemWidth;
-  const platform::Transform3D turned = platform::Transform3D::rotation(M_PI / 8, 0, 1, 0).concat(base);
-  return platform::Transform3D::translation(0, 0, offset * width).concat(turned);
+  return controls::tiltedItemTransform(offset, carousel ? carousel->itemWidth() : mItemWidth, base);
 }
 
 double CarouselViewController::valueForOption(iCarousel*, int64_t option, double value) {
-  if (option == iCarouselOptionWrap) return 0;
-  if (option == iCarouselOptionSpacing) return value * 1.1;
-  if (option >= iCarouselOptionShowBackfaces && option <= iCarouselOptionFadeMinAlpha) return value;
-  return 0;
+  return controls::tiltedCarouselOption(option, value, 1.1);
 }
 
 void CarouselViewController::didSelectItemAtIndex(iCarousel*, int64_t index) { report(index); }

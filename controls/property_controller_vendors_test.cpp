@@ -15,6 +15,7 @@
 #include "controls/pickers/up_down_view_controller.h"
 #include "controls/property_button_host.h"
 #include "controls/property_controller.h"
+#include "controls/property_controller_test_bodies.h"
 #include "controls/property_set_texts.h"
 #include "devicesim/canon_camera.h"
 #include "devicesim/fuji_camera.h"
@@ -36,43 +37,10 @@
 namespace {
 
 using controls_testing::PropertyButtonHost;
+using controls_testing::Body;
+using controls_testing::kBodies;
 using devicesim::PropertySetLog;
 using devicesim::PropertySetRequest;
-
-struct Body {
-  const char* vendor;
-  // The body's allowed ISO values as the engine keeps them (32-bit), in the body's order.
-  std::function<std::vector<uint32_t>(guitest::CameraRig&)> isoValues;
-  std::function<PropertySetLog&(guitest::CameraRig&)> sets;
-  // The body's current value of a property.
-  std::function<int64_t(guitest::CameraRig&, uint16_t)> value;
-};
-
-template <class Range>
-std::vector<uint32_t> asU32(const Range& values) {
-  std::vector<uint32_t> out;
-  for (auto v : values) out.push_back(static_cast<uint32_t>(v));
-  return out;
-}
-
-const Body kBodies[] = {
-    {"canon", [](guitest::CameraRig& r) { return asU32(r.cameraAs<devicesim::CanonCamera>()->property(0xD103)->allowed); },
-     [](guitest::CameraRig& r) -> PropertySetLog& { return r.cameraAs<devicesim::CanonCamera>()->propertySets(); },
-     [](guitest::CameraRig& r, uint16_t code) {
-       return int64_t(r.cameraAs<devicesim::CanonCamera>()->propertyValue(code).value_or(0));
-     }},
-    {"nikon", [](guitest::CameraRig& r) { return asU32(r.cameraAs<devicesim::NikonCamera>()->property(0x500F)->values); },
-     [](guitest::CameraRig& r) -> PropertySetLog& { return r.cameraAs<devicesim::NikonCamera>()->propertySets(); },
-     [](guitest::CameraRig& r, uint16_t code) { return r.cameraAs<devicesim::NikonCamera>()->value(code); }},
-    {"sony", [](guitest::CameraRig& r) { return asU32(r.cameraAs<devicesim::SonyCamera>()->property(0xD21E)->list); },
-     [](guitest::CameraRig& r) -> PropertySetLog& { return r.cameraAs<devicesim::SonyCamera>()->propertySets(); },
-     [](guitest::CameraRig& r, uint16_t code) {
-       return int64_t(r.cameraAs<devicesim::SonyCamera>()->propertyValue(code));
-     }},
-    {"fuji", [](guitest::CameraRig& r) { return asU32(r.cameraAs<devicesim::FujiCamera>()->property(0x500F)->values); },
-     [](guitest::CameraRig& r) -> PropertySetLog& { return r.cameraAs<devicesim::FujiCamera>()->propertySets(); },
-     [](guitest::CameraRig& r, uint16_t code) { return r.cameraAs<devicesim::FujiCamera>()->property(code)->current; }},
-};
 
 class PropertyButtonTest : public guitest::GuiTest {
  protected:
@@ -85,13 +53,7 @@ class PropertyButtonTest : public guitest::GuiTest {
     ASSERT_TRUE(guitest::showWindow(host_->window()));
     ASSERT_TRUE(waitUntil([&] { return !overlaid(); })) << "device work still runs behind its overlay";
   }
-  // A progress overlay of the command runner covers the window while device work runs.
-  static bool overlaid() {
-    for (QWidget* window : QApplication::topLevelWidgets())
-      for (MBProgressHUD* hud : window->findChildren<MBProgressHUD*>())
-        if (hud->isVisible()) return true;
-    return false;
-  }
+  static bool overlaid() { return controls_testing::overlaid(); }
   void TearDown() override {
     controllers_.clear();
     host_.reset();
@@ -104,30 +66,13 @@ class PropertyButtonTest : public guitest::GuiTest {
     controllers_.push_back(controller);
     return controller.get();
   }
-  // A click once no progress overlay covers the windows (as a user waits for the last setting to go through).
-  static bool press(QWidget* widget) { return waitUntil([] { return !overlaid(); }) && guitest::click(widget); }
-  // Presses the button and waits for its picker to be on screen.
-  bool openPicker(PropertyController* controller) {
-    if (!press(controller->button())) return false;
-    return waitUntil([&] { return controller->popover() && controller->popover()->popoverWindow() &&
-                                  controller->popover()->popoverWindow()->isVisible(); });
-  }
-  static std::vector<uint32_t> tags(const std::vector<SYFlatButton*>& buttons) {
-    std::vector<uint32_t> out;
-    for (SYFlatButton* b : buttons) out.push_back(static_cast<uint32_t>(b->tag()));
-    return out;
-  }
+  static bool press(QWidget* widget) { return controls_testing::pressWhenFree(widget); }
+  static bool openPicker(PropertyController* controller) { return controls_testing::openPicker(controller); }
   static uint32_t current(uint32_t code) {
     PropertyCopy copy = propCopyValues(code);
     return copy ? copy->value : 0;
   }
-  // Alerts with a title (the recorder also notes popover windows).
-  std::vector<session_testing::ShownAlert> shownAlerts() {
-    std::vector<session_testing::ShownAlert> out;
-    for (const auto& a : alerts().shown())
-      if (!a.title.empty()) out.push_back(a);
-    return out;
-  }
+  std::vector<session_testing::ShownAlert> shownAlerts() { return controls_testing::shownAlerts(alerts()); }
 
   std::unique_ptr<PropertyButtonHost> host_;
   std::vector<std::shared_ptr<PropertyController>> controllers_;
@@ -138,54 +83,9 @@ class PropertyButtonVendorTest : public PropertyButtonTest, public ::testing::Wi
 TEST_P(PropertyButtonVendorTest, IsoGridHoldsTheBodysValuesAClickReachesItAndARefusalIsShown) {
   const Body& body = GetParam();
   connectBody(body.vendor);
-  const uint32_t iso = camVendorPropertyCodes().iso;
-  PropertyController* controller = bind(iso, "oIsoButton");
+  PropertyController* controller = bind(camVendorPropertyCodes().iso, "oIsoButton");
   ASSERT_NE(controller, nullptr);
-  SYFlatButton* button = controller->button();
-  const QString before = button->title();
-
-  ASSERT_TRUE(openPicker(controller));
-  PropertyValuesViewController* picker = controller->propertyValuesViewController();
-  ASSERT_NE(picker, nullptr);
-  std::vector<uint32_t> expected = body.isoValues(rig());
-  if (camIsNikon() && nikonPropertyVisible()) expected.push_back(0xFFFF);  // the body's automatic-ISO switch
-  EXPECT_EQ(tags(picker->buttons()), expected);
-
-  // The button next to the current value (so that it is in view) is clicked.
-  const auto& buttons = picker->buttons();
-  auto at = std::find_if(buttons.begin(), buttons.end(), [](SYFlatButton* b) { return b->state() == 1; });
-  ASSERT_NE(at, buttons.end()) << "the current value is selected";
-  size_t pick = size_t(at - buttons.begin()) + 1;
-  if (pick >= body.isoValues(rig()).size()) pick -= 2;
-  const uint32_t chosen = static_cast<uint32_t>(buttons[pick]->tag());
-  ASSERT_TRUE(press(buttons[pick]));
-  ASSERT_TRUE(waitUntil([&] { return static_cast<uint32_t>(body.value(rig(), uint16_t(iso))) == chosen; }))
-      << "the body never took " << chosen;
-  EXPECT_FALSE(body.sets(rig()).requests(uint16_t(iso)).empty());
-  // The button follows the body's own report of the change.
-  const QString after = QString::fromStdString(propFormatValueOrNumber(iso, chosen));
-  ASSERT_TRUE(waitUntil([&] { return button->title() == after; })) << button->title().toStdString() << " not "
-                                                                    << after.toStdString();
-  EXPECT_NE(after, before);
-  EXPECT_TRUE(shownAlerts().empty()) << shownAlerts().front().message;
-  ASSERT_TRUE(waitUntil([&] { return controller->popover() == nullptr; }));
-
-  // The body refuses the next set: the user is told, and the button keeps the body's value.
-  body.sets(rig()).refuseNext(uint16_t(iso), 0x2005);
-  ASSERT_TRUE(openPicker(controller));
-  picker = controller->propertyValuesViewController();
-  const auto& again = picker->buttons();
-  at = std::find_if(again.begin(), again.end(), [](SYFlatButton* b) { return b->state() == 1; });
-  ASSERT_NE(at, again.end());
-  const size_t other = at == again.begin() ? 1 : size_t(at - again.begin()) - 1;
-  ASSERT_TRUE(press(again[other]));
-  ASSERT_TRUE(waitUntil([&] { return !shownAlerts().empty(); }));
-  const std::string name = controls::propertyDisplayName(iso);
-  EXPECT_EQ(shownAlerts().front().title, "Error");
-  EXPECT_EQ(shownAlerts().front().message.rfind(controls::propertySetErrorText(name), 0), 0u)
-      << shownAlerts().front().message;
-  EXPECT_EQ(static_cast<uint32_t>(body.value(rig(), uint16_t(iso))), chosen);
-  EXPECT_EQ(button->title(), after);
+  controls_testing::isoGridRoundTrip(rig(), body, controller, alerts());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryVendor, PropertyButtonVendorTest, ::testing::ValuesIn(kBodies),

@@ -188,6 +188,43 @@ void CanonCamera::attach(Device& device) {
     });
 }
 
+// --- on-screen exposure items ---
+
+std::vector<uint8_t> CanonCamera::onScreenBlockLocked() {
+    // Items 2, 4 and 8 (shutter, aperture, ISO) in the body's layout, then item 64 (the exposure reading) once one
+    // has been shown.
+    const bool mirrorless = options_.body == CanonBody::Mirrorless;
+    std::vector<uint8_t> block(8, 0);
+    auto item = [&](size_t length, size_t valueAt, uint32_t value) {
+        std::vector<uint8_t> bytes(length, 0);
+        bytes[0] = 1;
+        bytes[valueAt] = uint8_t(value);
+        wire::putBytes(block, bytes);
+    };
+    item(mirrorless ? 7 : 6, 5, properties_[kShutter].value);
+    if (mirrorless) {
+        item(9, 7, properties_[kAperture].value);
+    } else {
+        item(5, 4, properties_[kAperture].value);
+    }
+    item(4, 3, properties_[kIso].value);
+    uint32_t mask = 0x2 | 0x4 | 0x8;
+    if (onScreenExposure_) {
+        item(7, 1, 1);
+        block[block.size() - 5] = *onScreenExposure_;
+        mask |= 0x40;
+    }
+    wire::set32(block, 0, uint32_t(block.size()));
+    wire::set32(block, 4, mask);
+    return block;
+}
+
+void CanonCamera::showOnScreenExposure(uint8_t level) {
+    std::lock_guard<std::mutex> g(canonMutex_);
+    onScreenExposure_ = level;
+    queueLocked(canonOlcRecord(onScreenBlockLocked()));
+}
+
 // --- properties ---
 
 std::optional<CanonSimProperty> CanonCamera::property(uint32_t code) const {
@@ -424,25 +461,7 @@ std::optional<PtpResult> CanonCamera::handleVendorOperation(const PtpOperation& 
         case 0x913D: {
             std::lock_guard<std::mutex> g(canonMutex_);
             olcRequested_ = true;
-            // Items 2, 4 and 8 (shutter, aperture, ISO) in the body's layout.
-            const bool mirrorless = options_.body == CanonBody::Mirrorless;
-            std::vector<uint8_t> block(8, 0);
-            auto item = [&](size_t length, size_t valueAt, uint32_t code) {
-                std::vector<uint8_t> bytes(length, 0);
-                bytes[0] = 1;
-                bytes[valueAt] = uint8_t(properties_[code].value);
-                wire::putBytes(block, bytes);
-            };
-            item(mirrorless ? 7 : 6, 5, kShutter);
-            if (mirrorless) {
-                item(9, 7, kAperture);
-            } else {
-                item(5, 4, kAperture);
-            }
-            item(4, 3, kIso);
-            wire::set32(block, 0, uint32_t(block.size()));
-            wire::set32(block, 4, 0x2 | 0x4 | 0x8);
-            queueLocked(canonOlcRecord(block));
+            queueLocked(canonOlcRecord(onScreenBlockLocked()));
             return PtpResult::ok();
         }
         case 0x913E:

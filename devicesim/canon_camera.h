@@ -93,6 +93,9 @@ public:
     // The next `count` live-view requests answer 0xA102 (no frame yet).
     void withholdFrames(int count);
     void queueEvent(const std::vector<uint8_t>& record);
+    // The camera's own exposure reading (on-screen item 64, one byte in the camera's exposure code) reported now with
+    // items 2, 4 and 8, and in the answers to later on-screen requests (0x913D). The classic and mirrorless layouts.
+    void showOnScreenExposure(uint8_t level);
     // Pictures taken on the camera itself (its own shutter button), `count` in quick succession as a burst takes
     // them: each one a new object announced by its object-added record. The camera then answers the next
     // `busyAnswers` operations busy (0x2019), as while it writes its buffer to the card.
@@ -139,6 +142,7 @@ private:
     void addDefaultProperties();
     void queueLocked(const std::vector<uint8_t>& record);
     void reportPropertyLocked(const CanonSimProperty& p, bool withAllowed);
+    std::vector<uint8_t> onScreenBlockLocked();
     std::vector<uint8_t> valueBytes(const CanonSimProperty& p) const;
     void dumpAllLocked();
     PtpResult setPropertyFromHost(const PtpOperation& op);
@@ -162,6 +166,7 @@ private:
     std::vector<uint32_t> order_;  // codes in the order they were added
     std::vector<uint8_t> pending_;
     bool remote_ = false, events_ = false, olcRequested_ = false;
+    std::optional<uint8_t> onScreenExposure_;
     struct Failure {
         uint16_t operation;
         std::optional<uint32_t> firstParam;

@@ -125,7 +125,7 @@ void NikonCamera::addBodyProperties() {
         addProperty(SimProperty::textEnumeration(0xD0B6, {"L", "M", "S"}, "L"));
         addProperty(u8Enum(0xD1A6, {0, 1}, 0));
         addProperty(u8Enum(0xD16A, {0, 1}, 0));  // 0: auto ISO on
-        addProperty(u8Enum(0xD0B5, {100, 200, 400, 800}, 400));
+        addProperty(u16Enum(0xD0B5, {100, 200, 400, 800}, 400));
         addProperty(readOnly(u8Enum(0xD1F7, {0, 1}, 0)));  // the mirror is up
         addProperty(u16Enum(0xD1A1, {0, 1, 2, 0x8019}, 0));  // the drive mode used in live view
     }
@@ -138,6 +138,8 @@ void NikonCamera::addBodyProperties() {
         addProperty(u8Enum(0xD1A9, {0, 1, 2, 3, 4}, 1));
         addProperty(u8Enum(0xD1AA, {0, 1, 2, 3, 4, 5, 6}, 2));
         addProperty(SimProperty::enumeration(0xD1AB, kSimInt16, {-1000, -667, -333, 0, 333, 667, 1000}, 0));
+        // The exposure indicator of manual exposure: signed sixths of a stop in the low byte.
+        addProperty(readOnly(SimProperty::range(0xD1B1, kSimUint8, 0, 255, 1, 0)));
     }
 }
 
