@@ -16,6 +16,7 @@
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/system_log.h"
 #include "session/live_view_switch.h"
+#include "session/ptp_errors.h"
 #include "session/session_pump_test_fixture.h"
 
 namespace {
@@ -82,6 +83,9 @@ TEST_F(CanonPumpTest, APictureReachesTheStripAndTheSaveFolderAndTheSessionSurviv
   const Handles all = canon->captured();
   ASSERT_EQ(all.size(), 3u);
   ASSERT_TRUE(waitFor([&] { return again.count(kThumbnailDownloadedNotification) == 3; }));
+  // The reload asks for the downloads after the last thumbnail: its end is awaited, not assumed.
+  ASSERT_TRUE(waitFor([&] { return again.count(kDownloadImageInBackgroundNotification) == 2; }));
+  drainMainQueue();
   EXPECT_EQ(presenter.count(), 0u) << presenter.shown().front().message;
   // The stored one first, then those taken while away, each once; only the missed ones are downloaded.
   EXPECT_EQ(handlesOf(records(again, kThumbnailDownloadedNotification)), all);
@@ -93,6 +97,7 @@ TEST_F(CanonPumpTest, APictureReachesTheStripAndTheSaveFolderAndTheSessionSurviv
   canon->shootOnCamera(1);
   ASSERT_TRUE(waitFor([&] { return again.count(kThumbnailDownloadedNotification) == 4; }));
   EXPECT_EQ(handlesOf(records(again, kNewObjectNotification)), Handles{canon->captured().back()});
+  EXPECT_EQ(again.count(kDownloadImageInBackgroundNotification), 3u);
 }
 
 TEST_F(CanonPumpTest, ABurstOf20ArrivesWholeInOrderThroughBusyAnswers) {
@@ -476,7 +481,10 @@ TEST_F(CanonPumpTest, AnImageDownloadThatNeedsLiveViewOffFailsAtOnceOnTheMainThr
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_FALSE(got.has_value());
   EXPECT_EQ(toggles.load(), 0);
-  EXPECT_EQ(presenter.count(), 0u);
+  // Asked to, it says so: the camera stays busy.
+  ASSERT_EQ(presenter.count(), 1u);
+  EXPECT_EQ(presenter.shown()[0].message, PtpErrors::appendString("Unable to download IMG_0201.JPG ", 0x2019));
+  EXPECT_EQ(receivedCount("ptp 0x1009"), 0u);
 
   // Without live view in the way it downloads on the main thread too; a failure is said when asked for.
   platform::mainQueue().sync([&] { got = CameraController::instance().doDownloadImage(object, true, false, false); });
@@ -488,9 +496,9 @@ TEST_F(CanonPumpTest, AnImageDownloadThatNeedsLiveViewOffFailsAtOnceOnTheMainThr
   platform::mainQueue().sync(
       [&] { got = CameraController::instance().doDownloadImage(PtpObjectInfoClass(gone), false, false, true); });
   EXPECT_FALSE(got.has_value());
-  ASSERT_EQ(presenter.count(), 1u);
-  EXPECT_EQ(presenter.shown()[0].message.rfind("Unable to download IMG_7777.JPG", 0), 0u)
-      << presenter.shown()[0].message;
+  ASSERT_EQ(presenter.count(), 2u);
+  EXPECT_EQ(presenter.shown()[1].message.rfind("Unable to download IMG_7777.JPG", 0), 0u)
+      << presenter.shown()[1].message;
 }
 
 TEST_F(CanonPumpTest, ACanonObjectChangeStoresTheCamerasValueInTheCachedRecord) {
