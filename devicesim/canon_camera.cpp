@@ -309,6 +309,12 @@ void CanonCamera::shootOnCamera(int count, int busyAnswers) {
     if (busyAnswers > 0) answerBusy(busyAnswers);
 }
 
+void CanonCamera::swapCard() {
+    for (uint32_t handle : handles()) removeObject(handle);
+    std::lock_guard<std::mutex> g(canonMutex_);
+    nextFileNumber_ = 1;
+}
+
 // --- readings ---
 #define CANON_READ(type, name, expr)                 \
     type CanonCamera::name() const {                 \

@@ -116,6 +116,9 @@ public:
     std::pair<uint32_t, uint32_t> zoomPosition() const;
     // Handles of the pictures taken, in order (a RAW + JPEG capture adds both).
     std::vector<uint32_t> captured() const;
+    // A card swapped for another: the camera's pictures are gone and file numbering begins again at 1 (the next
+    // pictures bear the names of the first ones on the earlier card, under new handles).
+    void swapCard();
     uint32_t fileNumber(uint32_t handle) const;
 
     // Folders of the card.

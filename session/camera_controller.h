@@ -15,6 +15,7 @@
 // queue, the command runner's workers, the event thread and the live-view thread.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -137,6 +138,9 @@ class CameraController {
   // Called by startCameraEventDispatch once the gate is open: fetches again what an earlier session left pending,
   // through the command runner.
   void eventGateOpened();
+  // Reloads, pick-ups and fetches of pending objects begun and not yet returned (their return blocks run on the
+  // main queue).
+  static int sessionWorkInFlight();
 
   // What the pump does with each event (event thread).
   void receivedNewObject(PtpObjectInfoStruct record);
@@ -294,6 +298,8 @@ class CameraController {
   void imageLanded(const PtpObjectInfoStruct& record);
   // Objects claimed by a reload that ended before showing them are left for the next session's fetch.
   void leaveForNextSession(const std::vector<PtpObjectInfoStruct>& records);
+  // Runs one block through the command runner without an overlay, its failure unsaid.
+  static void runQuietly(std::function<int32_t()> work);
   std::map<std::string, PendingObject> mPending;
   // What joined the session since this session started (also while the arrays are absent: a reload adds it).
   std::vector<uint32_t> mJoinedHandles;

@@ -104,56 +104,48 @@ void CameraController::eventGateOpened() {
     }
   }
   if (due->empty()) return;
-  CommandBlockArray commands;
-  commands.emplace_back(
-      [this, due, connection]() -> int32_t {
-        // Which of them the camera (or, for card files, the device's card) still has.
-        std::vector<uint32_t> handles;
-        std::vector<std::string> names;
-        const bool anyHandle = std::any_of(due->begin(), due->end(), [](const PendingObject& p) {
-          return p.record.objectId != kObjectIdByName;
-        });
-        const bool anyName = std::any_of(due->begin(), due->end(), [](const PendingObject& p) {
-          return p.record.objectId == kObjectIdByName;
-        });
-        ResponseCode rc = PTP_RC_OK;
-        if (anyHandle) rc = camLoadObjectHandles(&handles);
-        if (rc == PTP_RC_OK && anyName) rc = linkListSdCardImages(&names);
-        if (rc != PTP_RC_OK) {
-          // The link failed again: the next session asks once more.
-          std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
-          for (const PendingObject& p : *due) {
-            auto it = mPending.find(objectKey(p.record));
-            if (it != mPending.end() && it->second.connection == connection) it->second.connection = 0;
-          }
-          return rc;
+  runQuietly([this, due, connection]() -> int32_t {
+    // Which of them the camera (or, for card files, the device's card) still has.
+    std::vector<uint32_t> handles;
+    std::vector<std::string> names;
+    const bool anyHandle = std::any_of(due->begin(), due->end(),
+                                       [](const PendingObject& p) { return p.record.objectId != kObjectIdByName; });
+    const bool anyName = std::any_of(due->begin(), due->end(),
+                                     [](const PendingObject& p) { return p.record.objectId == kObjectIdByName; });
+    ResponseCode rc = PTP_RC_OK;
+    if (anyHandle) rc = camLoadObjectHandles(&handles);
+    if (rc == PTP_RC_OK && anyName) rc = linkListSdCardImages(&names);
+    if (rc != PTP_RC_OK) {
+      // The link failed again: the next session asks once more.
+      std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+      for (const PendingObject& p : *due) {
+        auto it = mPending.find(objectKey(p.record));
+        if (it != mPending.end() && it->second.connection == connection) it->second.connection = 0;
+      }
+      return rc;
+    }
+    for (const PendingObject& p : *due) {
+      const bool byName = p.record.objectId == kObjectIdByName;
+      const std::string name = std::string(p.record.fileName, strnlen(p.record.fileName, sizeof p.record.fileName));
+      const bool present = byName ? std::find(names.begin(), names.end(), name) != names.end()
+                                  : std::find(handles.begin(), handles.end(), p.record.objectId) != handles.end();
+      PendingStage stage;
+      {
+        std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+        auto it = mPending.find(objectKey(p.record));
+        // Shown, downloaded or deleted meanwhile: nothing to do.
+        if (it == mPending.end() || !objCacheSameObject(it->second.record, p.record)) continue;
+        if (!present) {
+          mPending.erase(it);
+          continue;
         }
-        for (const PendingObject& p : *due) {
-          const bool byName = p.record.objectId == kObjectIdByName;
-          const std::string name = std::string(p.record.fileName, strnlen(p.record.fileName, sizeof p.record.fileName));
-          const bool present = byName ? std::find(names.begin(), names.end(), name) != names.end()
-                                      : std::find(handles.begin(), handles.end(), p.record.objectId) != handles.end();
-          PendingStage stage;
-          {
-            std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
-            auto it = mPending.find(objectKey(p.record));
-            // Shown, downloaded or deleted meanwhile: nothing to do.
-            if (it == mPending.end() || !objCacheSameObject(it->second.record, p.record)) continue;
-            if (!present) {
-              mPending.erase(it);
-              continue;
-            }
-            stage = it->second.stage;
-          }
-          if (stage == PendingStage::Announced)
-            post(kNewObjectNotification, p.record);
-          else if (!formatIsMovie(p.record.objectFormat))
-            post(kDownloadImageInBackgroundNotification, p.record);
-        }
-        return PTP_RC_OK;
-      },
-      std::nullopt);
-  // Quietly, without an overlay: failures leave the objects remembered, and a dropped link is reported by the
-  // event thread.
-  Command::runCommandsInView(std::move(commands), [](int32_t) {}, nullptr);
+        stage = it->second.stage;
+      }
+      if (stage == PendingStage::Announced)
+        post(kNewObjectNotification, p.record);
+      else if (!formatIsMovie(p.record.objectFormat))
+        post(kDownloadImageInBackgroundNotification, p.record);
+    }
+    return PTP_RC_OK;
+  });
 }

@@ -2,6 +2,7 @@
 // away, forgetting, and the membership that the event pump asks about.
 #include <QString>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -68,16 +69,33 @@ int refreshForReload(uint32_t handle, PtpObjectInfoStruct* record) {
   return -1;
 }
 
+std::atomic<int>& workInFlight() {
+  static std::atomic<int> count{0};
+  return count;
+}
+
 // The reload and the pick-up: one titled block; any result but 0x2001 is said in an alert.
 void runLoadingSession(CommandBlock::Block work) {
   CommandBlockArray commands;
   commands.emplace_back(std::move(work), platform::localizedString("LoadingSession"));
+  ++workInFlight();
   Command::runCommands(std::move(commands), [](int32_t result) {
     if (result != PTP_RC_OK) Utilities::showErrorMessage(platform::localizedString("LoadSessionFailure"));
+    --workInFlight();
   });
 }
 
 }  // namespace
+
+int CameraController::sessionWorkInFlight() { return workInFlight(); }
+
+void CameraController::runQuietly(CommandBlock::Block work) {
+  CommandBlockArray commands;
+  commands.emplace_back(std::move(work), std::nullopt);
+  ++workInFlight();
+  // Without an overlay, and failures unsaid: what the work leaves undone stays for the next session.
+  Command::runCommandsInView(std::move(commands), [](int32_t) { --workInFlight(); }, nullptr);
+}
 
 std::optional<std::vector<uint32_t>> CameraController::sessionHandles() {
   std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
