@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <set>
@@ -459,6 +460,115 @@ TEST_P(DataSafetyTest, PicturesLeftHalfWayAreFetchedAfterTheReconnect) {
   // Only the two failures while the link was down were said.
   ASSERT_EQ(presenter.count(), 2u);
   EXPECT_EQ(presenter.shown()[0].message, platform::localizedString("ThumbnailDownloadFail"));
+}
+
+// --- one maker's own cases ---
+
+class OneMakerTest : public DataSafetyBase {
+ protected:
+  const Maker& maker() const override { return *chosen; }
+  const Maker* chosen = nullptr;
+};
+
+class NikonSafetyTest : public OneMakerTest {
+ protected:
+  void SetUp() override {
+    static const Maker nikon{"Nikon", nikonBody};
+    chosen = &nikon;
+    OneMakerTest::SetUp();
+  }
+};
+
+class CanonSafetyTest : public OneMakerTest {
+ protected:
+  void SetUp() override {
+    static const Maker canonMaker{"Canon", canonBody};
+    chosen = &canonMaker;
+    OneMakerTest::SetUp();
+  }
+};
+
+// A Nikon picture whose object-added event was lost with the reply the link cut is found by the reload, even when
+// the gate opened first and a later picture joined the session before the user answered "Load Session".
+TEST_F(NikonSafetyTest, AnAnnouncementLostWithTheLinkIsFoundWhateverTheOrderOfGateAndReload) {
+  defaults().setInteger(3, "AutoViewImages");
+  defaults().setBool(false, "AutoReloadSession");
+  downloadImages = true;
+  NotificationLog first({kSessionStartedNotification, kNewObjectNotification});
+  startSession(first);
+  openWindow();
+  body.shoot(1);
+  ASSERT_TRUE(waitFor([&] { return downloadsDone == 1; }));
+
+  dropLink();
+  auto nikon = std::static_pointer_cast<devicesim::NikonCamera>(body.camera);
+  const uint32_t lost = nikon->shootUnannounced();
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification, kThumbnailDownloadedNotification});
+  reconnect(log);
+  bool asked = false;
+  presenter.answer = [&](JW_Alert& alert, const session_testing::ShownAlert& shown) {
+    asked = shown.title == "Load Session";
+    // While the question waits, the window opens the gate and a later picture arrives and joins the session.
+    startCameraEventDispatch();
+    nikon->shootOnCamera(1);
+    const bool later = waitFor([&] { return downloadsDone == 2; });
+    EXPECT_TRUE(later);
+    alert.okAction(alert.oOkButton);
+  };
+  platform::mainQueue().sync([] { CameraController::instance().checkSession(); });
+  ASSERT_TRUE(asked);
+  ASSERT_TRUE(waitFor([&] { return downloadsDone == 3; })) << downloadsDone << " " << downloadsFailed;
+  waitForSessionWork();
+  PtpObjectInfoStruct record{};
+  record.objectId = lost;
+  EXPECT_EQ(readFile(objCacheGetImagePath(&record)), *nikon->object(lost)->bytes);
+  const std::vector<uint32_t> session = *CameraController::instance().sessionHandles();
+  EXPECT_EQ(std::count(session.begin(), session.end(), lost), 1);
+  EXPECT_EQ(session.size(), 3u);
+  EXPECT_EQ(tally(log, kThumbnailDownloadedNotification)[std::to_string(lost)], 1);
+  EXPECT_EQ(presenter.count(), 1u);
+}
+
+// The reload's exchanges with the camera run without the session monitor: while one is held open at the camera,
+// the main queue adds to the session, asks about it and runs the pump at once.
+TEST_F(CanonSafetyTest, TheMainThreadNeverWaitsForTheReloadsCameraTraffic) {
+  NotificationLog first({kSessionStartedNotification, kNewObjectNotification, kThumbnailDownloadedNotification});
+  startSession(first);
+  openWindow();
+  body.shoot(1);
+  ASSERT_TRUE(waitFor([&] { return first.count(kThumbnailDownloadedNotification) == 1; }));
+  dropLink();
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
+  reconnect(log);
+  fetchThumbnails = false;
+  body.camera->holdNext(0x1007);  // the reload's listing of the camera's objects
+  platform::mainQueue().sync([] { CameraController::instance().checkSession(); });
+  ASSERT_TRUE(waitFor([&] { return body.camera->holding(); }));
+  // Should the main thread wait after all, the camera lets go in a while and the check below tells.
+  std::promise<void> finished;
+  std::thread letGo([camera = body.camera, done = finished.get_future()] {
+    done.wait_for(std::chrono::seconds(2));
+    camera->releaseHeld();
+  });
+  PtpObjectInfoStruct other{};
+  other.objectId = 0x7123;
+  std::snprintf(other.fileName, sizeof other.fileName, "IMG_7123.JPG");
+  other.objectCompressedSize = 100;
+  CameraController::instance().addObjectToSession(&other);
+  const bool member = CameraController::instance().doesSessionContainObject(&other);
+  CameraEvent added = camMakeEvent(PTP_EC_ObjectAdded);
+  added.objectInfo = other;
+  added.objectInfo.objectId = 0x7124;
+  std::snprintf(added.objectInfo.fileName, sizeof added.objectInfo.fileName, "IMG_7124.JPG");
+  ASSERT_TRUE(camPushEvent(added, false));
+  startCameraEventDispatch();
+  const bool stillHeld = body.camera->holding();
+  finished.set_value();
+  letGo.join();
+  EXPECT_TRUE(stillHeld);
+  EXPECT_TRUE(member);
+  EXPECT_EQ(handlesOf(records(log, kNewObjectNotification)), std::vector<uint32_t>{0x7124});
+  waitForSessionWork();
 }
 
 const Maker kMakers[] = {{"Canon", canonBody}, {"Nikon", nikonBody}, {"Sony", sonyBody}, {"Fujifilm", fujiBody}};
