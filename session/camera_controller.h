@@ -113,7 +113,9 @@ class CameraController {
   // --- session file, event pump and downloads: the objects seen with this camera, new objects, changes ---
   // The session is kept in "handles.dat" in the documents folder (see session_file.h). checkSession (main
   // queue; from another thread it moves there) reloads it, offers to, or forgets it; loadPreviousSession and
-  // loadMissedImages run through the command runner and hold the session monitor throughout.
+  // loadMissedImages run through the command runner and take the session monitor only for the arrays and the
+  // file, never across their exchanges with the camera. Pictures newer than the session as an earlier connection
+  // left it count as missed, whatever joined since this session started.
   void checkSession();
   void loadPreviousSession();
   void clearSession();
