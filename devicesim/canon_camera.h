@@ -17,6 +17,7 @@
 #include "devicesim/canon_frames.h"
 #include "devicesim/device.h"
 #include "devicesim/generic_camera.h"
+#include "devicesim/jpeg_factory.h"
 
 namespace devicesim {
 
@@ -139,6 +140,8 @@ private:
     PtpResult press(uint32_t kind);
     PtpResult release(uint32_t kind);
     void takePicture();
+    // The recipe of the picture of the given shot (options_ only: any thread).
+    JpegRecipe pictureRecipe(int shot) const;
     // DeleteObject (0xFFFFFFFF: every object); each removal is reported as an object-removed event record.
     PtpResult deleteObjects(uint32_t handle);
     void endBulb();
