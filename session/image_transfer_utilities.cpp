@@ -59,7 +59,8 @@ uint16_t Utilities::downloadImage(PtpObjectInfoStruct* record, std::optional<std
   // The JPEG extracted from a raw file lacks the orientation the camera recorded for the shot. When it cannot be
   // rewritten the picture still arrives, as the camera made it.
   if (quickRaw && record->orientation != 1 && fileIsRaw(fileNameOf(*record).c_str()))
-    if (std::optional<std::vector<uint8_t>> turned = setOrientation(record->orientation, **toData)) *toData = std::move(turned);
+    if (std::optional<std::vector<uint8_t>> turned = setOrientation(record->orientation, **toData))
+      *toData = std::move(turned);
   return PTP_RC_OK;
 }
 

@@ -451,7 +451,8 @@ TEST_P(DataSafetyTest, PicturesLeftHalfWayAreFetchedAfterTheReconnect) {
   openWindow();
   ASSERT_TRUE(waitFor([&] { return downloadsDone == 2; })) << downloadsDone << " " << downloadsFailed;
   waitForSessionWork();
-  for (const auto& [record, bytes] : shots) EXPECT_EQ(readFile(objCacheGetImagePath(&record)), bytes) << record.fileName;
+  for (const auto& [record, bytes] : shots)
+    EXPECT_EQ(readFile(objCacheGetImagePath(&record)), bytes) << record.fileName;
   EXPECT_EQ(tally(again, kNewObjectNotification), (std::map<std::string, int>{{keyOf(unshown), 1}}));
   EXPECT_EQ(tally(again, kDownloadImageInBackgroundNotification),
             (std::map<std::string, int>{{keyOf(shown), 1}, {keyOf(unshown), 1}}));

@@ -436,7 +436,8 @@ bool objCacheParseDownloads(const uint8_t* data, size_t length, std::vector<ObjC
     p += 4;
     left -= 4;
     uint64_t version = 0, count = 0;
-    if (!take(1, &version) || version != kDownloadsVersion || !take(2, &count) || count == 0 || count > 255) return false;
+    if (!take(1, &version) || version != kDownloadsVersion || !take(2, &count) || count == 0 || count > 255)
+        return false;
     std::vector<ObjCacheDownload> list;
     for (uint64_t i = 0; i < count; ++i) {
         uint64_t id, size, date, kind, bytes, nameLength;
@@ -463,7 +464,8 @@ bool objCacheParseDownloads(const uint8_t* data, size_t length, std::vector<ObjC
 bool objCacheSameObject(const PtpObjectInfoStruct& a, const PtpObjectInfoStruct& b) {
     if (a.objectId != b.objectId) return false;
     if (a.objectId == kObjectIdByName && !namesMatch(a, b)) return false;
-    return agree<uint32_t>(a.objectCompressedSize, b.objectCompressedSize) && agree<uint64_t>(a.captureDate, b.captureDate);
+    return agree<uint32_t>(a.objectCompressedSize, b.objectCompressedSize) &&
+           agree<uint64_t>(a.captureDate, b.captureDate);
 }
 
 std::string objCacheDownloadNameLocked(const char* fileName) {

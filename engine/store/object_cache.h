@@ -102,9 +102,9 @@ bool objCacheFileNameIsSafe(const std::string& name);
 bool objCacheParseRecord(const uint8_t* data, size_t length, PtpObjectInfoStruct* out);
 
 // Record files: the 608-byte record, then, when downloads are known for its name, "VXDL", a version byte (1), a
-// u16 count (1 to 255) and per download u32 objectId, u32 object size, u64 capture date, u8 kind, u64 file size, u8 name
-// length (1 to 255) and the name (all little-endian). Earlier versions wrote the record alone, and read only its
-// first 608 bytes, so either reads the other's files.
+// u16 count (1 to 255) and per download u32 objectId, u32 object size, u64 capture date, u8 kind, u64 file size,
+// u8 name length (1 to 255) and the name (all little-endian). Earlier versions wrote the record alone, and read only
+// its first 608 bytes, so either reads the other's files.
 std::vector<uint8_t> objCacheEncodeRecordFile(const PtpObjectInfoStruct& record,
                                               const std::vector<ObjCacheDownload>& downloads);
 // The downloads behind the record of a record file's bytes. False, with none, for a file of the record alone or
