@@ -230,6 +230,29 @@ TEST_P(DataSafetyTest, ACardSwappedBetweenSessionsLandsEveryNewPictureUnderAFree
   for (const auto& [name, bytes] : before) EXPECT_EQ(after.at(name), bytes) << name;
 }
 
+// A card file the session saw, replaced while the link was down by another picture of the same name (the card
+// formatted in the camera and used again), is not shown by the reload as the stored one, with the earlier
+// picture's thumbnail.
+TEST_P(DataSafetyTest, AReloadDoesNotShowAnotherPictureUnderAStoredCardFilesName) {
+  if (!body.byName) GTEST_SKIP() << "camera objects are known by handle";
+  NotificationLog first({kSessionStartedNotification, kNewObjectNotification, kThumbnailDownloadedNotification});
+  startSession(first);
+  openWindow();
+  body.shoot(1);
+  ASSERT_TRUE(waitFor([&] { return first.count(kThumbnailDownloadedNotification) == 1; }));
+  const PtpObjectInfoStruct stored = records(first, kNewObjectNotification).at(0);
+
+  dropLink();
+  card()->erase();
+  ASSERT_TRUE(card()->addJpeg(stored.fileName, stored.objectCompressedSize + 4096, 1, 99));
+  NotificationLog again({kSessionStartedNotification, kThumbnailDownloadedNotification});
+  reconnect(again);
+  openWindow();
+  waitForSessionWork();
+  EXPECT_EQ(again.count(kThumbnailDownloadedNotification), 0u);
+  EXPECT_EQ(presenter.count(), 0u) << presenter.shown().front().message;
+}
+
 // --- a restart with a custom file name ---
 
 TEST_P(DataSafetyTest, ARestartWithACustomFileNameDownloadsNothingTwice) {
