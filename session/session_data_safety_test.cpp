@@ -11,6 +11,7 @@
 #include <set>
 #include <thread>
 
+#include "devicesim/canon_event_data.h"
 #include "devicesim/fuji_camera.h"
 #include "devicesim/nikon_camera.h"
 #include "devicesim/sony_camera.h"
@@ -32,6 +33,7 @@ struct Body {
   std::function<void(int)> shoot;           // pictures taken while connected, each announced
   std::function<void(int)> shootWhileAway;  // none: the body takes pictures only while the host is there
   std::function<void()> swapCard;           // another card, its file numbering begun again
+  std::function<void(uint32_t)> removeOnCamera;  // deleted on the camera, which reports it (camera objects only)
   std::function<std::vector<uint8_t>(const PtpObjectInfoStruct&)> bytes;
 };
 
@@ -123,6 +125,10 @@ Body canonBody(DataSafetyBase& t) {
   auto canon = t.canonCamera();
   const auto shoot = [canon](int n) { canon->shootOnCamera(n); };
   return {canon, false, shoot, shoot, [canon] { canon->swapCard(); },
+          [canon](uint32_t handle) {
+            canon->removeObject(handle);
+            canon->queueEvent(devicesim::canonObjectRemovedRecord(handle));
+          },
           [canon](const PtpObjectInfoStruct& r) { return *canon->object(r.objectId)->bytes; }};
 }
 
@@ -131,6 +137,10 @@ Body nikonBody(DataSafetyBase& t) {
   t.useCamera(nikon);
   const auto shoot = [nikon](int n) { nikon->shootOnCamera(n); };
   return {nikon, false, shoot, shoot, [nikon] { nikon->swapCard(); },
+          [nikon](uint32_t handle) {
+            nikon->removeObject(handle);
+            nikon->queueNikonEvent(PTP_EC_ObjectRemovedEvent, handle);
+          },
           [nikon](const PtpObjectInfoStruct& r) { return *nikon->object(r.objectId)->bytes; }};
 }
 
@@ -149,7 +159,7 @@ Body sonyBody(DataSafetyBase& t) {
   auto card = t.card();
   auto sony = makeSony(card, 200 * 1024);
   t.useCamera(sony);
-  Body b{sony, true, nullptr, nullptr, nullptr, cardBytes(card)};
+  Body b{sony, true, nullptr, nullptr, nullptr, nullptr, cardBytes(card)};
   b.shoot = [&t](int n) {
     for (int i = 0; i < n; ++i) t.capture(true);
   };
@@ -166,7 +176,7 @@ Body fujiBody(DataSafetyBase& t) {
   auto fuji = devicesim::makeFujiCamera(devicesim::FujiBody::XT3);
   fuji->useCard(card);
   t.useCamera(fuji);
-  Body b{fuji, true, nullptr, nullptr, nullptr, cardBytes(card)};
+  Body b{fuji, true, nullptr, nullptr, nullptr, nullptr, cardBytes(card)};
   b.shoot = [&t](int n) {
     for (int i = 0; i < n; ++i) t.capture(true);
   };
@@ -336,10 +346,7 @@ TEST_P(DataSafetyTest, DeletionsLeaveTheSaveFolderByteForByte) {
     platform::globalQueue().async([&] { done = Utilities::deleteObject(&shots[1], false) == PTP_RC_OK; });
     ASSERT_TRUE(waitFor([&] { return done.load(); }));
   } else {
-    ASSERT_TRUE(body.camera->removeObject(shots[1].objectId));
-    CameraEvent removed = camMakeEvent(PTP_EC_ObjectRemovedEvent);
-    removed.objectInfo = shots[1];
-    ASSERT_TRUE(camPushEvent(removed, false));
+    body.removeOnCamera(shots[1].objectId);
     const auto reported = [&] {
       const std::vector<uint32_t> gone = handlesOf(records(log, kObjectDeletedNotification));
       return std::find(gone.begin(), gone.end(), shots[1].objectId) != gone.end();
