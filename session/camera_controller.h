@@ -174,6 +174,9 @@ class CameraController {
   void halfPressRelease();
   void initiateCapture();
   void initiateCaptureRelease();
+  // Blocks until the shutter-queue batches asked for so far have run (their return blocks still go to the main
+  // queue). Not on the main thread (tests, before the device goes).
+  void waitForShutterQueue();
   // Bulb exposure start and stop (global queue); "JWNotification_BulbCaptureToggled" tells the outcome.
   void startBulb();
   void stopBulb();
