@@ -339,9 +339,17 @@ void CanonCamera::queueEvent(const std::vector<uint8_t>& record) {
 }
 
 void CanonCamera::shootOnCamera(int count, int busyAnswers) {
+    // The pictures are made before the camera is locked, one at a time: making them takes long on a slow machine,
+    // and a camera locked meanwhile would leave the host's requests unanswered.
+    int first;
     {
         std::lock_guard<std::mutex> g(canonMutex_);
-        for (int i = 0; i < count; ++i) takePicture();
+        first = shots_;
+    }
+    for (int i = 1; i <= count; ++i) jpegImage(pictureRecipe(first + i));
+    for (int i = 0; i < count; ++i) {
+        std::lock_guard<std::mutex> g(canonMutex_);
+        takePicture();
     }
     if (busyAnswers > 0) answerBusy(busyAnswers);
 }
@@ -371,6 +379,12 @@ uint32_t CanonCamera::announceOnCamera(SimObject o) {
 }
 
 void CanonCamera::deleteOnCamera(uint32_t handle) { deleteObjects(handle); }
+
+void CanonCamera::swapCard() {
+    for (uint32_t handle : handles()) removeObject(handle);
+    std::lock_guard<std::mutex> g(canonMutex_);
+    nextFileNumber_ = 1;
+}
 
 // --- readings ---
 #define CANON_READ(type, name, expr)                 \
@@ -672,14 +686,19 @@ void CanonCamera::endBulb() {
 }
 
 // One picture per image of the current format: a JPEG, and for raw a CR3 (mirrorless) or CR2 file.
-void CanonCamera::takePicture() {
-    ++shots_;
-    const CanonSimFormat format = properties_[kImageFormat].format;
+JpegRecipe CanonCamera::pictureRecipe(int shot) const {
     JpegRecipe recipe;
     recipe.size = options_.jpegSize;
     recipe.make = "Canon";
     recipe.model = configFor(options_).model;
-    recipe.seed = uint32_t(shots_) * 7 + uint32_t(options_.body);
+    recipe.seed = uint32_t(shot) * 7 + uint32_t(options_.body);
+    return recipe;
+}
+
+void CanonCamera::takePicture() {
+    ++shots_;
+    const CanonSimFormat format = properties_[kImageFormat].format;
+    const JpegRecipe recipe = pictureRecipe(shots_);
     auto image = jpegImage(recipe);
     for (const CanonSimImage& part : format) {
         SimObject o;

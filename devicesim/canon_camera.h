@@ -18,6 +18,7 @@
 #include "devicesim/device.h"
 #include "devicesim/generic_camera.h"
 #include "devicesim/property_set_log.h"
+#include "devicesim/jpeg_factory.h"
 
 namespace devicesim {
 
@@ -125,6 +126,9 @@ public:
     std::pair<uint32_t, uint32_t> zoomPosition() const;
     // Handles of the pictures taken, in order (a RAW + JPEG capture adds both).
     std::vector<uint32_t> captured() const;
+    // A card swapped for another: the camera's pictures are gone and file numbering begins again at 1 (the next
+    // pictures bear the names of the first ones on the earlier card, under new handles).
+    void swapCard();
     uint32_t fileNumber(uint32_t handle) const;
 
     // --- property sets: every SetDevicePropValueEx noted (its first value word), refusals on demand ---
@@ -150,6 +154,8 @@ private:
     PtpResult release(uint32_t kind);
     void takePicture();
     void announceLocked(uint32_t handle, uint16_t objectFormat, uint32_t size, const std::string& name);
+    // The recipe of the picture of the given shot (options_ only: any thread).
+    JpegRecipe pictureRecipe(int shot) const;
     // DeleteObject (0xFFFFFFFF: every object); each removal is reported as an object-removed event record.
     PtpResult deleteObjects(uint32_t handle);
     void endBulb();

@@ -185,7 +185,32 @@ std::vector<uint8_t> GenericCamera::objectInfoDataset(const SimObject& o, bool c
     return d;
 }
 
+void GenericCamera::holdNext(uint16_t code) {
+    std::lock_guard<std::mutex> lock(holdMutex_);
+    holdCode_ = code;
+}
+
+bool GenericCamera::holding() const {
+    std::lock_guard<std::mutex> lock(holdMutex_);
+    return held_;
+}
+
+void GenericCamera::releaseHeld() {
+    std::lock_guard<std::mutex> lock(holdMutex_);
+    holdCode_.reset();
+    held_ = false;
+    holdChanged_.notify_all();
+}
+
 PtpResult GenericCamera::handleOperation(const PtpOperation& op) {
+    {
+        std::unique_lock<std::mutex> lock(holdMutex_);
+        if (holdCode_ && *holdCode_ == op.code) {
+            holdCode_.reset();
+            held_ = true;
+            holdChanged_.wait(lock, [this] { return !held_; });
+        }
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         received_.push_back(op.code);

@@ -3,6 +3,7 @@
 // and close, storages, object handles, ObjectInfo, GetObject, GetThumb, DeleteObject, and busy answers on demand.
 // Its objects are real JPEG images (EXIF with an embedded thumbnail) generated on first use. The vendors' simulated
 // cameras build on it: they handle their own operations in handleVendorOperation and call the generic ones.
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -77,6 +78,11 @@ public:
 
     // The next `times` operations (GetDeviceInfo included) answer `code` instead of running.
     void answerBusy(int times, uint16_t code = 0x2019);
+    // The next operation of `code` waits before it runs until releaseHeld(), keeping its exchange open while the
+    // host does something else. Release before the device stops.
+    void holdNext(uint16_t code);
+    bool holding() const;
+    void releaseHeld();
     bool sessionOpen() const;
     // Operation codes in the order they reached the camera.
     std::vector<uint16_t> operationsReceived() const;
@@ -103,6 +109,10 @@ private:
     bool sessionOpen_ = false;
     int busyLeft_ = 0;
     uint16_t busyCode_ = 0x2019;
+    mutable std::mutex holdMutex_;
+    std::condition_variable holdChanged_;
+    std::optional<uint16_t> holdCode_;
+    bool held_ = false;
     std::vector<uint16_t> received_;
 };
 

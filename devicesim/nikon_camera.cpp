@@ -355,6 +355,27 @@ void NikonCamera::shootOnCamera(int count) {
     for (int i = 0; i < count; ++i) takePicture();
 }
 
+void NikonCamera::swapCard() {
+    for (uint32_t handle : handles()) removeObject(handle);
+    std::lock_guard<std::mutex> g(nikonMutex_);
+    fileNumber_ = 1;
+}
+
+uint32_t NikonCamera::shootUnannounced() {
+    uint32_t number;
+    {
+        std::lock_guard<std::mutex> g(nikonMutex_);
+        number = fileNumber_++;
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "DSC_%04u.JPG", number);
+    const uint32_t handle = addJpegObject(options_.jpegSize, 1, name, kStorage);
+    std::lock_guard<std::mutex> g(nikonMutex_);
+    ++shots_;
+    captured_.push_back(handle);
+    return handle;
+}
+
 uint32_t NikonCamera::takePicture() {
     uint32_t number;
     {

@@ -58,6 +58,12 @@ public:
     // Pictures taken on the camera itself (its own shutter button), each a new object announced by an
     // object-added event.
     void shootOnCamera(int count = 1);
+    // A card swapped for another: the pictures are gone and file numbering begins again at 1 (the next pictures
+    // bear the names of the first ones on the earlier card, under new handles).
+    void swapCard();
+    // A picture whose object-added event never reaches the host (lost with a reply the link cut): on the card, in
+    // the handle list, but announced by nothing. Returns its handle.
+    uint32_t shootUnannounced();
     // Sets a value on the camera (a dial turned) and reports it.
     void turnDial(uint16_t code, int64_t value);
     // The same for a property whose values are texts.

@@ -1,8 +1,11 @@
 // Arbitrary bytes as an object-cache record file: a record is accepted only when it is whole and its file name
-// can be used as one path component inside the cache folder.
+// can be used as one path component inside the cache folder; the list of downloads behind it only when it is whole
+// and sound, and then it writes back to the very same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+
+#include <vector>
 
 #include "engine/store/object_cache.h"
 
@@ -16,6 +19,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (std::memchr(record.fileName, '/', n)) __builtin_trap();
         if (std::strcmp(record.fileName, ".") == 0 || std::strcmp(record.fileName, "..") == 0) __builtin_trap();
         if (std::memcmp(&record, data, kObjCacheRecordSize) != 0) __builtin_trap();
+    }
+    std::vector<ObjCacheDownload> downloads;
+    if (objCacheParseDownloads(data, size, &downloads)) {
+        if (downloads.empty() || downloads.size() > 255) __builtin_trap();
+        for (const ObjCacheDownload& d : downloads)
+            if (!objCacheFileNameIsSafe(d.fileName) || d.kind > kObjCacheExtracted) __builtin_trap();
+        PtpObjectInfoStruct raw;
+        std::memcpy(&raw, data, sizeof raw);
+        const std::vector<uint8_t> again = objCacheEncodeRecordFile(raw, downloads);
+        if (again.size() != size || std::memcmp(again.data(), data, size) != 0) __builtin_trap();
+    } else if (!downloads.empty()) {
+        __builtin_trap();
     }
     // The same bytes as a camera's file name field.
     char name[256];

@@ -120,6 +120,14 @@ void CameraController::startSession() {
   mLiveViewStatus = 0;
   setEventGate(false);
   mIsFocusing = false;
+  {
+    // A new session: what joins from now on is this session's, and whatever an earlier one left pending is fetched
+    // again once the gate opens.
+    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+    ++mConnection;
+    mJoinedHandles.clear();
+    mJoinedFileNames.clear();
+  }
   linkSetEventHandler(handleDeviceStatusMessage);
 
   if (defaults().stringForKey("WatermarkText") == kHiddenModeWord) {
@@ -209,7 +217,8 @@ bool CameraController::autoShareCheck() {
     alert->setCancelButtonText(QStringLiteral("Cancel Sharing"), nullptr);
   });
   const int64_t answer = alert->blockingShow();
-  alert.reset();
+  // The alert and its window belong to the main thread: they are let go there.
+  platform::mainQueue().sync([&alert] { alert.reset(); });
   if (answer == JW_Alert::kOkResponse) return false;  // the user keeps the device's sharing
   return linkSetAutoShare() == PTP_RC_OK;
 }
@@ -315,7 +324,12 @@ void CameraController::resetClassWideState() {
     std::lock_guard<std::recursive_mutex> lock(c.mSessionHandlesLock);
     c.mSessionHandles.reset();
     c.mSessionFileNames.reset();
+    c.mPending.clear();
+    c.mJoinedHandles.clear();
+    c.mJoinedFileNames.clear();
+    c.mConnection = 1;
   }
   std::lock_guard<std::mutex> lock(c.mLastFileNameLock);
   c.mLastFileNameString.clear();
+  c.mLastFileSize = 0;
 }

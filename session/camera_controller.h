@@ -15,6 +15,8 @@
 // queue, the command runner's workers, the event thread and the live-view thread.
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,6 +34,7 @@
 #include "session/ptp_object_info_class.h"
 
 struct SessionFileReadResult;
+struct SessionFileContents;
 
 class CameraController {
  public:
@@ -110,7 +113,9 @@ class CameraController {
   // --- session file, event pump and downloads: the objects seen with this camera, new objects, changes ---
   // The session is kept in "handles.dat" in the documents folder (see session_file.h). checkSession (main
   // queue; from another thread it moves there) reloads it, offers to, or forgets it; loadPreviousSession and
-  // loadMissedImages run through the command runner and hold the session monitor throughout.
+  // loadMissedImages run through the command runner and take the session monitor only for the arrays and the
+  // file, never across their exchanges with the camera. Pictures newer than the session as an earlier connection
+  // left it count as missed, whatever joined since this session started.
   void checkSession();
   void loadPreviousSession();
   void clearSession();
@@ -121,6 +126,23 @@ class CameraController {
   // Copies of the arrays as they are now (none while absent).
   std::optional<std::vector<uint32_t>> sessionHandles();
   std::optional<std::vector<std::string>> sessionFileNames();
+
+  // --- objects from their announcement until they are where the settings want them ---
+  // Each object is announced once ("JWNotification_NewObject" from the pump or the pick-up, or shown as missed by
+  // the reload), whichever comes first, and is then remembered until its thumbnail was shown and, when the settings
+  // have images fetched on arrival ("AutoViewImages" 1 or 3), until its image is in the save folder. A link that
+  // drops in between leaves it remembered: when the gate opens after the next session start, each such object
+  // still on the camera (for Sony and Fujifilm: on the device's card) is announced again, or its download asked
+  // for again ("JWNotification_DownloadImageInBackground"). A deleted object is forgotten.
+  void forgetPendingObject(const PtpObjectInfoStruct* record);
+  // The objects remembered so, in no particular order (tests).
+  std::vector<PtpObjectInfoStruct> pendingObjects();
+  // Called by startCameraEventDispatch once the gate is open: fetches again what an earlier session left pending,
+  // through the command runner.
+  void eventGateOpened();
+  // Reloads, pick-ups and fetches of pending objects begun and not yet returned (their return blocks run on the
+  // main queue).
+  static int sessionWorkInFlight();
 
   // What the pump does with each event (event thread).
   void receivedNewObject(PtpObjectInfoStruct record);
@@ -152,6 +174,9 @@ class CameraController {
   void halfPressRelease();
   void initiateCapture();
   void initiateCaptureRelease();
+  // Blocks until the shutter-queue batches asked for so far have run (their return blocks still go to the main
+  // queue). Not on the main thread (tests, before the device goes).
+  void waitForShutterQueue();
   // Bulb exposure start and stop (global queue); "JWNotification_BulbCaptureToggled" tells the outcome.
   void startBulb();
   void stopBulb();
@@ -248,10 +273,43 @@ class CameraController {
   std::atomic<bool> mIsFocusing{false};
 
   // --- session file, event pump and downloads ---
+  // The monitor is held only for the arrays, the file and the objects below, never across an exchange with the
+  // device: the main queue and the event thread take it.
   void writeSessionFileLocked();
-  // Both arrays from the session file (empty when it is unreadable); the monitor is held.
-  SessionFileReadResult reloadSessionArraysLocked();
-  std::mutex mLastFileNameLock;  // a leaf: guards mLastFileNameString
+  void addObjectToSessionLocked(const PtpObjectInfoStruct& record);
+  // Membership by handle or name; an object of the same handle or name that the object cache knows as another
+  // picture (another size or capture date: a card swapped, a numbering begun again) is no member.
+  bool containsLocked(const PtpObjectInfoStruct& record, const PtpObjectInfoStruct* cached);
+  // The session as stored, read back into the arrays, with what joined since this session started added to it (and
+  // to the file); the monitor is held. `stored` gets the file's entries that did not join since this start: the
+  // session as an earlier connection left it.
+  SessionFileReadResult reloadSessionArraysLocked(SessionFileContents* stored);
+  std::mutex mLastFileNameLock;  // a leaf: guards mLastFileNameString and mLastFileSize
+  uint32_t mLastFileSize = 0;    // the size of the last object announced, 0 when not known
+
+  enum class PendingStage { Announced, ImageWanted };
+  struct PendingObject {
+    PtpObjectInfoStruct record{};
+    PendingStage stage = PendingStage::Announced;
+    uint64_t connection = 0;  // the session start it was last asked for in
+  };
+  static std::string objectKey(const PtpObjectInfoStruct& record);
+  // Takes the object for announcing: false when it is in the session or already announced.
+  bool claimObject(const PtpObjectInfoStruct& record);
+  // Its thumbnail was shown: it joins the session, and stays remembered only while its image is wanted and not yet
+  // in the save folder.
+  void objectShown(const PtpObjectInfoStruct& record, bool imageWanted);
+  // Its image is in the save folder.
+  void imageLanded(const PtpObjectInfoStruct& record);
+  // Objects claimed by a reload that ended before showing them are left for the next session's fetch.
+  void leaveForNextSession(const std::vector<PtpObjectInfoStruct>& records);
+  // Runs one block through the command runner without an overlay, its failure unsaid.
+  static void runQuietly(std::function<int32_t()> work);
+  std::map<std::string, PendingObject> mPending;
+  // What joined the session since this session started (also while the arrays are absent: a reload adds it).
+  std::vector<uint32_t> mJoinedHandles;
+  std::vector<std::string> mJoinedFileNames;
+  uint64_t mConnection = 1;
 
   // --- live view and movie state; zoom, touch focus and focal length ---
   // The observers of the recording property and the watermark settings, and the housekeeping's live-view switch.

@@ -64,9 +64,11 @@ void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceA
         post(kThumbnailDownloadedNotification,
              platform::Value(platform::ValueDictionary{{"thumbnailData", platform::Value(std::move(*download->data))},
                                                        {"objectInfo", object}}));
-        addObjectToSession(&download->record);
-        if (formatIsMovie(download->record.objectFormat)) return;
+        const bool movie = formatIsMovie(download->record.objectFormat);
         const int64_t mode = forceAutoView ? 1 : defaults().integerForKey("AutoViewImages");
+        // Shown: in the session now, and remembered until its image is in the save folder when one is wanted.
+        objectShown(download->record, !movie && (mode == 1 || mode == 3));
+        if (movie) return;
         if (mode == 1)
           post(kSelectMainThumbnailNotification, object);
         else if (mode == 3)
@@ -78,12 +80,19 @@ void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceA
 std::optional<std::vector<uint8_t>> CameraController::doDownloadImage(const PtpObjectInfoClass& object,
                                                                       bool toggleOffLiveView, bool shouldRelay,
                                                                       bool showError) {
-  // Switching live view off waits for a main-queue block: on the main thread that fails at once instead.
-  if (toggleOffLiveView && !Utilities::blockForLiveViewOff()) return std::nullopt;
   PtpObjectInfoStruct record = *object.origObjectInfo();
   std::optional<std::vector<uint8_t>> data;
-  const uint16_t rc = Utilities::downloadImage(&record, &data, shouldRelay ? kRelayToClients : 0);
-  if (rc == PTP_RC_OK) return data;
+  uint16_t rc;
+  // Switching live view off waits for a main-queue block: on the main thread that fails at once instead. A
+  // recording is never stopped for a download: the camera stays busy.
+  if (toggleOffLiveView && !Utilities::blockForLiveViewOff())
+    rc = PTP_RC_DEVICE_BUSY;
+  else
+    rc = Utilities::downloadImage(&record, &data, shouldRelay ? kRelayToClients : 0);
+  if (rc == PTP_RC_OK) {
+    imageLanded(record);
+    return data;
+  }
   if (showError) {
     const std::string name(record.fileName, strnlen(record.fileName, sizeof record.fileName));
     Utilities::showErrorMessage("Unable to download " + name, rc);

@@ -2,12 +2,14 @@
 // away, forgetting, and the membership that the event pump asks about.
 #include <QString>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <memory>
 
+#include "engine/link/device_commands.h"
 #include "engine/ptp/standard_operations.h"
 #include "engine/ptp/vendor_state.h"
 #include "engine/store/image_files.h"
@@ -67,16 +69,33 @@ int refreshForReload(uint32_t handle, PtpObjectInfoStruct* record) {
   return -1;
 }
 
+std::atomic<int>& workInFlight() {
+  static std::atomic<int> count{0};
+  return count;
+}
+
 // The reload and the pick-up: one titled block; any result but 0x2001 is said in an alert.
 void runLoadingSession(CommandBlock::Block work) {
   CommandBlockArray commands;
   commands.emplace_back(std::move(work), platform::localizedString("LoadingSession"));
+  ++workInFlight();
   Command::runCommands(std::move(commands), [](int32_t result) {
     if (result != PTP_RC_OK) Utilities::showErrorMessage(platform::localizedString("LoadSessionFailure"));
+    --workInFlight();
   });
 }
 
 }  // namespace
+
+int CameraController::sessionWorkInFlight() { return workInFlight(); }
+
+void CameraController::runQuietly(CommandBlock::Block work) {
+  CommandBlockArray commands;
+  commands.emplace_back(std::move(work), std::nullopt);
+  ++workInFlight();
+  // Without an overlay, and failures unsaid: what the work leaves undone stays for the next session.
+  Command::runCommandsInView(std::move(commands), [](int32_t) { --workInFlight(); }, nullptr);
+}
 
 std::optional<std::vector<uint32_t>> CameraController::sessionHandles() {
   std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
@@ -137,55 +156,123 @@ void CameraController::clearSession() {
   mSessionFileNames.emplace();
   if (!removeSessionFile(sessionFilePath()))
     platform::systemLog("Session file could not be deleted", platform::LogLevel::Error);
+  // What was shown since this session started (before the user declined the earlier session) stays in it.
+  if (mJoinedHandles.empty() && mJoinedFileNames.empty()) return;
+  *mSessionHandles = mJoinedHandles;
+  *mSessionFileNames = mJoinedFileNames;
+  writeSessionFileLocked();
+}
+
+void CameraController::addObjectToSessionLocked(const PtpObjectInfoStruct& record) {
+  if (record.objectId == kObjectIdByName) {
+    const std::string name = fileNameOf(record);
+    if (name.empty()) return;
+    if (std::find(mJoinedFileNames.begin(), mJoinedFileNames.end(), name) == mJoinedFileNames.end())
+      mJoinedFileNames.push_back(name);
+    if (!mSessionFileNames) return;
+    // Each object once: a second entry would be shown twice by the next reload.
+    if (std::find(mSessionFileNames->begin(), mSessionFileNames->end(), name) != mSessionFileNames->end()) return;
+    mSessionFileNames->push_back(name);
+  } else {
+    if (std::find(mJoinedHandles.begin(), mJoinedHandles.end(), record.objectId) == mJoinedHandles.end())
+      mJoinedHandles.push_back(record.objectId);
+    if (!mSessionHandles) return;
+    if (std::find(mSessionHandles->begin(), mSessionHandles->end(), record.objectId) != mSessionHandles->end()) return;
+    mSessionHandles->push_back(record.objectId);
+  }
+  writeSessionFileLocked();
 }
 
 void CameraController::addObjectToSession(const PtpObjectInfoStruct* record) {
   if (record == nullptr) return;
   std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
-  if (record->objectId == kObjectIdByName) {
-    const std::string name = fileNameOf(*record);
-    if (name.empty() || !mSessionFileNames) return;
-    // Each object once: a second entry would be shown twice by the next reload.
-    if (std::find(mSessionFileNames->begin(), mSessionFileNames->end(), name) != mSessionFileNames->end()) return;
-    mSessionFileNames->push_back(name);
+  addObjectToSessionLocked(*record);
+}
+
+bool CameraController::containsLocked(const PtpObjectInfoStruct& record, const PtpObjectInfoStruct* cached) {
+  bool listed;
+  if (record.objectId == kObjectIdByName) {
+    const std::string name = fileNameOf(record);
+    listed = !name.empty() && mSessionFileNames &&
+             std::find(mSessionFileNames->begin(), mSessionFileNames->end(), name) != mSessionFileNames->end();
   } else {
-    if (!mSessionHandles) return;
-    if (std::find(mSessionHandles->begin(), mSessionHandles->end(), record->objectId) != mSessionHandles->end()) return;
-    mSessionHandles->push_back(record->objectId);
+    listed = mSessionHandles &&
+             std::find(mSessionHandles->begin(), mSessionHandles->end(), record.objectId) != mSessionHandles->end();
   }
-  writeSessionFileLocked();
+  return listed && (cached == nullptr || objCacheSameObject(*cached, record));
 }
 
 bool CameraController::doesSessionContainObject(const PtpObjectInfoStruct* record) {
   if (record == nullptr) return false;
+  PtpObjectInfoStruct cached{};
+  const bool known = objCacheCopyObjectInfo(record, &cached);
   std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
-  if (record->objectId == kObjectIdByName) {
-    const std::string name = fileNameOf(*record);
-    return !name.empty() && mSessionFileNames &&
-           std::find(mSessionFileNames->begin(), mSessionFileNames->end(), name) != mSessionFileNames->end();
-  }
-  return mSessionHandles &&
-         std::find(mSessionHandles->begin(), mSessionHandles->end(), record->objectId) != mSessionHandles->end();
+  return containsLocked(*record, known ? &cached : nullptr);
 }
 
 // --- the reload ---
 
-SessionFileReadResult CameraController::reloadSessionArraysLocked() {
+SessionFileReadResult CameraController::reloadSessionArraysLocked(SessionFileContents* stored) {
   mSessionHandles.reset();
   mSessionFileNames.reset();
   // Both kinds are read back: a session may hold camera objects and card files together.
   SessionFileReadResult file = loadSessionFile(sessionFilePath());
   mSessionHandles = file.contents.handles;
   mSessionFileNames = file.contents.fileNames;
+  *stored = {};
+  for (uint32_t h : file.contents.handles)
+    if (std::find(mJoinedHandles.begin(), mJoinedHandles.end(), h) == mJoinedHandles.end())
+      stored->handles.push_back(h);
+  for (const std::string& n : file.contents.fileNames)
+    if (std::find(mJoinedFileNames.begin(), mJoinedFileNames.end(), n) == mJoinedFileNames.end())
+      stored->fileNames.push_back(n);
+  // Objects shown before the arrays were read back (the gate opened before the reload) stay in the session.
+  bool added = false;
+  for (uint32_t h : mJoinedHandles)
+    if (std::find(mSessionHandles->begin(), mSessionHandles->end(), h) == mSessionHandles->end()) {
+      mSessionHandles->push_back(h);
+      added = true;
+    }
+  for (const std::string& n : mJoinedFileNames)
+    if (std::find(mSessionFileNames->begin(), mSessionFileNames->end(), n) == mSessionFileNames->end()) {
+      mSessionFileNames->push_back(n);
+      added = true;
+    }
+  if (added) writeSessionFileLocked();
   return file;
 }
 
+namespace {
+
+// A stored card file still counts as the stored object when the device's file has the size the cache knows for it
+// (a card formatted and filled again holds other pictures under the same names). Without a known size, or when the
+// device cannot tell, it counts.
+bool cardFileIsStoredObject(const PtpObjectInfoStruct& cached) {
+  if (cached.objectCompressedSize == 0) return true;
+  uint64_t size = 0;
+  if (linkGetFileSize(fileNameOf(cached), &size) != PTP_RC_OK) return true;
+  return size == cached.objectCompressedSize;
+}
+
+}  // namespace
+
 void CameraController::loadPreviousSession() {
   runLoadingSession([this]() -> int32_t {
-    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
-    const SessionFileContents stored = reloadSessionArraysLocked().contents;
-
+    // The monitor is taken only for the arrays and the file: the camera traffic below runs without it.
+    SessionFileContents stored;
+    {
+      std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+      reloadSessionArraysLocked(&stored);
+    }
     std::vector<PtpObjectInfoStruct> loaded, missed;
+    // Missed objects are claimed here before they are shown; any not shown when the block ends, whichever way, is
+    // fetched again by the next session, as an object left half way is.
+    struct Unshown {
+      CameraController* controller;
+      std::vector<PtpObjectInfoStruct> records;
+      ~Unshown() { controller->leaveForNextSession(records); }
+    } unshown{this, {}};
+
     std::vector<uint32_t> cameraHandles;
     if (namesOnly()) {
       const std::vector<std::string> card = Utilities::arrayOfSdCardImages().value_or(std::vector<std::string>{});
@@ -196,7 +283,10 @@ void CameraController::loadPreviousSession() {
         std::memcpy(record.fileName, name.data(), std::min(name.size(), sizeof record.fileName - 1));
         record.fileNameLength = static_cast<uint16_t>(strnlen(record.fileName, sizeof record.fileName) + 1);
         PtpObjectInfoStruct cached{};
-        if (objCacheCopyObjectInfo(&record, &cached)) record = cached;
+        if (objCacheCopyObjectInfo(&record, &cached)) {
+          if (!cardFileIsStoredObject(cached)) continue;  // another picture of that name now
+          record = cached;
+        }
         loaded.push_back(record);
       }
     } else {
@@ -210,48 +300,66 @@ void CameraController::loadPreviousSession() {
         if (got > 0) loaded.push_back(record);
       }
       if (defaults().boolForKey("LoadMissedImages")) {
+        // Newer than the session as the earlier connection left it: what joined since this start raises no mark,
+        // so a picture whose announcement was lost is found however the gate and the reload interleave.
         for (uint32_t handle : handlesAboveHighMark(cameraHandles, sessionHighMark(stored.handles), true)) {
           PtpObjectInfoStruct record;
           const int got = refreshForReload(handle, &record);
           if (got < 0) return kReloadFailed;
           // A folder (Canon lists its card's folders among the handles) is no picture taken while away.
           if (got == 0 || record.objectFormat == kAssociationFormat) continue;
-          loaded.push_back(record);
-          addObjectToSession(&record);
+          // Announced already (by the pump once the gate opened, or left by an earlier session), or in the session.
+          if (!claimObject(record)) continue;
           missed.push_back(record);
+          unshown.records.push_back(record);
         }
       }
     }
 
-    for (PtpObjectInfoStruct& record : loaded) {
+    const int64_t autoView = defaults().integerForKey("AutoViewImages");
+    const bool imagesWanted = autoView == 1 || autoView == 3;
+    const auto showThumbnail = [](PtpObjectInfoStruct& record) -> int {
       std::optional<std::vector<uint8_t>> data;
       const uint16_t rc = Utilities::downloadThumbnail(&record, &data, 0);
-      if (!data || data->empty()) continue;
-      if (rc != PTP_RC_OK) return kReloadFailed;
+      if (!data || data->empty()) return 0;
+      if (rc != PTP_RC_OK) return -1;
       post(kThumbnailDownloadedNotification,
            platform::Value(platform::ValueDictionary{{"thumbnailData", platform::Value(std::move(*data))},
                                                      {"objectInfo", wrap(record)}}));
+      return 1;
+    };
+    for (PtpObjectInfoStruct& record : loaded)
+      if (showThumbnail(record) < 0) return kReloadFailed;
+    std::vector<PtpObjectInfoStruct> toDownload;
+    for (PtpObjectInfoStruct& record : missed) {
+      const int shown = showThumbnail(record);
+      if (shown < 0) return kReloadFailed;
+      if (shown == 0) continue;
+      const bool wanted = imagesWanted && !formatIsMovie(record.objectFormat);
+      objectShown(record, wanted);
+      std::erase_if(unshown.records,
+                    [&record](const PtpObjectInfoStruct& r) { return r.objectId == record.objectId; });
+      if (wanted) toDownload.push_back(record);
     }
-    const int64_t autoView = defaults().integerForKey("AutoViewImages");
-    if (autoView == 1 || autoView == 3)
-      for (const PtpObjectInfoStruct& record : missed)
-        if (!formatIsMovie(record.objectFormat)) post(kDownloadImageInBackgroundNotification, wrap(record));
+    for (const PtpObjectInfoStruct& record : toDownload) post(kDownloadImageInBackgroundNotification, wrap(record));
     return PTP_RC_OK;
   });
 }
 
 void CameraController::loadMissedImages() {
   runLoadingSession([this]() -> int32_t {
-    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
-    const SessionFileReadResult file = reloadSessionArraysLocked();
-    if (file.status == SessionFileReadResult::Unreadable) return PTP_RC_OK;
+    SessionFileContents stored;
+    {
+      std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+      if (reloadSessionArraysLocked(&stored).status == SessionFileReadResult::Unreadable) return PTP_RC_OK;
+    }
     // Which card files count as missed is not settled: none are announced for those cameras.
     if (namesOnly()) return PTP_RC_OK;
 
     std::vector<uint32_t> cameraHandles;
     if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
     std::vector<PtpObjectInfoStruct> fresh;
-    for (uint32_t handle : handlesAboveHighMark(cameraHandles, sessionHighMark(file.contents.handles), false)) {
+    for (uint32_t handle : handlesAboveHighMark(cameraHandles, sessionHighMark(stored.handles), false)) {
       PtpObjectInfoStruct record;
       const int got = refreshForReload(handle, &record);
       if (got < 0) return kReloadFailed;
@@ -259,7 +367,7 @@ void CameraController::loadMissedImages() {
       if (got > 0 && record.thumbCompressedSize > 2048) fresh.push_back(record);
     }
     for (const PtpObjectInfoStruct& record : fresh)
-      if (!formatIsMovie(record.objectFormat)) post(kNewObjectNotification, wrap(record));
+      if (!formatIsMovie(record.objectFormat) && claimObject(record)) post(kNewObjectNotification, wrap(record));
     return PTP_RC_OK;
   });
 }

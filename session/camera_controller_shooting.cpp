@@ -105,6 +105,10 @@ static platform::DispatchQueue* shutterQueue(std::shared_ptr<platform::DispatchQ
   return queue.get();
 }
 
+void CameraController::waitForShutterQueue() {
+  if (platform::DispatchQueue* queue = shutterQueue(mShutterQueue, false)) queue->sync([] {});
+}
+
 // --- half press and capture ---
 
 void CameraController::initiateHalfPress() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -53,6 +54,14 @@ class ShootingTest : public SessionDeviceTest {
     drainMainQueue();
   }
   void TearDown() override {
+    // A release still queued would meet a closed link and say so in the next test.
+    std::atomic<bool> drained{false};
+    platform::globalQueue().async([&drained] {
+      CameraController::instance().waitForShutterQueue();
+      drained = true;
+    });
+    EXPECT_TRUE(waitFor([&] { return drained.load(); }));
+    drainMainQueue();
     setLiveViewSwitch({});
     SessionDeviceTest::TearDown();
   }

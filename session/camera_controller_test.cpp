@@ -173,6 +173,41 @@ TEST_F(CameraControllerTest, CancellingTheDevicesSharingStartsTheSession) {
   EXPECT_TRUE(camEventThreadRunning());
 }
 
+// The sharing question is built on the main thread and, whatever the answer, let go there too: its window belongs
+// to the main thread, while the check that asked waits on a worker. So the check cannot end while the main thread
+// is still busy with the answer (it waits to hand the alert back there).
+TEST_F(CameraControllerTest, TheSharingQuestionIsLetGoOnTheMainThread) {
+  ASSERT_GE(linkConnect("127.0.0.1", device.port()), 0);
+  for (bool keep : {true, false}) {
+    SCOPED_TRACE(keep);
+    commands.setAutoShare(1);
+    std::atomic<int> answer{-1};
+    std::atomic<int> destroyed{0};
+    std::atomic<bool> onMain{false};
+    bool endedFirst = false;
+    presenter.answer = [&, keep](JW_Alert& alert, const session_testing::ShownAlert&) {
+      QObject::connect(&alert, &QObject::destroyed, [&] {
+        onMain = platform::isMainThread();
+        ++destroyed;
+      });
+      if (keep)
+        alert.okAction(alert.oOkButton);
+      else
+        alert.cancelAction(alert.oCancelButton);
+      // Still on the main thread: a check that let the alert go on its own thread ends meanwhile.
+      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+      while (answer < 0 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      endedFirst = answer >= 0;
+    };
+    platform::globalQueue().async([&answer] { answer = CameraController::instance().autoShareCheck() ? 1 : 0; });
+    ASSERT_TRUE(waitFor([&] { return answer >= 0 && destroyed > 0; }));
+    EXPECT_EQ(answer, keep ? 0 : 1);
+    EXPECT_FALSE(endedFirst);
+    EXPECT_TRUE(onMain);
+  }
+}
+
 TEST_F(CameraControllerTest, ADroppedLinkLeadsToStatus2AndStopsTheEventThread) {
   NotificationLog log({kSessionStartedNotification});
   connectAndStart(log);

@@ -90,6 +90,7 @@ void processCameraEvents() {
 void startCameraEventDispatch() {
   CameraController::setEventGate(true);
   processCameraEvents();
+  CameraController::instance().eventGateOpened();
 }
 
 void handleCameraEvent(const CameraEvent& event) {
@@ -104,6 +105,7 @@ void handleCameraEvent(const CameraEvent& event) {
       }
       break;
     case PTP_EC_ObjectRemovedEvent:
+      controller.forgetPendingObject(&event.objectInfo);
       post(kObjectDeletedNotification, wrap(event.objectInfo));
       break;
     case PTP_EC_DevicePropChanged:
@@ -146,12 +148,22 @@ bool CameraController::shouldDownloadThumbnail(const PtpObjectInfoStruct* record
 void CameraController::receivedNewObject(PtpObjectInfoStruct record) {
   const std::string name = fileNameOf(record);
   defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
-  if (!shouldDownloadThumbnail(&record, name, lastFileName())) return;
+  std::string last;
+  {
+    std::lock_guard<std::mutex> lock(mLastFileNameLock);
+    // The same name again is the same object only at the same size: a new card's first picture may bear the name
+    // of the last one announced.
+    if (mLastFileSize == 0 || record.objectCompressedSize == 0 || mLastFileSize == record.objectCompressedSize)
+      last = mLastFileNameString;
+  }
+  if (!shouldDownloadThumbnail(&record, name, last)) return;
   {
     std::lock_guard<std::mutex> lock(mLastFileNameLock);
     mLastFileNameString = name;
+    mLastFileSize = record.objectCompressedSize;
   }
-  if (doesSessionContainObject(&record)) return;
+  // Once: not when it is in the session, nor when the reload or an earlier announcement has it already.
+  if (!claimObject(record)) return;
   if (record.objectId == kObjectIdByName) {
     receivedNewSdCardObject(record);
     return;
@@ -171,6 +183,7 @@ void CameraController::receivedNewSdCardObject(PtpObjectInfoStruct record) {
   {
     std::lock_guard<std::mutex> lock(mLastFileNameLock);
     mLastFileNameString = name;
+    mLastFileSize = record.objectCompressedSize;
   }
   objCacheStoreObjectInfo(&record);
   post(kNewObjectNotification, wrap(record));

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "devicesim/canon_frames.h"
+#include "engine/link/link.h"
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/standard_operations.h"
 #include "engine/ptp/vendor_state.h"
@@ -16,6 +17,7 @@
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/system_log.h"
 #include "session/live_view_switch.h"
+#include "session/ptp_errors.h"
 #include "session/session_pump_test_fixture.h"
 
 namespace {
@@ -82,6 +84,9 @@ TEST_F(CanonPumpTest, APictureReachesTheStripAndTheSaveFolderAndTheSessionSurviv
   const Handles all = canon->captured();
   ASSERT_EQ(all.size(), 3u);
   ASSERT_TRUE(waitFor([&] { return again.count(kThumbnailDownloadedNotification) == 3; }));
+  // The reload asks for the downloads after the last thumbnail: its end is awaited, not assumed.
+  ASSERT_TRUE(waitFor([&] { return again.count(kDownloadImageInBackgroundNotification) == 2; }));
+  drainMainQueue();
   EXPECT_EQ(presenter.count(), 0u) << presenter.shown().front().message;
   // The stored one first, then those taken while away, each once; only the missed ones are downloaded.
   EXPECT_EQ(handlesOf(records(again, kThumbnailDownloadedNotification)), all);
@@ -93,6 +98,7 @@ TEST_F(CanonPumpTest, APictureReachesTheStripAndTheSaveFolderAndTheSessionSurviv
   canon->shootOnCamera(1);
   ASSERT_TRUE(waitFor([&] { return again.count(kThumbnailDownloadedNotification) == 4; }));
   EXPECT_EQ(handlesOf(records(again, kNewObjectNotification)), Handles{canon->captured().back()});
+  EXPECT_EQ(again.count(kDownloadImageInBackgroundNotification), 3u);
 }
 
 TEST_F(CanonPumpTest, ABurstOf20ArrivesWholeInOrderThroughBusyAnswers) {
@@ -476,7 +482,10 @@ TEST_F(CanonPumpTest, AnImageDownloadThatNeedsLiveViewOffFailsAtOnceOnTheMainThr
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_FALSE(got.has_value());
   EXPECT_EQ(toggles.load(), 0);
-  EXPECT_EQ(presenter.count(), 0u);
+  // Asked to, it says so: the camera stays busy.
+  ASSERT_EQ(presenter.count(), 1u);
+  EXPECT_EQ(presenter.shown()[0].message, PtpErrors::appendString("Unable to download IMG_0201.JPG ", 0x2019));
+  EXPECT_EQ(receivedCount("ptp 0x1009"), 0u);
 
   // Without live view in the way it downloads on the main thread too; a failure is said when asked for.
   platform::mainQueue().sync([&] { got = CameraController::instance().doDownloadImage(object, true, false, false); });
@@ -488,9 +497,9 @@ TEST_F(CanonPumpTest, AnImageDownloadThatNeedsLiveViewOffFailsAtOnceOnTheMainThr
   platform::mainQueue().sync(
       [&] { got = CameraController::instance().doDownloadImage(PtpObjectInfoClass(gone), false, false, true); });
   EXPECT_FALSE(got.has_value());
-  ASSERT_EQ(presenter.count(), 1u);
-  EXPECT_EQ(presenter.shown()[0].message.rfind("Unable to download IMG_7777.JPG", 0), 0u)
-      << presenter.shown()[0].message;
+  ASSERT_EQ(presenter.count(), 2u);
+  EXPECT_EQ(presenter.shown()[1].message.rfind("Unable to download IMG_7777.JPG", 0), 0u)
+      << presenter.shown()[1].message;
 }
 
 TEST_F(CanonPumpTest, ACanonObjectChangeStoresTheCamerasValueInTheCachedRecord) {
@@ -530,6 +539,117 @@ TEST_F(CanonPumpTest, AChangedObjectIsSelectedWhenAutoViewFollowsTheCamera) {
   }
   ASSERT_TRUE(waitFor([&] { return log.count(kSelectMainThumbnailNotification) == 1; }));
   EXPECT_EQ(namesOf(records(log, kSelectMainThumbnailNotification)), std::vector<std::string>{"IMG_0301.JPG"});
+}
+
+// A camera that keeps shooting keeps its session: every new picture counts as the session's last activity, so a
+// reconnect hours after the first connection still offers the session.
+TEST_F(CanonPumpTest, EveryNewPictureKeepsTheSessionAlive) {
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
+  fetchThumbnails = false;
+  startSession(log);
+  platform::mainQueue().sync([] { CameraController::instance().checkSession(); });
+  defaults().setDate(std::chrono::system_clock::now() - std::chrono::hours(7), "LastSessionTime");
+  openGate();
+  canon->shootOnCamera(1);
+  ASSERT_TRUE(waitFor([&] { return log.count(kNewObjectNotification) == 1; }));
+  EXPECT_LT(std::chrono::system_clock::now() - defaults().dateForKey("LastSessionTime"), std::chrono::seconds(5));
+}
+
+// With "AutoViewImages" 2 the strip follows the camera's changes to an object until the object is downloaded
+// (whole, or as the JPEG extracted from its RAW file); a change to a downloaded one selects nothing.
+TEST_F(CanonPumpTest, AChangedObjectIsSelectedOnlyUntilItIsDownloaded) {
+  NotificationLog log({kSessionStartedNotification, kSelectMainThumbnailNotification});
+  const uint32_t whole = canon->addJpegObject(30 * 1024, 1, "IMG_0401.JPG");
+  const uint32_t extracted = canon->addJpegObject(30 * 1024, 1, "IMG_0402.JPG");
+  const uint32_t fresh = canon->addJpegObject(30 * 1024, 1, "IMG_0403.JPG");
+  startSession(log);
+  stopPolling();
+  CameraController::setEventGate(true);
+  defaults().setInteger(2, "AutoViewImages");
+  PtpObjectInfoStruct a = cameraRecord(whole), b = cameraRecord(extracted);
+  ASSERT_FALSE(objCacheSaveImage(&a, reinterpret_cast<const uint8_t*>("jpeg"), 4).empty());
+  ASSERT_FALSE(objCacheSaveExtractedJpeg(&b, "", reinterpret_cast<const uint8_t*>("jpeg"), 4).empty());
+  for (uint32_t handle : {whole, extracted, fresh}) {
+    CameraEvent e = camMakeEvent(PTP_EC_ObjectInfoChanged);
+    e.objectHandle = handle;
+    ASSERT_TRUE(camPushEvent(e, false));
+  }
+  processCameraEvents();
+  ASSERT_TRUE(waitFor([&] { return log.count(kSelectMainThumbnailNotification) == 1; }));
+  drainMainQueue();
+  EXPECT_EQ(handlesOf(records(log, kSelectMainThumbnailNotification)), Handles{fresh});
+}
+
+// Thumbnails go to the device's sharing clients only when sharing is on and the user shares thumbnails.
+TEST_F(CanonPumpTest, ThumbnailsAreRelayedOnlyWhenSharingAndThumbnailSharingAreOn) {
+  NotificationLog log({kSessionStartedNotification, kThumbnailDownloadedNotification});
+  startSession(log);
+  stopPolling();
+  struct Case {
+    bool sharing, thumbnails, relayed;
+  };
+  const Case cases[] = {{false, false, false}, {true, false, false}, {false, true, false}, {true, true, true}};
+  size_t step = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(step);
+    defaults().setBool(c.sharing, "VorlaxentShareEnabled");
+    defaults().setBool(c.thumbnails, "AutoShareThumbnails");
+    const PtpObjectInfoStruct record = cameraRecord(canon->addJpegObject(30 * 1024));
+    device.clearLog();
+    platform::mainQueue().sync([&] { CameraController::instance().downloadThumbnail(record, false); });
+    ASSERT_TRUE(waitFor([&] { return log.count(kThumbnailDownloadedNotification) == step + 1; }));
+    ++step;
+    bool relayed = false;
+    for (const devicesim::LoggedPacket& p : device.log())
+      relayed |= p.wrapper.has_value() && p.wrapper->subCodeA == kShareRelay;
+    EXPECT_EQ(relayed, c.relayed);
+  }
+}
+
+// Thumbnails are fetched one at a time in the order asked, so a burst fills the strip in shooting order: a later
+// thumbnail that the cache already holds still waits for the one before it.
+TEST_F(CanonPumpTest, ThumbnailsArriveInTheOrderAskedEvenWhenALaterOneIsCached) {
+  NotificationLog log({kSessionStartedNotification, kThumbnailDownloadedNotification});
+  startSession(log);
+  stopPolling();
+  const PtpObjectInfoStruct first = cameraRecord(canon->addJpegObject(30 * 1024));
+  const PtpObjectInfoStruct second = cameraRecord(canon->addJpegObject(30 * 1024));
+  ASSERT_TRUE(objCacheSaveThumbnail(&second, reinterpret_cast<const uint8_t*>("cached"), 6));
+  // The first one's thumbnail exchange is held open at the camera.
+  canon->holdNext(0x910A);  // the body's thumbnail operation
+  platform::mainQueue().sync([&] {
+    CameraController::instance().downloadThumbnail(first, false);
+    CameraController::instance().downloadThumbnail(second, false);
+  });
+  ASSERT_TRUE(waitFor([&] { return canon->holding(); }));
+  // Nothing can arrive while the first is held; the second would, were the fetches side by side.
+  EXPECT_FALSE(platform::runMainUntil([&] { return log.count(kThumbnailDownloadedNotification) > 0; },
+                                      std::chrono::milliseconds(300)));
+  canon->releaseHeld();
+  ASSERT_TRUE(waitFor([&] { return log.count(kThumbnailDownloadedNotification) == 2; }));
+  EXPECT_EQ(handlesOf(records(log, kThumbnailDownloadedNotification)), (Handles{first.objectId, second.objectId}));
+}
+
+// The same name twice in a row is the same picture only at the same size: the first picture of another card may
+// bear the name of the last one announced.
+TEST_F(CanonPumpTest, TheSameNameAgainIsAnnouncedWhenItIsAnotherPicture) {
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
+  fetchThumbnails = false;
+  startSession(log);
+  stopPolling();
+  platform::mainQueue().sync([] { CameraController::instance().clearSession(); });
+  struct Case {
+    uint32_t handle, size;
+  };
+  for (const Case& c : {Case{0x1101, 100}, Case{0x1102, 100}, Case{0x1103, 200}}) {
+    CameraEvent e = camMakeEvent(PTP_EC_ObjectAdded);
+    e.objectInfo.objectId = c.handle;
+    std::snprintf(e.objectInfo.fileName, sizeof e.objectInfo.fileName, "IMG_0001.JPG");
+    e.objectInfo.objectCompressedSize = c.size;
+    ASSERT_TRUE(camPushEvent(e, false));
+  }
+  openGate();
+  EXPECT_EQ(handlesOf(records(log, kNewObjectNotification)), (Handles{0x1101, 0x1103}));
 }
 
 }  // namespace

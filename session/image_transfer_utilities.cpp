@@ -12,6 +12,7 @@
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/user_defaults.h"
+#include "session/camera_controller.h"
 #include "session/command.h"
 #include "session/image_transfer.h"
 #include "session/notification_names.h"
@@ -55,9 +56,11 @@ uint16_t Utilities::downloadImage(PtpObjectInfoStruct* record, std::optional<std
   const ResponseCode rc = downloadObjectImage(record, &image, relayFlag, &downloaded, quickRaw);
   if (rc != PTP_RC_OK) return rc;
   *toData = toVector(image);
-  // The JPEG extracted from a raw file lacks the orientation the camera recorded for the shot.
+  // The JPEG extracted from a raw file lacks the orientation the camera recorded for the shot. When it cannot be
+  // rewritten the picture still arrives, as the camera made it.
   if (quickRaw && record->orientation != 1 && fileIsRaw(fileNameOf(*record).c_str()))
-    *toData = setOrientation(record->orientation, **toData);
+    if (std::optional<std::vector<uint8_t>> turned = setOrientation(record->orientation, **toData))
+      *toData = std::move(turned);
   return PTP_RC_OK;
 }
 
@@ -101,6 +104,8 @@ uint16_t Utilities::deleteObject(const PtpObjectInfoStruct* record, bool showPro
   if (card)
     platform::NotificationCenter::defaultCenter().postNotificationName(
         kObjectDeletedNotification, platform::Value::object(std::make_shared<PtpObjectInfoClass>(*record)));
+  CameraController::instance().forgetPendingObject(record);
+  // The cache folder's own files for it go; whatever was downloaded into the save folder is the user's and stays.
   objCacheRemove(record);
   return PTP_RC_OK;
 }

@@ -188,6 +188,25 @@ TEST_F(TransferServicesTest, QuickRawImageGetsTheRecordsOrientationUnlessItIsOne
   }
 }
 
+// A JPEG extracted from a RAW file that cannot be rewritten with the record's orientation (here one the device cut
+// short, kept in the save folder) still arrives as it is: the download succeeded, and its bytes are the picture.
+TEST_F(TransferServicesTest, AQuickRawImageWhoseOrientationCannotBeRewrittenArrivesAsItIs) {
+  defaults().setBool(true, "QuickRawMode");
+  devicesim::SimObject object;
+  object.name = "DSC_0099.NEF";
+  object.bytes = std::make_shared<const std::vector<uint8_t>>(4096, 0x11);
+  object.format = 0x3000;
+  PtpObjectInfoStruct record = cameraRecord(camera->addObject(object));
+  const std::vector<uint8_t> cut{0xFF, 0xD8, 0xFF, 0xE0, 0x00};
+  ASSERT_FALSE(objCacheSaveExtractedJpeg(&record, "", cut.data(), cut.size()).empty());
+  ASSERT_FALSE(Utilities::setOrientation(6, cut).has_value());
+  record.orientation = 6;
+  std::optional<std::vector<uint8_t>> data;
+  ASSERT_EQ(onWorker([&] { return Utilities::downloadImage(&record, &data, 0); }), PTP_RC_OK);
+  ASSERT_TRUE(data.has_value());
+  EXPECT_EQ(*data, cut);
+}
+
 TEST_F(TransferServicesTest, SharingPathForRawAndForAMovie) {
   auto raw = devicesim::rawImage(devicesim::vendorRawRecipe(devicesim::Vendor::Canon));
   devicesim::SimObject object;

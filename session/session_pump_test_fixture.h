@@ -2,11 +2,12 @@
 // For tests of the session file, the camera-event pump and the downloads (header only): SessionDeviceTest with a
 // fresh documents-folder session file, the session settings cleared, a fresh cache and save folder opened in the
 // object cache, a stand-in for the camera window that fetches the thumbnail of every new object (as the window
-// does on "JWNotification_NewObject"), and helpers to start a session, to reconnect, and to read what the
-// notifications carried.
+// does on "JWNotification_NewObject") and, when asked, the image of every object it is told to download in the
+// background, and helpers to start a session, to reconnect, and to read what the notifications carried.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -39,10 +40,27 @@ class SessionPumpTest : public SessionDeviceTest {
     objCacheOpen(cache, save);
     openCameraSession(*canon);
     window_.emplace([this] { return fetchThumbnails; });
+    downloadToken_ = platform::NotificationCenter::defaultCenter().addObserverForName(
+        kDownloadImageInBackgroundNotification, nullptr, [this](const platform::Notification& n) {
+          if (!downloadImages) return;
+          auto object = n.object.object<PtpObjectInfoClass>();
+          if (!object) return;
+          const PtpObjectInfoStruct record = *object->origObjectInfo();
+          ++downloadsStarted;
+          platform::globalQueue().async([this, record] {
+            const bool got = CameraController::instance()
+                                 .doDownloadImage(PtpObjectInfoClass(record), false, false, false)
+                                 .has_value();
+            (got ? downloadsDone : downloadsFailed)++;
+          });
+        });
   }
 
   void TearDown() override {
     window_.reset();
+    platform::NotificationCenter::defaultCenter().removeObserver(downloadToken_);
+    waitFor([this] { return downloadsDone + downloadsFailed == downloadsStarted; });
+    waitFor([] { return CameraController::sessionWorkInFlight() == 0; });
     SessionDeviceTest::TearDown();
     // The thumbnail queue's last batches end on the main queue.
     drainMainQueue();
@@ -146,11 +164,22 @@ class SessionPumpTest : public SessionDeviceTest {
     return *result;
   }
 
+  // Waits until the reloads, pick-ups and fetches begun so far have returned, and the main queue has run what they
+  // left for it.
+  void waitForSessionWork() {
+    ASSERT_TRUE(waitFor([] { return CameraController::sessionWorkInFlight() == 0; }));
+    drainMainQueue();
+  }
+
   bool fetchThumbnails = true;
+  // The camera window's background download of "JWNotification_DownloadImageInBackground", on a worker.
+  std::atomic<bool> downloadImages{false};
+  std::atomic<int> downloadsStarted{0}, downloadsDone{0}, downloadsFailed{0};
   std::string root, cache, save;
 
  private:
   std::optional<session_testing::CameraWindowStandIn> window_;
+  platform::ObserverToken downloadToken_{};
   // The store tests' fresh cache and save folder, and the cache reset around the test.
   struct Folders : StoreTest {
     void TestBody() override {}

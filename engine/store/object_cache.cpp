@@ -22,6 +22,13 @@ constexpr const char* kExtractedSuffix = ".ext.jpg";
 constexpr const char* kEditSuffix = ".edit";
 constexpr const char* kSmallSuffix = ".small";
 
+// The list of downloads behind a record: its mark, version, and the most a record file holds.
+constexpr char kDownloadsMark[4] = {'V', 'X', 'D', 'L'};
+constexpr uint8_t kDownloadsVersion = 1;
+constexpr size_t kDownloadsHeader = 4 + 1 + 2;
+constexpr size_t kDownloadFixed = 4 + 4 + 8 + 1 + 8 + 1;
+constexpr size_t kRecordFileMax = kObjCacheRecordSize + kDownloadsHeader + 255 * (kDownloadFixed + 255);
+
 ObjectCacheState& state() { return objCacheState(); }
 
 std::string joinPath(const std::string& folder, const std::string& name) { return folder + "//" + name; }
@@ -45,6 +52,43 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The size of a regular file, or -1.
+int64_t fileSize(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+// Two values of a record that agree: equal, or one of them not known (0).
+template <typename T>
+bool agree(T a, T b) {
+    return a == 0 || b == 0 || a == b;
+}
+
+// Whether a noted download was made for the object of this record.
+bool madeFor(const ObjCacheDownload& d, const PtpObjectInfoStruct& r) {
+    return d.objectId == r.objectId && agree<uint32_t>(d.objectSize, r.objectCompressedSize) &&
+           agree<uint64_t>(d.captureDate, r.captureDate);
+}
+
+std::vector<ObjCacheDownload>* downloadsOf(const ObjCacheEntry* e) {
+    auto it = state().downloads.find(e->info.fileName);
+    return it == state().downloads.end() ? nullptr : &it->second;
+}
+
+// The path of the object's own download of `kind`, while its file is still there at the size it was written.
+std::string ownDownload(const ObjCacheEntry* e, uint8_t kind) {
+    const std::vector<ObjCacheDownload>* list = downloadsOf(e);
+    const std::string& folder = saveFolder();
+    if (!list || folder.empty()) return {};
+    for (auto it = list->rbegin(); it != list->rend(); ++it) {
+        if (it->kind != kind || !madeFor(*it, e->info)) continue;
+        std::string path = joinPath(folder, it->fileName);
+        if (fileSize(path) == static_cast<int64_t>(it->fileSize)) return path;
+    }
+    return {};
+}
+
 // Sets `out` to the side file's path when it exists (true), else leaves it empty (false).
 bool findSide(ObjCacheEntry* e, std::string* out, const std::string& folder, const char* suffix) {
     out->clear();
@@ -53,12 +97,40 @@ bool findSide(ObjCacheEntry* e, std::string* out, const std::string& folder, con
     *out = objCacheFileExists(name + suffix, folder);
     return !out->empty();
 }
-bool findImage(ObjCacheEntry* e) { return findSide(e, &e->image, saveFolder(), ""); }
-bool findThumbnail(ObjCacheEntry* e) { return findSide(e, &e->thumbnail, state().cacheFolder, kThumbSuffix); }
-bool findModified(ObjCacheEntry* e) { return findSide(e, &e->modifiedJpeg, saveFolder(), kModifiedSuffix); }
-bool findExtracted(ObjCacheEntry* e) { return findSide(e, &e->extractedJpeg, saveFolder(), kExtractedSuffix); }
-bool findEdit(ObjCacheEntry* e) { return findSide(e, &e->editFile, state().cacheFolder, kEditSuffix); }
-bool findSmall(ObjCacheEntry* e) { return findSide(e, &e->smallImage, state().cacheFolder, kSmallSuffix); }
+// The cache folder's side files of the entry's name, when they are this entry's.
+bool findCacheSide(ObjCacheEntry* e, std::string* out, const char* suffix) {
+    if (!e->ownsSideFiles) {
+        out->clear();
+        return false;
+    }
+    return findSide(e, out, state().cacheFolder, suffix);
+}
+bool findImage(ObjCacheEntry* e) {
+    e->image = ownDownload(e, kObjCacheImage);
+    return !e->image.empty();
+}
+bool findExtracted(ObjCacheEntry* e) {
+    e->extractedJpeg = ownDownload(e, kObjCacheExtracted);
+    return !e->extractedJpeg.empty();
+}
+// The user's modified copy sits beside the object's own download: "<image>.mod.jpg", or for a JPEG extracted from a
+// RAW file "<name>.mod.jpg" beside "<name>.ext.jpg".
+bool findModified(ObjCacheEntry* e) {
+    e->modifiedJpeg.clear();
+    for (uint8_t kind : {kObjCacheImage, kObjCacheExtracted}) {
+        std::string base = ownDownload(e, kind);
+        if (base.empty()) continue;
+        if (kind == kObjCacheExtracted) base.resize(base.size() - std::strlen(kExtractedSuffix));
+        if (fileExists(base + kModifiedSuffix)) {
+            e->modifiedJpeg = base + kModifiedSuffix;
+            return true;
+        }
+    }
+    return false;
+}
+bool findThumbnail(ObjCacheEntry* e) { return findCacheSide(e, &e->thumbnail, kThumbSuffix); }
+bool findEdit(ObjCacheEntry* e) { return findCacheSide(e, &e->editFile, kEditSuffix); }
+bool findSmall(ObjCacheEntry* e) { return findCacheSide(e, &e->smallImage, kSmallSuffix); }
 
 void removeFile(const std::string& path) {
     if (!path.empty()) ::unlink(path.c_str());
@@ -85,17 +157,47 @@ void appendEntry(ObjCacheEntry* e) {
     s.tail = e;
 }
 
-// Deletes the entry's record file and its cache-folder side files (thumbnail, edit, small); save-folder files stay.
+// The last entry in the list, other than `except`, whose record file has the given name.
+ObjCacheEntry* lastOfName(const std::string& name, const ObjCacheEntry* except) {
+    ObjCacheEntry* found = nullptr;
+    for (ObjCacheEntry* e = state().head; e; e = e->next)
+        if (e != except && name == e->info.fileName) found = e;
+    return found;
+}
+
+bool writeRecordFile(const ObjCacheEntry* e) {
+    std::string name = safeName(&e->info);
+    if (name.empty() || state().cacheFolder.empty()) return false;
+    static const std::vector<ObjCacheDownload> none;
+    const std::vector<ObjCacheDownload>* list = downloadsOf(e);
+    const std::vector<uint8_t> bytes = objCacheEncodeRecordFile(e->info, list ? *list : none);
+    return !objCacheWriteFile(state().cacheFolder, name, kObjSuffix, bytes.data(), bytes.size()).empty();
+}
+
+// The record file of `name` loses the entry `e`: it is written again for the last other entry of that name, whose
+// downloads it also holds, or deleted when there is none.
+void retireRecordFile(const ObjCacheEntry* e, const std::string& name) {
+    if (name.empty() || state().cacheFolder.empty()) return;
+    if (ObjCacheEntry* other = lastOfName(name, e)) {
+        writeRecordFile(other);
+        return;
+    }
+    removeFile(joinPath(state().cacheFolder, name + kObjSuffix));
+}
+
+// Deletes the entry's record file and, while they are its own, its cache-folder side files (thumbnail, edit,
+// small); save-folder files stay.
 void deleteCacheFiles(ObjCacheEntry* e) {
     std::string name = safeName(&e->info);
     if (name.empty() || state().cacheFolder.empty()) return;
-    removeFile(joinPath(state().cacheFolder, name + kObjSuffix));
+    retireRecordFile(e, name);
     if (findThumbnail(e)) removeFile(e->thumbnail);
     if (findEdit(e)) removeFile(e->editFile);
     if (findSmall(e)) removeFile(e->smallImage);
 }
 
-// Drops an entry as pruning does: cache-folder files deleted, save-folder files left, entry freed.
+// Drops an entry as pruning does: cache-folder files deleted, save-folder files left, entry freed. The downloads
+// noted for it stay known: they are the user's files, and the object may come back.
 void dropEntry(ObjCacheEntry* e) {
     unlinkEntry(e);
     deleteCacheFiles(e);
@@ -110,24 +212,89 @@ void freeList() {
         e = next;
     }
     s.head = s.tail = nullptr;
+    s.downloads.clear();
 }
 
-bool writeRecordFile(const ObjCacheEntry* e) {
-    std::string name = safeName(&e->info);
-    if (name.empty() || state().cacheFolder.empty()) return false;
-    return !objCacheWriteFile(state().cacheFolder, name, kObjSuffix, reinterpret_cast<const uint8_t*>(&e->info),
-                              kObjCacheRecordSize)
-                .empty();
+// The entry takes over the cache-folder side files of its name: every other entry of that name forgets them.
+void takeSideFiles(ObjCacheEntry* owner) {
+    for (ObjCacheEntry* e = state().head; e; e = e->next) {
+        if (e == owner || std::strcmp(e->info.fileName, owner->info.fileName) != 0) continue;
+        e->ownsSideFiles = false;
+        e->thumbnail.clear();
+        e->editFile.clear();
+        e->smallImage.clear();
+    }
+    owner->ownsSideFiles = true;
+}
+
+// Notes a download made for the entry's object (replacing an earlier one of the same kind for it) and keeps it in
+// the record file.
+void noteDownload(ObjCacheEntry* e, uint8_t kind, const std::string& fileName, size_t length) {
+    std::vector<ObjCacheDownload>& list = state().downloads[e->info.fileName];
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&](const ObjCacheDownload& d) { return d.kind == kind && madeFor(d, e->info); }),
+               list.end());
+    ObjCacheDownload d;
+    d.objectId = e->info.objectId;
+    d.objectSize = e->info.objectCompressedSize;
+    d.captureDate = e->info.captureDate;
+    d.kind = kind;
+    d.fileSize = length;
+    d.fileName = fileName;
+    list.push_back(std::move(d));
+    if (list.size() > kObjCacheDownloadsPerName)
+        list.erase(list.begin(), list.begin() + static_cast<long>(list.size() - kObjCacheDownloadsPerName));
+    writeRecordFile(e);
+}
+
+// Forgets the downloads noted for the entry's object (it was deleted); the files stay.
+void forgetDownloads(const ObjCacheEntry* e) {
+    auto it = state().downloads.find(e->info.fileName);
+    if (it == state().downloads.end()) return;
+    std::vector<ObjCacheDownload>& list = it->second;
+    list.erase(std::remove_if(list.begin(), list.end(), [&](const ObjCacheDownload& d) { return madeFor(d, e->info); }),
+               list.end());
+    if (list.empty()) state().downloads.erase(it);
+}
+
+// A record file of an earlier version holds no downloads. Its object's download is taken to be the picture of
+// its file name in the save folder when that has the object's size, and its extracted JPEG "<name>.ext.jpg" when
+// that was written after the record file (an older object's would be older).
+std::vector<ObjCacheDownload> adoptEarlierDownloads(const PtpObjectInfoStruct& record, time_t recordWritten) {
+    std::vector<ObjCacheDownload> out;
+    const std::string& folder = saveFolder();
+    const std::string name = record.fileName;
+    if (folder.empty()) return out;
+    ObjCacheDownload d;
+    d.objectId = record.objectId;
+    d.objectSize = record.objectCompressedSize;
+    d.captureDate = record.captureDate;
+    if (record.objectCompressedSize != 0 && fileSize(joinPath(folder, name)) == record.objectCompressedSize) {
+        d.kind = kObjCacheImage;
+        d.fileSize = record.objectCompressedSize;
+        d.fileName = name;
+        out.push_back(d);
+    }
+    struct stat st;
+    const std::string extracted = joinPath(folder, name + kExtractedSuffix);
+    if (::stat(extracted.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime >= recordWritten &&
+        nameIsSafe(name + kExtractedSuffix)) {
+        d.kind = kObjCacheExtracted;
+        d.fileSize = static_cast<uint64_t>(st.st_size);
+        d.fileName = name + kExtractedSuffix;
+        out.push_back(d);
+    }
+    return out;
 }
 
 // Objects known only by name: a name matches only the whole stored name, ignoring case. Camera cards are FAT
 // file systems, where names differ by more than letter case or not at all, so a case-blind whole-name match finds
 // the one object of that name and never another object whose name merely begins the same way.
-bool nameMatches(const ObjCacheEntry* e, const PtpObjectInfoStruct* record) {
-    size_t n = strnlen(e->info.fileName, sizeof e->info.fileName);
-    if (n == 0 || n >= sizeof e->info.fileName) return false;
-    if (strnlen(record->fileName, sizeof record->fileName) != n) return false;
-    return strncasecmp(e->info.fileName, record->fileName, n) == 0;
+bool namesMatch(const PtpObjectInfoStruct& a, const PtpObjectInfoStruct& b) {
+    size_t n = strnlen(a.fileName, sizeof a.fileName);
+    if (n == 0 || n >= sizeof a.fileName) return false;
+    if (strnlen(b.fileName, sizeof b.fileName) != n) return false;
+    return strncasecmp(a.fileName, b.fileName, n) == 0;
 }
 
 ObjCacheEntry* findEntry(const PtpObjectInfoStruct* record) {
@@ -135,7 +302,7 @@ ObjCacheEntry* findEntry(const PtpObjectInfoStruct* record) {
     for (ObjCacheEntry* e = state().head; e; e = e->next) {
         if (record->objectId != kObjectIdByName) {
             if (e->info.objectId == record->objectId) return e;
-        } else if (nameMatches(e, record)) {
+        } else if (namesMatch(e->info, *record)) {
             return e;
         }
     }
@@ -169,17 +336,18 @@ void rescanCounter() {
     ::closedir(dir);
 }
 
-// A name in `folder` that no other file uses: the name itself, unless a file of that name exists that is not
-// `keep`; then "<stem>-<n><extension>".
-std::string freeName(const std::string& folder, const std::string& name, const std::string& keep) {
-    std::string path = joinPath(folder, name);
+// A name for `name` + `suffix` in `folder` that no other file uses: the name itself, unless a file of that name
+// exists that is not `keep` (this object's own download); then "<stem>-<n><extension>". Empty when none is free.
+std::string freeName(const std::string& folder, const std::string& name, const char* suffix, const std::string& keep) {
+    std::string path = joinPath(folder, name + suffix);
     if (!fileExists(path) || path == keep) return name;
     size_t dot = name.rfind('.');
     std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
     std::string ext = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
     for (int i = 1; i < 100000; ++i) {
         std::string candidate = stem + "-" + std::to_string(i) + ext;
-        if (!fileExists(joinPath(folder, candidate))) return candidate;
+        if (!nameIsSafe(candidate + suffix)) return {};
+        if (!fileExists(joinPath(folder, candidate + suffix))) return candidate;
     }
     return {};
 }
@@ -223,6 +391,83 @@ bool objCacheParseRecord(const uint8_t* data, size_t length, PtpObjectInfoStruct
     return true;
 }
 
+std::vector<uint8_t> objCacheEncodeRecordFile(const PtpObjectInfoStruct& record,
+                                              const std::vector<ObjCacheDownload>& downloads) {
+    std::vector<uint8_t> out(kObjCacheRecordSize);
+    std::memcpy(out.data(), &record, kObjCacheRecordSize);
+    std::vector<const ObjCacheDownload*> kept;
+    for (const ObjCacheDownload& d : downloads)
+        if (d.kind <= kObjCacheExtracted && nameIsSafe(d.fileName) && d.fileName.size() <= 255) kept.push_back(&d);
+    if (kept.size() > 255) kept.erase(kept.begin(), kept.end() - 255);
+    if (kept.empty()) return out;  // the record alone, as earlier versions wrote it
+    const auto put = [&out](uint64_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    out.insert(out.end(), kDownloadsMark, kDownloadsMark + 4);
+    put(kDownloadsVersion, 1);
+    put(kept.size(), 2);
+    for (const ObjCacheDownload* d : kept) {
+        put(d->objectId, 4);
+        put(d->objectSize, 4);
+        put(d->captureDate, 8);
+        put(d->kind, 1);
+        put(d->fileSize, 8);
+        put(d->fileName.size(), 1);
+        out.insert(out.end(), d->fileName.begin(), d->fileName.end());
+    }
+    return out;
+}
+
+bool objCacheParseDownloads(const uint8_t* data, size_t length, std::vector<ObjCacheDownload>* out) {
+    if (!out) return false;
+    out->clear();
+    if (!data || length <= kObjCacheRecordSize) return false;
+    const uint8_t* p = data + kObjCacheRecordSize;
+    size_t left = length - kObjCacheRecordSize;
+    const auto take = [&p, &left](int bytes, uint64_t* v) {
+        if (left < static_cast<size_t>(bytes)) return false;
+        *v = 0;
+        for (int i = 0; i < bytes; ++i) *v |= static_cast<uint64_t>(p[i]) << (8 * i);
+        p += bytes;
+        left -= static_cast<size_t>(bytes);
+        return true;
+    };
+    if (left < kDownloadsHeader || std::memcmp(p, kDownloadsMark, 4) != 0) return false;
+    p += 4;
+    left -= 4;
+    uint64_t version = 0, count = 0;
+    if (!take(1, &version) || version != kDownloadsVersion || !take(2, &count) || count == 0 || count > 255)
+        return false;
+    std::vector<ObjCacheDownload> list;
+    for (uint64_t i = 0; i < count; ++i) {
+        uint64_t id, size, date, kind, bytes, nameLength;
+        if (!take(4, &id) || !take(4, &size) || !take(8, &date) || !take(1, &kind) || !take(8, &bytes) ||
+            !take(1, &nameLength) || kind > kObjCacheExtracted || nameLength == 0 || nameLength > left)
+            return false;
+        ObjCacheDownload d;
+        d.objectId = static_cast<uint32_t>(id);
+        d.objectSize = static_cast<uint32_t>(size);
+        d.captureDate = date;
+        d.kind = static_cast<uint8_t>(kind);
+        d.fileSize = bytes;
+        d.fileName.assign(reinterpret_cast<const char*>(p), nameLength);
+        p += nameLength;
+        left -= nameLength;
+        if (!nameIsSafe(d.fileName)) return false;
+        list.push_back(std::move(d));
+    }
+    if (left != 0) return false;
+    *out = std::move(list);
+    return true;
+}
+
+bool objCacheSameObject(const PtpObjectInfoStruct& a, const PtpObjectInfoStruct& b) {
+    if (a.objectId != b.objectId) return false;
+    if (a.objectId == kObjectIdByName && !namesMatch(a, b)) return false;
+    return agree<uint32_t>(a.objectCompressedSize, b.objectCompressedSize) &&
+           agree<uint64_t>(a.captureDate, b.captureDate);
+}
+
 std::string objCacheDownloadNameLocked(const char* fileName) {
     ObjectCacheState& s = state();
     std::string name = fileName ? fileName : "";
@@ -262,11 +507,11 @@ void objCacheOpen(const std::string& cacheFolder, const std::string& saveFolder)
         int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st;
-        uint8_t buf[kObjCacheRecordSize];
+        std::vector<uint8_t> buf(kRecordFileMax + 1);  // one byte more: a longer file is no record file of ours
         size_t got = 0;
         if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-            while (got < sizeof buf) {
-                ssize_t n = ::read(fd, buf + got, sizeof buf - got);
+            while (got < buf.size()) {
+                ssize_t n = ::read(fd, buf.data() + got, buf.size() - got);
                 if (n < 0 && errno == EINTR) continue;
                 if (n <= 0) break;
                 got += static_cast<size_t>(n);
@@ -274,12 +519,15 @@ void objCacheOpen(const std::string& cacheFolder, const std::string& saveFolder)
         }
         ::close(fd);
         PtpObjectInfoStruct record;
-        if (!objCacheParseRecord(buf, got, &record)) continue;  // short or corrupt: no entry
+        if (!objCacheParseRecord(buf.data(), got, &record)) continue;  // short or corrupt: no entry
         auto* e = new (std::nothrow) ObjCacheEntry;
         if (!e) continue;
         e->info = record;
         appendEntry(e);
         noted.push_back({e, st.st_atime});
+        std::vector<ObjCacheDownload> list;
+        if (!objCacheParseDownloads(buf.data(), got, &list)) list = adoptEarlierDownloads(record, st.st_mtime);
+        if (!list.empty()) s.downloads[record.fileName] = std::move(list);
     }
     s.loaded = 1;
 
@@ -317,8 +565,10 @@ ObjCacheEntry* objCacheCreateEntry(const PtpObjectInfoStruct* record) {
     if (!e) return nullptr;
     e->info = *record;
     appendEntry(e);
+    // A new object never inherits the cache-folder files of an older object of the same name, nor that object's
+    // downloads: those are found only for the object they were made for.
+    takeSideFiles(e);
     if (!writeRecordFile(e)) return nullptr;  // the entry stays in the list without its record file
-    // A new object never inherits the files of an older object of the same name.
     if (findThumbnail(e)) removeFile(e->thumbnail);
     if (findEdit(e)) removeFile(e->editFile);
     if (findSmall(e)) removeFile(e->smallImage);
@@ -356,15 +606,31 @@ bool objCacheStoreObjectInfoLocked(const PtpObjectInfoStruct* record) {
     if (!record || record->fileName[0] == '\0' || safeName(record).empty()) return false;
     ObjCacheEntry* e = findEntry(record);
     if (e) {
-        if (record->captureDate == e->info.captureDate || record->captureDate == 0) {
-            // The record file may be renamed with the record: the old name's file is replaced by the new one's.
-            std::string oldName = safeName(&e->info);
-            e->info = *record;
-            if (!oldName.empty() && oldName != record->fileName && !state().cacheFolder.empty())
-                removeFile(joinPath(state().cacheFolder, oldName + kObjSuffix));
+        // Another object under a reused handle or name: another capture date (none given counts as the same), or
+        // another size where both are known (objects known by name have no capture date).
+        const bool sameDate = record->captureDate == e->info.captureDate || record->captureDate == 0;
+        const bool sameSize = agree<uint32_t>(record->objectCompressedSize, e->info.objectCompressedSize);
+        if (sameDate && sameSize) {
+            const std::string oldName = safeName(&e->info);
+            if (!oldName.empty() && oldName != record->fileName) {
+                // The record file is renamed with the record, and the object's downloads go with it.
+                std::vector<ObjCacheDownload> moved;
+                if (std::vector<ObjCacheDownload>* list = downloadsOf(e)) {
+                    for (const ObjCacheDownload& d : *list)
+                        if (madeFor(d, e->info)) moved.push_back(d);
+                    forgetDownloads(e);
+                }
+                e->info = *record;
+                retireRecordFile(e, oldName);
+                takeSideFiles(e);
+                std::vector<ObjCacheDownload>& list = state().downloads[e->info.fileName];
+                list.insert(list.end(), moved.begin(), moved.end());
+            } else {
+                e->info = *record;
+            }
             return writeRecordFile(e);
         }
-        dropEntry(e);  // another object under a reused handle
+        dropEntry(e);
     }
     return objCacheCreateEntry(record) != nullptr;
 }
@@ -377,16 +643,19 @@ bool objCacheStoreObjectInfo(const PtpObjectInfoStruct* record) {
 namespace {
 using Finder = bool (*)(ObjCacheEntry*);
 
+// The save folder's files are looked for again at each request: the user may have moved or replaced them.
+bool inSaveFolder(Finder find) { return find == findImage || find == findExtracted || find == findModified; }
+
 std::string pathOf(const PtpObjectInfoStruct* record, std::string ObjCacheEntry::*field, Finder find) {
     ObjCacheEntry* e = objCacheLookupLocked(record, false);
     if (!e) return {};
-    if ((e->*field).empty()) find(e);
+    if ((e->*field).empty() || inSaveFolder(find)) find(e);
     return e->*field;
 }
 
 // Reads the side file into `data`; an unreadable file makes the entry forget it when `forget` is set.
 bool readSide(ObjCacheEntry* e, std::string ObjCacheEntry::*field, Finder find, HeapBlock* data, bool forget) {
-    if ((e->*field).empty() && !find(e)) return false;
+    if (((e->*field).empty() || inSaveFolder(find)) && !find(e)) return false;
     int64_t n = readWholeFile(e->*field, data);
     if (n <= 0) {
         if (n < 0 && forget) (e->*field).clear();
@@ -420,18 +689,9 @@ std::string objCacheGetBestImagePath(const PtpObjectInfoStruct* record, bool pre
     std::lock_guard<std::mutex> lock(objCacheMutex());
     ObjCacheEntry* e = objCacheLookupLocked(record, false);
     if (!e) return {};
-    if (!e->modifiedJpeg.empty()) return e->modifiedJpeg;
-    if (preferExtracted) {
-        if (!e->extractedJpeg.empty()) return e->extractedJpeg;
-        if (!e->image.empty()) return e->image;
-        bool m = findModified(e), x = findExtracted(e), i = findImage(e);
-        if (m) return e->modifiedJpeg;
-        if (x) return e->extractedJpeg;
-        return i ? e->image : std::string();
-    }
-    if (!e->image.empty()) return e->image;
-    bool m = findModified(e), i = findImage(e);
+    const bool m = findModified(e), x = findExtracted(e), i = findImage(e);
     if (m) return e->modifiedJpeg;
+    if (preferExtracted && x) return e->extractedJpeg;
     return i ? e->image : std::string();
 }
 
@@ -465,6 +725,23 @@ bool objCacheReadExtractedJpeg(const PtpObjectInfoStruct* record, HeapBlock* dat
     return e && readSide(e, &ObjCacheEntry::extractedJpeg, findExtracted, data, false);
 }
 
+namespace {
+// Writes a download for the entry into the downloads folder under a free name (its own earlier download of that
+// kind may be replaced, nobody else's) and notes it. The path, or empty.
+std::string saveDownload(ObjCacheEntry* e, uint8_t kind, const std::string& name, const uint8_t* data,
+                         size_t length) {
+    const char* suffix = kind == kObjCacheExtracted ? kExtractedSuffix : "";
+    if (!nameIsSafe(name) || !nameIsSafe(name + suffix)) return {};
+    const std::string& folder = saveFolder();
+    if (folder.empty()) return {};
+    const std::string chosen = freeName(folder, name, suffix, ownDownload(e, kind));
+    if (chosen.empty()) return {};
+    std::string path = objCacheWriteFile(folder, chosen, suffix, data, length);
+    if (!path.empty()) noteDownload(e, kind, chosen + suffix, length);
+    return path;
+}
+}  // namespace
+
 std::string objCacheSaveImage(const PtpObjectInfoStruct* record, const uint8_t* data, size_t length) {
     std::lock_guard<std::mutex> lock(objCacheMutex());
     ObjectCacheState& s = state();
@@ -477,13 +754,7 @@ std::string objCacheSaveImage(const PtpObjectInfoStruct* record, const uint8_t* 
     }
     std::string name = objCacheDownloadNameLocked(e->info.fileName);
     if (!s.prefix.empty()) ++s.counter;
-    if (!nameIsSafe(name)) return {};
-    const std::string& folder = saveFolder();
-    if (folder.empty()) return {};
-    // Another object's download of the same name is never overwritten; this object's own is.
-    name = freeName(folder, name, e->image);
-    if (name.empty()) return {};
-    e->image = objCacheWriteFile(folder, name, nullptr, data, length);
+    e->image = saveDownload(e, kObjCacheImage, name, data, length);
     return e->image;
 }
 
@@ -497,6 +768,14 @@ bool objCacheSaveThumbnail(const PtpObjectInfoStruct* record, const uint8_t* dat
         e = objCacheLookupLocked(record, true);
         if (!e) return false;
     }
+    if (!e->ownsSideFiles) {
+        // The name's side files are another object's: this one takes them over, without inheriting any.
+        takeSideFiles(e);
+        if (findEdit(e)) removeFile(e->editFile);
+        if (findSmall(e)) removeFile(e->smallImage);
+        e->editFile.clear();
+        e->smallImage.clear();
+    }
     e->thumbnail = objCacheWriteFile(state().cacheFolder, e->info.fileName, kThumbSuffix, data, length);
     return !e->thumbnail.empty();
 }
@@ -508,7 +787,7 @@ std::string objCacheSaveExtractedJpeg(const PtpObjectInfoStruct* record, const s
     ObjCacheEntry* e = objCacheLookupLocked(record, true);
     if (!e) return {};
     std::string base = name.empty() ? std::string(e->info.fileName) : name;
-    e->extractedJpeg = objCacheWriteFile(saveFolder(), base, kExtractedSuffix, data, length);
+    e->extractedJpeg = saveDownload(e, kObjCacheExtracted, base, data, length);
     return e->extractedJpeg;
 }
 
@@ -518,18 +797,10 @@ bool objCacheRemoveEntry(const PtpObjectInfoStruct* record) {
     // The same identity as every lookup: removal by name never takes another object's record and files.
     ObjCacheEntry* e = findEntry(record);
     if (!e) return false;
-    if (e->image.empty()) findImage(e);
-    if (e->modifiedJpeg.empty()) findModified(e);
-    if (e->thumbnail.empty()) findThumbnail(e);
-    if (e->extractedJpeg.empty()) findExtracted(e);
-    if (e->editFile.empty()) findEdit(e);
-    if (e->smallImage.empty()) findSmall(e);
+    // The cache folder's own files go; the save folder is the user's, and whatever was downloaded stays there.
     unlinkEntry(e);
-    std::string name = safeName(&e->info);
-    if (!name.empty() && !s.cacheFolder.empty()) removeFile(joinPath(s.cacheFolder, name + kObjSuffix));
-    for (const std::string* p : {&e->image, &e->modifiedJpeg, &e->thumbnail, &e->extractedJpeg, &e->editFile,
-                                 &e->smallImage})
-        removeFile(*p);
+    forgetDownloads(e);
+    deleteCacheFiles(e);
     delete e;
     return true;
 }

@@ -1,7 +1,19 @@
 #pragma once
 // The object cache: every camera object the application has seen, remembered across runs. Each object's 608-byte
-// ObjectInfo record lives as <fileName>.obj in the cache folder; its other files (downloaded image, thumbnail,
-// modified JPEG, extracted JPEG, edit settings, small image) are found by name in the cache or save folder.
+// ObjectInfo record lives as <fileName>.obj in the cache folder; its cache-folder files (thumbnail, edit settings,
+// small image) are found by name there.
+//
+// The save folder is the user's. A file there stands for an object only when the cache wrote it for that object:
+// every download (the image, or the JPEG extracted from a RAW file) is noted with the object it was made for (its
+// handle, size and capture date), the file's name and the file's size, behind the record in the record file of
+// that camera file name (see objCacheEncodeRecordFile). An older picture of the same name, left by another card,
+// another body or an earlier numbering, is never taken for a new object: the new one downloads under a free name,
+// and the older file stays as it is. The user's modified copy is "<download>.mod.jpg" beside the object's own
+// download. Deleting an object removes only the cache folder's own files for it; nothing in the save folder.
+//
+// Record files of earlier versions hold the record alone. They still load; a picture of the record's file name in
+// the save folder is taken as the object's download when its size is the object's size, and a JPEG extracted from
+// it ("<fileName>.ext.jpg") when it was written after the record file.
 //
 // Safety rules that hold throughout:
 // - A camera's file name is never used as a path: a name that is empty, ".", "..", contains '/' or is not
@@ -14,8 +26,10 @@
 //   letter case as the cards' FAT file systems do: "DSC_0042" never finds or removes "DSC_0042.JPG".
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "engine/link/heap_block.h"
 #include "engine/ptp/datasets.h"
@@ -33,7 +47,29 @@ struct ObjCacheEntry {
     std::string extractedJpeg;
     std::string editFile;
     std::string smallImage;
+    // The cache-folder side files of a name (thumbnail, edit, small) belong to one object at a time: the one of that
+    // name seen last, or that wrote its thumbnail last. Another object of the same name never reads them.
+    bool ownsSideFiles = true;
     ObjCacheEntry* next = nullptr;
+};
+
+// What a download is.
+inline constexpr uint8_t kObjCacheImage = 0;      // the whole file, under its download name
+inline constexpr uint8_t kObjCacheExtracted = 1;  // the JPEG extracted from a RAW file, "<name>.ext.jpg"
+// Downloads kept per camera file name (the oldest go first): objects of one name over many cards.
+inline constexpr size_t kObjCacheDownloadsPerName = 16;
+
+// One download the cache made: the object it was made for, as its record had it (0 = not known), what it is, the
+// file's name in the downloads folder and the file's size when written.
+struct ObjCacheDownload {
+    uint32_t objectId = 0;
+    uint32_t objectSize = 0;
+    uint64_t captureDate = 0;
+    uint8_t kind = kObjCacheImage;
+    uint64_t fileSize = 0;
+    std::string fileName;
+
+    bool operator==(const ObjCacheDownload&) const = default;
 };
 
 // The cache's module state; objCacheReset() returns it to process start (for tests).
@@ -47,6 +83,8 @@ struct ObjectCacheState {
     std::string prefix;       // download-name prefix; empty = none
     uint32_t counter = 0;     // download counter
     uint8_t prependOriginalName = 0;
+    // The downloads made for objects of each camera file name, oldest first; kept in that name's record file.
+    std::map<std::string, std::vector<ObjCacheDownload>> downloads;
 };
 
 ObjectCacheState& objCacheState();
@@ -62,6 +100,20 @@ bool objCacheNameIsSafe(const char* name, size_t capacity = 256);
 bool objCacheFileNameIsSafe(const std::string& name);
 // Builds a record from the bytes of a record file: false when fewer than 608 bytes or the name is unsafe.
 bool objCacheParseRecord(const uint8_t* data, size_t length, PtpObjectInfoStruct* out);
+
+// Record files: the 608-byte record, then, when downloads are known for its name, "VXDL", a version byte (1), a
+// u16 count (1 to 255) and per download u32 objectId, u32 object size, u64 capture date, u8 kind, u64 file size,
+// u8 name length (1 to 255) and the name (all little-endian). Earlier versions wrote the record alone, and read only
+// its first 608 bytes, so either reads the other's files.
+std::vector<uint8_t> objCacheEncodeRecordFile(const PtpObjectInfoStruct& record,
+                                              const std::vector<ObjCacheDownload>& downloads);
+// The downloads behind the record of a record file's bytes. False, with none, for a file of the record alone or
+// one whose list is garbled (a wrong mark or version, a count or name past the end, an unknown kind, an unsafe
+// name, bytes after the list).
+bool objCacheParseDownloads(const uint8_t* data, size_t length, std::vector<ObjCacheDownload>* out);
+// Whether two records can be the same object: the same handle (for objects known by name, the same name ignoring
+// case), and sizes and capture dates that agree wherever both are known.
+bool objCacheSameObject(const PtpObjectInfoStruct& a, const PtpObjectInfoStruct& b);
 // The download name of `fileName` under the current prefix settings (caller holds the mutex).
 std::string objCacheDownloadNameLocked(const char* fileName);
 
@@ -102,9 +154,10 @@ bool objCacheSaveThumbnail(const PtpObjectInfoStruct* record, const uint8_t* dat
 std::string objCacheSaveExtractedJpeg(const PtpObjectInfoStruct* record, const std::string& name,
                                       const uint8_t* data, size_t length);
 
-// --- removal ---
+// --- removal: the entry, its record file and its cache-folder side files; never a file of the save folder ---
 bool objCacheRemove(const PtpObjectInfoStruct* record);
 bool objCacheRemoveEntry(const PtpObjectInfoStruct* record);  // caller holds the mutex
+// Frees the list and forgets the downloads (the cache folder is being emptied); files stay.
 void objCacheClear();
 
 // --- module routines ---

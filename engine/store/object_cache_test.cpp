@@ -122,7 +122,7 @@ TEST_F(StoreTest, ObjectsKnownByNameMatchTheWholeNameIgnoringCase) {
         }
         EXPECT_EQ(objCacheRemove(&byName), c.matches);
         EXPECT_EQ(exists(cache + "/DSC_0042.JPG.obj"), !c.matches);
-        EXPECT_EQ(exists(save + "/DSC_0042.JPG"), !c.matches);
+        EXPECT_EQ(readFile(save + "/DSC_0042.JPG"), "picture");  // the user's, whatever was removed
         EXPECT_EQ(objCacheLookup(&known, false), !c.matches);
     }
 }
@@ -139,7 +139,7 @@ TEST_F(StoreTest, NameLookupNeverTakesAnotherObjectWithAPrefixName) {
     EXPECT_TRUE(objCacheRemove(&longName));
     EXPECT_TRUE(exists(save + "/DSC_0042"));
     EXPECT_TRUE(exists(cache + "/DSC_0042.obj"));
-    EXPECT_FALSE(exists(save + "/DSC_0042.JPG"));
+    EXPECT_FALSE(exists(cache + "/DSC_0042.JPG.obj"));
     EXPECT_TRUE(objCacheLookup(&shortName, false));
 }
 
@@ -249,17 +249,18 @@ TEST_F(StoreTest, BestImagePrefersTheModifiedCopyThenTheChosenKind) {
     PtpObjectInfoStruct r = record(1, "IMG_0001.CR2");
     ASSERT_TRUE(objCacheLookup(&r, true));
     EXPECT_EQ(objCacheGetBestImagePath(&r, true), "");
-    writeFile(save + "/IMG_0001.CR2", "raw");
-    writeFile(save + "/IMG_0001.CR2.ext.jpg", "ext");
+    ASSERT_FALSE(objCacheSaveImage(&r, bytes("raw"), 3).empty());
+    ASSERT_FALSE(objCacheSaveExtractedJpeg(&r, "", bytes("ext"), 3).empty());
     EXPECT_EQ(objCacheGetBestImagePath(&r, true), save + "//IMG_0001.CR2.ext.jpg");
     EXPECT_EQ(objCacheGetBestImagePath(&r, false), save + "//IMG_0001.CR2");
+    // The user's modified copy beside the object's own download wins.
     writeFile(save + "/IMG_0001.CR2.mod.jpg", "mod");
     EXPECT_EQ(objCacheGetModifiedJpegPath(&r), save + "//IMG_0001.CR2.mod.jpg");
     EXPECT_EQ(objCacheGetBestImagePath(&r, true), save + "//IMG_0001.CR2.mod.jpg");
     EXPECT_EQ(objCacheGetBestImagePath(&r, false), save + "//IMG_0001.CR2.mod.jpg");
 }
 
-TEST_F(StoreTest, RemovalDeletesTheRecordAndEverySideFile) {
+TEST_F(StoreTest, RemovalDeletesTheRecordAndTheCacheFoldersSideFilesOnly) {
     objCacheOpen(cache, save);
     PtpObjectInfoStruct r = record(1, "IMG_0001.JPG");
     ASSERT_FALSE(objCacheSaveImage(&r, bytes("i"), 1).empty());
@@ -272,7 +273,8 @@ TEST_F(StoreTest, RemovalDeletesTheRecordAndEverySideFile) {
         EXPECT_TRUE(objCacheRemoveEntry(&r));
     }
     EXPECT_EQ(listing(cache), (std::vector<std::string>{"other.txt"}));
-    EXPECT_TRUE(listing(save).empty());
+    // The save folder is the user's: the download and the modified copy stay.
+    EXPECT_EQ(listing(save), (std::vector<std::string>{"IMG_0001.JPG", "IMG_0001.JPG.mod.jpg"}));
     EXPECT_EQ(objCacheState().head, nullptr);
     EXPECT_EQ(objCacheState().tail, nullptr);
     // The list stays whole when the tail goes.

@@ -1,0 +1,248 @@
+// The object cache's downloads: a file of the save folder stands for an object only when the cache wrote it for
+// that object, across runs and across record files of earlier versions; older pictures of the same name stay as
+// they are.
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "engine/store/object_cache.h"
+#include "engine/store/store_test_fixture.h"
+
+namespace {
+
+PtpObjectInfoStruct sized(uint32_t id, const char* name, uint32_t size, uint64_t date = 1000) {
+    PtpObjectInfoStruct r = StoreTest::record(id, name, date);
+    r.objectCompressedSize = size;
+    return r;
+}
+
+std::string readAll(const std::function<bool(HeapBlock*)>& read) {
+    HeapBlock data;
+    if (!read(&data)) return "<none>";
+    return std::string(data.begin(), data.end());
+}
+
+// What the settings window's configuration does at every start: open, the save folder again, the naming.
+void configure(const std::string& cache, const std::string& save, const std::string& prefix = "") {
+    objCacheOpen(cache, save);
+    objCacheSetSaveFolder(save);
+    objCacheSetFileNamePrefix(prefix, false);
+}
+
+void setModified(const std::string& path, time_t seconds) {
+    timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+// A new object whose name is that of an older picture in the save folder (another card, another body, a numbering
+// begun again) finds none of the older files, downloads under a free name, and leaves every older file as it was.
+TEST_F(StoreTest, ANewObjectNeverTakesAnOlderPictureOfItsName) {
+    struct Case {
+        const char* what;
+        bool olderKnown;  // the older picture is another object's download in this cache, else a file it never saw
+        bool reopen;      // the cache is opened again between the two objects
+    };
+    const Case cases[] = {{"a file the cache never wrote", false, false},
+                          {"another object's download", true, false},
+                          {"another object's download, another run", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        configure(cache, save);
+        const std::string older(300, 'o');
+        PtpObjectInfoStruct old = sized(0x1001, "IMG_0001.CR2", 300);
+        if (c.olderKnown) {
+            ASSERT_EQ(objCacheSaveImage(&old, bytes(older), older.size()), save + "//IMG_0001.CR2");
+            ASSERT_EQ(objCacheSaveExtractedJpeg(&old, "", bytes("old preview"), 11), save + "//IMG_0001.CR2.ext.jpg");
+        } else {
+            writeFile(save + "/IMG_0001.CR2", older);
+            writeFile(save + "/IMG_0001.CR2.ext.jpg", "old preview");
+        }
+        writeFile(save + "/IMG_0001.CR2.mod.jpg", "old edit");
+        if (c.reopen) configure(cache, save);
+
+        PtpObjectInfoStruct fresh = sized(0x2001, "IMG_0001.CR2", 400, 2000);
+        ASSERT_TRUE(objCacheStoreObjectInfo(&fresh));
+        EXPECT_EQ(objCacheGetImagePath(&fresh), "");
+        EXPECT_EQ(objCacheGetExtractedJpegPath(&fresh), "");
+        EXPECT_EQ(objCacheGetModifiedJpegPath(&fresh), "");
+        EXPECT_EQ(objCacheGetBestImagePath(&fresh, true), "");
+        EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadImage(&fresh, d); }), "<none>");
+        EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadExtractedJpeg(&fresh, d); }), "<none>");
+        EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadModifiedJpeg(&fresh, d); }), "<none>");
+
+        const std::string picture(400, 'n');
+        EXPECT_EQ(objCacheSaveImage(&fresh, bytes(picture), picture.size()), save + "//IMG_0001-1.CR2");
+        EXPECT_EQ(objCacheSaveExtractedJpeg(&fresh, "", bytes("new preview"), 11), save + "//IMG_0001-1.CR2.ext.jpg");
+        EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadImage(&fresh, d); }), picture);
+        EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadExtractedJpeg(&fresh, d); }), "new preview");
+        EXPECT_EQ(readFile(save + "/IMG_0001.CR2"), older);
+        EXPECT_EQ(readFile(save + "/IMG_0001.CR2.ext.jpg"), "old preview");
+        EXPECT_EQ(readFile(save + "/IMG_0001.CR2.mod.jpg"), "old edit");
+        if (c.olderKnown) {
+            // The older object still finds its own files.
+            EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadImage(&old, d); }), older);
+        }
+    }
+}
+
+// Objects known by name have no capture date: the same name with another size is another picture (a card
+// formatted and filled again), which keeps neither the record nor the downloads of the earlier one.
+TEST_F(StoreTest, ACardFileOfAnotherSizeIsAnotherObject) {
+    configure(cache, save);
+    PtpObjectInfoStruct first = sized(kObjectIdByName, "DSC00001.JPG", 5);
+    ASSERT_EQ(objCacheSaveImage(&first, bytes("first"), 5), save + "//DSC00001.JPG");
+    ASSERT_TRUE(objCacheSaveThumbnail(&first, bytes("t1"), 2));
+    PtpObjectInfoStruct sameAgain = sized(kObjectIdByName, "dsc00001.jpg", 0);  // size not known: the same one
+    EXPECT_TRUE(objCacheSameObject(first, sameAgain));
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadImage(&sameAgain, d); }), "first");
+
+    PtpObjectInfoStruct second = sized(kObjectIdByName, "DSC00001.JPG", 6);
+    EXPECT_FALSE(objCacheSameObject(first, second));
+    ASSERT_TRUE(objCacheStoreObjectInfo(&second));
+    PtpObjectInfoStruct out{};
+    ASSERT_TRUE(objCacheCopyObjectInfo(&second, &out));
+    EXPECT_EQ(out.objectCompressedSize, 6u);
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadThumbnail(&second, d); }), "<none>");
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadImage(&second, d); }), "<none>");
+    EXPECT_EQ(objCacheSaveImage(&second, bytes("second"), 6), save + "//DSC00001-1.JPG");
+    EXPECT_EQ(readFile(save + "/DSC00001.JPG"), "first");
+}
+
+// What was downloaded where is kept in the record file, so that the next run finds it: with a custom file name
+// ("Trip_1.JPG") as with the camera's. A file the user replaced (another size) or moved is no longer the object's.
+TEST_F(StoreTest, DownloadsAreFoundAgainInTheNextRun) {
+    configure(cache, save, "Trip");
+    PtpObjectInfoStruct a = sized(0x10, "IMG_0001.JPG", 4), b = sized(0x11, "IMG_0002.CR2", 3);
+    ASSERT_EQ(objCacheSaveImage(&a, bytes("jpeg"), 4), save + "//Trip_1.JPG");
+    ASSERT_EQ(objCacheSaveExtractedJpeg(&b, "", bytes("pre"), 3), save + "//IMG_0002.CR2.ext.jpg");
+
+    configure(cache, save, "Trip");
+    EXPECT_EQ(objCacheGetImagePath(&a), save + "//Trip_1.JPG");
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadImage(&a, d); }), "jpeg");
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadExtractedJpeg(&b, d); }), "pre");
+    EXPECT_EQ(objCacheState().counter, 2u);  // the next download is Trip_2
+
+    writeFile(save + "/Trip_1.JPG", "edited by the user");
+    EXPECT_EQ(objCacheGetImagePath(&a), "");
+    std::filesystem::remove(save + "/IMG_0002.CR2.ext.jpg");
+    EXPECT_EQ(objCacheGetExtractedJpegPath(&b), "");
+    // Downloading again writes a new file; the user's stays.
+    EXPECT_EQ(objCacheSaveImage(&a, bytes("jpeg"), 4), save + "//Trip_2.JPG");
+    EXPECT_EQ(readFile(save + "/Trip_1.JPG"), "edited by the user");
+}
+
+// Record files of earlier versions are the record alone. They still load, and a picture of their file name counts
+// as the object's download when its size is the object's; an extracted JPEG when it is newer than the record file.
+TEST_F(StoreTest, RecordFilesOfEarlierVersionsStillLoad) {
+    struct Case {
+        const char* what;
+        std::string picture;    // Save/<name>; empty: none
+        time_t previewWritten;  // Save/<name>.ext.jpg modified at (0: none); the record file at 5000
+        bool image, preview;    // found as the object's
+    };
+    const Case cases[] = {{"both", std::string(7, 'p'), 6000, true, true},
+                          {"a picture of another size", std::string(8, 'p'), 0, false, false},
+                          {"a preview older than the record", "", 4000, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        const PtpObjectInfoStruct r = sized(0x77, "IMG_0077.CR2", 7);
+        writeFile(cache + "/IMG_0077.CR2.obj", std::string(reinterpret_cast<const char*>(&r), sizeof r));
+        setModified(cache + "/IMG_0077.CR2.obj", 5000);
+        if (!c.picture.empty()) writeFile(save + "/IMG_0077.CR2", c.picture);
+        if (c.previewWritten) {
+            writeFile(save + "/IMG_0077.CR2.ext.jpg", "preview");
+            setModified(save + "/IMG_0077.CR2.ext.jpg", c.previewWritten);
+        }
+        configure(cache, save);
+        PtpObjectInfoStruct out{};
+        ASSERT_TRUE(objCacheCopyObjectInfo(&r, &out));
+        EXPECT_EQ(std::memcmp(&out, &r, sizeof r), 0);
+        EXPECT_EQ(!objCacheGetImagePath(&r).empty(), c.image);
+        EXPECT_EQ(!objCacheGetExtractedJpegPath(&r).empty(), c.preview);
+        // The next write of the record file keeps what was taken over, for the runs after.
+        PtpObjectInfoStruct rated = r;
+        rated.rating = 3;
+        ASSERT_TRUE(objCacheStoreObjectInfo(&rated));
+        configure(cache, save);
+        EXPECT_EQ(!objCacheGetImagePath(&r).empty(), c.image);
+        EXPECT_EQ(!objCacheGetExtractedJpegPath(&r).empty(), c.preview);
+    }
+}
+
+// The list behind the record: its first 608 bytes stay the record, which is all an earlier version reads, and
+// anything that is not a whole, sound list reads as none.
+TEST_F(StoreTest, TheDownloadListRoundTripsAndAGarbledOneReadsAsNone) {
+    PtpObjectInfoStruct r = sized(0x42, "IMG_0042.JPG", 9, 77);
+    ObjCacheDownload image{0x42, 9, 77, kObjCacheImage, 9, "IMG_0042.JPG"};
+    ObjCacheDownload preview{0x42, 9, 77, kObjCacheExtracted, 3, "IMG_0042-1.JPG.ext.jpg"};
+    const std::vector<uint8_t> file = objCacheEncodeRecordFile(r, {image, preview});
+    ASSERT_GT(file.size(), kObjCacheRecordSize);
+    EXPECT_EQ(std::memcmp(file.data(), &r, sizeof r), 0);
+    std::vector<ObjCacheDownload> back;
+    ASSERT_TRUE(objCacheParseDownloads(file.data(), file.size(), &back));
+    EXPECT_EQ(back, (std::vector<ObjCacheDownload>{image, preview}));
+    EXPECT_EQ(objCacheEncodeRecordFile(r, {}).size(), kObjCacheRecordSize);  // nothing known: the record alone
+
+    const size_t list = kObjCacheRecordSize;
+    struct Garble {
+        const char* what;
+        size_t at;      // byte changed (SIZE_MAX: none)
+        uint8_t value;
+        long trim;      // bytes cut off the end (negative: bytes added)
+    };
+    const Garble garbles[] = {
+        {"the record alone", SIZE_MAX, 0, static_cast<long>(file.size() - list)},
+        {"another mark", list, 'W', 0},
+        {"another version", list + 4, 2, 0},
+        {"a count of none", list + 5, 0, 0},
+        {"a count past the end", list + 5, 3, 0},
+        {"an unknown kind", list + 7 + 16, 2, 0},
+        {"a name of none", list + 7 + 25, 0, 0},
+        {"a name past the end", list + 7 + 25, 200, 0},
+        {"a name with a slash", list + 7 + 26 + 3, '/', 0},
+        {"cut short", SIZE_MAX, 0, 1},
+        {"bytes after the list", SIZE_MAX, 0, -1},
+    };
+    for (const Garble& g : garbles) {
+        SCOPED_TRACE(g.what);
+        std::vector<uint8_t> bad = file;
+        if (g.at != SIZE_MAX) bad[g.at] = g.value;
+        if (g.trim >= 0) bad.resize(bad.size() - static_cast<size_t>(g.trim));
+        else bad.push_back(0);
+        back = {image};
+        EXPECT_FALSE(objCacheParseDownloads(bad.data(), bad.size(), &back));
+        EXPECT_TRUE(back.empty());
+        PtpObjectInfoStruct record{};
+        EXPECT_TRUE(objCacheParseRecord(bad.data(), bad.size(), &record));  // the record itself still loads
+    }
+}
+
+// Two objects of one name at once (two folders of one card): each reads only its own thumbnail and download, and
+// removing one leaves the other's record file, thumbnail and downloads in place.
+TEST_F(StoreTest, TwoObjectsOfOneNameKeepTheirOwnFiles) {
+    configure(cache, save);
+    PtpObjectInfoStruct a = sized(0x100, "IMG_0001.JPG", 3, 100), b = sized(0x200, "IMG_0001.JPG", 4, 200);
+    ASSERT_TRUE(objCacheSaveThumbnail(&a, bytes("ta"), 2));
+    ASSERT_EQ(objCacheSaveImage(&a, bytes("aaa"), 3), save + "//IMG_0001.JPG");
+    ASSERT_TRUE(objCacheStoreObjectInfo(&b));
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadThumbnail(&b, d); }), "<none>");
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadThumbnail(&a, d); }), "<none>");  // b took the name
+    ASSERT_TRUE(objCacheSaveThumbnail(&b, bytes("tb"), 2));
+    ASSERT_EQ(objCacheSaveImage(&b, bytes("bbbb"), 4), save + "//IMG_0001-1.JPG");
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadThumbnail(&a, d); }), "<none>");
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadImage(&a, d); }), "aaa");
+
+    ASSERT_TRUE(objCacheRemove(&a));
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadThumbnail(&b, d); }), "tb");
+    EXPECT_EQ(readFile(save + "/IMG_0001.JPG"), "aaa");
+    configure(cache, save);
+    EXPECT_FALSE(objCacheLookup(&a, false));
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadImage(&b, d); }), "bbbb");
+}
+
+}  // namespace
