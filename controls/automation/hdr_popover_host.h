@@ -1,0 +1,77 @@
+#pragma once
+// For the automation panels' window tests and window shots (header only): a plain window standing in for the
+// camera window, and the panel shown in a widget-kit popover in it, styled and placed as the capture panel shows
+// its automation panels (a new popover each time the panel opens; the panel keeps its controller and view).
+#include <QApplication>
+#include <QPointer>
+#include <functional>
+
+#include "guitest/harness.h"
+#include "guitest/user_actions.h"
+#include "platform/graphics/color.h"
+#include "platform/ui/view_controller.h"
+#include "platform/ui/window.h"
+#include "widgets/mb_progress_hud.h"
+#include "widgets/sfb_popover.h"
+
+namespace automation_testing {
+
+class PanelHost {
+ public:
+  PanelHost() {
+    window_.setFrame({80, 80, 760, 600});
+    window_.contentView()->setObjectName("oCameraWindowContent");
+  }
+  ~PanelHost() {
+    if (popover_) popover_->closePopover();
+    delete popover_.data();
+  }
+  PanelHost(const PanelHost&) = delete;
+  PanelHost& operator=(const PanelHost&) = delete;
+
+  platform::Window& window() { return window_; }
+  SFBPopover* popover() const { return popover_.data(); }
+
+  // Shows the window and opens `controller` in a new popover below the window's top left; `handOver` gets the
+  // popover (the panel's setPopover). True once the panel has appeared.
+  bool open(platform::ViewController* controller, const std::function<void(SFBPopover*)>& handOver) {
+    if (!window_.isVisible() && !guitest::showWindow(&window_)) return false;
+    if (popover_) {
+      popover_->closePopover();
+      guitest::Harness::waitUntil([&] { return !popover_->isVisible(); });
+      popover_->deleteLater();
+    }
+    auto* popover = new SFBPopover(controller);
+    popover_ = popover;
+    if (handOver) handOver(popover);
+    popover->setBorderColor(platform::Color::clear());
+    popover->setBorderWidth(0);
+    popover->setDistance(12);
+    popover->setBackgroundColor(platform::Color::rgb(0, 0, 0, 0.2));
+    popover->setAnimates(true);
+    popover->setPosition(SFBPopoverPositionBottomRight);
+    popover->displayPopoverInWindow(&window_, platform::Point{40, window_.frame().height() - 30});
+    return guitest::Harness::waitUntil(
+        [controller] { return controller->appearance() == platform::ViewController::Appearance::Appeared; });
+  }
+
+  // The popover closes (as the panel's close button does); true once the panel has gone.
+  static bool waitUntilGone(platform::ViewController* controller) {
+    return guitest::Harness::waitUntil(
+        [controller] { return controller->appearance() == platform::ViewController::Appearance::Disappeared; });
+  }
+
+  // The progress overlay of the command runner that shows now, or null; with its window.
+  static MBProgressHUD* visibleOverlay() {
+    for (QWidget* top : QApplication::topLevelWidgets())
+      for (MBProgressHUD* hud : top->findChildren<MBProgressHUD*>())
+        if (hud->isVisible()) return hud;
+    return nullptr;
+  }
+
+ private:
+  platform::Window window_;
+  QPointer<SFBPopover> popover_;
+};
+
+}  // namespace automation_testing
