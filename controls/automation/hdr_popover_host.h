@@ -4,6 +4,7 @@
 // its automation panels (a new popover each time the panel opens; the panel keeps its controller and view).
 #include <QApplication>
 #include <QPointer>
+#include <chrono>
 #include <functional>
 
 #include "guitest/harness.h"
@@ -53,6 +54,13 @@ class PanelHost {
     popover->displayPopoverInWindow(&window_, platform::Point{40, window_.frame().height() - 30});
     return guitest::Harness::waitUntil(
         [controller] { return controller->appearance() == platform::ViewController::Appearance::Appeared; });
+  }
+
+  // Lets fades and the buttons' colour animations end (a quarter second at most, far less at the harness's time
+  // scale), so that a picture shows the colours at rest.
+  static void letAnimationsEnd() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+    guitest::Harness::waitUntil([end] { return std::chrono::steady_clock::now() >= end; });
   }
 
   // The popover closes (as the panel's close button does); true once the panel has gone.

@@ -9,9 +9,12 @@ namespace hdr {
 
 std::vector<std::string> stepList(int stepsPerStop) {
   switch (stepsPerStop) {
-    case 1: return {"1", "2", "3"};
-    case 2: return {"1/2", "1", "1 1/2", "2", "2 1/2", "3"};
-    default: return {"1/3", "2/3", "1", "1 1/3", "1 2/3", "2", "2 1/3", "2 2/3", "3"};
+    case 1:
+      return {"1", "2", "3"};
+    case 2:
+      return {"1/2", "1", "1 1/2", "2", "2 1/2", "3"};
+    default:
+      return {"1/3", "2/3", "1", "1 1/3", "1 2/3", "2", "2 1/3", "2 2/3", "3"};
   }
 }
 
@@ -33,9 +36,12 @@ unsigned largestShotIndex(int max, unsigned startPoint) { return max < 1 ? 0 : s
 
 std::string startPointText(unsigned startPoint) {
   switch (startPoint) {
-    case kLow: return platform::localizedString("Low-Point");
-    case kHi: return platform::localizedString("Hi-Point");
-    default: return platform::localizedString("Mid-Point");
+    case kLow:
+      return platform::localizedString("Low-Point");
+    case kHi:
+      return platform::localizedString("Hi-Point");
+    default:
+      return platform::localizedString("Mid-Point");
   }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/automation/hdr_panel_support.h"
 #include "controls/automation/hdr_settings.h"
 #include "controls/interface_actions.h"
 #include "engine/automation/automation_checks.h"
@@ -40,6 +41,8 @@
 
 VX_INTERFACE_FILE("HdrWindow", Ui::HdrWindow);
 
+using automation_panels::observeOnMainQueue;
+using automation_panels::onMainQueue;
 using platform::Rect;
 using platform::Size;
 
@@ -78,10 +81,6 @@ unsigned startPointSetting() {
   return value == hdr::kHi || value == hdr::kLow ? static_cast<unsigned>(value) : hdr::kMid;
 }
 
-uint16_t le16(const platform::Data& data, size_t at) {
-  return static_cast<uint16_t>(data[at] | (data[at + 1] << 8));
-}
-
 void setLabel(QLabel* label, const std::string& text) {
   if (label) label->setText(QString::fromStdString(text));
 }
@@ -102,50 +101,30 @@ HdrViewController::~HdrViewController() {
   mRun->releaseLiveViewLock();
 }
 
-template <class F>
-void HdrViewController::onMain(F f) {
-  if (platform::isMainThread()) {
-    f(*this);
-    return;
-  }
-  QPointer<HdrViewController> self(this);
-  platform::mainQueue().async([self, f = std::move(f)]() mutable {
-    if (self) f(*self);
-  });
-}
-
-void HdrViewController::observe(const std::string& name,
-                                std::function<void(HdrViewController&, const platform::Notification&)> handler) {
-  // Handlers run on the posting thread; the panel is reached on the main queue only, and only while it lives.
-  QPointer<HdrViewController> self(this);
-  platform::NotificationCenter::defaultCenter().addObserver(
-      this,
-      [self, handler = std::move(handler)](const platform::Notification& n) {
-        platform::mainQueue().async([self, handler, n] {
-          if (self) handler(*self, n);
-        });
-      },
-      name);
-}
-
 void HdrViewController::setup() {
   const VendorPropertyCodes roles = camVendorPropertyCodes();
   // The exposure mode decides whether the panel can be used (and, on Canon, whether the camera is in bulb);
   // elsewhere the shutter speed says whether the camera is in bulb.
   if (roles.exposureMode != 0) {
-    observe(changedName(roles.exposureMode), [](HdrViewController& c, const platform::Notification&) {
-      c.autoExposureModeChanged();
-      if (camIsCanon()) c.checkBulbChanged();
-    });
+    observeOnMainQueue<HdrViewController>(this, changedName(roles.exposureMode),
+                                          [](HdrViewController& c, const platform::Notification&) {
+                                            c.autoExposureModeChanged();
+                                            if (camIsCanon()) c.checkBulbChanged();
+                                          });
   }
   if (!camIsCanon() && roles.shutterSpeed != 0)
-    observe(changedName(roles.shutterSpeed), [](HdrViewController& c, const platform::Notification&) { c.checkBulbChanged(); });
-  observe(kHdrFeedbackNotification,
-          [](HdrViewController& c, const platform::Notification& n) { c.hdrFeedbackNotificationRecieved(n); });
-  observe(kAutomateRemoveFeedbackNotification,
-          [](HdrViewController& c, const platform::Notification&) { c.hdrCompleteNotification(); });
-  observe(kMovieModeToggledNotification,
-          [](HdrViewController& c, const platform::Notification& n) { c.movieModeNotificationRecieved(n); });
+    observeOnMainQueue<HdrViewController>(
+        this, changedName(roles.shutterSpeed),
+        [](HdrViewController& c, const platform::Notification&) { c.checkBulbChanged(); });
+  observeOnMainQueue<HdrViewController>(
+      this, kHdrFeedbackNotification,
+      [](HdrViewController& c, const platform::Notification& n) { c.hdrFeedbackNotificationRecieved(n); });
+  observeOnMainQueue<HdrViewController>(
+      this, kAutomateRemoveFeedbackNotification,
+      [](HdrViewController& c, const platform::Notification&) { c.hdrCompleteNotification(); });
+  observeOnMainQueue<HdrViewController>(
+      this, kMovieModeToggledNotification,
+      [](HdrViewController& c, const platform::Notification& n) { c.movieModeNotificationRecieved(n); });
 }
 
 void HdrViewController::setPopover(SFBPopover* popover) { mParentPopover = popover; }
@@ -181,18 +160,13 @@ void HdrViewController::viewDidLoad() {
   for (QLabel* label : {oPropertyLabel, oPropertyValueLabel, oStepSizeLabel, oNumShotsLabel})
     if (label) label->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-  const auto icon = [](platform::ImageView* view, platform::Image (*make)(const Size&)) {
-    if (view) view->setImage(make(platform::boundsOf(view).size));
-  };
-  icon(oPropertyImageView, &VorlaxentStyleKit::imageOfHDRPropertyWithSize);
-  icon(oNumShotsImageView, &VorlaxentStyleKit::imageOfNumberWithSize);
-  icon(oStartValueImageView, &VorlaxentStyleKit::imageOfStartMiddleWithSize);
-  icon(oStepSizeImageView, &VorlaxentStyleKit::imageOfStairsWithSize);
-  for (SYFlatButton* close : {oCloseButton, outlet<SYFlatButton>("oFeedbackCloseButton")}) {
-    if (!close) continue;
-    const Size bounds = platform::boundsOf(close).size;
-    close->setImage(VorlaxentStyleKit::imageOfXMarkWithSize(Size{bounds.width - 4, bounds.height - 4}));
-  }
+  using automation_panels::setIcon;
+  setIcon(oPropertyImageView, &VorlaxentStyleKit::imageOfHDRPropertyWithSize);
+  setIcon(oNumShotsImageView, &VorlaxentStyleKit::imageOfNumberWithSize);
+  setIcon(oStartValueImageView, &VorlaxentStyleKit::imageOfStartMiddleWithSize);
+  setIcon(oStepSizeImageView, &VorlaxentStyleKit::imageOfStairsWithSize);
+  automation_panels::setCloseImage(oCloseButton);
+  automation_panels::setCloseImage(outlet<SYFlatButton>("oFeedbackCloseButton"));
   if (oFeedbackView) oFeedbackView->hide();
   if (oProgressView) oProgressView->setRange(0, kProgressSteps);
 
@@ -234,20 +208,30 @@ void HdrViewController::viewDidDisappear() {
 void HdrViewController::viewDidLayout() {
   if (mArrowsDrawn || !oArrowsImageView) return;
   mArrowsDrawn = true;
-  oArrowsImageView->setImage(VorlaxentStyleKit::imageOfArrowsPointingOutWithSize(platform::boundsOf(oArrowsImageView).size));
+  oArrowsImageView->setImage(
+      VorlaxentStyleKit::imageOfArrowsPointingOutWithSize(platform::boundsOf(oArrowsImageView).size));
 }
 
 bool HdrViewController::performAction(const platform::Action& action) {
   const std::string& name = action.name;
-  if (name == "propertyButtonPressed:") propertyButtonPressed();
-  else if (name == "propertyValueButtonPressed:") propertyValueButtonPressed();
-  else if (name == "stepSizeButtonPressed:") stepSizeButtonPressed();
-  else if (name == "numShotsButtonPressed:") numShotsButtonPressed();
-  else if (name == "copyFromCamera:") copyFromCamera();
-  else if (name == "startHdr:") startHdr();
-  else if (name == "cancelHdr:") cancelHdr();
-  else if (name == "dismiss:") dismiss();
-  else return ViewController::performAction(action);
+  if (name == "propertyButtonPressed:")
+    propertyButtonPressed();
+  else if (name == "propertyValueButtonPressed:")
+    propertyValueButtonPressed();
+  else if (name == "stepSizeButtonPressed:")
+    stepSizeButtonPressed();
+  else if (name == "numShotsButtonPressed:")
+    numShotsButtonPressed();
+  else if (name == "copyFromCamera:")
+    copyFromCamera();
+  else if (name == "startHdr:")
+    startHdr();
+  else if (name == "cancelHdr:")
+    cancelHdr();
+  else if (name == "dismiss:")
+    dismiss();
+  else
+    return ViewController::performAction(action);
   return true;
 }
 
@@ -375,7 +359,7 @@ void HdrViewController::checkStepSizeField() {
 
 void HdrViewController::checkBulbChanged() {
   if (!platform::isMainThread()) {
-    onMain([](HdrViewController& c) { c.checkBulbChanged(); });
+    onMainQueue<HdrViewController>(this, [](HdrViewController& c) { c.checkBulbChanged(); });
     return;
   }
   const bool bulb = camIsBulbMode();
@@ -403,7 +387,7 @@ void HdrViewController::checkBulbChanged() {
 
 void HdrViewController::autoExposureModeChanged() {
   if (!platform::isMainThread()) {
-    onMain([](HdrViewController& c) { c.autoExposureModeChanged(); });
+    onMainQueue<HdrViewController>(this, [](HdrViewController& c) { c.autoExposureModeChanged(); });
     return;
   }
   const uint32_t modeCode = camVendorPropertyCodes().exposureMode;
@@ -461,8 +445,10 @@ void HdrViewController::updateEnabled() {
   }
   const QString message = QString::fromStdString(
       platform::localizedString(!mEnabledAutoExposureMode ? "ManualModeRequired" : "MovieModeOffRequired"));
-  if (mEnabled || !mDisabledView) buildDisabledView(message);
-  else if (mDisabledTextView) mDisabledTextView->setText(message);
+  if (mEnabled || !mDisabledView)
+    buildDisabledView(message);
+  else if (mDisabledTextView)
+    mDisabledTextView->setText(message);
   mEnabled = false;
 }
 
@@ -557,8 +543,10 @@ void HdrViewController::openPicker(Picker kind, SYFlatButton* anchor,
   if (!anchor || !picker) return;
   mValuesViewController = std::move(picker);
   mValuesViewController->setDelegate(this);
-  if (kind == Picker::Value) mValuesViewController->loadButtonsWithAspectRatio(aspectRatio);
-  else mValuesViewController->loadButtonsWithAspectRatio(aspectRatio, selected);
+  if (kind == Picker::Value)
+    mValuesViewController->loadButtonsWithAspectRatio(aspectRatio);
+  else
+    mValuesViewController->loadButtonsWithAspectRatio(aspectRatio, selected);
   mPicker = kind;
   fitPickerHeight(mValuesViewController.get());
   mPopover->setContentViewController(mValuesViewController.get());
@@ -569,14 +557,16 @@ void HdrViewController::openPicker(Picker kind, SYFlatButton* anchor,
   mPopover->showRelativeToRect(platform::boundsOf(anchor), anchor, platform::RectEdge::MinY);
 }
 
-
 void HdrViewController::propertyButtonPressed() {
   cleanupPopover();
   const VendorPropertyCodes roles = camVendorPropertyCodes();
   int selected = 0;
-  if (camIsSony()) selected = mSelectedPropertyCode == roles.iso ? 1 : 0;
-  else if (mSelectedPropertyCode == roles.shutterSpeed) selected = 1;
-  else if (mSelectedPropertyCode == roles.iso) selected = 2;
+  if (camIsSony())
+    selected = mSelectedPropertyCode == roles.iso ? 1 : 0;
+  else if (mSelectedPropertyCode == roles.shutterSpeed)
+    selected = 1;
+  else if (mSelectedPropertyCode == roles.iso)
+    selected = 2;
   const std::vector<std::string> names = propertyNames();
   mPopover = std::make_unique<platform::Popover>();
   openPicker(Picker::Property, oPropertyButton,
@@ -623,8 +613,7 @@ void HdrViewController::numShotsButtonPressed() {
   const std::vector<int64_t> counts = hdr::shotChoices(max, mStartPoint);
   std::vector<std::string> texts;
   for (int64_t n : counts) texts.push_back(std::to_string(n));
-  const int selected =
-      static_cast<int>(std::min(mSelectedNumShotsIndex, hdr::largestShotIndex(max, mStartPoint)));
+  const int selected = static_cast<int>(std::min(mSelectedNumShotsIndex, hdr::largestShotIndex(max, mStartPoint)));
   mPopover = std::make_unique<platform::Popover>();
   openPicker(Picker::Shots, oNumShotsButton,
              PropertyValuesViewController::initWithStringArray(faces(texts), counts, "Number of Shots", selected,
@@ -639,8 +628,10 @@ void HdrViewController::buttonSelected(int64_t value, PropertyValuesViewControll
   int position = 0;
   switch (mPicker) {
     case Picker::Property:
-      if (camIsSony()) mSelectedPropertyCode = value == 1 ? roles.iso : roles.shutterSpeed;
-      else mSelectedPropertyCode = value == 0 ? roles.aperture : value == 2 ? roles.iso : roles.shutterSpeed;
+      if (camIsSony())
+        mSelectedPropertyCode = value == 1 ? roles.iso : roles.shutterSpeed;
+      else
+        mSelectedPropertyCode = value == 0 ? roles.aperture : value == 2 ? roles.iso : roles.shutterSpeed;
       setSelectedPropertyValue();
       label = oPropertyLabel;
       position = static_cast<int>(value);
@@ -660,7 +651,8 @@ void HdrViewController::buttonSelected(int64_t value, PropertyValuesViewControll
       label = oNumShotsLabel;
       position = static_cast<int>(mSelectedNumShotsIndex);
       break;
-    case Picker::None: return;
+    case Picker::None:
+      return;
   }
   picker->buttonSelected(value);
   if (label) label->setText(picker->stringAtIndex(position));
@@ -687,7 +679,7 @@ void HdrViewController::askForBulbMidpoint() {
 
 void HdrViewController::startHdr() {
   if (!platform::isMainThread()) {
-    onMain([](HdrViewController& c) { c.startHdr(); });
+    onMainQueue<HdrViewController>(this, [](HdrViewController& c) { c.startHdr(); });
     return;
   }
   if (mBulbMode && !camBulbAvailable()) {
@@ -711,9 +703,12 @@ void HdrViewController::startHdr() {
     return;
   }
   const char* invalid = nullptr;
-  if (mSelectedPropertyValue < 0) invalid = "InvalidStartValue";
-  else if (mSelectedStepSize == 0) invalid = "InvalidStepSize";
-  else if (camIsAutoIso()) invalid = "InvalidIsoAuto";
+  if (mSelectedPropertyValue < 0)
+    invalid = "InvalidStartValue";
+  else if (mSelectedStepSize == 0)
+    invalid = "InvalidStepSize";
+  else if (camIsAutoIso())
+    invalid = "InvalidIsoAuto";
   if (invalid) {
     Utilities::showErrorMessage(
         hdr::withValues("%@: %@", {platform::localizedString("InvalidValue"), platform::localizedString(invalid)}));
@@ -801,8 +796,8 @@ void HdrViewController::sendStart(unsigned shots, float delay) {
             run->hasLiveViewLock = true;
           }
         }
-        const ResponseCode result = linkStartSequence(0, code, start, step, static_cast<uint16_t>(shots), order, 0,
-                                                      0, 0, delay, 1);
+        const ResponseCode result =
+            linkStartSequence(0, code, start, step, static_cast<uint16_t>(shots), order, 0, 0, 0, delay, 1);
         if (result != PTP_RC_OK || run->panelGone) run->releaseLiveViewLock();
         return int32_t{result};
       },
@@ -834,19 +829,21 @@ void HdrViewController::cancelHdr() {
 void HdrViewController::hdrFeedbackNotificationRecieved(const platform::Notification& notification) {
   const platform::Data data = notification.object.toData();
   if (data.size() < kFeedbackMinimum) return;
-  updateHdrActiveViewWithShotsTaken(le16(data, kFeedbackTakenAt), le16(data, kFeedbackTotalAt));
+  updateHdrActiveViewWithShotsTaken(automation_panels::readLe16(data, kFeedbackTakenAt),
+                                    automation_panels::readLe16(data, kFeedbackTotalAt));
 }
 
 void HdrViewController::updateHdrActiveViewWithShotsTaken(int taken, int total) {
   if (!platform::isMainThread()) {
-    onMain([taken, total](HdrViewController& c) { c.updateHdrActiveViewWithShotsTaken(taken, total); });
+    onMainQueue<HdrViewController>(
+        this, [taken, total](HdrViewController& c) { c.updateHdrActiveViewWithShotsTaken(taken, total); });
     return;
   }
   if (taken >= total) {
     hdrCompleteNotification();
     return;
   }
-  showFeedbackView();
+  automation_panels::showCovering(oFeedbackView, view());
   setLabel(oShotsRemainingLabel,
            hdr::localizedWithValues("HdrShotsCompleted", {std::to_string(taken), std::to_string(total)}));
   if (oProgressView) oProgressView->setValue(static_cast<int>(std::lround(double(taken) / total * kProgressSteps)));
@@ -854,24 +851,12 @@ void HdrViewController::updateHdrActiveViewWithShotsTaken(int taken, int total) 
 
 void HdrViewController::hdrCompleteNotification() {
   if (!platform::isMainThread()) {
-    onMain([](HdrViewController& c) { c.hdrCompleteNotification(); });
+    onMainQueue<HdrViewController>(this, [](HdrViewController& c) { c.hdrCompleteNotification(); });
     return;
   }
   mRunEnded = true;
   mRun->releaseLiveViewLock();
-  removeFeedbackView();
+  automation_panels::hideCovering(oFeedbackView);
 }
 
-bool HdrViewController::isFeedbackShown() const { return oFeedbackView && !oFeedbackView->isHidden(); }
-
-void HdrViewController::showFeedbackView() {
-  if (!oFeedbackView || !isViewLoaded()) return;
-  if (!oFeedbackView->isHidden()) return;
-  oFeedbackView->setGeometry(view()->rect());
-  oFeedbackView->show();
-  oFeedbackView->raise();
-}
-
-void HdrViewController::removeFeedbackView() {
-  if (oFeedbackView) oFeedbackView->hide();
-}
+bool HdrViewController::isFeedbackShown() const { return automation_panels::isCovering(oFeedbackView); }

@@ -151,11 +151,6 @@ class HdrViewController : public platform::ViewController,
   };
 
   void setup();
-  // Runs `f` on the main queue if the panel still lives then (at once when on the main thread).
-  template <class F>
-  void onMain(F f);
-  void observe(const std::string& name,
-               std::function<void(HdrViewController&, const platform::Notification&)> handler);
   void finishAutoExposureModeChanged();
   void askForSingleDrive();
   void sendStart(unsigned shots, float delay);
@@ -166,8 +161,6 @@ class HdrViewController : public platform::ViewController,
   // The largest shot count the property's list (or the bulb range) allows now.
   int maxShots() const;
   std::vector<std::string> propertyNames() const;
-  void showFeedbackView();
-  void removeFeedbackView();
   void buildDisabledView(const QString& message);
 
   uint32_t mSelectedPropertyCode = 0;

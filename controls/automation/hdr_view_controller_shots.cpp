@@ -1,8 +1,6 @@
 // Window-shot states of the HDR panel, shown in the widget-kit popover as the capture panel shows it: set up for a
 // five-shot bracket, in the camera's bulb setting, covered by the overlay that asks for manual exposure, while a
 // bracket runs, and with its shots picker open.
-#include <chrono>
-
 #include "app/tools/shot_registry.h"
 #include "controls/automation/hdr_popover_host.h"
 #include "controls/automation/hdr_view_controller.h"
@@ -17,11 +15,6 @@
 namespace {
 
 using window_shots::ShotContext;
-
-void letAnimationsEnd(ShotContext& shot) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
-  shot.harness().waitUntil([end] { return std::chrono::steady_clock::now() >= end; });
-}
 
 // A bracket of five shots of the shutter speed, two list steps apart, around the camera's current value.
 void saveFiveShotBracket() {
@@ -47,7 +40,7 @@ Opened open(ShotContext& shot) {
   o.panel = shot.keep(std::make_unique<HdrViewController>());
   if (!o.host->open(o.panel, [p = o.panel](SFBPopover* popover) { p->setPopover(popover); }))
     shot.fail("the panel did not appear");
-  letAnimationsEnd(shot);
+  automation_testing::PanelHost::letAnimationsEnd();
   return o;
 }
 
@@ -61,35 +54,38 @@ QWidget* windowOf(const Opened& o) { return o.host->popover() ? o.host->popover(
                                 saveFiveShotBracket();
                                 return windowOf(open(shot));
                               }});
-  window_shots::registerShot(
-      {"hdr-panel-bulb-canon", "canon", "the HDR panel with a Canon body in its bulb setting: a bracket of bulb times",
-       [](ShotContext& shot) -> QWidget* {
-         controls_testing::openSessionForSettings();
-         shot.harness().waitUntil(controls_testing::settingsTaken);
-         shot.rig()->cameraAs<devicesim::CanonCamera>()->changeOnCamera(0xD102, 0x0C);
-         if (!shot.harness().waitUntil([] { return camIsBulbMode(); })) shot.fail("the body did not go to bulb");
-         Opened o = open(shot);
-         return windowOf(o);
-       }});
+  window_shots::registerShot({"hdr-panel-bulb-canon", "canon",
+                              "the HDR panel with a Canon body in its bulb setting: a bracket of bulb times",
+                              [](ShotContext& shot) -> QWidget* {
+                                controls_testing::openSessionForSettings();
+                                shot.harness().waitUntil(controls_testing::settingsTaken);
+                                shot.rig()->cameraAs<devicesim::CanonCamera>()->changeOnCamera(0xD102, 0x0C);
+                                if (!shot.harness().waitUntil([] { return camIsBulbMode(); }))
+                                  shot.fail("the body did not go to bulb");
+                                Opened o = open(shot);
+                                return windowOf(o);
+                              }});
   window_shots::registerShot({"hdr-panel-overlay-nikon", "nikon",
                               "the HDR panel with a Nikon body in aperture priority: manual exposure asked for",
                               [](ShotContext& shot) -> QWidget* { return windowOf(open(shot)); }});
-  window_shots::registerShot(
-      {"hdr-panel-running-canon", "canon", "the HDR panel while the device brackets: two of five shots taken",
-       [](ShotContext& shot) -> QWidget* {
-         controls_testing::openSessionForSettings();
-         shot.harness().waitUntil(controls_testing::settingsTaken);
-         saveFiveShotBracket();
-         shot.rig()->automation().setPaced(true);
-         Opened o = open(shot);
-         guitest::click(o.panel->oStartButton);
-         shot.rig()->automation().releaseShots(2);
-         if (!shot.harness().waitUntil([&] { return o.panel->isFeedbackShown() && shot.rig()->automation().shotsTaken() == 2; }))
-           shot.fail("the bracket did not run");
-         shot.harness().waitUntil([&] { return o.panel->oProgressView->value() == 400; });
-         guitest::Harness::waitForOverlays();
-         return windowOf(o);
-       }});
+  window_shots::registerShot({"hdr-panel-running-canon", "canon",
+                              "the HDR panel while the device brackets: two of five shots taken",
+                              [](ShotContext& shot) -> QWidget* {
+                                controls_testing::openSessionForSettings();
+                                shot.harness().waitUntil(controls_testing::settingsTaken);
+                                saveFiveShotBracket();
+                                shot.rig()->automation().setPaced(true);
+                                Opened o = open(shot);
+                                guitest::click(o.panel->oStartButton);
+                                shot.rig()->automation().releaseShots(2);
+                                if (!shot.harness().waitUntil([&] {
+                                      return o.panel->isFeedbackShown() && shot.rig()->automation().shotsTaken() == 2;
+                                    }))
+                                  shot.fail("the bracket did not run");
+                                shot.harness().waitUntil([&] { return o.panel->oProgressView->value() == 400; });
+                                guitest::Harness::waitForOverlays();
+                                return windowOf(o);
+                              }});
   window_shots::registerShot({"hdr-picker-shots-canon", "canon", "the HDR panel's shots picker (around the middle)",
                               [](ShotContext& shot) -> QWidget* {
                                 controls_testing::openSessionForSettings();
@@ -100,7 +96,7 @@ QWidget* windowOf(const Opened& o) { return o.host->popover() ? o.host->popover(
                                 shot.harness().waitUntil([&] {
                                   return o.panel->pickerPopover() && o.panel->pickerPopover()->popoverWindow();
                                 });
-                                letAnimationsEnd(shot);
+                                automation_testing::PanelHost::letAnimationsEnd();
                                 return o.panel->pickerPopover() ? o.panel->pickerPopover()->popoverWindow() : nullptr;
                               }});
   return true;

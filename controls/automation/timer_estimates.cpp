@@ -28,7 +28,8 @@ int64_t withExposures(int64_t seconds, int64_t shots, const Exposure& exposure) 
   return seconds;
 }
 
-int64_t estimatedSeconds(int64_t initialDelaySeconds, int64_t intervalSeconds, int64_t shots, const Exposure& exposure) {
+int64_t estimatedSeconds(int64_t initialDelaySeconds, int64_t intervalSeconds, int64_t shots,
+                         const Exposure& exposure) {
   const int64_t waiting = initialDelaySeconds + (shots - 1) * intervalSeconds;
   return std::max<int64_t>(0, withExposures(waiting, shots, exposure));
 }
@@ -36,10 +37,9 @@ int64_t estimatedSeconds(int64_t initialDelaySeconds, int64_t intervalSeconds, i
 std::string durationText(int64_t seconds, int64_t shots) {
   const int64_t movieMinutes = shots / 1440;
   const int64_t movieSeconds = shots / 24 - movieMinutes * 60;
-  return hdr::localizedWithValues("DurationInfo",
-                                  {std::to_string(seconds / 3600), std::to_string((seconds % 3600) / 60),
-                                   std::to_string(seconds % 60), std::to_string(movieMinutes),
-                                   std::to_string(movieSeconds)});
+  return hdr::localizedWithValues(
+      "DurationInfo", {std::to_string(seconds / 3600), std::to_string((seconds % 3600) / 60),
+                       std::to_string(seconds % 60), std::to_string(movieMinutes), std::to_string(movieSeconds)});
 }
 
 int64_t remainingSeconds(int64_t taken, int64_t total, int64_t interval, int64_t initialDelaySeconds,
@@ -51,9 +51,9 @@ int64_t remainingSeconds(int64_t taken, int64_t total, int64_t interval, int64_t
 }
 
 std::string remainingText(int64_t seconds) {
-  return hdr::localizedWithValues("TimeLapseTimeRemaining", {std::to_string(seconds / 3600),
-                                                             std::to_string((seconds % 3600) / 60),
-                                                             std::to_string(seconds % 60)});
+  return hdr::localizedWithValues(
+      "TimeLapseTimeRemaining",
+      {std::to_string(seconds / 3600), std::to_string((seconds % 3600) / 60), std::to_string(seconds % 60)});
 }
 
 std::string bulbDurationText(double seconds) {

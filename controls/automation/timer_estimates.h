@@ -10,9 +10,9 @@ namespace timer {
 
 // How long each shot exposes.
 struct Exposure {
-  bool bulb = false;        // the camera is in its bulb setting: each shot lasts bulbSeconds
+  bool bulb = false;  // the camera is in its bulb setting: each shot lasts bulbSeconds
   float bulbSeconds = 0;
-  bool hdr = false;         // each shot is an HDR bracket of hdrShots exposures of hdrExposureMs
+  bool hdr = false;  // each shot is an HDR bracket of hdrShots exposures of hdrExposureMs
   uint32_t hdrExposureMs = 0;
   uint32_t hdrShots = 0;
   std::optional<uint32_t> shutterMs;  // the shutter speed's exposure; none when the camera has no such property
@@ -40,7 +40,8 @@ std::string remainingText(int64_t seconds);
 // A bulb duration as shown: "%02d:%04.1f" of the whole minutes and the seconds left.
 std::string bulbDurationText(double seconds);
 
-// The interval the device reports, in whole seconds an int holds: a NaN or a negative is 0, a huge one is capped.
+// The interval the device reports, in whole seconds an int holds: a NaN, an infinity or a negative is 0, a huge
+// finite one is capped.
 int intervalFromDevice(float interval);
 
 }  // namespace timer

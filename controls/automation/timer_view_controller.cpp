@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "controls/automation/hdr_panel_support.h"
 #include "controls/automation/hdr_settings.h"
 #include "controls/automation/hdr_view_controller.h"
 #include "controls/automation/qy_time_formatter.h"
@@ -45,6 +46,8 @@
 
 VX_INTERFACE_FILE("TimerWindow", Ui::TimerWindow);
 
+using automation_panels::observeOnMainQueue;
+using automation_panels::onMainQueue;
 using platform::Size;
 
 namespace {
@@ -119,15 +122,6 @@ int64_t ask(const std::string& title, const std::string& text, const char* first
   return answer;
 }
 
-uint16_t le16(const platform::Data& d, size_t at) { return static_cast<uint16_t>(d[at] | (d[at + 1] << 8)); }
-
-float leFloat(const platform::Data& d, size_t at) {
-  const uint32_t bits = uint32_t(d[at]) | uint32_t(d[at + 1]) << 8 | uint32_t(d[at + 2]) << 16 | uint32_t(d[at + 3]) << 24;
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
-}
-
 int clampToInt(int64_t v) {
   return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
@@ -143,27 +137,6 @@ TimerViewController::~TimerViewController() {
 }
 
 void TimerViewController::setPopover(SFBPopover* popover) { mParentPopover = popover; }
-
-void TimerViewController::onMainLater(std::function<void(TimerViewController&)> f) {
-  QPointer<TimerViewController> self(this);
-  platform::mainQueue().async([self, f = std::move(f)] {
-    if (self) f(*self);
-  });
-}
-
-void TimerViewController::observe(const std::string& name,
-                                  std::function<void(TimerViewController&, const platform::Notification&)> f) {
-  // Handlers run on the posting thread; the panel is reached on the main queue only, and only while it lives.
-  QPointer<TimerViewController> self(this);
-  platform::NotificationCenter::defaultCenter().addObserver(
-      this,
-      [self, f = std::move(f)](const platform::Notification& n) {
-        platform::mainQueue().async([self, f, n] {
-          if (self) f(*self, n);
-        });
-      },
-      name);
-}
 
 // --- loading, appearing, disappearing ---
 
@@ -186,20 +159,15 @@ void TimerViewController::viewDidLoad() {
   controls::connectInterfaceActions(view());
   if (oBulbDurationLabel) oBulbDurationLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-  const auto icon = [](platform::ImageView* v, platform::Image (*make)(const Size&)) {
-    if (v) v->setImage(make(platform::boundsOf(v).size));
-  };
-  icon(oInitialDelayImageView, &VorlaxentStyleKit::imageOfHourglassWithSize);
-  icon(oBulbInitialDelayImageView, &VorlaxentStyleKit::imageOfHourglassWithSize);
-  icon(oIntervalImageView, &VorlaxentStyleKit::imageOfIntervalWithSize);
-  icon(oBulbDurationImageView, &VorlaxentStyleKit::imageOfIntervalWithSize);
-  icon(oNumShotsImageView, &VorlaxentStyleKit::imageOfNumberWithSize);
-  icon(oHdrImageView, &VorlaxentStyleKit::imageOfHDRColorWithSize);
-  for (SYFlatButton* close : {oCloseButton, outlet<SYFlatButton>("oFeedbackCloseButton")}) {
-    if (!close) continue;
-    const Size bounds = platform::boundsOf(close).size;
-    close->setImage(VorlaxentStyleKit::imageOfXMarkWithSize(Size{bounds.width - 4, bounds.height - 4}));
-  }
+  using automation_panels::setIcon;
+  setIcon(oInitialDelayImageView, &VorlaxentStyleKit::imageOfHourglassWithSize);
+  setIcon(oBulbInitialDelayImageView, &VorlaxentStyleKit::imageOfHourglassWithSize);
+  setIcon(oIntervalImageView, &VorlaxentStyleKit::imageOfIntervalWithSize);
+  setIcon(oBulbDurationImageView, &VorlaxentStyleKit::imageOfIntervalWithSize);
+  setIcon(oNumShotsImageView, &VorlaxentStyleKit::imageOfNumberWithSize);
+  setIcon(oHdrImageView, &VorlaxentStyleKit::imageOfHDRColorWithSize);
+  automation_panels::setCloseImage(oCloseButton);
+  automation_panels::setCloseImage(outlet<SYFlatButton>("oFeedbackCloseButton"));
   if (oFeedbackView) oFeedbackView->hide();
   if (oHdrSwitch) oHdrSwitch->setAction([this](ITSwitch*) { refresh(); });
 
@@ -215,13 +183,18 @@ void TimerViewController::viewDidLoad() {
   const VendorPropertyCodes roles = camVendorPropertyCodes();
   const uint32_t bulbCode = camIsCanon() ? roles.exposureMode : roles.shutterSpeed;
   if (bulbCode != 0)
-    observe(changedName(bulbCode), [](TimerViewController& c, const platform::Notification&) { c.checkBulbControls(); });
+    observeOnMainQueue<TimerViewController>(
+        this, changedName(bulbCode),
+        [](TimerViewController& c, const platform::Notification&) { c.checkBulbControls(); });
   for (const char* name : {kLiveViewToggledNotification, kMovieModeToggledNotification})
-    observe(name, [](TimerViewController& c, const platform::Notification&) { c.liveViewToggledNotification(); });
-  observe(kIntervalometerFeedbackNotification,
-          [](TimerViewController& c, const platform::Notification& n) { c.timeLapseNotificationRecieved(n); });
-  observe(kAutomateRemoveFeedbackNotification,
-          [](TimerViewController& c, const platform::Notification&) { c.timeLapseCompleteNotification(); });
+    observeOnMainQueue<TimerViewController>(
+        this, name, [](TimerViewController& c, const platform::Notification&) { c.liveViewToggledNotification(); });
+  observeOnMainQueue<TimerViewController>(
+      this, kIntervalometerFeedbackNotification,
+      [](TimerViewController& c, const platform::Notification& n) { c.timeLapseNotificationRecieved(n); });
+  observeOnMainQueue<TimerViewController>(
+      this, kAutomateRemoveFeedbackNotification,
+      [](TimerViewController& c, const platform::Notification&) { c.timeLapseCompleteNotification(); });
 }
 
 void TimerViewController::bindControls() {
@@ -233,7 +206,8 @@ void TimerViewController::bindControls() {
   for (const auto& [name, key] : kTimeFields) {
     QY_TimeFormatter::attachTo(root->findChild<QLineEdit*>(QString::fromLatin1(name)));
     bindTo(name, "value", key);
-    bindTo(name, "enabled", std::string(name).find("Bulb") != std::string::npos ? "isBulbEnabled" : "isTimeLapseEnabled");
+    bindTo(name, "enabled",
+           std::string(name).find("Bulb") != std::string::npos ? "isBulbEnabled" : "isTimeLapseEnabled");
   }
   if (auto* shots = root->findChild<QLineEdit*>(QStringLiteral("oNumShotsField"))) {
     // Whole shots within the field's bounds: the device counts them in 16 bits.
@@ -280,12 +254,18 @@ void TimerViewController::viewDidDisappear() {
 
 bool TimerViewController::performAction(const platform::Action& action) {
   const std::string& name = action.name;
-  if (name == "startIntervalometer:") startIntervalometer();
-  else if (name == "startBulb:") startBulb();
-  else if (name == "cancel:") cancel();
-  else if (name == "bulbDurationButtonPressed:") bulbDurationButtonPressed();
-  else if (name == "dismiss:") dismiss();
-  else return ViewController::performAction(action);
+  if (name == "startIntervalometer:")
+    startIntervalometer();
+  else if (name == "startBulb:")
+    startBulb();
+  else if (name == "cancel:")
+    cancel();
+  else if (name == "bulbDurationButtonPressed:")
+    bulbDurationButtonPressed();
+  else if (name == "dismiss:")
+    dismiss();
+  else
+    return ViewController::performAction(action);
   return true;
 }
 
@@ -328,13 +308,16 @@ bool TimerViewController::hdrSwitchOn() const { return oHdrSwitch && oHdrSwitch-
 
 void TimerViewController::checkBulbControls() {
   if (!platform::isMainThread()) {
-    onMainLater([](TimerViewController& c) { c.checkBulbControls(); });
+    onMainQueue<TimerViewController>(this, [](TimerViewController& c) { c.checkBulbControls(); });
     return;
   }
   const char* reason = nullptr;
-  if (!camBulbAvailable()) reason = "BulbNotAvailable";
-  else if (!camIsBulbMode()) reason = "BulbNotInBulbMode";
-  else if (CameraController::instance().isLiveViewOn(false)) reason = "BulbNotLiveView";
+  if (!camBulbAvailable())
+    reason = "BulbNotAvailable";
+  else if (!camIsBulbMode())
+    reason = "BulbNotInBulbMode";
+  else if (CameraController::instance().isLiveViewOn(false))
+    reason = "BulbNotLiveView";
   if (reason) {
     isBulbEnabled_.set(false);
     bulbDisabledString_.set(platform::localizedString(reason));
@@ -357,8 +340,8 @@ void TimerViewController::checkHdrEnabled() {
   const uint32_t hdrCode = HdrViewController::propertyCode();
   PropertyCopy mode = propCopyValues(camVendorPropertyCodes().exposureMode);
   if (hdrCode != 0 && !mode) return;
-  const bool usable = hdrCode != 0 && Utilities::isHdrAvailable() &&
-                      (camIsManualExposure(mode->value) || camIsBulbMode());
+  const bool usable =
+      hdrCode != 0 && Utilities::isHdrAvailable() && (camIsManualExposure(mode->value) || camIsBulbMode());
   if (usable) {
     oHdrSwitch->setEnabled(true);
     return;
@@ -424,7 +407,8 @@ void TimerViewController::doTimeLapse() {
   if (camIsBulbMode()) {
     // Also refuses a duration that is no number at all.
     if (!(mBulbDurationSeconds > 0)) {
-      Utilities::showErrorMessage(platform::localizedString(camBulbAvailable() ? "InvalidShotDuration" : "BulbNotAvailable"));
+      Utilities::showErrorMessage(
+          platform::localizedString(camBulbAvailable() ? "InvalidShotDuration" : "BulbNotAvailable"));
       return;
     }
     plan.bulb = true;
@@ -478,9 +462,9 @@ void TimerViewController::doTimeLapse() {
         }
         const std::string start =
             propFormatValue(plan.hdrCode, plan.hdrStart).value_or(std::to_string(static_cast<int32_t>(plan.hdrStart)));
-        message = hdr::localizedWithValues("TimeLapseMessageHdr",
-                                           {plan.initialDelayText, shots, plan.intervalText,
-                                            std::to_string(plan.hdrShots), name, start, std::to_string(plan.hdrStep)});
+        message = hdr::localizedWithValues(
+            "TimeLapseMessageHdr", {plan.initialDelayText, shots, plan.intervalText, std::to_string(plan.hdrShots),
+                                    name, start, std::to_string(plan.hdrStep)});
       } else if (plan.bulb) {
         message = hdr::localizedWithValues("TimeLapseMessageBulb",
                                            {plan.initialDelayText, shots, plan.bulbText, plan.intervalText});
@@ -544,8 +528,10 @@ void TimerViewController::startBulb() {
       platform::localizedString("BulbSequenceStart")));
   Command::runCommands(std::move(commands), [](int32_t rc) {
     const uint16_t result = static_cast<uint16_t>(rc);
-    if (result == PTP_RC_OK) Utilities::showInfoMessage(platform::localizedString("BulbInitiated"), "", true);
-    else Utilities::showErrorMessage(platform::localizedString("BulbError"), result);
+    if (result == PTP_RC_OK)
+      Utilities::showInfoMessage(platform::localizedString("BulbInitiated"), "", true);
+    else
+      Utilities::showErrorMessage(platform::localizedString("BulbError"), result);
   });
 }
 
@@ -585,17 +571,19 @@ void TimerViewController::cancel() {
 void TimerViewController::timeLapseNotificationRecieved(const platform::Notification& notification) {
   const platform::Data data = notification.object.toData();
   if (data.size() < kFeedbackMinimum) return;
-  updateTimeLapseActiveViewWithShotsTaken(le16(data, kFeedbackTakenAt), le16(data, kFeedbackTotalAt),
-                                          timer::intervalFromDevice(leFloat(data, kFeedbackIntervalAt)));
+  updateTimeLapseActiveViewWithShotsTaken(
+      automation_panels::readLe16(data, kFeedbackTakenAt), automation_panels::readLe16(data, kFeedbackTotalAt),
+      timer::intervalFromDevice(automation_panels::readLeFloat(data, kFeedbackIntervalAt)));
 }
 
 void TimerViewController::updateTimeLapseActiveViewWithShotsTaken(int taken, int total, int interval) {
   if (!platform::isMainThread()) {
-    onMainLater([=](TimerViewController& c) { c.updateTimeLapseActiveViewWithShotsTaken(taken, total, interval); });
+    onMainQueue<TimerViewController>(
+        this, [=](TimerViewController& c) { c.updateTimeLapseActiveViewWithShotsTaken(taken, total, interval); });
     return;
   }
   mIntervalometerTimer.invalidate();
-  showFeedbackView();
+  automation_panels::showCovering(oFeedbackView, view());
   if (total == 0) {
     setTimeLapseActiveViewSecondsRemaining(0);
     return;
@@ -615,7 +603,7 @@ void TimerViewController::updateTimeLapseActiveViewWithShotsTaken(int taken, int
 void TimerViewController::setTimeLapseActiveViewSecondsRemaining(int seconds) {
   if (seconds < 0) {
     mIntervalometerTimer.invalidate();
-    removeFeedbackView();
+    automation_panels::hideCovering(oFeedbackView);
     return;
   }
   feedbackTimeRemainingString_.set(timer::remainingText(seconds));
@@ -629,18 +617,7 @@ void TimerViewController::decrementIntervalomterTimer() {
 void TimerViewController::timeLapseCompleteNotification() {
   mRunEnded = true;
   mIntervalometerTimer.invalidate();
-  removeFeedbackView();
+  automation_panels::hideCovering(oFeedbackView);
 }
 
-bool TimerViewController::isFeedbackShown() const { return oFeedbackView && !oFeedbackView->isHidden(); }
-
-void TimerViewController::showFeedbackView() {
-  if (!oFeedbackView || !isViewLoaded() || !oFeedbackView->isHidden()) return;
-  oFeedbackView->setGeometry(view()->rect());
-  oFeedbackView->show();
-  oFeedbackView->raise();
-}
-
-void TimerViewController::removeFeedbackView() {
-  if (oFeedbackView) oFeedbackView->hide();
-}
+bool TimerViewController::isFeedbackShown() const { return automation_panels::isCovering(oFeedbackView); }

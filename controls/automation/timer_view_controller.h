@@ -145,14 +145,9 @@ class TimerViewController : public platform::ViewController {
   };
 
   void bindControls();
-  void observe(const std::string& name, std::function<void(TimerViewController&, const platform::Notification&)> f);
-  // Runs `f` on the main queue if the panel still lives then.
-  void onMainLater(std::function<void(TimerViewController&)> f);
   void confirmAndStart(const Plan& plan);
   void sendTimeLapse(const Plan& plan);
   bool hdrSwitchOn() const;
-  void showFeedbackView();
-  void removeFeedbackView();
 
   std::shared_ptr<platform::ObservableProperties> properties_ = platform::ObservableProperties::make();
   platform::ObservableProperty<int> numberShots_{properties_, "numberShots", 0};
@@ -165,8 +160,10 @@ class TimerViewController : public platform::ViewController {
   platform::ObservableProperty<std::string> bulbDurationString_{properties_, "bulbDurationString", ""};
   platform::ObservableProperty<std::string> bulbDisabledString_{properties_, "bulbDisabledString", ""};
   platform::ObservableProperty<std::string> durationStatusInfo_{properties_, "durationStatusInfo", ""};
-  platform::ObservableProperty<std::string> feedbackTimeRemainingString_{properties_, "feedbackTimeRemainingString", ""};
-  platform::ObservableProperty<std::string> feedbackShotsRemainingString_{properties_, "feedbackShotsRemainingString", ""};
+  platform::ObservableProperty<std::string> feedbackTimeRemainingString_{properties_, "feedbackTimeRemainingString",
+                                                                         ""};
+  platform::ObservableProperty<std::string> feedbackShotsRemainingString_{properties_, "feedbackShotsRemainingString",
+                                                                          ""};
   platform::ObservableProperty<float> feedbackPercent_{properties_, "feedbackPercent", 0.0f};
   platform::ObservableProperty<bool> isTimeLapseEnabled_{properties_, "isTimeLapseEnabled", false};
   platform::ObservableProperty<bool> isBulbEnabled_{properties_, "isBulbEnabled", false};

@@ -1,8 +1,6 @@
 // Window-shot states of the timer panel, shown in the widget-kit popover as the capture panel shows it: a
 // time-lapse set up with the bulb section covered by its reason, the camera in its bulb setting with a bulb
 // duration of 75 s, and a time-lapse that runs with its countdown.
-#include <chrono>
-
 #include "app/tools/shot_registry.h"
 #include "controls/automation/hdr_popover_host.h"
 #include "controls/automation/timer_view_controller.h"
@@ -14,11 +12,6 @@
 namespace {
 
 using window_shots::ShotContext;
-
-void letAnimationsEnd(ShotContext& shot) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
-  shot.harness().waitUntil([end] { return std::chrono::steady_clock::now() >= end; });
-}
 
 // 120 shots, 10 s apart, after 1 min 5 s; a bulb timer of 75 s after 3 s.
 void saveTimeLapse() {
@@ -47,7 +40,7 @@ Opened open(ShotContext& shot) {
   o.panel = shot.keep(std::make_unique<TimerViewController>());
   if (!o.host->open(o.panel, [p = o.panel](SFBPopover* popover) { p->setPopover(popover); }))
     shot.fail("the panel did not appear");
-  letAnimationsEnd(shot);
+  automation_testing::PanelHost::letAnimationsEnd();
   return o;
 }
 
@@ -66,14 +59,15 @@ QWidget* windowOf(const Opened& o) { return o.host->popover() ? o.host->popover(
                                 prepare(shot);
                                 return windowOf(open(shot));
                               }});
-  window_shots::registerShot(
-      {"timer-panel-bulb-canon", "canon", "the timer panel with a Canon body in its bulb setting: 75 s exposures",
-       [](ShotContext& shot) -> QWidget* {
-         prepare(shot);
-         shot.rig()->cameraAs<devicesim::CanonCamera>()->changeOnCamera(0xD102, 0x0C);
-         if (!shot.harness().waitUntil([] { return camIsBulbMode(); })) shot.fail("the body did not go to bulb");
-         return windowOf(open(shot));
-       }});
+  window_shots::registerShot({"timer-panel-bulb-canon", "canon",
+                              "the timer panel with a Canon body in its bulb setting: 75 s exposures",
+                              [](ShotContext& shot) -> QWidget* {
+                                prepare(shot);
+                                shot.rig()->cameraAs<devicesim::CanonCamera>()->changeOnCamera(0xD102, 0x0C);
+                                if (!shot.harness().waitUntil([] { return camIsBulbMode(); }))
+                                  shot.fail("the body did not go to bulb");
+                                return windowOf(open(shot));
+                              }});
   window_shots::registerShot(
       {"timer-panel-running-canon", "canon", "the timer panel while the device runs a time-lapse: 3 of 120 shots",
        [](ShotContext& shot) -> QWidget* {
@@ -85,9 +79,7 @@ QWidget* windowOf(const Opened& o) { return o.host->popover() ? o.host->popover(
          if (!shot.harness().waitUntil([&] { return shot.rig()->automation().running(); }))
            shot.fail("the time-lapse did not start");
          shot.rig()->automation().releaseShots(3);
-         if (!shot.harness().waitUntil([&] {
-               return o.panel->feedbackShotsRemainingString().rfind("3 ", 0) == 0;
-             }))
+         if (!shot.harness().waitUntil([&] { return o.panel->feedbackShotsRemainingString().rfind("3 ", 0) == 0; }))
            shot.fail("no progress shown");
          guitest::Harness::waitForOverlays();
          return windowOf(o);
