@@ -32,6 +32,7 @@
 #include "session/command.h"
 #include "session/notification_names.h"
 #include "session/utilities.h"
+#include "widgets/mb_progress_hud.h"
 #include "widgets/sy_flat_button.h"
 
 namespace {
@@ -383,6 +384,29 @@ TEST_F(HdrPanelTest, OverlayFollowsExposureModeAndMovieMode) {
 
   ASSERT_TRUE(guitest::click(panel_->oCloseButton));
   EXPECT_TRUE(automation_testing::PanelHost::waitUntilGone(panel_.get()));
+}
+
+// Start pressed while a picker is open: the picker closes (its popover fades out over the panel's) and the
+// batch's progress overlay covers the window behind both popovers, not the fading picker or the panel.
+TEST_F(HdrPanelTest, TheStartsOverlayCoversTheWindowBehindThePopovers) {
+  connectBody("canon");
+  // The device takes its time over the start, so that the overlay is there to be seen.
+  rig().device().setFaultSource([](const devicesim::Exchange& e) -> std::optional<devicesim::Fault> {
+    if (e.command && *e.command == 0xD3 && e.answerBytes == 0)
+      return devicesim::Fault::delayed(std::chrono::milliseconds(300));
+    return std::nullopt;
+  });
+  openPanel();
+  ASSERT_NE(openPicker(panel_->oPropertyButton), nullptr);
+  QWidget* pickerWindow = panel_->pickerPopover()->popoverWindow();
+  ASSERT_TRUE(guitest::click(panel_->oStartButton));
+  ASSERT_TRUE(waitUntil([&] { return MBProgressHUD::HUDForView(host_->window().contentView()) != nullptr; }))
+      << "no overlay over the window behind the popovers";
+  EXPECT_EQ(MBProgressHUD::HUDForView(pickerWindow->findChild<QWidget*>()), nullptr);
+  EXPECT_TRUE(host_->popover()->popoverWindow()->findChildren<MBProgressHUD*>().empty());
+  ASSERT_TRUE(waitForRequests(1));
+  rig().device().setFaultSource(nullptr);
+  ASSERT_TRUE(finishRun());
 }
 
 // The bracket is kept in "HdrValues" when the popover closes (the timer panel's class operations read it); none
