@@ -77,6 +77,9 @@ QWidget* windowOf(const Opened& o) { return o.host->popover() ? o.host->popover(
                                 shot.rig()->automation().setPaced(true);
                                 Opened o = open(shot);
                                 guitest::click(o.panel->oStartButton);
+                                // Shots are released once the device has the request (each start begins with none).
+                                if (!shot.harness().waitUntil([&] { return shot.rig()->automation().running(); }))
+                                  shot.fail("the bracket did not start");
                                 shot.rig()->automation().releaseShots(2);
                                 if (!shot.harness().waitUntil([&] {
                                       return o.panel->isFeedbackShown() && shot.rig()->automation().shotsTaken() == 2;
