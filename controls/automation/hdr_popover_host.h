@@ -8,6 +8,8 @@
 #include <functional>
 
 #include "guitest/harness.h"
+#include "session/notification_names.h"
+#include "session/session_harness.h"
 #include "guitest/user_actions.h"
 #include "platform/graphics/color.h"
 #include "platform/ui/view_controller.h"
@@ -80,6 +82,22 @@ class PanelHost {
  private:
   platform::Window window_;
   QPointer<SFBPopover> popover_;
+};
+
+// The device's reports of a sequence's end, counted from when the watcher is made. A panel's progress view may go
+// before the end arrives (the final report, the timer's countdown) and a report still on its way may bring it
+// back, so a test that goes on after a run waits for the end itself and for the panel to have handled it.
+class EndWatcher {
+ public:
+  // True once `n` ends have been reported, every handler queued for them has run, and then `settled` holds.
+  bool waitForEnds(size_t n, const std::function<bool()>& settled) {
+    if (!guitest::Harness::waitForPosts(log_, kAutomateRemoveFeedbackNotification, n)) return false;
+    guitest::Harness::settle();
+    return guitest::Harness::waitUntil(settled);
+  }
+
+ private:
+  session_testing::NotificationLog log_{{kAutomateRemoveFeedbackNotification}};
 };
 
 }  // namespace automation_testing

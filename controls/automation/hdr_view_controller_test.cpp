@@ -59,11 +59,13 @@ class HdrPanelTest : public guitest::GuiTest {
   void TearDown() override {
     panel_.reset();
     host_.reset();
+    ends_.reset();
     GuiTest::TearDown();
   }
 
   // Connects the body, opens the event gate as the camera window does, and paces the device's shots.
   void connectBody(const std::string& vendor) {
+    ends_ = std::make_unique<automation_testing::EndWatcher>();
     ASSERT_TRUE(connect(vendor));
     controls_testing::openSessionForSettings();
     ASSERT_TRUE(waitUntil(controls_testing::settingsTaken));
@@ -113,13 +115,14 @@ class HdrPanelTest : public guitest::GuiTest {
       if (m.rfind(text, 0) == 0) return true;
     return false;
   }
-  // Runs a bracket to its end: every shot released, the device idle, the panel's progress view gone.
+  // Runs a bracket to its end: every shot released, the end reported and handled, the progress view gone.
   bool finishRun() {
     rig().automation().releaseShots(100);
-    return rig().automation().waitUntilIdle(std::chrono::seconds(20)) &&
-           waitUntil([&] { return !panel_->isFeedbackShown(); });
+    return ends_->waitForEnds(++runs_, [&] { return !panel_->isFeedbackShown(); });
   }
 
+  std::unique_ptr<automation_testing::EndWatcher> ends_;
+  size_t runs_ = 0;  // sequences whose end the test has waited for
   std::unique_ptr<automation_testing::PanelHost> host_;
   std::unique_ptr<HdrViewController> panel_;
 };

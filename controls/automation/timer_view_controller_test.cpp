@@ -22,6 +22,7 @@
 #include "guitest/gui_test.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/alert.h"
+#include "session/notification_names.h"
 #include "widgets/it_switch.h"
 #include "widgets/jw_alert.h"
 #include "widgets/sy_flat_button.h"
@@ -58,10 +59,14 @@ class TimerPanelTest : public guitest::GuiTest {
   void TearDown() override {
     panel_.reset();
     host_.reset();
+    ends_.reset();
     GuiTest::TearDown();
   }
+  // The device has reported the end of `n` sequences and the panel has taken its progress view away.
+  bool waitForEnds(size_t n) { return ends_->waitForEnds(n, [&] { return !panel_->isFeedbackShown(); }); }
 
   void connectBody(const std::string& vendor) {
+    ends_ = std::make_unique<automation_testing::EndWatcher>();
     ASSERT_TRUE(connect(vendor));
     controls_testing::openSessionForSettings();
     ASSERT_TRUE(waitUntil(controls_testing::settingsTaken));
@@ -115,6 +120,7 @@ class TimerPanelTest : public guitest::GuiTest {
     };
   }
 
+  std::unique_ptr<automation_testing::EndWatcher> ends_;
   std::unique_ptr<automation_testing::PanelHost> host_;
   std::unique_ptr<TimerViewController> panel_;
 };
@@ -155,7 +161,7 @@ TEST_P(TimerPanelVendorTest, TimeLapseIsConfirmedSentCountedDownAndCancelled) {
   EXPECT_TRUE(panel_->isCountingDown());
 
   ASSERT_TRUE(press("oCancelButton"));
-  ASSERT_TRUE(waitUntil([&] { return !panel_->isFeedbackShown(); }));
+  ASSERT_TRUE(waitForEnds(1));
   EXPECT_FALSE(panel_->isCountingDown());
   EXPECT_EQ(rig().automation().cancels(), 1);
   EXPECT_FALSE(sawTitle("The time-lapse could not be cancelled."));
@@ -182,7 +188,7 @@ TEST_F(TimerPanelTest, DriveQuestionYesSetsSingleDriveAndNoKeepsIt) {
   EXPECT_EQ(canon->propertyValue(0xD106), 0u);
   EXPECT_EQ(requests().front().timeLapseManualFocus, 1);
   rig().automation().releaseShots(2);
-  ASSERT_TRUE(waitUntil([&] { return !panel_->isFeedbackShown() && !rig().automation().running(); }));
+  ASSERT_TRUE(waitForEnds(1));
 
   canon->changeOnCamera(0xD106, 1);
   ASSERT_TRUE(waitUntil([] { return current(0xD106) == 1; }));
@@ -236,9 +242,11 @@ TEST_F(TimerPanelTest, BulbTimeLapseCancelClosesTheBulbAndTheBulbTimerStarts) {
   const size_t bulbEnds = rig().operationCount(0x910C);
   ASSERT_TRUE(waitUntil([&] { return panel_->isFeedbackShown(); }));
   ASSERT_TRUE(press("oCancelButton"));
-  ASSERT_TRUE(waitUntil([&] { return !panel_->isFeedbackShown(); }));
+  ASSERT_TRUE(waitForEnds(1));
   EXPECT_EQ(rig().automation().cancels(), 1);
-  EXPECT_EQ(rig().operationCount(0x910C), bulbEnds + 1) << "the bulb is closed on the camera";
+  // The bulb is closed on the camera once the device has taken the cancel.
+  EXPECT_TRUE(waitUntil([&] { return rig().operationCount(0x910C) == bulbEnds + 1; }));
+  ASSERT_TRUE(waitForOverlays());
 
   ASSERT_TRUE(type("oBulbInitialDelaySecondsField", "3"));
   ASSERT_TRUE(press("oStartBulbButton"));
@@ -289,7 +297,7 @@ TEST_F(TimerPanelTest, HdrTimeLapseSendsBothSectionsWithTheDelayInWholeSeconds) 
   EXPECT_EQ(r.timeLapseShots, 2);
   EXPECT_FLOAT_EQ(r.interval, 3.0f);
   rig().automation().releaseShots(6);
-  ASSERT_TRUE(waitUntil([&] { return !panel_->isFeedbackShown() && !rig().automation().running(); }));
+  ASSERT_TRUE(waitForEnds(1));
 
   saveBracket(0);
   ASSERT_TRUE(press("oStartButton"));
