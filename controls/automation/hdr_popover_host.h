@@ -6,14 +6,16 @@
 #include <QPointer>
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <utility>
 
 #include "guitest/harness.h"
-#include "session/notification_names.h"
-#include "session/session_harness.h"
 #include "guitest/user_actions.h"
 #include "platform/graphics/color.h"
 #include "platform/ui/view_controller.h"
 #include "platform/ui/window.h"
+#include "session/notification_names.h"
+#include "session/session_harness.h"
 #include "widgets/mb_progress_hud.h"
 #include "widgets/sfb_popover.h"
 
@@ -64,6 +66,19 @@ class PanelHost {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
     guitest::Harness::waitUntil([end] { return std::chrono::steady_clock::now() >= end; });
   }
+
+  // For window shots: a new host and `panel` (both kept until the picture is taken), the panel opened in it.
+  template <class Panel, class Context>
+  static std::pair<PanelHost*, Panel*> openForShot(Context& shot) {
+    auto* host = shot.keep(std::make_unique<PanelHost>());
+    auto* panel = shot.keep(std::make_unique<Panel>());
+    if (!host->open(panel, [panel](SFBPopover* popover) { panel->setPopover(popover); }))
+      shot.fail("the panel did not appear");
+    letAnimationsEnd();
+    return {host, panel};
+  }
+  // The window a shot shows: the popover's.
+  QWidget* popoverWindow() const { return popover_ ? popover_->popoverWindow() : nullptr; }
 
   // The popover closes (as the panel's close button does); true once the panel has gone.
   static bool waitUntilGone(platform::ViewController* controller) {

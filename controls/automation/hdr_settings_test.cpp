@@ -71,10 +71,10 @@ TEST(HdrSettingsTest, TypedBulbSecondsAreFiniteFromATenthToADay) {
     double seconds;  // NaN: refused
   };
   const double refused = std::nan("");
-  for (const Case& c : {Case{"75", 75.0}, Case{" 2.26 ", 2.3}, Case{"0.1", 0.1}, Case{"86400", 86400.0},
-                        Case{"0.04", refused}, Case{"0", refused}, Case{"-3", refused}, Case{"86400.1", refused},
-                        Case{"1e308", refused}, Case{"nan", refused}, Case{"inf", refused}, Case{"", refused},
-                        Case{"2 s", refused}, Case{"abc", refused}}) {
+  for (const Case& c :
+       {Case{"75", 75.0}, Case{" 2.26 ", 2.3}, Case{"0.1", 0.1}, Case{"86400", 86400.0}, Case{"0.04", refused},
+        Case{"0", refused}, Case{"-3", refused}, Case{"86400.1", refused}, Case{"1e308", refused}, Case{"nan", refused},
+        Case{"inf", refused}, Case{"", refused}, Case{"2 s", refused}, Case{"abc", refused}}) {
     const std::optional<double> got = hdr::bulbSecondsFromText(QString::fromLatin1(c.typed));
     if (std::isnan(c.seconds)) {
       EXPECT_FALSE(got.has_value()) << '"' << c.typed << "\" gave " << got.value_or(0);

@@ -35,16 +35,11 @@ struct Opened {
 Opened open(ShotContext& shot) {
   controls_testing::openSessionForSettings();
   shot.harness().waitUntil(controls_testing::settingsTaken);
-  Opened o;
-  o.host = shot.keep(std::make_unique<automation_testing::PanelHost>());
-  o.panel = shot.keep(std::make_unique<HdrViewController>());
-  if (!o.host->open(o.panel, [p = o.panel](SFBPopover* popover) { p->setPopover(popover); }))
-    shot.fail("the panel did not appear");
-  automation_testing::PanelHost::letAnimationsEnd();
-  return o;
+  auto [host, panel] = automation_testing::PanelHost::openForShot<HdrViewController>(shot);
+  return {host, panel};
 }
 
-QWidget* windowOf(const Opened& o) { return o.host->popover() ? o.host->popover()->popoverWindow() : nullptr; }
+QWidget* windowOf(const Opened& o) { return o.host->popoverWindow(); }
 
 [[maybe_unused]] const bool registered = [] {
   window_shots::registerShot({"hdr-panel-canon", "canon", "the HDR panel set up for five shots with a Canon body",

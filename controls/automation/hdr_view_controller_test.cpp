@@ -13,8 +13,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "controls/automation/hdr_popover_host.h"
-#include "controls/property_button_host.h"
+#include "controls/automation/hdr_panel_test_fixture.h"
 #include "devicesim/canon_camera.h"
 #include "devicesim/fuji_camera.h"
 #include "devicesim/nikon_camera.h"
@@ -24,9 +23,7 @@
 #include "engine/ptp/property_store.h"
 #include "engine/ptp/session_open.h"
 #include "engine/vendors/dispatch.h"
-#include "guitest/gui_test.h"
 #include "platform/foundation/dispatch.h"
-#include "platform/foundation/user_defaults.h"
 #include "platform/ui/alert.h"
 #include "session/camera_controller.h"
 #include "session/command.h"
@@ -37,14 +34,9 @@
 
 namespace {
 
+using automation_testing::current;
+using automation_testing::defaults;
 using devicesim::SequenceRequest;
-
-platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
-
-uint32_t current(uint32_t code) {
-  PropertyCopy copy = propCopyValues(code);
-  return copy ? copy->value : 0;
-}
 
 // The body's allowed values of a property, in its order, and the one after its current value.
 std::vector<uint32_t> allowed(uint32_t code) {
@@ -54,29 +46,11 @@ std::vector<uint32_t> allowed(uint32_t code) {
   return out;
 }
 
-class HdrPanelTest : public guitest::GuiTest {
+class HdrPanelTest : public automation_testing::PanelTest<HdrViewController> {
  protected:
-  void TearDown() override {
-    panel_.reset();
-    host_.reset();
-    ends_.reset();
-    GuiTest::TearDown();
-  }
-
-  // Connects the body, opens the event gate as the camera window does, and paces the device's shots.
   void connectBody(const std::string& vendor) {
-    ends_ = std::make_unique<automation_testing::EndWatcher>();
-    ASSERT_TRUE(connect(vendor));
-    controls_testing::openSessionForSettings();
-    ASSERT_TRUE(waitUntil(controls_testing::settingsTaken));
-    rig().automation().setPaced(true);
+    PanelTest::connectBody(vendor);
     defaults().setDouble(0, "SequenceDelay");
-  }
-  void openPanel() {
-    if (!host_) host_ = std::make_unique<automation_testing::PanelHost>();
-    if (!panel_) panel_ = std::make_unique<HdrViewController>();
-    ASSERT_TRUE(host_->open(panel_.get(), [p = panel_.get()](SFBPopover* popover) { p->setPopover(popover); }));
-    ASSERT_TRUE(waitForOverlays());
   }
   // Presses a setting button and waits for its picker.
   PropertyValuesViewController* openPicker(SYFlatButton* button) {
@@ -101,49 +75,38 @@ class HdrPanelTest : public guitest::GuiTest {
     if (!guitest::click(*it) || !guitest::click(picker->oCloseButton)) return false;
     return waitUntil([&] { return panel_->pickerPopover() == nullptr; });
   }
-  std::vector<SequenceRequest> requests() { return rig().automation().requests(); }
-  bool waitForRequests(size_t n) { return waitUntil([&] { return requests().size() >= n; }); }
   std::string shotsText() const { return panel_->oShotsRemainingLabel->text().toStdString(); }
-  std::vector<std::string> messages() {
-    std::vector<std::string> out;
-    for (const auto& a : alerts().shown())
-      if (!a.title.empty()) out.push_back(a.title == "Error" ? a.message : a.title);
-    return out;
-  }
   bool sawMessageStartingWith(const std::string& text) {
-    for (const std::string& m : messages())
+    for (const std::string& m : shown())
       if (m.rfind(text, 0) == 0) return true;
     return false;
   }
   // Runs a bracket to its end: every shot released, the end reported and handled, the progress view gone.
   bool finishRun() {
     rig().automation().releaseShots(100);
-    return ends_->waitForEnds(++runs_, [&] { return !panel_->isFeedbackShown(); });
+    return waitForEnds(++runs_);
   }
 
-  std::unique_ptr<automation_testing::EndWatcher> ends_;
   size_t runs_ = 0;  // sequences whose end the test has waited for
-  std::unique_ptr<automation_testing::PanelHost> host_;
-  std::unique_ptr<HdrViewController> panel_;
 };
 
 // One row of the table the request must match, per maker: what is picked, and what the device must receive.
 struct Row {
   const char* vendor;
-  int propertyEntry;       // position in the property picker
-  uint32_t code;           // the bracketed property
-  int stepEntry;           // position in the step picker: the step is entry + 1
-  int64_t shots;           // picked in the shots picker
-  unsigned startPoint;     // the setting "HdrStartPoint"
-  uint8_t order;           // sent: Sony's shutter speed and Fujifilm's aperture run the other way
-  bool manualFocus;        // the body set to manual focus first
+  int propertyEntry;    // position in the property picker
+  uint32_t code;        // the bracketed property
+  int stepEntry;        // position in the step picker: the step is entry + 1
+  int64_t shots;        // picked in the shots picker
+  unsigned startPoint;  // the setting "HdrStartPoint"
+  uint8_t order;        // sent: Sony's shutter speed and Fujifilm's aperture run the other way
+  bool manualFocus;     // the body set to manual focus first
 };
 
 const Row kRows[] = {
-    {"canon", 1, 0xD102, 1, 3, 1, 1, false},   // shutter speed, from the high end
-    {"nikon", 2, 0x500F, 0, 2, 2, 2, false},   // ISO, from the low end
-    {"sony", 0, 0xD20D, 0, 3, 1, 2, true},     // shutter speed (the first entry on Sony), high end sent as low
-    {"fuji", 0, 0x5007, 0, 3, 1, 2, false},    // aperture, high end sent as low
+    {"canon", 1, 0xD102, 1, 3, 1, 1, false},  // shutter speed, from the high end
+    {"nikon", 2, 0x500F, 0, 2, 2, 2, false},  // ISO, from the low end
+    {"sony", 0, 0xD20D, 0, 3, 1, 2, true},    // shutter speed (the first entry on Sony), high end sent as low
+    {"fuji", 0, 0x5007, 0, 3, 1, 2, false},   // aperture, high end sent as low
 };
 
 class HdrPanelVendorTest : public HdrPanelTest, public ::testing::WithParamInterface<Row> {};
@@ -179,7 +142,7 @@ TEST_P(HdrPanelVendorTest, PickersSetUpTheRequestAndTheProgressFollowsTheDevice)
 
   const size_t framesBefore = rig().automation().liveViewRequestsDuringRuns();
   ASSERT_TRUE(guitest::click(panel_->oStartButton));
-  ASSERT_TRUE(waitForRequests(1)) << (messages().empty() ? "no message" : messages().back());
+  ASSERT_TRUE(waitForRequests(1)) << (shown().empty() ? "no message" : shown().back());
   const SequenceRequest r = requests().front();
   EXPECT_EQ(r.sections, 2);  // HDR only
   EXPECT_EQ(r.flag, 1);
@@ -203,7 +166,7 @@ TEST_P(HdrPanelVendorTest, PickersSetUpTheRequestAndTheProgressFollowsTheDevice)
   rig().automation().releaseShots(int(row.shots) - 1);
   ASSERT_TRUE(waitUntil([&] { return !panel_->isFeedbackShown(); }));
   EXPECT_EQ(rig().automation().liveViewRequestsDuringRuns(), framesBefore);
-  EXPECT_TRUE(messages().empty()) << messages().front();
+  EXPECT_TRUE(shown().empty()) << shown().front();
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryVendor, HdrPanelVendorTest, ::testing::ValuesIn(kRows),
@@ -272,7 +235,7 @@ TEST_F(HdrPanelTest, CancelStopsTheDeviceAndItsEndRemovesTheProgress) {
   ASSERT_TRUE(guitest::click(panel_->view()->findChild<SYFlatButton*>("oCancelButton")));
   ASSERT_TRUE(waitUntil([&] { return !panel_->isFeedbackShown(); }));
   EXPECT_EQ(rig().automation().cancels(), 1);
-  EXPECT_FALSE(sawMessageStartingWith("HDR could not be cancelled.")) << messages().front();
+  EXPECT_FALSE(sawMessageStartingWith("HDR could not be cancelled.")) << shown().front();
 }
 
 // Canon in bulb: the property is the shutter speed, the value a midpoint typed in seconds (nonsense refused, the
@@ -298,8 +261,9 @@ TEST_F(HdrPanelTest, CanonBulbBracketsAroundATypedMidpoint) {
   for (const char* nonsense : {"nan", "-1", "90000", "1e30"}) {
     typed = nonsense;
     ASSERT_TRUE(guitest::click(panel_->oStartValueButton));
-    ASSERT_TRUE(waitUntil([&] { return alerts().sawMessage("Enter a number of seconds from 0.1 to 86400 (24 hours)."); }))
-        << nonsense;
+    ASSERT_TRUE(waitUntil([&] {
+      return alerts().sawMessage("Enter a number of seconds from 0.1 to 86400 (24 hours).");
+    })) << nonsense;
     EXPECT_EQ(panel_->selectedPropertyValue(), 1000) << nonsense << " changed the midpoint";
   }
   typed = "2.5";

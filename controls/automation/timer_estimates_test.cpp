@@ -1,13 +1,14 @@
 // The timer panel's arithmetic and texts: the estimate before a start, the time left while a time-lapse runs, the
 // movie length at 24 frames per second, the bulb duration as shown, the device's interval in whole seconds, and
 // the minute and second fields' formatter.
+#include "controls/automation/timer_estimates.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 #include "controls/automation/qy_time_formatter.h"
-#include "controls/automation/timer_estimates.h"
 
 namespace {
 
@@ -24,8 +25,8 @@ TEST(TimerEstimatesTest, ExposuresAddOnlyWholeSecondsAboveAHalf) {
     double seconds;
     int64_t added;
   };
-  for (const Case& c : {Case{0, 0}, Case{0.5, 0}, Case{0.51, 1}, Case{1.49, 1}, Case{1.5, 2}, Case{2.5, 3},
-                        Case{-4, 0}, Case{std::nan(""), 0}})
+  for (const Case& c : {Case{0, 0}, Case{0.5, 0}, Case{0.51, 1}, Case{1.49, 1}, Case{1.5, 2}, Case{2.5, 3}, Case{-4, 0},
+                        Case{std::nan(""), 0}})
     EXPECT_EQ(timer::roundedSeconds(c.seconds), c.added) << c.seconds;
 }
 
@@ -95,17 +96,19 @@ TEST(QYTimeFormatterTest, ShowsTwoDigitsAndReadsOneBoundedWholeNumber) {
     const char* refusal;  // null: accepted
     int64_t value;
   };
-  for (const Case& c : {Case{"7", nullptr, 7}, Case{" 07 ", nullptr, 7}, Case{"59", nullptr, 59},
-                        Case{"0", nullptr, 0}, Case{"7a", "Could not convert to integer.", 0},
-                        Case{"", "Could not convert to integer.", 0}, Case{"1.5", "Could not convert to integer.", 0},
-                        Case{"99999999999", "Could not convert to integer.", 0},
-                        Case{"-1", "Value must be 0 or greater.", 0}, Case{"60", "Value must be 59 or less.", 0}}) {
+  for (const Case& c :
+       {Case{"7", nullptr, 7}, Case{" 07 ", nullptr, 7}, Case{"59", nullptr, 59}, Case{"0", nullptr, 0},
+        Case{"7a", "Could not convert to integer.", 0}, Case{"", "Could not convert to integer.", 0},
+        Case{"1.5", "Could not convert to integer.", 0}, Case{"99999999999", "Could not convert to integer.", 0},
+        Case{"-1", "Value must be 0 or greater.", 0}, Case{"60", "Value must be 59 or less.", 0}}) {
     platform::Value value;
     QString why;
     const bool ok = f.getObjectValue(&value, QString::fromLatin1(c.typed), &why);
     EXPECT_EQ(ok, c.refusal == nullptr) << '"' << c.typed << '"';
-    if (c.refusal) EXPECT_EQ(why.toStdString(), c.refusal) << '"' << c.typed << '"';
-    else EXPECT_EQ(value.toInteger(), c.value) << '"' << c.typed << '"';
+    if (c.refusal)
+      EXPECT_EQ(why.toStdString(), c.refusal) << '"' << c.typed << '"';
+    else
+      EXPECT_EQ(value.toInteger(), c.value) << '"' << c.typed << '"';
   }
 
   QY_TimeFormatter unbounded;  // bounds the interface file leaves out do not limit

@@ -84,6 +84,27 @@ constexpr std::pair<const char*, const char*> kTimeFields[] = {
     {"oBulbInitialDelaySecondsField", "bulbInitialDelaySeconds"},
 };
 
+// The other controls' bindings to the panel's properties.
+struct Binding {
+  const char* control;
+  const char* binding;
+  const char* key;
+};
+constexpr Binding kBindings[] = {
+    {"oNumShotsField", "value", "numberShots"},
+    {"oNumShotsField", "enabled", "isTimeLapseEnabled"},
+    {"oDurationLabel", "value", "durationStatusInfo"},
+    {"oBulbDurationLabel", "value", "bulbDurationString"},
+    {"oBulbDisabledLabel", "value", "bulbDisabledString"},
+    {"oBulbDisabledLabel", "hidden", "isDisabledBulbViewHidden"},
+    {"oBulbDurationButton", "enabled", "isBulbEnabled"},
+    {"oStartBulbButton", "enabled", "isBulbEnabled"},
+    {"oStartButton", "enabled", "isTimeLapseEnabled"},
+    {"oFeedbackShotsLabel", "value", "feedbackShotsRemainingString"},
+    {"oFeedbackTimeLabel", "value", "feedbackTimeRemainingString"},
+    {"oFeedbackProgressIndicator", "value", "feedbackPercent"},
+};
+
 platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
 
 std::string changedName(uint32_t code) { return "JW_" + std::to_string(code); }
@@ -217,18 +238,7 @@ void TimerViewController::bindControls() {
     formatter->setMaximum(shots->property("maxValue").isValid() ? shots->property("maxValue").toDouble() : 65535.0);
     platform::setFormatter(shots, std::move(formatter));
   }
-  bindTo("oNumShotsField", "value", "numberShots");
-  bindTo("oNumShotsField", "enabled", "isTimeLapseEnabled");
-  bindTo("oDurationLabel", "value", "durationStatusInfo");
-  bindTo("oBulbDurationLabel", "value", "bulbDurationString");
-  bindTo("oBulbDisabledLabel", "value", "bulbDisabledString");
-  bindTo("oBulbDisabledLabel", "hidden", "isDisabledBulbViewHidden");
-  bindTo("oBulbDurationButton", "enabled", "isBulbEnabled");
-  bindTo("oStartBulbButton", "enabled", "isBulbEnabled");
-  bindTo("oStartButton", "enabled", "isTimeLapseEnabled");
-  bindTo("oFeedbackShotsLabel", "value", "feedbackShotsRemainingString");
-  bindTo("oFeedbackTimeLabel", "value", "feedbackTimeRemainingString");
-  bindTo("oFeedbackProgressIndicator", "value", "feedbackPercent");
+  for (const Binding& b : kBindings) bindTo(b.control, b.binding, b.key);
 
   // An edit of a field (its property changed) refreshes the estimate, as the end of an edit does.
   for (const auto& [key, property] : kSavedInts) {

@@ -1,6 +1,6 @@
 // Window-shot states of the timer panel, shown in the widget-kit popover as the capture panel shows it: a
 // time-lapse set up with the bulb section covered by its reason, the camera in its bulb setting with a bulb
-// duration of 75 s, and a time-lapse that runs with its countdown.
+// duration of 75 s, an HDR bracket at each position, and a time-lapse that runs with its countdown.
 #include "app/tools/shot_registry.h"
 #include "controls/automation/hdr_popover_host.h"
 #include "controls/automation/timer_view_controller.h"
@@ -8,6 +8,7 @@
 #include "devicesim/canon_camera.h"
 #include "engine/automation/automation_checks.h"
 #include "platform/foundation/user_defaults.h"
+#include "widgets/it_switch.h"
 
 namespace {
 
@@ -35,13 +36,8 @@ struct Opened {
 };
 
 Opened open(ShotContext& shot) {
-  Opened o;
-  o.host = shot.keep(std::make_unique<automation_testing::PanelHost>());
-  o.panel = shot.keep(std::make_unique<TimerViewController>());
-  if (!o.host->open(o.panel, [p = o.panel](SFBPopover* popover) { p->setPopover(popover); }))
-    shot.fail("the panel did not appear");
-  automation_testing::PanelHost::letAnimationsEnd();
-  return o;
+  auto [host, panel] = automation_testing::PanelHost::openForShot<TimerViewController>(shot);
+  return {host, panel};
 }
 
 void prepare(ShotContext& shot) {
@@ -50,7 +46,7 @@ void prepare(ShotContext& shot) {
   saveTimeLapse();
 }
 
-QWidget* windowOf(const Opened& o) { return o.host->popover() ? o.host->popover()->popoverWindow() : nullptr; }
+QWidget* windowOf(const Opened& o) { return o.host->popoverWindow(); }
 
 [[maybe_unused]] const bool registered = [] {
   window_shots::registerShot({"timer-panel-canon", "canon",
@@ -68,6 +64,23 @@ QWidget* windowOf(const Opened& o) { return o.host->popover() ? o.host->popover(
                                   shot.fail("the body did not go to bulb");
                                 return windowOf(open(shot));
                               }});
+  window_shots::registerShot(
+      {"timer-panel-hdr-canon", "canon", "the timer panel with an HDR bracket of three shots at each position",
+       [](ShotContext& shot) -> QWidget* {
+         prepare(shot);
+         platform::UserDefaults::standardUserDefaults().setDictionary(
+             {{"PropertyCode", platform::Value(int64_t{0xD102})},
+              {"StepSize", platform::Value(int64_t{1})},
+              {"NumberShots", platform::Value(int64_t{3})},
+              {"PropertyValue", platform::Value(int64_t{0x60})}},
+             "HdrValues");
+         Opened o = open(shot);
+         if (!o.panel->oHdrSwitch || !o.panel->oHdrSwitch->isEnabled()) shot.fail("the HDR switch is not usable");
+         else o.panel->oHdrSwitch->setChecked(true);
+         o.panel->refresh();
+         automation_testing::PanelHost::letAnimationsEnd();
+         return windowOf(o);
+       }});
   window_shots::registerShot(
       {"timer-panel-running-canon", "canon", "the timer panel while the device runs a time-lapse: 3 of 120 shots",
        [](ShotContext& shot) -> QWidget* {

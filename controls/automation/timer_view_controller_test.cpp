@@ -10,8 +10,7 @@
 #include <QLineEdit>
 #include <cstring>
 
-#include "controls/automation/hdr_popover_host.h"
-#include "controls/property_button_host.h"
+#include "controls/automation/hdr_panel_test_fixture.h"
 #include "devicesim/canon_camera.h"
 #include "devicesim/nikon_camera.h"
 #include "engine/automation/automation_checks.h"
@@ -19,8 +18,6 @@
 #include "engine/ptp/response_code.h"
 #include "engine/ptp/session_open.h"
 #include "engine/vendors/dispatch.h"
-#include "guitest/gui_test.h"
-#include "platform/foundation/user_defaults.h"
 #include "platform/ui/alert.h"
 #include "session/notification_names.h"
 #include "widgets/it_switch.h"
@@ -29,14 +26,9 @@
 
 namespace {
 
+using automation_testing::current;
+using automation_testing::defaults;
 using devicesim::SequenceRequest;
-
-platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
-
-uint32_t current(uint32_t code) {
-  PropertyCopy copy = propCopyValues(code);
-  return copy ? copy->value : 0;
-}
 
 // The bytes of a request as the device's table gives them, little-endian.
 struct Bytes {
@@ -54,30 +46,8 @@ struct Bytes {
   }
 };
 
-class TimerPanelTest : public guitest::GuiTest {
+class TimerPanelTest : public automation_testing::PanelTest<TimerViewController> {
  protected:
-  void TearDown() override {
-    panel_.reset();
-    host_.reset();
-    ends_.reset();
-    GuiTest::TearDown();
-  }
-  // The device has reported the end of `n` sequences and the panel has taken its progress view away.
-  bool waitForEnds(size_t n) { return ends_->waitForEnds(n, [&] { return !panel_->isFeedbackShown(); }); }
-
-  void connectBody(const std::string& vendor) {
-    ends_ = std::make_unique<automation_testing::EndWatcher>();
-    ASSERT_TRUE(connect(vendor));
-    controls_testing::openSessionForSettings();
-    ASSERT_TRUE(waitUntil(controls_testing::settingsTaken));
-    rig().automation().setPaced(true);
-  }
-  void openPanel() {
-    if (!host_) host_ = std::make_unique<automation_testing::PanelHost>();
-    if (!panel_) panel_ = std::make_unique<TimerViewController>();
-    ASSERT_TRUE(host_->open(panel_.get(), [p = panel_.get()](SFBPopover* popover) { p->setPopover(popover); }));
-    ASSERT_TRUE(waitForOverlays());
-  }
   QLineEdit* field(const char* name) { return panel_->view()->findChild<QLineEdit*>(QString::fromLatin1(name)); }
   // Types into a field as a user does: everything selected and typed over, then Return.
   bool type(const char* name, const QString& text) {
@@ -88,23 +58,6 @@ class TimerPanelTest : public guitest::GuiTest {
   }
   bool press(const char* name) {
     return waitForOverlays() && guitest::click(panel_->view()->findChild<SYFlatButton*>(QString::fromLatin1(name)));
-  }
-  std::vector<SequenceRequest> requests() { return rig().automation().requests(); }
-  bool waitForRequests(size_t n) { return waitUntil([&] { return requests().size() >= n; }); }
-  // Titles of the questions asked and of the messages shown ("Error" messages by their text), in order.
-  std::vector<std::string> shown() {
-    std::vector<std::string> out;
-    for (const auto& a : alerts().shown())
-      if (!a.title.empty()) out.push_back(a.title == "Error" ? a.message : a.title);
-    return out;
-  }
-  std::string lastShown() {
-    const std::vector<std::string> all = shown();
-    return all.empty() ? "nothing" : all.back();
-  }
-  bool sawTitle(const std::string& title) {
-    const std::vector<std::string> all = shown();
-    return std::find(all.begin(), all.end(), title) != all.end();
   }
   // Answers the bulb-duration question by typing `text`.
   void answerDurationWith(const QString& text) {
@@ -119,10 +72,6 @@ class TimerPanelTest : public guitest::GuiTest {
       guitest::keyClick(f, Qt::Key_Return);
     };
   }
-
-  std::unique_ptr<automation_testing::EndWatcher> ends_;
-  std::unique_ptr<automation_testing::PanelHost> host_;
-  std::unique_ptr<TimerViewController> panel_;
 };
 
 class TimerPanelVendorTest : public TimerPanelTest, public ::testing::WithParamInterface<const char*> {};
@@ -164,7 +113,7 @@ TEST_P(TimerPanelVendorTest, TimeLapseIsConfirmedSentCountedDownAndCancelled) {
   ASSERT_TRUE(waitForEnds(1));
   EXPECT_FALSE(panel_->isCountingDown());
   EXPECT_EQ(rig().automation().cancels(), 1);
-  EXPECT_FALSE(sawTitle("The time-lapse could not be cancelled."));
+  EXPECT_FALSE(sawShown("The time-lapse could not be cancelled."));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryVendor, TimerPanelVendorTest, ::testing::Values("canon", "nikon", "sony", "fuji"),
@@ -193,8 +142,10 @@ TEST_F(TimerPanelTest, DriveQuestionYesSetsSingleDriveAndNoKeepsIt) {
   canon->changeOnCamera(0xD106, 1);
   ASSERT_TRUE(waitUntil([] { return current(0xD106) == 1; }));
   alerts().answer = [](JW_Alert& alert, const session_testing::ShownAlert& a) {
-    if (a.title == "Continuous Shooting") alert.thirdAction(alert.oThirdButton);  // No
-    else alert.okAction(alert.oOkButton);
+    if (a.title == "Continuous Shooting")
+      alert.thirdAction(alert.oThirdButton);  // No
+    else
+      alert.okAction(alert.oOkButton);
   };
   ASSERT_TRUE(press("oStartButton"));
   ASSERT_TRUE(waitForRequests(2)) << lastShown();
@@ -217,8 +168,9 @@ TEST_F(TimerPanelTest, BulbTimeLapseCancelClosesTheBulbAndTheBulbTimerStarts) {
   for (const char* nonsense : {"nan", "0", "-2", "1e9"}) {
     answerDurationWith(nonsense);
     ASSERT_TRUE(press("oBulbDurationButton"));
-    ASSERT_TRUE(waitUntil([&] { return alerts().sawMessage("Enter a number of seconds from 0.1 to 86400 (24 hours)."); }))
-        << nonsense;
+    ASSERT_TRUE(waitUntil([&] {
+      return alerts().sawMessage("Enter a number of seconds from 0.1 to 86400 (24 hours).");
+    })) << nonsense;
     EXPECT_FLOAT_EQ(panel_->bulbDurationSeconds(), 0.1f) << nonsense;
   }
   answerDurationWith("75");
@@ -283,7 +235,9 @@ TEST_F(TimerPanelTest, HdrTimeLapseSendsBothSectionsWithTheDelayInWholeSeconds) 
   ASSERT_TRUE(waitForRequests(1)) << lastShown();
   bool confirmed = false;
   for (const auto& a : alerts().shown())
-    confirmed |= a.message.rfind("After a delay of 00:00, take 2 HDR brackets with 00:03 between them, each of 3 shots of ", 0) == 0;
+    confirmed |=
+        a.message.rfind("After a delay of 00:00, take 2 HDR brackets with 00:03 between them, each of 3 shots of ",
+                        0) == 0;
   EXPECT_TRUE(confirmed) << lastShown();
   const SequenceRequest r = requests().front();
   EXPECT_EQ(r.sections, 3);
@@ -321,9 +275,9 @@ TEST_F(TimerPanelTest, RefusalsComeBeforeAnyQuestion) {
   ASSERT_TRUE(type("oShotDelayMinutesField", "7"));
   EXPECT_EQ(field("oShotDelayMinutesField")->text(), "07");
   for (const auto& [typed, refusal] : {std::pair<const char*, const char*>{"7a", "Could not convert to integer."},
-                                      {"-1", "Value must be 0 or greater."}}) {
+                                       {"-1", "Value must be 0 or greater."}}) {
     ASSERT_TRUE(type("oShotDelayMinutesField", typed));
-    ASSERT_TRUE(waitUntil([&, refusal = refusal] { return sawTitle(refusal); })) << typed;
+    ASSERT_TRUE(waitUntil([&, refusal = refusal] { return sawShown(refusal); })) << typed;
     EXPECT_EQ(panel_->shotDelayMinutes(), 7) << typed;
     EXPECT_EQ(field("oShotDelayMinutesField")->text(), "07") << typed;
   }
@@ -336,10 +290,13 @@ TEST_F(TimerPanelTest, TimerValuesRestoreEveryField) {
   rig().cameraAs<devicesim::NikonCamera>()->turnDial(0xD100, 0xFFFFFFFF);
   ASSERT_TRUE(waitUntil([] { return camIsBulbMode(); }));
   openPanel();
-  const std::pair<const char*, const char*> typed[] = {
-      {"oNumShotsField", "240"},           {"oInitialDelayMinutesField", "1"}, {"oInitialDelaySecondsField", "5"},
-      {"oShotDelayMinutesField", "2"},     {"oShotDelaySecondsField", "30"},  {"oBulbInitialDelayMinutesField", "3"},
-      {"oBulbInitialDelaySecondsField", "9"}};
+  const std::pair<const char*, const char*> typed[] = {{"oNumShotsField", "240"},
+                                                       {"oInitialDelayMinutesField", "1"},
+                                                       {"oInitialDelaySecondsField", "5"},
+                                                       {"oShotDelayMinutesField", "2"},
+                                                       {"oShotDelaySecondsField", "30"},
+                                                       {"oBulbInitialDelayMinutesField", "3"},
+                                                       {"oBulbInitialDelaySecondsField", "9"}};
   for (const auto& [name, text] : typed) ASSERT_TRUE(type(name, text)) << name;
   answerDurationWith("2.5");
   ASSERT_TRUE(press("oBulbDurationButton"));
