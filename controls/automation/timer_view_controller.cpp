@@ -53,6 +53,7 @@ using platform::Size;
 namespace {
 
 constexpr const char* kTimerValues = "TimerValues";
+constexpr int kMaxShots = 0xFFFF;
 // The keys of "TimerValues", and the properties they keep.
 constexpr std::pair<const char*, const char*> kSavedInts[] = {
     {"TimerInitialDelayMinutes", "initialDelayMinutes"},
@@ -142,6 +143,11 @@ int64_t ask(const std::string& title, const std::string& text, const char* first
   alert.reset();
   return answer;
 }
+
+// Minutes and seconds as the fields hold them, in seconds (no int overflow whatever a damaged setting holds).
+int64_t seconds(int minutes, int secs) { return int64_t{minutes} * 60 + secs; }
+// A delay the device can be sent: none below 0 or beyond a day (the fields show at most 99:59).
+bool delayInRange(int64_t s) { return s >= 0 && s <= 24 * 60 * 60; }
 
 int clampToInt(int64_t v) {
   return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -366,12 +372,12 @@ void TimerViewController::liveViewToggledNotification() {
 }
 
 void TimerViewController::refresh() {
-  const int64_t initialDelay = int64_t{initialDelayMinutes()} * 60 + initialDelaySeconds();
-  const int64_t interval = int64_t{shotDelayMinutes()} * 60 + shotDelaySeconds();
+  const int64_t initialDelay = seconds(initialDelayMinutes(), initialDelaySeconds());
+  const int64_t interval = seconds(shotDelayMinutes(), shotDelaySeconds());
   timer::Exposure exposure = exposureNow(hdrSwitchOn());
   exposure.bulbSeconds = mBulbDurationSeconds;
-  const int64_t seconds = timer::estimatedSeconds(initialDelay, interval, numberShots(), exposure);
-  durationStatusInfo_.set(timer::durationText(seconds, numberShots()));
+  const int64_t total = timer::estimatedSeconds(initialDelay, interval, numberShots(), exposure);
+  durationStatusInfo_.set(timer::durationText(total, numberShots()));
 }
 
 // --- starting ---
@@ -385,16 +391,19 @@ void TimerViewController::doTimeLapse() {
 
   Plan plan;
   plan.shots = numberShots();
-  plan.initialDelay = initialDelayMinutes() * 60 + initialDelaySeconds();
-  plan.interval = shotDelayMinutes() * 60 + shotDelaySeconds();
-  if (plan.shots <= 0) {
+  const int64_t initialDelay = seconds(initialDelayMinutes(), initialDelaySeconds());
+  const int64_t interval = seconds(shotDelayMinutes(), shotDelaySeconds());
+  // The device counts shots in 16 bits: more (from a damaged "TimerValues") would wrap into another number.
+  if (plan.shots <= 0 || plan.shots > kMaxShots) {
     Utilities::showErrorMessage(platform::localizedString("InvalidShotNumber"));
     return;
   }
-  if (plan.interval == 0 && plan.shots > 1) {
+  if ((interval == 0 && plan.shots > 1) || !delayInRange(interval) || !delayInRange(initialDelay)) {
     Utilities::showErrorMessage(platform::localizedString("InvalidShotDelay"));
     return;
   }
+  plan.initialDelay = static_cast<int>(initialDelay);
+  plan.interval = static_cast<int>(interval);
   if (hdrSwitchOn()) {
     if (camIsSony() && sonyIsBracketDrive()) {
       Utilities::showErrorMessage(platform::localizedString("SonyHdrDriveModeBracketed"));
@@ -421,6 +430,7 @@ void TimerViewController::doTimeLapse() {
           platform::localizedString(camBulbAvailable() ? "InvalidShotDuration" : "BulbNotAvailable"));
       return;
     }
+    if (!bulbDurationInRange()) return;
     plan.bulb = true;
     plan.bulbSeconds = mBulbDurationSeconds;
     plan.bulbText = bulbDurationString();
@@ -530,11 +540,17 @@ void TimerViewController::startBulb() {
     Utilities::showErrorMessage(platform::localizedString("InvalidShotDuration"));
     return;
   }
-  const float seconds = mBulbDurationSeconds;
-  const float delay = static_cast<float>(bulbInitialDelayMinutes() * 60 + bulbInitialDelaySeconds());
+  if (!bulbDurationInRange()) return;
+  const float duration = mBulbDurationSeconds;
+  const int64_t bulbDelay = seconds(bulbInitialDelayMinutes(), bulbInitialDelaySeconds());
+  if (!delayInRange(bulbDelay)) {
+    Utilities::showErrorMessage(platform::localizedString("InvalidShotDelay"));
+    return;
+  }
+  const float delay = static_cast<float>(bulbDelay);
   CommandBlockArray commands;
   commands.push_back(CommandBlock::initWithBlock(
-      [seconds, delay] { return int32_t{linkStartSequence(1, 0, 0, 0, 0, 0, delay, 0, seconds, 0, 0)}; },
+      [duration, delay] { return int32_t{linkStartSequence(1, 0, 0, 0, 0, 0, delay, 0, duration, 0, 0)}; },
       platform::localizedString("BulbSequenceStart")));
   Command::runCommands(std::move(commands), [](int32_t rc) {
     const uint16_t result = static_cast<uint16_t>(rc);
@@ -543,6 +559,13 @@ void TimerViewController::startBulb() {
     else
       Utilities::showErrorMessage(platform::localizedString("BulbError"), result);
   });
+}
+
+bool TimerViewController::bulbDurationInRange() const {
+  // A duration typed in is checked as it is typed; one from a damaged "TimerValues" is checked here.
+  if (mBulbDurationSeconds <= hdr::kBulbSecondsMax) return true;
+  Utilities::showErrorMessage(platform::localizedString("BulbSecondsOutOfRange"));
+  return false;
 }
 
 void TimerViewController::bulbDurationButtonPressed() {
@@ -600,7 +623,7 @@ void TimerViewController::updateTimeLapseActiveViewWithShotsTaken(int taken, int
   }
   feedbackShotsRemainingString_.set(
       hdr::localizedWithValues("TimeLapseShotsCompleted", {std::to_string(taken), std::to_string(total)}));
-  const int64_t initialDelay = int64_t{initialDelayMinutes()} * 60 + initialDelaySeconds();
+  const int64_t initialDelay = seconds(initialDelayMinutes(), initialDelaySeconds());
   timer::Exposure exposure = exposureNow(hdrSwitchOn());
   exposure.bulbSeconds = mBulbDurationSeconds;
   mTotalSeconds = clampToInt(timer::remainingSeconds(taken, total, interval, initialDelay, exposure));

@@ -148,6 +148,8 @@ class TimerViewController : public platform::ViewController {
   void confirmAndStart(const Plan& plan);
   void sendTimeLapse(const Plan& plan);
   bool hdrSwitchOn() const;
+  // Shows why when the bulb duration is too long to send.
+  bool bulbDurationInRange() const;
 
   std::shared_ptr<platform::ObservableProperties> properties_ = platform::ObservableProperties::make();
   platform::ObservableProperty<int> numberShots_{properties_, "numberShots", 0};

@@ -64,23 +64,25 @@ QWidget* windowOf(const Opened& o) { return o.host->popoverWindow(); }
                                   shot.fail("the body did not go to bulb");
                                 return windowOf(open(shot));
                               }});
-  window_shots::registerShot(
-      {"timer-panel-hdr-canon", "canon", "the timer panel with an HDR bracket of three shots at each position",
-       [](ShotContext& shot) -> QWidget* {
-         prepare(shot);
-         platform::UserDefaults::standardUserDefaults().setDictionary(
-             {{"PropertyCode", platform::Value(int64_t{0xD102})},
-              {"StepSize", platform::Value(int64_t{1})},
-              {"NumberShots", platform::Value(int64_t{3})},
-              {"PropertyValue", platform::Value(int64_t{0x60})}},
-             "HdrValues");
-         Opened o = open(shot);
-         if (!o.panel->oHdrSwitch || !o.panel->oHdrSwitch->isEnabled()) shot.fail("the HDR switch is not usable");
-         else o.panel->oHdrSwitch->setChecked(true);
-         o.panel->refresh();
-         automation_testing::PanelHost::letAnimationsEnd();
-         return windowOf(o);
-       }});
+  window_shots::registerShot({"timer-panel-hdr-canon", "canon",
+                              "the timer panel with an HDR bracket of three shots at each position",
+                              [](ShotContext& shot) -> QWidget* {
+                                prepare(shot);
+                                platform::UserDefaults::standardUserDefaults().setDictionary(
+                                    {{"PropertyCode", platform::Value(int64_t{0xD102})},
+                                     {"StepSize", platform::Value(int64_t{1})},
+                                     {"NumberShots", platform::Value(int64_t{3})},
+                                     {"PropertyValue", platform::Value(int64_t{0x60})}},
+                                    "HdrValues");
+                                Opened o = open(shot);
+                                if (!o.panel->oHdrSwitch || !o.panel->oHdrSwitch->isEnabled())
+                                  shot.fail("the HDR switch is not usable");
+                                else
+                                  o.panel->oHdrSwitch->setChecked(true);
+                                o.panel->refresh();
+                                automation_testing::PanelHost::letAnimationsEnd();
+                                return windowOf(o);
+                              }});
   window_shots::registerShot(
       {"timer-panel-running-canon", "canon", "the timer panel while the device runs a time-lapse: 3 of 120 shots",
        [](ShotContext& shot) -> QWidget* {

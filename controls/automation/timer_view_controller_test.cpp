@@ -272,6 +272,25 @@ TEST_F(TimerPanelTest, RefusalsComeBeforeAnyQuestion) {
   ASSERT_TRUE(waitUntil([&] { return alerts().sawMessage("Enter the time between shots."); }));
   EXPECT_EQ(shown().size(), 2u) << lastShown();
 
+  // Values from a damaged "TimerValues" that the fields' formatters never let through are refused as well.
+  const auto reopenWith = [&](int64_t shots, int64_t interval) {
+    ASSERT_TRUE(press("oCloseButton"));
+    ASSERT_TRUE(automation_testing::PanelHost::waitUntilGone(panel_.get()));
+    defaults().setDictionary(
+        {{"TimerNumberShots", platform::Value(shots)}, {"TimerShotDelaySeconds", platform::Value(interval)}},
+        "TimerValues");
+    panel_ = std::make_unique<TimerViewController>();
+    openPanel();
+  };
+  reopenWith(70000, 5);
+  ASSERT_TRUE(press("oStartButton"));
+  ASSERT_TRUE(waitUntil([&] { return shown().size() == 3; }));
+  EXPECT_EQ(lastShown(), "Enter the number of shots.");
+  reopenWith(2, -5);
+  ASSERT_TRUE(press("oStartButton"));
+  ASSERT_TRUE(waitUntil([&] { return shown().size() == 4; }));
+  EXPECT_EQ(lastShown(), "Enter the time between shots.");
+
   ASSERT_TRUE(type("oShotDelayMinutesField", "7"));
   EXPECT_EQ(field("oShotDelayMinutesField")->text(), "07");
   for (const auto& [typed, refusal] : {std::pair<const char*, const char*>{"7a", "Could not convert to integer."},
