@@ -12,6 +12,7 @@
 #include "engine/vendors/canon/canon_property_table.h"
 #include "platform/ui/view_geometry.h"
 #include "session/ptp_errors.h"
+#include "widgets/mb_progress_hud.h"
 
 namespace {
 
@@ -196,6 +197,12 @@ TEST_F(PropertyControllerTest, ASetCountsAsDoneOn2001AndFF16AndARefusalSaysSo) {
     } else {
       EXPECT_EQ(alertCount(), alertsBefore) << alerts().back().title << "/" << alerts().back().message;
     }
+    // The set's progress overlay covers the panel's window (it swallows presses) until the batch has ended and it
+    // has faded out on the test's clock.
+    ASSERT_TRUE(waitFor([&] {
+      clock_->advance(0.05);
+      return MBProgressHUD::HUDForView(window_->contentView()) == nullptr;
+    }));
   }
 }
 

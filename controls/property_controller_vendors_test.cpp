@@ -96,6 +96,8 @@ TEST_F(PropertyButtonTest, FujifilmFormatPickerSetsTheFormatAndOnlyWarnsWhileLiv
   auto fuji = rig().cameraAs<devicesim::FujiCamera>();
   PropertyController* controller = bind(camVendorPropertyCodes().imageFormat, "oImageFormatButton");
   ASSERT_NE(controller, nullptr);
+  // The body reports its format settable a moment after its ISO (host mode); a user waits for the button.
+  ASSERT_TRUE(waitUntil([&] { return controller->button()->isEnabled(); }));
   ASSERT_TRUE(openPicker(controller));
   auto* picker = dynamic_cast<ImageFormatValuesViewController*>(controller->propertyValuesViewController());
   ASSERT_NE(picker, nullptr);

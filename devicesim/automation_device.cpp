@@ -1,5 +1,6 @@
 #include "devicesim/automation_device.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "devicesim/wire.h"
@@ -22,6 +23,20 @@ void set16(std::vector<uint8_t>& out, size_t at, uint16_t v) {
     out[at + 1] = uint8_t(v >> 8);
 }
 constexpr uint16_t kProgress = 0xFF40, kBusy = 0xFF41, kCancelled = 0xFF42, kCompleted = 0xFF43;
+
+bool isLiveViewFrameRequest(const LoggedPacket& p) {
+    if (p.command && *p.command == 0x88) return true;
+    if (!p.ptpOperation) return false;
+    switch (*p.ptpOperation) {
+        case 0x9153:  // Canon
+        case 0x9203:  // Nikon
+        case 0x9428:  // Nikon mirrorless
+            return true;
+        case 0x1009:  // Sony: the live-view object
+            return !p.ptpParams.empty() && p.ptpParams[0] == 0xFFFFC002;
+        default: return false;
+    }
+}
 }  // namespace
 
 std::optional<SequenceRequest> decodeSequenceRequest(const std::vector<uint8_t>& payload) {
@@ -59,6 +74,10 @@ std::optional<SequenceRequest> decodeSequenceRequest(const std::vector<uint8_t>&
 AutomationDevice::~AutomationDevice() { stop(); }
 
 void AutomationDevice::install(Device& device) {
+    {
+        std::lock_guard<std::mutex> g(mu_);
+        device_ = &device;
+    }
     device.setCommandHandler(0xD3, [this](Device& d, const CommandRequest& r) { return start(d, r); });
     device.setCommandHandler(0xE0, [this](Device&, const CommandRequest&) { return cancel(); });
 }
@@ -85,6 +104,13 @@ CommandReply AutomationDevice::start(Device& device, const CommandRequest& reque
     running_ = true;
     cancelRequested_ = false;
     stopRequested_ = false;
+    shotsTaken_ = 0;
+    permits_ = 0;
+    lock.unlock();
+    const size_t frames = liveViewRequestsLogged();
+    lock.lock();
+    frameRequestsAtStart_ = frames;
+    countingFrames_ = true;
     lock.unlock();
     std::lock_guard<std::mutex> w(workerMu_);
     if (worker_.joinable()) worker_.join();  // the previous sequence's thread has ended by itself; collect it
@@ -116,7 +142,10 @@ void AutomationDevice::run(Device* device, SequenceRequest request) {
     for (uint16_t position = 0; position < positions && status == kCompleted && !stopped; ++position) {
         for (uint16_t shot = 0; shot < perPosition; ++shot) {
             std::unique_lock<std::mutex> lock(mu_);
-            cv_.wait_for(lock, shotTime_, [&] { return cancelRequested_ || stopRequested_; });
+            if (paced_)
+                cv_.wait(lock, [&] { return cancelRequested_ || stopRequested_ || permits_ > 0; });
+            else
+                cv_.wait_for(lock, shotTime_, [&] { return cancelRequested_ || stopRequested_; });
             if (stopRequested_) {
                 stopped = true;
                 break;
@@ -125,6 +154,8 @@ void AutomationDevice::run(Device* device, SequenceRequest request) {
                 status = kCancelled;
                 break;
             }
+            if (paced_) --permits_;
+            ++shotsTaken_;
             const uint16_t failure = failureStatus_;
             lock.unlock();
             if (request.hasTimeLapse) set16(payload, 14, uint16_t(position + (shot + 1 == perPosition ? 1 : 0)));
@@ -135,6 +166,14 @@ void AutomationDevice::run(Device* device, SequenceRequest request) {
                 break;
             }
         }
+    }
+    // Counted before the end is reported: a frame request the host sends once it has heard of the end is not the
+    // run's.
+    const size_t frames = liveViewRequestsLogged();
+    {
+        std::lock_guard<std::mutex> g(mu_);
+        frameRequestsInRuns_ += frames - std::min(frames, frameRequestsAtStart_);
+        countingFrames_ = false;
     }
     if (!stopped) device->sendAutomationFeedback(flags, status, {});
     std::lock_guard<std::mutex> g(mu_);
@@ -154,6 +193,42 @@ void AutomationDevice::stop() {
         cv_.notify_all();
     }
     joinWorker();
+}
+
+void AutomationDevice::setPaced(bool paced) {
+    std::lock_guard<std::mutex> g(mu_);
+    paced_ = paced;
+    cv_.notify_all();
+}
+
+void AutomationDevice::releaseShots(int count) {
+    std::lock_guard<std::mutex> g(mu_);
+    permits_ += count;
+    cv_.notify_all();
+}
+
+int AutomationDevice::shotsTaken() const {
+    std::lock_guard<std::mutex> g(mu_);
+    return shotsTaken_;
+}
+
+size_t AutomationDevice::liveViewRequestsLogged() const {
+    Device* device = nullptr;
+    {
+        std::lock_guard<std::mutex> g(mu_);
+        device = device_;
+    }
+    if (!device) return 0;
+    size_t n = 0;
+    for (const LoggedPacket& p : device->log())
+        if (isLiveViewFrameRequest(p)) ++n;
+    return n;
+}
+
+size_t AutomationDevice::liveViewRequestsDuringRuns() const {
+    const size_t now = liveViewRequestsLogged();
+    std::lock_guard<std::mutex> g(mu_);
+    return frameRequestsInRuns_ + (countingFrames_ ? now - std::min(now, frameRequestsAtStart_) : 0);
 }
 
 bool AutomationDevice::running() const {

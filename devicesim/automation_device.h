@@ -2,6 +2,11 @@
 // The device side of on-device automation: it accepts a start request (0xD3), runs the sequence by itself on a
 // thread of its own, reports each shot with a progress feedback packet (0xF7) and the end with a completed or
 // cancelled one, answers a start while a sequence runs with 0xFF41, and stops at a cancel (0xE0).
+//
+// A test may pace the shots itself (setPaced): each shot then waits for a permit from releaseShots instead of the
+// shot time, so that the test sees the host at every step of a run. The device also counts the live-view frame
+// requests that reached it while a sequence ran (from the start request to the end feedback), of any vendor:
+// Canon 0x9153, Nikon 0x9203 and 0x9428, Sony GetObject of 0xFFFFC002, and the device's own frame command 0x88.
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -55,6 +60,14 @@ public:
     void setFailureStatus(uint16_t status);
     // Ends a running sequence's thread without a feedback (the device going away).
     void stop();
+    // Paced: every shot waits for a permit (releaseShots) rather than the shot time. Each start begins with none:
+    // release shots once the start has been received.
+    void setPaced(bool paced);
+    void releaseShots(int count = 1);
+    // Progress feedbacks sent by the run in progress, or by the last one.
+    int shotsTaken() const;
+    // Live-view frame requests received while a sequence ran, over every run so far (the running one included).
+    size_t liveViewRequestsDuringRuns() const;
 
     bool running() const;
     bool waitUntilIdle(std::chrono::milliseconds timeout);
@@ -67,6 +80,8 @@ private:
     CommandReply cancel();
     void run(Device* device, SequenceRequest request);
     void joinWorker();
+    // Frame requests in the device's log so far.
+    size_t liveViewRequestsLogged() const;
 
     mutable std::mutex mu_;
     std::condition_variable cv_;
@@ -76,6 +91,13 @@ private:
     bool cancelRequested_ = false;
     bool stopRequested_ = false;
     std::chrono::milliseconds shotTime_{5};
+    bool paced_ = false;
+    int permits_ = 0;
+    int shotsTaken_ = 0;
+    Device* device_ = nullptr;          // set by install
+    size_t frameRequestsAtStart_ = 0;   // of the running sequence
+    size_t frameRequestsInRuns_ = 0;    // of the sequences that have ended
+    bool countingFrames_ = false;       // from a start until its run has counted its frames
     uint16_t failureStatus_ = 0;
     std::vector<SequenceRequest> requests_;
     int cancels_ = 0;

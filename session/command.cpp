@@ -32,10 +32,12 @@ std::shared_ptr<Command> currentCommand() {
 constexpr int32_t kConnectionFailure = 0xFF0E;
 constexpr float kOverlayGraceTime = 1.0f;
 
+// Windows that stand over another one and leave the overlay to the window behind: alerts, the widget kit's
+// popovers, and windows that ride on another (the platform's popovers).
 bool coversWithOverlayBehind(QWidget* window) {
   if (qobject_cast<SFBPopoverWindow*>(window)) return true;
   auto* ours = qobject_cast<platform::Window*>(window);
-  return ours && qobject_cast<JW_Alert*>(ours->windowController()) != nullptr;
+  return ours && (qobject_cast<JW_Alert*>(ours->windowController()) != nullptr || ours->parentWindow() != nullptr);
 }
 
 QWidget* contentViewOf(QWidget* window) {
@@ -54,9 +56,10 @@ QWidget* frontContentView() {
 QWidget* Command::overlayHostView() {
   const std::vector<QWidget*> windows = platform::Window::orderedWindows();
   if (windows.empty()) return nullptr;
-  QWidget* window = windows.front();
-  if (coversWithOverlayBehind(window) && windows.size() >= 2) window = windows[1];
-  return contentViewOf(window);
+  // A picker's popover over a panel's popover over the window: the window, however many stand over it.
+  for (QWidget* window : windows)
+    if (!coversWithOverlayBehind(window)) return contentViewOf(window);
+  return contentViewOf(windows.front());
 }
 
 void Command::setWaitView(MBProgressHUD* view) { waitView_ = view; }

@@ -51,8 +51,9 @@ class Command : public std::enable_shared_from_this<Command> {
   static void setWaitDialogOffsetToTop() {}
   static void setWaitDialogOffsetToCenter() {}
 
-  // The content view of the window that an overlay covers now: the front window, or the second one when the
-  // front one is an alert or a popover window and there are at least two; null without a window.
+  // The content view of the window that an overlay covers now: the front window, or, while alerts and popover
+  // windows stand in front, the first window behind them (the front one when there is no other); null without a
+  // window.
   static QWidget* overlayHostView();
 
   MBProgressHUD* waitView() const { return waitView_.data(); }

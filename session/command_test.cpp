@@ -307,6 +307,26 @@ TEST_F(CommandTest, OverlayCoversTheRightWindowWhileTheBatchRuns) {
   }
 }
 
+// A picker's popover riding on a panel's popover over a window: the overlay skips both popovers.
+TEST_F(CommandTest, OverlaySkipsEveryPopoverStandingOverTheWindow) {
+  platform::Window* window = openWindow();
+  platform::Window* panel = openWindow(new SFBPopoverWindow({200, 200, 150, 100}));
+  window->addChildWindow(panel);
+  platform::Window* picker = openWindow(new platform::Window(true));
+  panel->addChildWindow(picker);
+  picker->orderFront();
+  ASSERT_EQ(platform::Window::orderedWindows().front(), picker);
+
+  platform::Semaphore gate;
+  Outcome outcome;
+  Command::runCommands({CommandBlock([&] { gate.wait(); return int32_t{0x2001}; }, "Starting")}, outcome.block());
+  EXPECT_NE(MBProgressHUD::HUDForView(window->contentView()), nullptr);
+  EXPECT_EQ(MBProgressHUD::HUDForView(panel->contentView()), nullptr);
+  EXPECT_EQ(MBProgressHUD::HUDForView(picker->contentView()), nullptr);
+  gate.signal();
+  ASSERT_TRUE(outcome.await());
+}
+
 TEST_F(CommandTest, LabelComesFromTheFirstBlockAndChangesOnlyOnRequest) {
   platform::Window* window = openWindow();
   platform::Semaphore gate;

@@ -37,8 +37,8 @@ constexpr Key kKeys[] = {
     {"FocusStackingCancelled", 0}, {"FocusStackingComplete", 0}, {"FocusStackingFailed", 0},
     {"CancellingFocusStack", 0}, {"CaptureFailed", 0},
     {"FocusStackProgress", 2},  // shots taken, total
-    // timer and time-lapse panel
-    {"BulbNotInBulbMode", 0}, {"BulbNotLiveView", 0},
+    // timer and time-lapse panel (a typed bulb time out of range: also the HDR panel's midpoint)
+    {"BulbSecondsOutOfRange", 0}, {"BulbNotInBulbMode", 0}, {"BulbNotLiveView", 0},
     {"DurationInfo", 5},  // hours, minutes, seconds; the movie's minutes and seconds
     {"InvalidShotNumber", 0}, {"InvalidShotDelay", 0}, {"InvalidTimeLapseHdr", 0}, {"InvalidShotDuration", 0},
     {"TimeLapseFocusTitle", 0}, {"TimeLapseFocusMessage", 0}, {"MemoryCardSpaceTitle", 0},
