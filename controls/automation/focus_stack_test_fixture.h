@@ -15,6 +15,7 @@
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/window.h"
 #include "session/camera_controller.h"
+#include "session/camera_event_pump.h"
 #include "session/notification_names.h"
 #include "session/utilities.h"
 #include "widgets/color_view.h"
@@ -25,12 +26,38 @@ namespace focus_stack_testing {
 inline platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
 inline std::string text(const char* key) { return platform::localizedString(key); }
 
+// A panel in the widget kit's popover over a new window, as the capture control panel shows its automation
+// panels (without the fade); returns once the panel has appeared.
+template <class Panel>
+::testing::AssertionResult showInKitPopover(Panel& panel, std::unique_ptr<platform::Window>& window,
+                                            std::unique_ptr<SFBPopover>& popover) {
+  window = std::make_unique<platform::Window>();
+  window->setContentSize({700, 600});
+  if (!guitest::showWindow(window.get())) return ::testing::AssertionFailure() << "the window did not show";
+  popover = std::make_unique<SFBPopover>(&panel);
+  popover->setAnimates(false);
+  panel.setPopover(popover.get());
+  popover->displayPopoverInWindow(window.get(), {350, 560});
+  if (!guitest::Harness::waitUntil([&] { return panel.appearance() == platform::ViewController::Appearance::Appeared; }))
+    return ::testing::AssertionFailure() << "the panel did not appear";
+  guitest::Harness::settle();
+  return ::testing::AssertionSuccess();
+}
+
 class FocusPanelTest : public guitest::GuiTest {
  protected:
   void TearDown() override {
     closePanel();
     window_.reset();
     guitest::GuiTest::TearDown();
+  }
+
+  // The body connected and the camera's events let through, as the camera window does once it is up.
+  template <class Body>
+  ::testing::AssertionResult connect(Body body) {
+    ::testing::AssertionResult connected = guitest::GuiTest::connect(body);
+    if (connected) startCameraEventDispatch();
+    return connected;
   }
 
   // Live view on, as the user turns it on in the camera window; waits until the session says so.
@@ -43,16 +70,8 @@ class FocusPanelTest : public guitest::GuiTest {
 
   // The panel in its popover, shown over a window of the application.
   void showPanel() {
-    window_ = std::make_unique<platform::Window>();
-    window_->setContentSize({700, 600});
-    ASSERT_TRUE(guitest::showWindow(window_.get()));
     panel_ = std::make_unique<FocusStackViewController>();
-    popover_ = std::make_unique<SFBPopover>(panel_.get());
-    popover_->setAnimates(false);
-    panel_->setPopover(popover_.get());
-    popover_->displayPopoverInWindow(window_.get(), {350, 560});
-    ASSERT_TRUE(waitUntil([&] { return panel_->appearance() == platform::ViewController::Appearance::Appeared; }));
-    settle();
+    ASSERT_TRUE(showInKitPopover(*panel_, window_, popover_));
   }
 
   void closePanel() {

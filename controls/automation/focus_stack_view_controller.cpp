@@ -275,8 +275,9 @@ void FocusStackViewController::checkEnabled() {
     }
     checkFocalLength();
   } else if (!mStackDisabledView) {
-    addStackDisabledView(platform::localizedString("ExposureModeNotAperture"));
+    // Folded first, so that the overlay is made for the panel's folded size.
     collapseAdvanced();
+    addStackDisabledView(platform::localizedString("ExposureModeNotAperture"));
   } else {
     checkFocalLength();
   }
@@ -356,6 +357,7 @@ void FocusStackViewController::checkFocalLength() {
 
 void FocusStackViewController::showConfigurationShotButton() {
   if (!isViewLoaded() || mDisabledView || mConfigurationShotView) return;
+  collapseAdvanced();
   const double width = platform::boundsOf(view()).size.width;
   auto* overlay = new platform::View(view());
   overlay->setObjectName("oConfigurationShotView");
@@ -379,7 +381,6 @@ void FocusStackViewController::showConfigurationShotButton() {
   overlay->show();
   overlay->raise();
   mConfigurationShotView = overlay;
-  collapseAdvanced();
 }
 
 void FocusStackViewController::removeConfigurationShotButton() {

@@ -79,17 +79,7 @@ void fillAndOutline(platform::Canvas& canvas, const platform::Path& path, const 
 
 }  // namespace
 
-QY_TripodMoveView::QY_TripodMoveView(QWidget* parent) : platform::View(parent) {
-  mMidX = width() / 2.0;
-  mMidY = height() / 2.0;
-}
-
-void QY_TripodMoveView::resizeEvent(QResizeEvent* event) {
-  platform::View::resizeEvent(event);
-  // The middle is taken from the frame the interface file gives the pad.
-  mMidX = width() / 2.0;
-  mMidY = height() / 2.0;
-}
+QY_TripodMoveView::QY_TripodMoveView(QWidget* parent) : platform::View(parent) {}
 
 void QY_TripodMoveView::setDirection(int direction) {
   mCurrentDirection = direction;
@@ -97,7 +87,8 @@ void QY_TripodMoveView::setDirection(int direction) {
 }
 
 int QY_TripodMoveView::directionForPoint(platform::Point point) const {
-  return tripod::directionForOffset(point.x - mMidX, point.y - mMidY);
+  // The pad's middle, in its own y-up coordinates.
+  return tripod::directionForOffset(point.x - width() / 2.0, point.y - height() / 2.0);
 }
 
 void QY_TripodMoveView::newMouseLocation(platform::Point point) {
@@ -120,7 +111,8 @@ void QY_TripodMoveView::resetDirection() {
 
 void QY_TripodMoveView::mouseDown(platform::Point point) {
   const double now = platform::currentTimeSource()->now();
-  mDirectionLocked = now - gLastMouseDown < tripod::kDoubleClickInterval;
+  const double sincePrevious = now - gLastMouseDown;
+  mDirectionLocked = sincePrevious >= 0 && sincePrevious < tripod::kDoubleClickInterval;
   gLastMouseDown = now;
   newMouseLocation(point);
 }
@@ -149,8 +141,6 @@ void QY_TripodMoveView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return platform::View::mouseReleaseEvent(event);
   mouseUp();
 }
-
-void QY_TripodMoveView::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
 
 void QY_TripodMoveView::drawRect(platform::Canvas& canvas, const platform::Rect&) {
   const platform::Rect frame = platform::frameOf(this);

@@ -74,13 +74,8 @@ class QY_TripodMoveView : public platform::View {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  // The second press of a double click has come as a press already: the double click itself adds nothing.
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  double mMidX = 0;
-  double mMidY = 0;
   platform::Point mCurrentPoint{-1000, -1000};
   int mCurrentDirection = tripod::kStop;
   bool mDirectionLocked = false;

@@ -45,6 +45,7 @@ QY_TripodViewController::~QY_TripodViewController() {
 }
 
 int QY_TripodViewController::sharedSpeed() { return gSharedSpeed.load(); }
+void QY_TripodViewController::resetSharedSpeed() { gSharedSpeed.store(0); }
 
 size_t QY_TripodViewController::pendingRequests() const {
   return mTripodOperationQueue ? mTripodOperationQueue->pending() : 0;

@@ -59,8 +59,9 @@ class QY_TripodViewController : public platform::ViewController, public TripodMo
   // Sends a stop when a move is in force (the pad released, the panel closing) and draws the pad stopped.
   void stopHead();
 
-  // The head's shared speed (see above).
+  // The head's shared speed (see above), and its start value again (tests: a fresh process's).
   static int sharedSpeed();
+  static void resetSharedSpeed();
   // The bundle image for a battery level.
   static std::string batteryImageName(int level);
 
