@@ -48,6 +48,7 @@ class QY_TripodViewController : public platform::ViewController, public TripodMo
   ~QY_TripodViewController() override;
 
   void setPopover(SFBPopover* popover);
+  SFBPopover* popover() const { return mParentPopover; }
   // Interface action: closes the popover.
   void dismiss();
   void directionSelected(int direction) override;
