@@ -1,6 +1,7 @@
 #include "controls/automation/tripod_move_view.h"
 
 #include <QMouseEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/foundation/system_log.h"
@@ -142,10 +143,14 @@ void QY_TripodMoveView::mouseReleaseEvent(QMouseEvent* event) {
   mouseUp();
 }
 
-void QY_TripodMoveView::drawRect(platform::Canvas& canvas, const platform::Rect&) {
-  const platform::Rect frame = platform::frameOf(this);
-  const double w = frame.size.width;
-  const double h = frame.size.height;
+const QImage& QY_TripodMoveView::picture(int direction, double w, double h, double ratio) {
+  QImage& image = mPictures[direction];
+  const QSize pixels(int(std::ceil(w * ratio)), int(std::ceil(h * ratio)));
+  if (image.size() == pixels && image.devicePixelRatio() == ratio) return image;
+  image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(ratio);
+  image.fill(Qt::transparent);
+  platform::Canvas canvas(image);
   fillAndOutline(canvas, ringPath(w, h), platform::Color::rgb(0.784, 0.784, 0.784, 0.294));
   for (const Arrow& arrow : kArrows) {
     platform::Path path;
@@ -153,9 +158,16 @@ void QY_TripodMoveView::drawRect(platform::Canvas& canvas, const platform::Rect&
     path.lineTo({arrow.points[1][0] * w, arrow.points[1][1] * h});
     path.lineTo({arrow.points[2][0] * w, arrow.points[2][1] * h});
     path.close();
-    fillAndOutline(canvas, path,
-                   arrow.direction == mCurrentDirection ? platform::Color::redColor() : platform::Color::whiteColor());
+    fillAndOutline(canvas, path, arrow.direction == direction ? platform::Color::redColor() : platform::Color::whiteColor());
   }
+  return image;
+}
+
+void QY_TripodMoveView::drawRect(platform::Canvas& canvas, const platform::Rect&) {
+  const platform::Rect frame = platform::frameOf(this);
+  const double w = frame.size.width;
+  const double h = frame.size.height;
+  canvas.drawImage(picture(mCurrentDirection, w, h, std::max(1.0, devicePixelRatioF())), platform::Rect(0, 0, w, h));
   platform::systemLogf(platform::LogLevel::Debug, "%f, %f, %f", frame.origin.x, frame.origin.y,
                        frame.origin.y + frame.size.height);
 }

@@ -6,6 +6,9 @@
 //
 // Direction codes: 0 stop, 1 up, 2 down, 4 left, 8 right, and the sums 5 up-left, 6 down-left, 9 up-right,
 // 10 down-right. Main thread only.
+#include <QImage>
+#include <map>
+
 #include "platform/graphics/geometry.h"
 #include "platform/ui/view.h"
 
@@ -76,8 +79,13 @@ class QY_TripodMoveView : public platform::View {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  // The pad drawn with one arrow lit (0: none), at the view's size and pixel ratio. A drag repaints on every mouse
+  // move; the ring and arrows with their glow are drawn once per direction and then copied.
+  const QImage& picture(int direction, double width, double height, double ratio);
+
   platform::Point mCurrentPoint{-1000, -1000};
   int mCurrentDirection = tripod::kStop;
   bool mDirectionLocked = false;
   TripodMovelViewDelegate* mDelegate = nullptr;
+  std::map<int, QImage> mPictures;
 };
