@@ -186,6 +186,26 @@ TEST_F(FocusStackPanelTest, GoToDrivesTheLensToEachPoint) {
   EXPECT_EQ(alerts().count(), 0u);
 }
 
+TEST_F(FocusStackPanelTest, WithResetEachPositioningStartsFromTheNearEnd) {
+  defaults().setInteger(2, "FocusStackingIncrementSize");
+  defaults().setBool(true, "FocusStackingDoReset");
+  open("canon");
+  nudge("oLargeFartherChangeButton");
+  click("oSetStartButton");
+  EXPECT_EQ(panel().nearStep(), -200) << "the start point keeps the counter's value";
+  auto canon = rig().cameraAs<devicesim::CanonCamera>();
+  const size_t drives = canon->lensDrives().size();
+  click("oGotoOneButton");
+  ASSERT_TRUE(waitUntil([&] { return canon->lensDrives().size() == drives + 2; }));
+  ASSERT_TRUE(waitForOverlays());
+  // Thirty large steps to the near end, then the start point from there.
+  const auto all = canon->lensDrives();
+  EXPECT_EQ(all[drives], (std::pair<uint32_t, uint16_t>{3, 30}));
+  EXPECT_EQ(all[drives + 1], (std::pair<uint32_t, uint16_t>{0x8002, 25}));
+  EXPECT_EQ(panel().currentSteps(), -200);
+  EXPECT_EQ(stepsLabel()->text().toStdString(), "200/?");
+}
+
 // --- end-point runs ---
 
 struct RunCase {

@@ -125,6 +125,23 @@ TEST_F(FocusStackSafetyTest, ARunThatCannotSwitchToManualFocusStops) {
   nikon->propertySets().refuseNext(0, 0x2019, 0);
 }
 
+TEST_F(FocusStackSafetyTest, ANikonRunStartsOnlyInAutofocus) {
+  ASSERT_TRUE(connect("nikon"));
+  ASSERT_TRUE(liveViewOn());
+  auto nikon = rig().cameraAs<devicesim::NikonCamera>();
+  nikon->turnDial(0x500E, 3);
+  nikon->turnDial(0xD061, 3);  // the lens switched to manual focus
+  ASSERT_TRUE(waitUntil([] { return !nikonIsAutoFocus(true); }));
+  defaults().setBool(true, "ClassicFocusStacking");
+  showPanel();
+  const int shots = nikon->shots();
+  const size_t before = alerts().count();
+  click("oClassicStartButton");
+  ASSERT_TRUE(waitForAlert(text("SetAfFocus"), before));
+  EXPECT_FALSE(panel().isRunning());
+  EXPECT_EQ(nikon->shots(), shots);
+}
+
 TEST_F(FocusStackSafetyTest, AReleasedPanelIsNeverReachedByItsRun) {
   ASSERT_TRUE(connect("sony"));
   auto sony = rig().cameraAs<devicesim::SonyCamera>();

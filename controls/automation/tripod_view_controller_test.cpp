@@ -154,9 +154,11 @@ TEST_F(TripodPanelTest, ASlowHeadGetsTheLatestMoveAndNeverLosesTheStop) {
 TEST_F(TripodPanelTest, ADoubleClickedMoveStopsWhenThePanelCloses) {
   showInPopover();
   ASSERT_TRUE(doubleClickPad(padPoint(0)));
-  // The stop of the first release may have been overtaken by the second press while it waited.
+  // Once every request has gone out: the stop of the first release may have been overtaken by the second press
+  // while it waited.
+  ASSERT_TRUE(waitUntil([&] { return panel_->pendingRequests() == 0; }));
   ASSERT_TRUE(headGets([](const auto& c) { return moves(c).size() >= 2 && moves(c).back() == 8; }));
-  ASSERT_TRUE(waitUntil([&] { return panel_->currentDirection() == 8; }));
+  EXPECT_EQ(panel_->currentDirection(), 8);
   EXPECT_TRUE(panel_->oTripodMoveView->directionLocked());
   EXPECT_EQ(head().direction(), 8) << "the head keeps moving after the release";
   const size_t sent = moves(head().commands()).size();
@@ -177,7 +179,8 @@ TEST_F(TripodPanelTest, AHostedPanelStopsTheHeadWhenItsWindowCloses) {
   ASSERT_TRUE(guitest::showWindow(window_.get()));
   EXPECT_FALSE(panel_->oCloseButton->isVisible());
   ASSERT_TRUE(doubleClickPad(padPoint(270)));
-  ASSERT_TRUE(headGets([](const auto& c) { return !moves(c).empty() && moves(c).back() == 2; }));
+  ASSERT_TRUE(waitUntil([&] { return panel_->pendingRequests() == 0; }));
+  ASSERT_TRUE(headGets([](const auto& c) { return moves(c).size() >= 2 && moves(c).back() == 2; }));
   const size_t sent = moves(head().commands()).size();
 
   // The user closes the window.
