@@ -225,7 +225,7 @@ void FocusStackViewController::runInBackground(int64_t step, bool classic, int64
 }
 
 void FocusStackViewController::cancelFocusStack() {
-  if (oFeedbackTextField)
+  if (isViewLoaded())
     oFeedbackTextField->setText(QString::fromStdString(platform::localizedString("CancellingFocusStack")));
   if (defaults().boolForKey("ClassicFocusStacking")) focusStackCancel();
   mState->cancel();

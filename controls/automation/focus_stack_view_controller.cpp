@@ -416,7 +416,7 @@ void FocusStackViewController::propertyUpdatedNotification(const std::string& na
 }
 
 void FocusStackViewController::classicSettingChanged() {
-  if (oClassicStackView) oClassicStackView->setVisible(defaults().boolForKey("ClassicFocusStacking"));
+  if (isViewLoaded()) oClassicStackView->setVisible(defaults().boolForKey("ClassicFocusStacking"));
   // The configuration shot serves the end-point way only.
   checkFocalLength();
 }

@@ -91,12 +91,12 @@ void QY_TripodViewController::dismiss() {
 }
 
 void QY_TripodViewController::hideCloseButton() {
-  view();
-  if (oCloseButton) oCloseButton->hide();
+  if (view() && oCloseButton) oCloseButton->hide();
 }
 
 void QY_TripodViewController::stopHead() {
-  if (oTripodMoveView) oTripodMoveView->resetDirection();
+  // The window that hosted the view may have deleted it already.
+  if (isViewLoaded() && oTripodMoveView) oTripodMoveView->resetDirection();
   if (!mTripodOperationQueue || (mRequestedDirection == tripod::kStop && mCurrentDirection->load() == tripod::kStop))
     return;
   directionSelected(tripod::kStop);
@@ -187,5 +187,5 @@ std::string QY_TripodViewController::batteryImageName(int level) {
 
 void QY_TripodViewController::setBatteryIcon(int level) {
   mBatteryImage = batteryImageName(level);
-  if (oTripodBatteryImageView) oTripodBatteryImageView->setImage(platform::imageNamed(mBatteryImage));
+  if (isViewLoaded() && oTripodBatteryImageView) oTripodBatteryImageView->setImage(platform::imageNamed(mBatteryImage));
 }

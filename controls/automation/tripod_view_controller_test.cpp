@@ -187,6 +187,10 @@ TEST_F(TripodPanelTest, AHostedPanelStopsTheHeadWhenItsWindowCloses) {
   window_->close();
   ASSERT_TRUE(headGets([&](const auto& c) { return moves(c).size() == sent + 1 && moves(c).back() == 0; }));
   EXPECT_EQ(head().direction(), 0);
+  // The window goes with the view it holds; the panel that made the view goes after it.
+  window_.reset();
+  panel_.reset();
+  settle();
 }
 
 TEST_F(TripodPanelTest, SpeedChangesSmallerThanTwentyAreNotSent) {
