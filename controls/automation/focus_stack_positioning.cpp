@@ -226,13 +226,11 @@ void FocusStackViewController::updateStepsGui() {
   const int64_t counter = mState->currentSteps.load();
   if (mNearPointSet) {
     const int64_t start = mState->nearStep.load();
-    int64_t toStart = start - counter;
-    int64_t range = start - mState->farStep.load();
-    if (camIsCanon() && resetBeforePositioning()) {
-      toStart = std::llabs(start);
-      range += std::llabs(start);
-    }
+    const bool fromNearEnd = camIsCanon() && resetBeforePositioning();
+    const int64_t toStart = fromNearEnd ? std::llabs(start) : start - counter;
     if (mFarPointSet) {
+      // Only a set end point is a position (an unset one is a marker, never a number to subtract).
+      const int64_t range = start - mState->farStep.load() + (fromNearEnd ? std::llabs(start) : 0);
       oStepsLabel->setText(shown(toStart) + "/" + shown(range));
       updateAutoStackParameters(true);
     } else {
