@@ -403,6 +403,8 @@ CANON_READ(int, bulbExposures, bulbs_)
 CANON_READ(int, autoFocusCount, afCount_)
 CANON_READ(int, autoFocusCancels, afCancels_)
 CANON_READ(int64_t, lensPosition, lens_)
+CANON_READ(int64_t, lensTravel, travel_)
+CANON_READ(std::vector<int64_t>, shotLensTravel, shotTravel_)
 CANON_READ(uint32_t, zoomStep, zoomStep_)
 CANON_READ(std::vector<uint32_t>, captured, captured_)
 #undef CANON_READ
@@ -412,6 +414,20 @@ bool CanonCamera::recording() const {
     auto it = properties_.find(kRecordState);
     return it != properties_.end() && it->second.value == 4;
 }
+
+void CanonCamera::busyLensDrives(int count) {
+    std::lock_guard<std::mutex> g(canonMutex_);
+    busyDrives_ = count;
+}
+
+namespace {
+// A drive parameter (0x8000 + size toward far) in small lens steps.
+int64_t canonSmallSteps(uint32_t step) {
+    const uint32_t size = step & 0x7FFF;
+    const int64_t small = size == 2 ? 8 : size == 3 ? 25 : int64_t(size);
+    return (step & 0x8000) ? -small : small;
+}
+}  // namespace
 
 std::vector<std::pair<uint32_t, uint16_t>> CanonCamera::lensDrives() const {
     std::lock_guard<std::mutex> g(canonMutex_);
@@ -536,9 +552,14 @@ std::optional<PtpResult> CanonCamera::handleVendorOperation(const PtpOperation& 
         }
         case 0x9155: {
             std::lock_guard<std::mutex> g(canonMutex_);
+            if (busyDrives_ > 0) {
+                --busyDrives_;
+                return PtpResult::withCode(0x2019);
+            }
             const uint32_t step = param(0);
             drives_.push_back({step, 1});
             lens_ += (step & 0x8000) ? -int64_t(step & 0x7FFF) : int64_t(step);
+            travel_ += canonSmallSteps(step);
             return PtpResult::ok();
         }
         case 0x9133:
@@ -697,6 +718,7 @@ JpegRecipe CanonCamera::pictureRecipe(int shot) const {
 
 void CanonCamera::takePicture() {
     ++shots_;
+    shotTravel_.push_back(travel_);
     const CanonSimFormat format = properties_[kImageFormat].format;
     const JpegRecipe recipe = pictureRecipe(shots_);
     auto image = jpegImage(recipe);
@@ -859,9 +881,14 @@ std::vector<uint8_t> CanonCamera::repeatPacket(const std::vector<uint8_t>& body)
         return Device::responsePacket(kGeneralError, {});
     const uint32_t step = wire::get32(c + 12);
     std::lock_guard<std::mutex> g(canonMutex_);
+    if (busyDrives_ > 0) {
+        --busyDrives_;
+        return Device::responsePacket(0x2019, {});
+    }
     drives_.push_back({step, repetitions});
     const int64_t one = (step & 0x8000) ? -int64_t(step & 0x7FFF) : int64_t(step);
     lens_ += one * repetitions;
+    travel_ += canonSmallSteps(step) * repetitions;
     return Device::responsePacket(kOk, {});
 }
 

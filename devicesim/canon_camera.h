@@ -91,6 +91,8 @@ public:
                        int after = 0);
     // The next `times` sets of `code` are answered 0x2001 but change nothing (the camera never reports the value).
     void ignoreSets(uint32_t code, int times);
+    // The next `count` lens drives (one step or many) answer 0x2019 (busy) and leave the lens where it is.
+    void busyLensDrives(int count);
     // The next `count` live-view requests answer 0xA102 (no frame yet).
     void withholdFrames(int count);
     void queueEvent(const std::vector<uint8_t>& record);
@@ -122,6 +124,11 @@ public:
     // Lens position in steps (far positive), and each drive as (parameter, repetitions).
     int64_t lensPosition() const;
     std::vector<std::pair<uint32_t, uint16_t>> lensDrives() const;
+    // The lens's travel in small steps, as a focus-stacking panel counts it: a medium step (parameter 2) is 8 small
+    // ones, a large step (3) 25 (other parameters count as their value). Toward near positive.
+    int64_t lensTravel() const;
+    // The travel at each picture taken, in order.
+    std::vector<int64_t> shotLensTravel() const;
     uint32_t zoomStep() const;
     std::pair<uint32_t, uint32_t> zoomPosition() const;
     // Handles of the pictures taken, in order (a RAW + JPEG capture adds both).
@@ -190,6 +197,9 @@ private:
     bool movieMode_ = false;
     int shots_ = 0, bulbs_ = 0, afCount_ = 0, afCancels_ = 0;
     int64_t lens_ = 0;
+    int64_t travel_ = 0;
+    std::vector<int64_t> shotTravel_;
+    int busyDrives_ = 0;
     std::vector<std::pair<uint32_t, uint16_t>> drives_;
     uint32_t zoomStep_ = 1, zoomX_ = 0, zoomY_ = 0;
     std::vector<uint32_t> captured_;

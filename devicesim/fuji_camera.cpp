@@ -318,12 +318,19 @@ PtpResult FujiCamera::initiateCapture() {
     return PtpResult::ok();
 }
 
+std::vector<int64_t> FujiCamera::shotFocusPositions() const {
+    std::lock_guard<std::mutex> lock(fujiMutex_);
+    return shotFocus_;
+}
+
 void FujiCamera::takePicture() {
     uint32_t number;
+    const auto focus = property(0xD171);
     {
         std::lock_guard<std::mutex> lock(fujiMutex_);
         number = nextFileNumber_++;
         ++shots_;
+        shotFocus_.push_back(focus ? focus->current : -1);
     }
     auto quality = property(0xD018);
     const int64_t q = quality ? quality->current : 2;

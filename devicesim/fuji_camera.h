@@ -73,6 +73,8 @@ public:
     int bulbExposures() const;
     int liveViewStarts() const;
     int liveViewStops() const;
+    // The focus position (0xD171) at each picture taken, in order.
+    std::vector<int64_t> shotFocusPositions() const;
     std::vector<uint32_t> captureModes() const;  // every 0xD208 value InitiateCapture acted on, in order
     std::vector<std::string> filesTaken() const; // names of the pictures the device took over
     uint8_t saveRawsFlag() const;                // as last sent with 0xD5 (0 keeps raws)
@@ -101,6 +103,7 @@ private:
     uint16_t failCapture_ = 0;
     int shots_ = 0, bulbs_ = 0, lvStarts_ = 0, lvStops_ = 0;
     std::vector<uint32_t> modes_;
+    std::vector<int64_t> shotFocus_;
     std::vector<std::string> taken_;
     std::vector<uint32_t> pendingObjects_;
     bool handOverDue_ = false;  // the pending pictures were listed once

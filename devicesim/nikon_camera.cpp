@@ -387,6 +387,7 @@ uint32_t NikonCamera::takePicture() {
     uint32_t handle = addJpegObject(options_.jpegSize, 1, name, kStorage);
     std::lock_guard<std::mutex> g(nikonMutex_);
     ++shots_;
+    shotFocus_.push_back(focus_);
     captured_.push_back(handle);
     queueLocked(kObjectAdded, handle);
     return handle;
@@ -431,10 +432,24 @@ PtpResult NikonCamera::deviceReady() {
     return PtpResult::withCode(code);
 }
 
+void NikonCamera::busyFocusDrives(int count) {
+    std::lock_guard<std::mutex> g(nikonMutex_);
+    busyDrives_ = count;
+}
+
+std::vector<int64_t> NikonCamera::shotFocusPositions() const {
+    std::lock_guard<std::mutex> g(nikonMutex_);
+    return shotFocus_;
+}
+
 PtpResult NikonCamera::mfDrive(const PtpOperation& op) {
     if (op.params.size() < 2) return PtpResult::withCode(0x201D);
     std::lock_guard<std::mutex> g(nikonMutex_);
     if (!liveView_) return PtpResult::withCode(kNotLiveView);
+    if (busyDrives_ > 0) {
+        --busyDrives_;
+        return PtpResult::withCode(0x2019);
+    }
     int64_t steps = op.params[1];
     int64_t target = op.params[0] == 1 ? focus_ - steps : focus_ + steps;
     int64_t clamped = std::clamp<int64_t>(target, 0, options_.focusTravel);

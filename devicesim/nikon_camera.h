@@ -80,6 +80,8 @@ public:
     void setReadyBusy(int count);
     // The next capture with autofocus fails to focus (the device-ready poll answers 0xA002).
     void failNextAutoFocus();
+    // The next `count` manual focus drives answer 0x2019 (busy) and leave the lens where it is.
+    void busyFocusDrives(int count);
 
     // --- what happened ---
     bool hostMode() const;
@@ -89,6 +91,8 @@ public:
     int shots() const;
     int autoFocusCount() const;
     int64_t focusPosition() const;
+    // The focus position at each picture taken, in order.
+    std::vector<int64_t> shotFocusPositions() const;
     std::pair<uint32_t, uint32_t> zoomArea() const;
     std::vector<uint32_t> captured() const;
     // The first parameter of every capture request, in order.
@@ -121,6 +125,8 @@ private:
     bool hostMode_ = false, liveView_ = false, recording_ = false, bulbOpen_ = false;
     int shots_ = 0, afCount_ = 0;
     int64_t focus_ = 500;
+    std::vector<int64_t> shotFocus_;
+    int busyDrives_ = 0;
     uint32_t zoomX_ = 0, zoomY_ = 0;
     std::vector<uint32_t> captured_;
     std::vector<uint32_t> captureParams_;

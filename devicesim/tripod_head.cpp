@@ -1,5 +1,7 @@
 #include "devicesim/tripod_head.h"
 
+#include <thread>
+
 #include "devicesim/wire.h"
 
 namespace devicesim {
@@ -51,6 +53,29 @@ void TripodHead::queueBeforeReply(std::vector<uint8_t> packet) {
     wire::putBytes(before_, packet);
 }
 
+void TripodHead::setReplyDelay(std::chrono::milliseconds delay) {
+    std::lock_guard<std::mutex> g(mu_);
+    delay_ = delay;
+}
+
+void TripodHead::holdReplies() {
+    std::lock_guard<std::mutex> g(mu_);
+    held_ = true;
+}
+
+void TripodHead::releaseReplies() {
+    {
+        std::lock_guard<std::mutex> g(mu_);
+        held_ = false;
+    }
+    changed_.notify_all();
+}
+
+bool TripodHead::waitForCommands(size_t count, std::chrono::milliseconds limit) const {
+    std::unique_lock<std::mutex> g(mu_);
+    return changed_.wait_for(g, limit, [&] { return commands_.size() >= count; });
+}
+
 std::vector<TripodCommand> TripodHead::commands() const {
     std::lock_guard<std::mutex> g(mu_);
     return commands_;
@@ -73,6 +98,16 @@ std::vector<uint8_t> TripodHead::replyPacket(uint32_t result) {
 }
 
 std::vector<uint8_t> TripodHead::handle(const std::vector<uint8_t>& body) {
+    std::optional<TripodCommand> c = decodeTripodCommand(body);
+    std::chrono::milliseconds delay;
+    {
+        std::unique_lock<std::mutex> g(mu_);
+        if (c) commands_.push_back(*c);
+        changed_.notify_all();
+        changed_.wait(g, [this] { return !held_; });
+        delay = delay_;
+    }
+    if (delay.count() > 0) std::this_thread::sleep_for(delay);
     std::lock_guard<std::mutex> g(mu_);
     std::vector<uint8_t> out;
     out.swap(before_);
@@ -81,10 +116,8 @@ std::vector<uint8_t> TripodHead::handle(const std::vector<uint8_t>& body) {
         out.insert(out.end(), none.begin(), none.end());
         return out;
     }
-    std::optional<TripodCommand> c = decodeTripodCommand(body);
     uint32_t result = 0;
     if (c) {
-        commands_.push_back(*c);
         if (c->command == 5) {
             result = battery_;
         } else if (!refuse_ && c->command == 4) {

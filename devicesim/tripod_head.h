@@ -1,6 +1,8 @@
 #pragma once
 // A motorised pan/tilt head attached to the device: answers accessory packets (0x09) carrying move, battery and
 // speed requests with an accessory packet holding one 32-bit result.
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -33,6 +35,14 @@ public:
     void setAttached(bool attached);
     // Packets sent in front of each reply (e.g. an asynchronous device message), used once.
     void queueBeforeReply(std::vector<uint8_t> packet);
+    // A slow head: each reply goes out this long after its request arrived (the request is noted at once).
+    void setReplyDelay(std::chrono::milliseconds delay);
+    // Holds every reply from now on until releaseReplies, so that the host's next requests queue behind the one
+    // the head is answering. Keep a hold shorter than the host's read time-out.
+    void holdReplies();
+    void releaseReplies();
+    // Waits until at least `count` requests have arrived; false when `limit` passed first.
+    bool waitForCommands(size_t count, std::chrono::milliseconds limit) const;
 
     std::vector<TripodCommand> commands() const;
     uint8_t direction() const;
@@ -44,6 +54,7 @@ private:
     std::vector<uint8_t> handle(const std::vector<uint8_t>& body);
 
     mutable std::mutex mu_;
+    mutable std::condition_variable changed_;
     uint32_t battery_ = 77;
     bool refuse_ = false;
     bool attached_ = true;
@@ -51,6 +62,8 @@ private:
     uint16_t speed_ = 0;
     std::vector<TripodCommand> commands_;
     std::vector<uint8_t> before_;
+    std::chrono::milliseconds delay_{0};
+    bool held_ = false;
 };
 
 }  // namespace devicesim

@@ -36,6 +36,7 @@ constexpr Key kKeys[] = {
     {"FocusStackNoStartPoint", 0}, {"FocusStackNoEndPoint", 0}, {"SonyFocusStackingMode", 0},
     {"FocusStackingCancelled", 0}, {"FocusStackingComplete", 0}, {"FocusStackingFailed", 0},
     {"CancellingFocusStack", 0}, {"CaptureFailed", 0},
+    {"FocusStackInvalidShots", 0}, {"FocusStackInvalidStep", 0},
     {"FocusStackProgress", 2},  // shots taken, total
     // timer and time-lapse panel (a typed bulb time out of range: also the HDR panel's midpoint)
     {"BulbSecondsOutOfRange", 0}, {"BulbNotInBulbMode", 0}, {"BulbNotLiveView", 0},
