@@ -8,6 +8,10 @@
 #include <map>
 #include <optional>
 
+#include "controls/automation/focus_stack_view_controller.h"
+#include "controls/automation/hdr_view_controller.h"
+#include "controls/automation/timer_view_controller.h"
+#include "controls/automation/tripod_view_controller.h"
 #include "controls/exposure_comp_image_view.h"
 #include "controls/exposure_comp_view.h"
 #include "controls/interface_actions.h"
@@ -65,8 +69,25 @@ constexpr int kMostBracketMarks = 9;
 // A Nikon body reports its exposure indicator and automatic ISO a moment after the session opens.
 constexpr double kNikonStartDelay = 1.0;
 
+// The program's own panel of a kind, handed the popover it shows in.
+template <class Panel>
+AutomationPanelFactory productPanel() {
+  return [] {
+    auto panel = std::make_unique<Panel>();
+    Panel* raw = panel.get();
+    return AutomationPanelController{std::move(panel), [raw](SFBPopover* popover) { raw->setPopover(popover); }};
+  };
+}
+
+std::map<AutomationPanel, AutomationPanelFactory> productPanels() {
+  return {{AutomationPanel::FocusStack, productPanel<FocusStackViewController>()},
+          {AutomationPanel::Hdr, productPanel<HdrViewController>()},
+          {AutomationPanel::Timer, productPanel<TimerViewController>()},
+          {AutomationPanel::Tripod, productPanel<QY_TripodViewController>()}};
+}
+
 std::map<AutomationPanel, AutomationPanelFactory>& factories() {
-  static std::map<AutomationPanel, AutomationPanelFactory> registry;
+  static std::map<AutomationPanel, AutomationPanelFactory> registry = productPanels();
   return registry;
 }
 
@@ -140,6 +161,8 @@ void CameraControlsViewController::setAutomationPanelFactory(AutomationPanel pan
   else
     factories().erase(panel);
 }
+
+void CameraControlsViewController::resetAutomationPanelFactories() { factories() = productPanels(); }
 
 void CameraControlsViewController::applyCommonPopoverStyle(SFBPopover* popover) {
   if (!popover) return;
@@ -1040,8 +1063,8 @@ void CameraControlsViewController::openAutomationPanel(AutomationPanel panel, SY
     case AutomationPanel::Tripod: controller = &mTripodViewController; break;
   }
   if (!*controller) {
-    // Made once, by the factory the application installed. Without one (the panel is not part of this build
-    // yet) the button opens nothing.
+    // Made once, by the panel's factory (the program's own unless a test put another in place); a kind with no
+    // factory opens nothing.
     auto factory = factories().find(panel);
     if (factory == factories().end() || !factory->second) return;
     AutomationPanelController made = factory->second();

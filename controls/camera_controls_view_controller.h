@@ -12,8 +12,8 @@
 // that is gone. The panel's property controllers end with their session (a new connection status) and are made
 // again when the next one starts.
 //
-// The four automation panels are made by factories that the application installs
-// (setAutomationPanelFactory); a button whose panel has no factory opens nothing.
+// The four automation panels (focus stacking, HDR, timer, tripod head) are made by factories, the program's own
+// unless a test puts others in place (setAutomationPanelFactory).
 //
 //   auto panel = std::make_unique<CameraControlsViewController>();   // from "CameraControlsView"
 //   cameraWindowColumn->addWidget(panel->view());                  // loads it: buttons, observers, key monitors
@@ -64,8 +64,11 @@ class CameraControlsViewController : public platform::ViewController,
   ~CameraControlsViewController() override;
 
   // --- the automation panels' seam ---
-  // Installs the factory of a panel for every control panel (none: the button opens nothing). Main thread.
+  // The four panels are the program's own (focus stacking, HDR, timer, tripod head). A test may put another
+  // factory in place for every control panel (none: the button opens nothing) and puts the program's back with
+  // resetAutomationPanelFactories. Main thread.
   static void setAutomationPanelFactory(AutomationPanel panel, AutomationPanelFactory factory);
+  static void resetAutomationPanelFactories();
   // The style every popover of the panel shows with (clear border, no border width, distance 12, background
   // RGBA (0, 0, 0, 0.2), animated).
   static void applyCommonPopoverStyle(SFBPopover* popover);

@@ -12,6 +12,11 @@
 #include <thread>
 
 #include "controls/camera_controls_view_controller.h"
+
+#include "controls/automation/focus_stack_view_controller.h"
+#include "controls/automation/hdr_view_controller.h"
+#include "controls/automation/timer_view_controller.h"
+#include "controls/automation/tripod_view_controller.h"
 #include "controls/camera_controls_view_controller_host.h"
 #include "controls/exposure_comp_view.h"
 #include "controls/pickers/property_values_view_controller.h"
@@ -62,9 +67,7 @@ class CameraControlsTest : public guitest::GuiTest {
  protected:
   void TearDown() override {
     host_.reset();
-    for (AutomationPanel p : {AutomationPanel::FocusStack, AutomationPanel::Hdr, AutomationPanel::Timer,
-                              AutomationPanel::Tripod})
-      CameraControlsViewController::setAutomationPanelFactory(p, nullptr);
+    CameraControlsViewController::resetAutomationPanelFactories();
     GuiTest::TearDown();
   }
 
@@ -539,6 +542,7 @@ TEST_F(CameraControlsTest, AutomationPanelsOpenInTheCommonStyleOnePerSlotAndAnUn
     };
   };
   CameraControlsViewController::setAutomationPanelFactory(AutomationPanel::Hdr, factory(AutomationPanel::Hdr, &hdrMade));
+  CameraControlsViewController::setAutomationPanelFactory(AutomationPanel::Tripod, nullptr);
   CameraControlsViewController::setAutomationPanelFactory(AutomationPanel::Timer,
                                                           factory(AutomationPanel::Timer, &timerMade));
   connectBody("canon");
@@ -567,7 +571,7 @@ TEST_F(CameraControlsTest, AutomationPanelsOpenInTheCommonStyleOnePerSlotAndAnUn
   settle();
   EXPECT_EQ(timerMade, 0);
   EXPECT_EQ(panel()->tabPopover(), hdr);
-  // The tripod has no panel in this build: nothing opens, nothing breaks.
+  // A kind without a panel: nothing opens, nothing breaks.
   ASSERT_TRUE(guitest::click(panel()->oTripodButton));
   settle();
   EXPECT_EQ(panel()->tabPopover(), hdr);
@@ -585,6 +589,31 @@ TEST_F(CameraControlsTest, AutomationPanelsOpenInTheCommonStyleOnePerSlotAndAnUn
   ASSERT_TRUE(waitUntil([&] { return panel()->tabPopover() && panel()->tabPopover()->isVisible(); }));
   EXPECT_EQ(hdrMade, 1);
   EXPECT_EQ(panel()->tabPopover()->contentViewController(), made[AutomationPanel::Hdr]);
+}
+
+TEST_F(CameraControlsTest, EachAutomationButtonOpensTheProgramsOwnPanel) {
+  connectBody("canon");
+  struct Row {
+    SYFlatButton* button;
+    std::function<bool(platform::ViewController*)> isIts;
+  } rows[] = {
+      {panel()->oFocusStackButton, [](platform::ViewController* c) { return dynamic_cast<FocusStackViewController*>(c); }},
+      {panel()->oHdrButton, [](platform::ViewController* c) { return dynamic_cast<HdrViewController*>(c); }},
+      {panel()->oTimerButton, [](platform::ViewController* c) { return dynamic_cast<TimerViewController*>(c); }},
+      {panel()->oTripodButton, [](platform::ViewController* c) { return dynamic_cast<QY_TripodViewController*>(c); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.button->objectName().toStdString());
+    ASSERT_TRUE(guitest::click(row.button));
+    const auto popover = [&] {
+      return row.button == panel()->oFocusStackButton ? panel()->focusPopover() : panel()->tabPopover();
+    };
+    ASSERT_TRUE(waitUntil([&] { return popover() && popover()->isVisible(); }));
+    SFBPopover* shown = popover();
+    EXPECT_TRUE(row.isIts(shown->contentViewController()));
+    shown->closePopover();
+    ASSERT_TRUE(waitUntil([&] { return !shown->isVisible(); }));
+  }
 }
 
 // --- Fujifilm: host mode and the focus dot ---------------------------------------------------------------------

@@ -1,14 +1,33 @@
 #include "app/windows/camera_window_panels.h"
 
+#include "controls/automation/tripod_view_controller.h"
+#include "controls/camera_controls_view_controller.h"
+
 namespace {
+
+class ControlsPanel : public CameraWindowControlsPanel {
+ public:
+  QWidget* view() override { return controller_.view(); }
+
+ private:
+  CameraControlsViewController controller_;
+};
+
+class TripodPanel : public TripodWindowPanel {
+ public:
+  QWidget* view() override { return controller_.view(); }
+  void hideCloseButton() override { controller_.hideCloseButton(); }
+
+ private:
+  QY_TripodViewController controller_;
+};
 
 // The program's panels. Each panel's own change adds its maker here.
 void installProductPanels(CameraWindowPanels& panels) {
-  (void)panels;
   // panels.makeImageArea = ...;        the still-image viewer
-  // panels.makeControls = ...;         the capture control panel
+  panels.makeControls = [] { return std::make_unique<ControlsPanel>(); };
   // panels.makeThumbnailStrip = ...;   the thumbnail strip
-  // panels.makeTripodPanel = ...;      the tripod-head panel
+  panels.makeTripodPanel = [] { return std::make_unique<TripodPanel>(); };
 }
 
 CameraWindowPanels& installed() {
