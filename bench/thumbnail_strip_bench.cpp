@@ -97,13 +97,7 @@ struct Strip {
   Strip() {
     window->resize(kStripWidth, kStripHeight);
     scroll->setGeometry(0, 0, kStripWidth, kStripHeight);
-    platform::CollectionViewFlowLayout layout;
-    layout.itemSize = platform::Size{120, 120};
-    layout.minimumInteritemSpacing = 8;
-    layout.minimumLineSpacing = 8;
-    layout.sectionInset = platform::EdgeInsets{8, 8, 8, 8};
-    layout.scrollDirection = platform::ScrollDirection::Horizontal;
-    collection->setCollectionViewLayout(layout);
+    collection->setCollectionViewLayout(MainThumbnailController::stripLayout());
     scroll->setDocumentView(collection);
     controller = std::make_unique<MainThumbnailController>(collection, nullptr);
     window->show();

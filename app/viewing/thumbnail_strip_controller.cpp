@@ -13,20 +13,18 @@
 
 namespace {
 
-std::string recordName(const PtpObjectInfoStruct& record) {
-  return std::string(record.fileName, strnlen(record.fileName, sizeof record.fileName));
-}
+using Cell = ThumbnailViewCell;
 
 // The removal rule: by handle, except that two objects known only by name match by name.
 bool deleteMatches(const PtpObjectInfoStruct& given, const PtpObjectInfoStruct& item) {
   if (given.objectId == kObjectIdByName && item.objectId == kObjectIdByName)
-    return recordName(given) == recordName(item);
+    return Cell::fileNameBytes(given) == Cell::fileNameBytes(item);
   return given.objectId == item.objectId;
 }
 
 // The selection rule: a name-only object finds any item of that name, any other one the item of its handle.
 bool selectMatches(const PtpObjectInfoStruct& given, const PtpObjectInfoStruct& item) {
-  if (given.objectId == kObjectIdByName) return recordName(given) == recordName(item);
+  if (given.objectId == kObjectIdByName) return Cell::fileNameBytes(given) == Cell::fileNameBytes(item);
   return given.objectId == item.objectId;
 }
 
@@ -68,6 +66,16 @@ MainThumbnailController::~MainThumbnailController() {
     if (mCollectionView->dataSource() == this) mCollectionView->setDataSource(nullptr);
     if (mCollectionView->delegate() == this) mCollectionView->setDelegate(nullptr);
   }
+}
+
+platform::CollectionViewFlowLayout MainThumbnailController::stripLayout() {
+  platform::CollectionViewFlowLayout layout;
+  layout.itemSize = platform::Size{120, 120};
+  layout.minimumInteritemSpacing = 8;
+  layout.minimumLineSpacing = 8;
+  layout.sectionInset = platform::EdgeInsets{8, 8, 8, 8};
+  layout.scrollDirection = platform::ScrollDirection::Horizontal;
+  return layout;
 }
 
 QImage MainThumbnailController::decodeThumbnail(const uint8_t* data, size_t size) {

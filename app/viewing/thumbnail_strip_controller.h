@@ -46,6 +46,9 @@ class MainThumbnailController : public CameraWindowThumbnailStrip,
   // Gives the object's item a rating (0 to 5) and draws it again; nothing in the program calls it yet.
   void setRating(const PtpObjectInfoClass& object, int64_t rating);
 
+  // The camera window's strip layout: one sideways row of 120 x 120 items, 8 points apart and from the edges.
+  static platform::CollectionViewFlowLayout stripLayout();
+
   // A thumbnail's bytes decoded and scaled down to the kept size; null when they do not decode.
   static QImage decodeThumbnail(const uint8_t* data, size_t size);
 

@@ -61,13 +61,7 @@ QWidget* strip(ShotContext& shot) {
   auto* scroll = new platform::ScrollView(content);
   scroll->setGeometry(0, 0, 1100, 136);
   auto* collection = new platform::CollectionView();
-  platform::CollectionViewFlowLayout layout;
-  layout.itemSize = platform::Size{120, 120};
-  layout.minimumInteritemSpacing = 8;
-  layout.minimumLineSpacing = 8;
-  layout.sectionInset = platform::EdgeInsets{8, 8, 8, 8};
-  layout.scrollDirection = platform::ScrollDirection::Horizontal;
-  collection->setCollectionViewLayout(layout);
+  collection->setCollectionViewLayout(MainThumbnailController::stripLayout());
   scroll->setDocumentView(collection);
   window->setContentView(content);
   window->setContentSize(platform::Size{1100, 136});

@@ -58,13 +58,7 @@ class ThumbnailStripTest : public guitest::GuiTest {
     scroll_ = new platform::ScrollView(window_.get());
     scroll_->setGeometry(0, 0, 800, 136);
     collection_ = new platform::CollectionView();
-    platform::CollectionViewFlowLayout layout;
-    layout.itemSize = platform::Size{120, 120};
-    layout.minimumInteritemSpacing = 8;
-    layout.minimumLineSpacing = 8;
-    layout.sectionInset = platform::EdgeInsets{8, 8, 8, 8};
-    layout.scrollDirection = platform::ScrollDirection::Horizontal;
-    collection_->setCollectionViewLayout(layout);
+    collection_->setCollectionViewLayout(MainThumbnailController::stripLayout());
     scroll_->setDocumentView(collection_);
     strip_ = std::make_unique<MainThumbnailController>(collection_, &delegate_);
     ASSERT_TRUE(guitest::showWindow(window_.get()));

@@ -43,11 +43,6 @@ std::string lowercase(std::string s) {
   return s;
 }
 
-// The record's own bytes: a name that is not valid text still has them, and the strip matches by bytes.
-std::string recordName(const PtpObjectInfoStruct& record) {
-  return std::string(record.fileName, strnlen(record.fileName, sizeof record.fileName));
-}
-
 // The rating's place on the picture, at its origin (lower left): one small star per point.
 class StarsView : public platform::View {
  public:
@@ -142,6 +137,10 @@ void ThumbnailViewCell::setShowFilename(bool show) {
   if (!show && mFileNameLabel) mFileNameLabel->hide();
 }
 
+std::string ThumbnailViewCell::fileNameBytes(const PtpObjectInfoStruct& record) {
+  return std::string(record.fileName, strnlen(record.fileName, sizeof record.fileName));
+}
+
 ThumbnailViewCell::Badge ThumbnailViewCell::badgeFor(uint16_t format, const std::string& fileName) {
   if (format == 0) {
     if (fileName.empty()) return Badge::None;
@@ -158,7 +157,7 @@ ThumbnailViewCell::Badge ThumbnailViewCell::badgeFor(uint16_t format, const std:
 }
 
 void ThumbnailViewCell::loadBadgeImage() {
-  mBadge = mObjectInfo ? badgeFor(mObjectInfo->objectFormat(), recordName(*mObjectInfo->origObjectInfo()))
+  mBadge = mObjectInfo ? badgeFor(mObjectInfo->objectFormat(), fileNameBytes(*mObjectInfo->origObjectInfo()))
                        : Badge::None;
   if (!mBadgeImageView) view();
   const platform::Size side{24, 24};
@@ -217,7 +216,7 @@ void ThumbnailViewCell::viewDidLayout() {
 
   platform::setFrame(mBorderBackground, {X - 5, Y - 5, A + 10, B + 10});
 
-  const std::string name = recordName(*mObjectInfo->origObjectInfo());
+  const std::string name = fileNameBytes(*mObjectInfo->origObjectInfo());
   if (mShowFilename && !name.empty()) {
     platform::setFrame(mFileNameLabel, {X, Y, A, kLabelHeight});
     mFileNameLabel->setFont(nameFont(fw));

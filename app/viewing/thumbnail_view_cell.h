@@ -16,6 +16,7 @@
 class AdjustableFontSizeTextField;
 class ColorView;
 class PtpObjectInfoClass;
+struct PtpObjectInfoStruct;
 namespace platform {
 class ImageView;
 class View;
@@ -52,6 +53,8 @@ class ThumbnailViewCell : public platform::CollectionViewItem {
 
   // The badge a format code and file name give (a code of 0 lets the name decide).
   static Badge badgeFor(uint16_t format, const std::string& fileName);
+  // The record's file name as its bytes (a name that is not valid text has them too; the strip matches by them).
+  static std::string fileNameBytes(const PtpObjectInfoStruct& record);
   // The turn for an EXIF orientation code, in radians anticlockwise (y-up).
   static double rotationAngleFor(uint8_t orientation);
 
