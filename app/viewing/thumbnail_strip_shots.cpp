@@ -18,7 +18,6 @@
 #include "platform/ui/scroll_view.h"
 #include "platform/ui/window.h"
 #include "session/ptp_object_info_class.h"
-#include "widgets/mb_progress_hud.h"
 
 namespace {
 
@@ -114,10 +113,8 @@ QWidget* cameraWindowWithPicture(ShotContext& shot) {
     if (controller->count() != 2 || controller->selectedIndex() != 1 || area->picturesShown() < 2 ||
         area->workInFlight() != 0)
       return false;
-    for (MBProgressHUD* hud : camera->window()->findChildren<MBProgressHUD*>())
-      if (hud->isVisible()) return false;
     return true;
-  });
+  }) && shot.harness().waitForOverlays();
   if (!shown) shot.fail("the second picture did not show");
   guitest::click(area->view()->findChild<QWidget*>(QStringLiteral("oHistogramButton")));
   shot.harness().waitUntil([] { return false; }, std::chrono::milliseconds(300));

@@ -14,6 +14,7 @@
 #include "guitest/gui_test.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/ui/image_view.h"
+#include "platform/ui/responder.h"
 #include "platform/ui/scroll_view.h"
 #include "platform/ui/transform3d.h"
 #include "platform/ui/view_geometry.h"
@@ -140,6 +141,31 @@ TEST_F(ThumbnailStripTest, ClicksSelectTellTheDelegateAndMoveTheBorder) {
   EXPECT_EQ(delegate_.handles, (std::vector<uint32_t>{1, 3}));
   EXPECT_EQ(bordered(), (std::vector<uint32_t>{3}));
   EXPECT_EQ(strip_->selectedIndex(), 2);
+}
+
+TEST_F(ThumbnailStripTest, ClickingTheSelectedItemUnselectsItAndADoubleClickGoesUpTheResponderChain) {
+  for (uint32_t i = 1; i <= 2; ++i) add(i, "IMG_" + std::to_string(i) + ".JPG");
+  ASSERT_TRUE(clickItem(1));
+  ASSERT_TRUE(clickItem(1));
+  EXPECT_TRUE(bordered().empty());
+  EXPECT_TRUE(collection_->selectionIndexPaths().empty());
+  EXPECT_EQ(strip_->selectedIndex(), 1) << "the strip's remembered position stays";
+  ASSERT_TRUE(clickItem(1));
+  EXPECT_EQ(delegate_.handles, (std::vector<uint32_t>{2, 2}));
+  EXPECT_EQ(bordered(), (std::vector<uint32_t>{2}));
+
+  struct Browser : platform::Responder {
+    const ThumbnailViewCell* opened = nullptr;
+    bool performAction(const platform::Action& action) override {
+      if (action.name != "collectionItemViewDoubleClick") return platform::Responder::performAction(action);
+      opened = action.sender<ThumbnailViewCell>();
+      return true;
+    }
+  } browser;
+  platform::setViewResponder(window_.get(), &browser);
+  ASSERT_TRUE(guitest::doubleClick(cell(0)->view()));
+  platform::setViewResponder(window_.get(), nullptr);
+  EXPECT_EQ(browser.opened, cell(0));
 }
 
 TEST_F(ThumbnailStripTest, SelectingTheSelectedThumbnailAgainKeepsItsBorderAndTellsTheDelegateAgain) {

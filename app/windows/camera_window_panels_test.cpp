@@ -19,7 +19,6 @@
 #include "platform/ui/responder.h"
 #include "session/ptp_object_info_class.h"
 #include "widgets/color_view.h"
-#include "widgets/mb_progress_hud.h"
 
 namespace {
 
@@ -34,14 +33,6 @@ class CameraWindowPanelsTest : public guitest::GuiTest, public ::testing::WithPa
   static StillImageViewController* stillViewer(CameraWindowController* window) {
     if (!window->imageArea()) return nullptr;
     return dynamic_cast<StillImageViewController*>(platform::viewResponder(window->imageArea()->view()));
-  }
-  // The command runner's progress overlay fades out after a download; the histogram button lies under it.
-  static bool waitForCommandOverlays(QWidget* window) {
-    return waitUntil([window] {
-      for (MBProgressHUD* hud : window->findChildren<MBProgressHUD*>())
-        if (hud->isVisible()) return false;
-      return true;
-    });
   }
 };
 
@@ -69,7 +60,7 @@ TEST_P(CameraWindowPanelsTest, APictureFromTheBodyReachesTheStripsEndSelectedAnd
   EXPECT_EQ(guitest::find<QLabel>(area->view(), "oFileNameTextField")->text().toStdString(), jpeg.name);
   ASSERT_TRUE(area->exifView()->exif());
   EXPECT_FALSE(area->exifView()->textField()->text().isEmpty()) << "the EXIF line";
-  ASSERT_TRUE(waitForCommandOverlays(window->window()));
+  ASSERT_TRUE(waitForOverlays());
   ASSERT_TRUE(guitest::click(area->view(), "oHistogramButton"));
   ASSERT_TRUE(waitUntil([&] { return area->histogramView()->showsHistogram(); }));
 
