@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
+#include <QVariant>
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -37,6 +38,8 @@ MainThumbnailController::MainThumbnailController(platform::CollectionView* colle
     mCollectionView->registerClass([] { return std::make_unique<ThumbnailViewCell>(); }, ThumbnailViewCell::kIdentifier);
     mCollectionView->setSelectable(true);
     mCollectionView->setAllowsMultipleSelection(false);
+    if (auto layout = layoutFromInterface(mCollectionView->enclosingScrollView()))
+      mCollectionView->setCollectionViewLayout(*layout);
     mCollectionView->setDataSource(this);
     mCollectionView->setDelegate(this);
     mCollectionView->reloadData();
@@ -75,6 +78,23 @@ platform::CollectionViewFlowLayout MainThumbnailController::stripLayout() {
   layout.minimumLineSpacing = 8;
   layout.sectionInset = platform::EdgeInsets{8, 8, 8, 8};
   layout.scrollDirection = platform::ScrollDirection::Horizontal;
+  return layout;
+}
+
+std::optional<platform::CollectionViewFlowLayout> MainThumbnailController::layoutFromInterface(
+    const QWidget* scrollView) {
+  if (!scrollView) return std::nullopt;
+  const QSize item = scrollView->property("itemSize").toSize();
+  if (!item.isValid() || item.isEmpty()) return std::nullopt;
+  platform::CollectionViewFlowLayout layout;
+  layout.itemSize = platform::Size{double(item.width()), double(item.height())};
+  const QVariant spacing = scrollView->property("itemSpacing");
+  const double gap = spacing.isValid() ? std::max(0.0, spacing.toDouble()) : 0.0;
+  layout.minimumInteritemSpacing = gap;
+  layout.minimumLineSpacing = gap;
+  layout.sectionInset = platform::EdgeInsets{gap, gap, gap, gap};
+  layout.scrollDirection = scrollView->property("scrollsSideways").toBool() ? platform::ScrollDirection::Horizontal
+                                                                          : platform::ScrollDirection::Vertical;
   return layout;
 }
 

@@ -48,6 +48,9 @@ class MainThumbnailController : public CameraWindowThumbnailStrip,
 
   // The camera window's strip layout: one sideways row of 120 x 120 items, 8 points apart and from the edges.
   static platform::CollectionViewFlowLayout stripLayout();
+  // The layout the interface file gives the strip's scroll view ("itemSize", "itemSpacing", "scrollsSideways"),
+  // or none when it gives no item size.
+  static std::optional<platform::CollectionViewFlowLayout> layoutFromInterface(const QWidget* scrollView);
 
   // A thumbnail's bytes decoded and scaled down to the kept size; null when they do not decode.
   static QImage decodeThumbnail(const uint8_t* data, size_t size);

@@ -368,3 +368,28 @@ TEST_F(ThumbnailStripTest, ClearingTheSelectionHidesTheBorderAndAReusedItemShows
 }
 
 }  // namespace
+
+namespace {
+
+class ThumbnailStripLayoutTest : public guitest::GuiTest {};
+
+TEST_F(ThumbnailStripLayoutTest, TheInterfaceFileGivesTheLayoutAndWithoutAnItemSizeNone) {
+  QWidget scroll;
+  EXPECT_FALSE(MainThumbnailController::layoutFromInterface(&scroll));
+  EXPECT_FALSE(MainThumbnailController::layoutFromInterface(nullptr));
+  scroll.setProperty("itemSize", QSize(100, 90));
+  scroll.setProperty("itemSpacing", 4.0);
+  scroll.setProperty("scrollsSideways", true);
+  const auto layout = MainThumbnailController::layoutFromInterface(&scroll);
+  ASSERT_TRUE(layout);
+  EXPECT_EQ(layout->itemSize.width, 100);
+  EXPECT_EQ(layout->itemSize.height, 90);
+  EXPECT_EQ(layout->minimumLineSpacing, 4);
+  EXPECT_EQ(layout->sectionInset.left, 4);
+  EXPECT_EQ(layout->scrollDirection, platform::ScrollDirection::Horizontal);
+  scroll.setProperty("scrollsSideways", false);
+  EXPECT_EQ(MainThumbnailController::layoutFromInterface(&scroll)->scrollDirection,
+            platform::ScrollDirection::Vertical);
+}
+
+}  // namespace

@@ -46,6 +46,12 @@ TEST_P(CameraWindowPanelsTest, APictureFromTheBodyReachesTheStripsEndSelectedAnd
   ASSERT_NE(strip, nullptr) << "the program's strip is plugged in";
   ASSERT_NE(area, nullptr) << "the program's image area is plugged in";
 
+  // One sideways row of 120 x 120 items, as the interface file sets it.
+  const platform::CollectionViewFlowLayout& layout = strip->collectionView()->collectionViewLayout();
+  EXPECT_EQ(layout.itemSize.width, 120);
+  EXPECT_EQ(layout.itemSize.height, 120);
+  EXPECT_EQ(layout.scrollDirection, platform::ScrollDirection::Horizontal);
+
   devicesim::ShotPlan plan;
   devicesim::BodyShooter body(c.vendor, rig().camera(), rig().commands().cardPointer(), plan);
 
