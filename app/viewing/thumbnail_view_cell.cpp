@@ -43,7 +43,8 @@ std::string lowercase(std::string s) {
   return s;
 }
 
-// The rating's place on the picture, at its origin (lower left): one small star per point.
+// The rating's place on the picture, at its origin (lower left): one small star per point, drawn along the
+// view's top so that the name along the picture's bottom edge leaves them in sight.
 class StarsView : public platform::View {
  public:
   explicit StarsView(QWidget* parent) : platform::View(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
@@ -61,7 +62,7 @@ class StarsView : public platform::View {
     f.setPixelSize(std::max(4, height() / 3));
     p.setFont(f);
     p.setPen(QColor(255, 214, 0));
-    p.drawText(rect(), Qt::AlignLeft | Qt::AlignBottom, QString(count_, QChar(0x2605)));
+    p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, QString(count_, QChar(0x2605)));
   }
 
  private:
