@@ -10,6 +10,7 @@
 // long side), so 5,000 items hold about 150 MB at most. Main thread, except addThumnailImage (queued there) and
 // selectThumbnail (run there and waited for).
 #include <QImage>
+#include <QPointer>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -84,7 +85,8 @@ class MainThumbnailController : public CameraWindowThumbnailStrip,
   void setCellSelected(int index, bool selected);
 
   std::vector<Record> mThumbnails;
-  platform::CollectionView* mCollectionView;
+  // Not owned: the window may delete it first.
+  QPointer<platform::CollectionView> mCollectionView;
   std::optional<int> mSelectedIndex;
   ThumbnailControllerDelegate* mDelegate;
   std::vector<platform::ObserverToken> mObservers;
