@@ -1,9 +1,29 @@
 #include "app/windows/camera_window_panels.h"
 
+#include "app/viewing/still_image_view_controller.h"
+#include "app/viewing/thumbnail_strip_controller.h"
+
 #include "controls/automation/tripod_view_controller.h"
 #include "controls/camera_controls_view_controller.h"
 
 namespace {
+
+// The still viewer as the camera window's image area.
+class ImageArea : public CameraWindowImageArea {
+ public:
+  QWidget* view() override { return controller_.view(); }
+  void setImage(const std::vector<uint8_t>& data, std::shared_ptr<const PtpObjectInfoClass> object) override {
+    controller_.setImage(data, std::move(object));
+  }
+  void clearImage() override { controller_.clearImage(); }
+  std::shared_ptr<const PtpObjectInfoClass> currentObjectInfo() const override {
+    return controller_.currentObjectInfo();
+  }
+  StillImageViewController& controller() { return controller_; }
+
+ private:
+  StillImageViewController controller_;
+};
 
 class ControlsPanel : public CameraWindowControlsPanel {
  public:
@@ -24,9 +44,11 @@ class TripodPanel : public TripodWindowPanel {
 
 // The program's panels. Each panel's own change adds its maker here.
 void installProductPanels(CameraWindowPanels& panels) {
-  // panels.makeImageArea = ...;        the still-image viewer
+  panels.makeImageArea = [] { return std::make_unique<ImageArea>(); };
   panels.makeControls = [] { return std::make_unique<ControlsPanel>(); };
-  // panels.makeThumbnailStrip = ...;   the thumbnail strip
+  panels.makeThumbnailStrip = [](platform::CollectionView* collectionView, ThumbnailControllerDelegate* delegate) {
+    return std::make_unique<MainThumbnailController>(collectionView, delegate);
+  };
   panels.makeTripodPanel = [] { return std::make_unique<TripodPanel>(); };
 }
 
