@@ -1,6 +1,8 @@
 #include "app/windows/card_contents_window_controller.h"
 
+#include "app/windows/card_contents_view_controller.h"
 #include "platform/foundation/dispatch.h"
+#include "platform/ui/application_shell.h"
 #include "platform/ui/interface_file.h"
 #include "platform/ui/window.h"
 #include "session/notification_names.h"
@@ -15,6 +17,9 @@ CardContentsWindowController::CardContentsWindowController()
 CardContentsWindowController::~CardContentsWindowController() {
   *mAlive = false;
   for (const platform::ObserverToken& token : mObservers) platform::NotificationCenter::defaultCenter().removeObserver(token);
+  // The browser's work stops before the browser goes (its destructor waits for it).
+  delete mCardContentsViewController;
+  mCardContentsViewController = nullptr;
 }
 
 CardContentsWindowController* CardContentsWindowController::createAndShowWindow() {
@@ -28,6 +33,14 @@ void CardContentsWindowController::windowDidLoad() {
   platform::Window* w = window();
   w->setWindowTitle(QStringLiteral("Card Contents"));
   oCardContentsParentView = w->contentView()->findChild<QWidget*>(QStringLiteral("oCardContentsParentView"));
+  if (oCardContentsParentView) {
+    mCardContentsViewController = new CardContentsViewController(oCardContentsParentView);
+    mCardContentsViewController->setParent(this);
+    mCardContentsViewController->view();
+  }
+  // Closing the window, by the user or because the connection ended, stops the loader and any download.
+  mObservers.push_back(platform::NotificationCenter::defaultCenter().addObserverForName(
+      platform::NSWindowWillCloseNotification, static_cast<QWidget*>(w), [this](const platform::Notification&) { windowWillClose(); }));
   mObservers.push_back(platform::NotificationCenter::defaultCenter().addObserverForName(
       kVorlaxentConnectionStatusNotification, nullptr,
       [this](const platform::Notification& n) { connectionStatusChangedNotification(n); }));
@@ -38,4 +51,8 @@ void CardContentsWindowController::connectionStatusChangedNotification(const pla
   platform::mainQueue().async([this, alive = mAlive] {
     if (*alive && isWindowLoaded()) close();
   });
+}
+
+void CardContentsWindowController::windowWillClose() {
+  if (mCardContentsViewController) mCardContentsViewController->stopAllWork();
 }
