@@ -11,7 +11,8 @@ namespace devicesim {
 namespace {
 
 constexpr uint16_t kMovieFormat = 0x300D;
-const std::vector<uint8_t> kNoPicture = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'};
+// Framed as a JPEG (start and end markers), so that it passes as one on the wire, but no picture decodes from it.
+const std::vector<uint8_t> kNoPicture = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x03, 'b', 'a', 'd', '!', 0x13, 0x37, 0xFF, 0xD9};
 
 std::shared_ptr<const GeneratedJpeg> pictureFor(int index, int distinct, uint32_t size) {
     JpegRecipe recipe;

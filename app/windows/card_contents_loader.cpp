@@ -24,6 +24,7 @@ namespace card_contents {
 namespace {
 
 constexpr uint16_t kFormatJpeg = 0x3801;
+constexpr uint16_t kFormatMp4 = 0xB982;
 
 std::string upper(std::string text) {
   for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
@@ -33,6 +34,13 @@ std::string upper(std::string text) {
 std::string extensionOf(const std::string& name) {
   const size_t dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : upper(name.substr(dot + 1));
+}
+
+// The format a device-SD name gives; MP4 movies, which the name table does not know, count as the MP4 format.
+uint16_t sdFormatForName(const std::string& name) {
+  const uint16_t format = fileFormatForName(name.c_str());
+  if (format == 0 && extensionOf(name) == "MP4") return kFormatMp4;
+  return format;
 }
 
 void updatePending(Shared& s) {
@@ -72,7 +80,7 @@ void sdLoop(Shared& s, const HandOver& handOver, uint64_t generation) {
   while (!s.fileNames.empty()) {
     if (s.kill) return;
     const std::string name = s.fileNames.front();
-    const uint16_t format = fileFormatForName(name.c_str());
+    const uint16_t format = sdFormatForName(name);
     if (!formatPassesFilter(format, filter) || name.size() >= sizeof(PtpObjectInfoStruct::fileName)) {
       s.fileNames.pop_front();
       continue;

@@ -153,7 +153,10 @@ void CardContentsViewController::setOnSource(int source) {
 }
 
 void CardContentsViewController::viewWillAppear() {
-  if (mLoadedThumbnailHandles.empty() && mShared->pendingCount == 0) refreshThumbnails();
+  if (mNeedsRefresh || (mLoadedThumbnailHandles.empty() && mShared->pendingCount == 0)) {
+    mNeedsRefresh = false;
+    refreshThumbnails();
+  }
   else if (!isContentPastBottom()) startThumbnailDownload();
   if (oSourceSwitch) oSourceSwitch->setChecked(mShared->source == mOnSource);
 }
@@ -262,6 +265,18 @@ void CardContentsViewController::stopAllWork() {
         },
         kStopWait);
   }
+}
+
+void CardContentsViewController::forgetContents() {
+  stopAllWork();
+  ++mShared->generation;
+  mLoadedThumbnailHandles.clear();
+  if (oCollectionView) {
+    oCollectionView->deselectAll();
+    oCollectionView->reloadData();
+  }
+  refreshBarButtons();
+  mNeedsRefresh = true;
 }
 
 void CardContentsViewController::appendRecord(Record record, uint64_t generation) {

@@ -79,6 +79,9 @@ class CardContentsViewController : public platform::ViewController,
   // Stops the loader and the download loop and waits (at most kStopWait) until both have ended; nothing is handed
   // to the grid afterwards. The window calls it as it closes.
   void stopAllWork();
+  // The session the contents came from has ended: work stops, the grid empties, and the next appearance lists
+  // the card afresh.
+  void forgetContents();
 
   // Actions (by the interface file's controls; the sender is the control).
   void sourceSwitchToggled(ITSwitch* sender);
@@ -172,6 +175,7 @@ class CardContentsViewController : public platform::ViewController,
   int mOffSource = kSourceCamera;
   int mOnSource = kSourceDeviceSd;
   bool mIsAllSelected = false;
+  bool mNeedsRefresh = false;
   std::vector<Record> mLoadedThumbnailHandles;
   std::shared_ptr<Shared> mShared = std::make_shared<Shared>();
   std::vector<platform::ObserverToken> mObservers;

@@ -49,7 +49,10 @@ void CardContentsWindowController::windowDidLoad() {
 void CardContentsWindowController::connectionStatusChangedNotification(const platform::Notification& notification) {
   if (Utilities::connectionStatusForInteger(notification.object.toInteger()) == kConnectionStatusCameraConnected) return;
   platform::mainQueue().async([this, alive = mAlive] {
-    if (*alive && isWindowLoaded()) close();
+    if (!*alive || !isWindowLoaded()) return;
+    // What the grid shows belonged to that connection: a later session lists its own card.
+    if (mCardContentsViewController) mCardContentsViewController->forgetContents();
+    close();
   });
 }
 
