@@ -14,6 +14,7 @@
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/window.h"
 #include "widgets/jw_alert.h"
+#include "widgets/mb_progress_hud.h"
 
 namespace {
 
@@ -112,6 +113,10 @@ const bool cardContentsShots[] = {
            platform::Window* window = app.cardContentsWindowController()->window();
            guitest::showWindow(window);
            guitest::Harness::waitUntil([&] { return camera->holding(); });
+           guitest::Harness::waitUntil([&] {
+             MBProgressHUD* hud = MBProgressHUD::HUDForView(window->contentView());
+             return hud && hud->isVisible();
+           });
            guitest::Harness::waitUntil([] { return false; }, std::chrono::milliseconds(300));  // the overlay fades in
            const QImage image = guitest::render(window);
            camera->releaseHeld();

@@ -7,6 +7,7 @@
 #include "app/windows/card_contents_loader.h"
 #include "app/windows/card_contents_thumbnail_cell.h"
 #include "controls/interface_actions.h"
+#include "engine/link/link.h"
 #include "engine/ptp/response_code.h"
 #include "engine/ptp/vendor_state.h"
 #include "icons/properties/vorlaxent_style_kit.h"
@@ -153,12 +154,16 @@ void CardContentsViewController::setOnSource(int source) {
 }
 
 void CardContentsViewController::viewWillAppear() {
-  if (mNeedsRefresh || (mLoadedThumbnailHandles.empty() && mShared->pendingCount == 0)) {
-    mNeedsRefresh = false;
-    refreshThumbnails();
-  }
+  // A first listing waits until the window is up (viewDidAppear): its progress overlay goes over the front window.
+  if (mNeedsRefresh || (mLoadedThumbnailHandles.empty() && mShared->pendingCount == 0)) mNeedsRefresh = true;
   else if (!isContentPastBottom()) startThumbnailDownload();
   if (oSourceSwitch) oSourceSwitch->setChecked(mShared->source == mOnSource);
+}
+
+void CardContentsViewController::viewDidAppear() {
+  if (!mNeedsRefresh) return;
+  mNeedsRefresh = false;
+  refreshThumbnails();
 }
 
 void CardContentsViewController::viewWillDisappear() { stopThumbnailDownload(false); }
@@ -201,6 +206,8 @@ void CardContentsViewController::refreshThumbnails() {
     oCollectionView->reloadData();
   }
   refreshBarButtons();
+  // Without a link there is no card to list (the window outlived its connection): no batch, no overlay.
+  if (!linkIsConnected()) return;
 
   std::shared_ptr<Shared> shared = mShared;
   auto refused = std::make_shared<int>(0);

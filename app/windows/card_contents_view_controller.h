@@ -150,6 +150,7 @@ class CardContentsViewController : public platform::ViewController,
   void loadView() override;
   void viewDidLoad() override;
   void viewWillAppear() override;
+  void viewDidAppear() override;
   void viewWillDisappear() override;
 
  private:

@@ -166,6 +166,7 @@ TEST_F(CardContentsTest, TheSwitchTurnsToTheDevicesCardAndBack) {
   ASSERT_TRUE(waitSettled());
   ASSERT_TRUE(waitUntil([&] { return shownNames() == sdNames_; }));
   EXPECT_EQ(browser_->loadedRecords()[0].fullImagePath, sdNames_[0]);
+  ASSERT_TRUE(waitForOverlays());
   guitest::click(browser_->oSourceSwitch);
   ASSERT_TRUE(waitUntil([&] { return browser_->imageSource() == Browser::kSourceCamera; }));
   ASSERT_TRUE(waitSettled());
