@@ -72,12 +72,7 @@ int gridFigure() {
   platform::ScrollView scroll;
   scroll.resize(900, 570);
   auto* grid = new platform::CollectionView;
-  platform::CollectionViewFlowLayout layout;
-  layout.itemSize = {CardContentsThumbnailCell::kItemWidth, CardContentsThumbnailCell::kItemHeight};
-  layout.minimumInteritemSpacing = 8;
-  layout.minimumLineSpacing = 8;
-  layout.sectionInset = {8, 8, 8, 8};
-  grid->setCollectionViewLayout(layout);
+  grid->setCollectionViewLayout(CardContentsThumbnailCell::gridLayout());
   grid->registerClass([] { return std::make_unique<CardContentsThumbnailCell>(); }, CardContentsThumbnailCell::kIdentifier);
   grid->setDataSource(&source);
   scroll.setDocumentView(grid);

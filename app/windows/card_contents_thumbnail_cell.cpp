@@ -42,6 +42,15 @@ class CardContentsThumbnailCell::CellView : public QWidget {
   CardContentsThumbnailCell* cell_;
 };
 
+platform::CollectionViewFlowLayout CardContentsThumbnailCell::gridLayout() {
+  platform::CollectionViewFlowLayout layout;
+  layout.itemSize = {kItemWidth, kItemHeight};
+  layout.minimumInteritemSpacing = 8;
+  layout.minimumLineSpacing = 8;
+  layout.sectionInset = {8, 8, 8, 8};
+  return layout;
+}
+
 void CardContentsThumbnailCell::loadView() { setView(new CellView(this)); }
 
 CardContentsThumbnailCell::CellView* CardContentsThumbnailCell::cellView() {

@@ -20,6 +20,9 @@ class CardContentsThumbnailCell : public platform::CollectionViewItem {
   static constexpr double kItemWidth = 176;
   static constexpr double kItemHeight = 152;
 
+  // The grid's layout for these items: rows of them with a small margin.
+  static platform::CollectionViewFlowLayout gridLayout();
+
   void setThumbnailImage(const QImage& image);
   void setFileName(const QString& name);
   void setObjectInfo(std::shared_ptr<const PtpObjectInfoClass> objectInfo) { objectInfo_ = std::move(objectInfo); }

@@ -80,12 +80,7 @@ void CardContentsViewController::viewDidLoad() {
   // The grid: the scroll view's document, several items selectable, none needed.
   oCollectionView = new platform::CollectionView;
   oCollectionView->setObjectName(QStringLiteral("oCollectionView"));
-  platform::CollectionViewFlowLayout layout;
-  layout.itemSize = {CardContentsThumbnailCell::kItemWidth, CardContentsThumbnailCell::kItemHeight};
-  layout.minimumInteritemSpacing = 8;
-  layout.minimumLineSpacing = 8;
-  layout.sectionInset = {8, 8, 8, 8};
-  oCollectionView->setCollectionViewLayout(layout);
+  oCollectionView->setCollectionViewLayout(CardContentsThumbnailCell::gridLayout());
   oCollectionView->registerClass([] { return std::make_unique<CardContentsThumbnailCell>(); },
                                  CardContentsThumbnailCell::kIdentifier);
   oCollectionView->setSelectable(true);
