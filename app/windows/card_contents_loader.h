@@ -14,7 +14,7 @@ namespace card_contents {
 
 using Shared = CardContentsViewController::Shared;
 using Record = CardContentsViewController::Record;
-// Hands an item over to the main thread (called on the loader's thread).
+// Hands an item over to the main thread and returns once it is in the grid (called on the loader's thread).
 using HandOver = std::function<void(Record record, uint64_t generation)>;
 
 // What a listing left out: the device-SD names refused (unusable as file names, too long for the record).

@@ -237,8 +237,10 @@ void CardContentsViewController::startThumbnailDownload() {
   std::shared_ptr<Shared> shared = mShared;
   QPointer<CardContentsViewController> self(this);
   platform::globalQueue().async([shared, self] {
+    // Each item is inserted before the next is fetched: the insertion is what tells the loader that enough of
+    // the grid lies below the visible part, and a loader running ahead would fill it far past that.
     card_contents::downloadThumbnails(*shared, [self](Record record, uint64_t generation) {
-      platform::mainQueue().async([self, record = std::move(record), generation]() mutable {
+      platform::mainQueue().sync([&] {
         if (self) self->appendRecord(std::move(record), generation);
       });
     });

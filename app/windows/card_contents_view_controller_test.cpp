@@ -279,6 +279,46 @@ TEST_P(CardContentsSdFailureTest, TwentySdFailuresPassTheTwentyFirstStopsTheRun)
 
 INSTANTIATE_TEST_SUITE_P(Budget, CardContentsSdFailureTest, ::testing::Values(20, 21));
 
+// The camera card's thumbnail faults, as the loader meets them from the newest object on.
+struct ThumbnailFaultCase {
+  const char* name;
+  int missing;        // object index without a thumbnail (-1: none)
+  int undecodable;    // object index whose thumbnail does not decode (-1: none)
+  int failingThumb;   // GetThumb fails for the n-th request (-1: none)
+  size_t shown;
+  const char* message;  // the message that stops the run; empty: none
+};
+class CardContentsThumbnailFaultTest : public CardContentsTest, public ::testing::WithParamInterface<ThumbnailFaultCase> {};
+
+TEST_P(CardContentsThumbnailFaultTest, MissingThumbnailsAreSkippedOtherFaultsStopTheRun) {
+  const ThumbnailFaultCase& c = GetParam();
+  devicesim::CardFill fill;
+  fill.count = 6;
+  if (c.missing >= 0) fill.missingThumbnails = {c.missing};
+  if (c.undecodable >= 0) fill.undecodableThumbnails = {c.undecodable};
+  ASSERT_TRUE(connectWith("nikon", fill));
+  if (c.failingThumb >= 0) rig().device().setFaultSource(devicesim::failPtpOperation(0x100A, 0x2002, 1, c.failingThumb));
+  ASSERT_TRUE(openFromMenu());
+  settle();
+  EXPECT_EQ(shownNames().size(), c.shown);
+  std::vector<std::string> messages;
+  for (const auto& a : alerts().shown()) messages.push_back(a.message);
+  if (*c.message) {
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind(c.message, 0), 0u) << messages[0];
+  } else {
+    EXPECT_TRUE(messages.empty()) << messages.front();
+  }
+  rig().device().setFaultSource(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CardContentsThumbnailFaultTest,
+    ::testing::Values(ThumbnailFaultCase{"Missing", 4, -1, -1, 5, ""},
+                      ThumbnailFaultCase{"Undecodable", -1, 3, -1, 2, "The thumbnail could not be shown."},
+                      ThumbnailFaultCase{"Failing", -1, -1, 2, 2, "The thumbnail could not be downloaded."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(CardContentsTest, TheLoaderStopsPastTheBottomAndScrollingResumesInOrder) {
   devicesim::CardFill fill;  // 5,000 objects
   ASSERT_TRUE(connectWith("nikon", fill));
@@ -437,11 +477,13 @@ TEST_F(CardContentsTest, SelectAllSelectsWhatIsLoadedAndEnablesTheBar) {
 
 // From the menu to a download cut by a disconnect: the window closes, earlier files stay whole, the cut file is
 // not left under its name, and the message names it.
-TEST_F(CardContentsTest, EndToEndADisconnectDuringADownloadClosesTheWindowAndKeepsEarlierFiles) {
+class CardContentsEndToEndTest : public CardContentsTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CardContentsEndToEndTest, ADisconnectDuringADownloadClosesTheWindowAndKeepsEarlierFiles) {
   devicesim::CardFill fill;
   fill.count = 4;
   fill.jpegSize = 400 * 1024;
-  ASSERT_TRUE(connectWith("nikon", fill));
+  ASSERT_TRUE(connectWith(GetParam(), fill));
   ASSERT_TRUE(openFromMenu());
   auto camera = rig().cameraAs<devicesim::GenericCamera>();
   pickItems({0, 1, 2});
@@ -460,5 +502,8 @@ TEST_F(CardContentsTest, EndToEndADisconnectDuringADownloadClosesTheWindowAndKee
   const std::vector<QByteArray> files = filesIn(harness().saveFolder());
   EXPECT_EQ(files[0], QByteArray(reinterpret_cast<const char*>(first->bytes->data()), qsizetype(first->bytes->size())));
 }
+
+INSTANTIATE_TEST_SUITE_P(CameraCards, CardContentsEndToEndTest, ::testing::Values("canon", "nikon"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }  // namespace
