@@ -254,10 +254,14 @@ void CardContentsViewController::stopThumbnailDownload(bool wait) {
   mShared->gate.signal();
 }
 
+void CardContentsViewController::requestStop() {
+  mShared->kill = true;
+  mShared->cancelDownload = true;
+}
+
 void CardContentsViewController::stopAllWork() {
   std::shared_ptr<Shared> shared = mShared;
-  shared->kill = true;
-  shared->cancelDownload = true;
+  requestStop();
   // Main-queue blocks the work waits for must be able to run meanwhile; the wait is bounded either way.
   if (platform::isMainThread() && !platform::isRunningMainQueueBlock()) {
     platform::runMainUntil(
@@ -272,7 +276,7 @@ void CardContentsViewController::stopAllWork() {
 }
 
 void CardContentsViewController::forgetContents() {
-  stopAllWork();
+  requestStop();
   ++mShared->generation;
   mLoadedThumbnailHandles.clear();
   if (oCollectionView) {

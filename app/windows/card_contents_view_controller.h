@@ -79,6 +79,8 @@ class CardContentsViewController : public platform::ViewController,
   // Stops the loader and the download loop and waits (at most kStopWait) until both have ended; nothing is handed
   // to the grid afterwards. The window calls it as it closes.
   void stopAllWork();
+  // Asks the loader and the download loop to stop, without waiting (they end at their next check).
+  void requestStop();
   // The session the contents came from has ended: work stops, the grid empties, and the next appearance lists
   // the card afresh.
   void forgetContents();

@@ -57,5 +57,7 @@ void CardContentsWindowController::connectionStatusChangedNotification(const pla
 }
 
 void CardContentsWindowController::windowWillClose() {
-  if (mCardContentsViewController) mCardContentsViewController->stopAllWork();
+  // Stopped at once, not waited for: the controller stays (the window may open again), and a download in the
+  // middle of a large file must not hold the interface. The controller's destructor waits.
+  if (mCardContentsViewController) mCardContentsViewController->requestStop();
 }
