@@ -231,7 +231,7 @@ QImage decodeThumbnail(const std::vector<uint8_t>& bytes) {
   return image;
 }
 
-ListingResult loadThumbnailHandles(Shared& s) {
+ListingResult loadThumbnailHandles(Shared& s, uint64_t generation) {
   ListingResult result;
   const int source = s.source;
   const int filter = s.filter;
@@ -277,6 +277,7 @@ ListingResult loadThumbnailHandles(Shared& s) {
   s.fileNames = std::move(names);
   s.handles = std::move(handles);
   s.canonEntries = std::move(entries);
+  s.listGeneration = generation;
   updatePending(s);
   s.gate.signal();
   return result;
@@ -284,7 +285,7 @@ ListingResult loadThumbnailHandles(Shared& s) {
 
 void downloadThumbnails(Shared& s, const HandOver& handOver) {
   RunScope run(s);
-  const uint64_t generation = s.generation;
+  const uint64_t generation = s.listGeneration;
   switch (s.source) {
     case CardContentsViewController::kSourceDeviceSd: sdLoop(s, handOver, generation); break;
     case CardContentsViewController::kSourceCamera:

@@ -22,8 +22,9 @@ struct ListingResult {
   int refusedNames = 0;
 };
 
-// Fills the pending list of the shown source for the shown filter, replacing what was pending.
-ListingResult loadThumbnailHandles(Shared& shared);
+// Fills the pending list of the shown source for the shown filter, replacing what was pending; its items belong
+// to the refresh `generation`.
+ListingResult loadThumbnailHandles(Shared& shared, uint64_t generation);
 // Runs the loop of the shown source until its list is done or the stop request is seen.
 void downloadThumbnails(Shared& shared, const HandOver& handOver);
 

@@ -207,10 +207,13 @@ void CardContentsViewController::refreshThumbnails() {
   std::shared_ptr<Shared> shared = mShared;
   auto refused = std::make_shared<int>(0);
   CommandBlockArray blocks;
+  const uint64_t generation = mShared->generation;
+  // No loader starts until the new lists are in place.
+  shared->downloading = true;
   blocks.push_back(CommandBlock::initWithBlock(
-      [shared, refused] {
+      [shared, refused, generation] {
         shared->downloading = true;
-        *refused = card_contents::loadThumbnailHandles(*shared).refusedNames;
+        *refused = card_contents::loadThumbnailHandles(*shared, generation).refusedNames;
         return int32_t(1);
       },
       platform::localizedString("DownloadingThumbnails")));

@@ -146,6 +146,7 @@ class CardContentsViewController : public platform::ViewController,
     std::deque<std::string> fileNames;
     std::deque<uint32_t> handles;
     std::deque<CanonObjectEntry> canonEntries;
+    uint64_t listGeneration = 0;  // the refresh the lists were made for: their items are dropped after another
   };
 
  protected:
