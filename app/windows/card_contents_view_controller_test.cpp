@@ -396,6 +396,48 @@ TEST_F(CardContentsTest, ACancelledDeleteChangesNothingAConfirmedOneWaitsForTheC
   EXPECT_EQ(filesIn(harness().saveFolder()).size(), 1u) << "the user's downloaded copy stays";
 }
 
+TEST_F(CardContentsTest, DeletingOnTheDevicesCardRemovesTheItemsByName) {
+  devicesim::SdFill sd;
+  sd.count = 5;
+  ASSERT_TRUE(connectWith("sony", {}, sd));
+  ASSERT_TRUE(openFromMenu());
+  ASSERT_EQ(shownNames(), sdNames_);
+  pickItems({1, 3});
+  clickNamed("oDeleteBarButton");
+  ASSERT_TRUE(waitUntil([&] { return shownNames().size() == 3u; }));
+  EXPECT_TRUE(alerts().sawMessage("Do you want to delete the selected images from the Vorlaxent's SD card?"));
+  EXPECT_FALSE(rig().commands().card().hasFile(sdNames_[1]));
+  EXPECT_FALSE(rig().commands().card().hasFile(sdNames_[3]));
+  EXPECT_EQ(shownNames(), (std::vector<std::string>{sdNames_[0], sdNames_[2], sdNames_[4]}));
+}
+
+// The loader is in the middle of a thumbnail the camera holds back: the RAW filter's wait for it happens off the
+// main thread, so the window goes on answering; the new list follows once the thumbnail came.
+TEST_F(CardContentsTest, AFilterChangeWaitsForTheLoaderWithoutFreezingTheWindow) {
+  devicesim::CardFill fill;
+  fill.count = 10;
+  fill.rawEvery = 2;
+  ASSERT_TRUE(connectWith("nikon", fill));
+  auto camera = rig().cameraAs<devicesim::GenericCamera>();
+  camera->holdNext(0x100A);
+  harness().appDelegate().showCardContents();
+  CardContentsWindowController* wc = harness().appDelegate().cardContentsWindowController();
+  window_ = wc->window();
+  browser_ = wc->cardContentsViewController();
+  ASSERT_TRUE(guitest::showWindow(window_));
+  ASSERT_TRUE(waitUntil([&] { return camera->holding(); }));
+  ASSERT_TRUE(waitForOverlays());
+  clickNamed("oFilterRawButton");
+  // The main loop runs while the loader is held: a click on the bar is answered.
+  EXPECT_TRUE(waitUntil([&] { return browser_->oFilterRawButton->state() == 1; }, std::chrono::milliseconds(2000)));
+  EXPECT_TRUE(camera->holding()) << "the held thumbnail is still out";
+  camera->releaseHeld();
+  ASSERT_TRUE(waitUntil([&] {
+    const std::vector<std::string> shown = shownNames();
+    return shown.size() == 5u && shown.front() == devicesim::cardFileName(fill, 1);
+  })) << "the RAW files, in the camera's order on this body";
+}
+
 TEST_F(CardContentsTest, ThreeDownloadsCancelledDuringTheFirstShowOneOfThree) {
   devicesim::CardFill fill;
   fill.count = 5;
