@@ -1,6 +1,8 @@
 #include "app/windows/card_contents_loader.h"
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QImage>
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -94,8 +96,8 @@ void sdLoop(Shared& s, const HandOver& handOver, uint64_t generation) {
     const uint16_t rc = Utilities::downloadThumbnail(&record, &data, 0);
     s.fileNames.pop_front();
     if (rc == PTP_RC_OK && data) {
-      QImage image = decodeThumbnail(*data);
-      if (!image.isNull()) handOver(Record{std::move(image), wrap(record), name}, generation);
+      QByteArray thumbnail = storedThumbnail(*data);
+      if (!thumbnail.isEmpty()) handOver(Record{std::move(thumbnail), wrap(record), name}, generation);
       continue;
     }
     if (failures >= CardContentsViewController::kSdFailuresPerRun || rc == ERROR_CONNECTION_FAILURE) {
@@ -134,22 +136,34 @@ void cameraLoop(Shared& s, const HandOver& handOver, uint64_t generation) {
       showFailure("ThumbnailDownloadFail", rc);
       return;
     }
-    QImage image = decodeThumbnail(*data);
-    if (image.isNull()) {
+    QByteArray thumbnail = storedThumbnail(*data);
+    if (thumbnail.isEmpty()) {
       s.handles.pop_front();
       showFailure("ThumbnailDisplayFail", PTP_RC_OK);
       return;
     }
     if (s.kill) return;  // the handle stays pending for the next run
     s.handles.pop_front();
-    handOver(Record{std::move(image), wrap(record), "NA"}, generation);
+    handOver(Record{std::move(thumbnail), wrap(record), "NA"}, generation);
   }
 }
 
-QImage unknownThumbnail() {
-  return VorlaxentStyleKit::imageOfUnknownThumbnailWithSize(
-             {CardContentsThumbnailCell::kThumbnailWidth, CardContentsThumbnailCell::kThumbnailHeight})
-      .render();
+QByteArray encoded(const QImage& image, const char* format, int quality) {
+  QByteArray out;
+  QBuffer buffer(&out);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format, quality);
+  return out;
+}
+
+// Drawn once; lossless, so that it shows exactly as drawn.
+QByteArray unknownThumbnail() {
+  static const QByteArray stored = encoded(
+      VorlaxentStyleKit::imageOfUnknownThumbnailWithSize(
+          {CardContentsThumbnailCell::kThumbnailWidth, CardContentsThumbnailCell::kThumbnailHeight})
+          .render(),
+      "PNG", -1);
+  return stored;
 }
 
 void canonLoop(Shared& s, const HandOver& handOver, uint64_t generation) {
@@ -176,11 +190,11 @@ void canonLoop(Shared& s, const HandOver& handOver, uint64_t generation) {
       showFailure("ThumbnailDownloadFail", rc);
       return;
     }
-    QImage image = decodeThumbnail(*data);
-    if (image.isNull()) image = unknownThumbnail();
+    QByteArray thumbnail = storedThumbnail(*data);
+    if (thumbnail.isEmpty()) thumbnail = unknownThumbnail();
     if (s.kill) return;  // the entry stays pending for the next run
     s.canonEntries.pop_front();
-    handOver(Record{std::move(image), wrap(record), "NA"}, generation);
+    handOver(Record{std::move(thumbnail), wrap(record), "NA"}, generation);
   }
 }
 
@@ -221,14 +235,13 @@ bool nikonRawListedInReverse() {
   return false;
 }
 
-QImage decodeThumbnail(const std::vector<uint8_t>& bytes) {
+QByteArray storedThumbnail(const std::vector<uint8_t>& bytes) {
   QImage image = QImage::fromData(bytes.data(), int(bytes.size()));
-  if (image.isNull()) return image;
-  // Kept at the size the grid shows, whatever the camera sent.
+  if (image.isNull()) return {};
   const QSize box(int(CardContentsThumbnailCell::kThumbnailWidth), int(CardContentsThumbnailCell::kThumbnailHeight));
-  if (image.width() > box.width() || image.height() > box.height())
-    image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  return image;
+  if (image.width() <= box.width() && image.height() <= box.height())
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+  return encoded(image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation), "JPG", 90);
 }
 
 ListingResult loadThumbnailHandles(Shared& s, uint64_t generation) {

@@ -2,7 +2,7 @@
 // The card browser's background work: the pending list of each source and the three thumbnail loops (device SD
 // by file names, the camera's card by handles, a Canon card by its object entries). Worker threads only; each
 // takes the browser's gate for as long as it touches the pending lists.
-#include <QImage>
+#include <QByteArray>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -34,7 +34,8 @@ std::vector<std::string> filterSdNames(const std::vector<std::string>& names, in
 bool formatPassesFilter(uint16_t format, int filter);
 // True when the attached Nikon body lists RAW files in reverse order like the others (the eight newer bodies).
 bool nikonRawListedInReverse();
-// The thumbnail decoded and reduced to the grid's thumbnail box; null when the bytes do not decode.
-QImage decodeThumbnail(const std::vector<uint8_t>& bytes);
+// The thumbnail as a record keeps it: the bytes themselves when they decode to a picture within the grid's
+// thumbnail box, else the picture reduced to the box and compressed again; empty when the bytes do not decode.
+QByteArray storedThumbnail(const std::vector<uint8_t>& bytes);
 
 }  // namespace card_contents

@@ -330,7 +330,7 @@ platform::CollectionViewItem* CardContentsViewController::collectionViewItemForR
                                       : QString());
   cell->setObjectInfo(record.objectInfo);
   cell->setFullImagePath(record.fullImagePath);
-  cell->setThumbnailImage(record.image);
+  cell->setThumbnailImage(record.image());
   cell->setSelected(view->selectionIndexPaths().count(indexPath) > 0);
   return cell;
 }

@@ -11,6 +11,7 @@
 // (the gate, the stop request, the flags and the pending lists) lives in a Shared block that the work keeps alive
 // by itself, so that work which outlives the controller finds its state and merely hands nothing back. The pending
 // lists are touched only while the gate is held.
+#include <QByteArray>
 #include <QImage>
 #include <QPointer>
 #include <atomic>
@@ -63,7 +64,10 @@ class CardContentsViewController : public platform::ViewController,
 
   // One item of the grid.
   struct Record {
-    QImage image;
+    // The thumbnail as compressed bytes at most the cell's size (the camera's own when they fit), decoded when
+    // its item shows: thousands of items stay small.
+    QByteArray thumbnail;
+    QImage image() const { return QImage::fromData(thumbnail); }
     std::shared_ptr<const PtpObjectInfoClass> objectInfo;
     std::string fullImagePath;  // the device's file name for SD items, "NA" for camera items
   };

@@ -187,7 +187,7 @@ TEST_F(CardContentsTest, CanonHidesFoldersAndShowsThePlaceholderForABadThumbnail
   EXPECT_EQ(shown[2], devicesim::cardFileName(fill, 5));
   EXPECT_EQ(alerts().count(), 0u) << "a Canon thumbnail that does not decode is no failure";
   const QImage placeholder = VorlaxentStyleKit::imageOfUnknownThumbnailWithSize({160, 120}).render();
-  EXPECT_EQ(browser_->loadedRecords()[2].image.convertToFormat(QImage::Format_ARGB32),
+  EXPECT_EQ(browser_->loadedRecords()[2].image().convertToFormat(QImage::Format_ARGB32),
             placeholder.convertToFormat(QImage::Format_ARGB32));
   // Size, time and rating are not in the listing's entry: they stay 0 until a download completes the record.
   const PtpObjectInfoStruct* first = browser_->loadedRecords()[0].objectInfo->origObjectInfo();
