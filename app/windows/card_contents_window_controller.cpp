@@ -1,6 +1,8 @@
 #include "app/windows/card_contents_window_controller.h"
 
+#include "app/windows/card_contents_view_controller.h"
 #include "platform/foundation/dispatch.h"
+#include "platform/ui/application_shell.h"
 #include "platform/ui/interface_file.h"
 #include "platform/ui/window.h"
 #include "session/notification_names.h"
@@ -15,6 +17,9 @@ CardContentsWindowController::CardContentsWindowController()
 CardContentsWindowController::~CardContentsWindowController() {
   *mAlive = false;
   for (const platform::ObserverToken& token : mObservers) platform::NotificationCenter::defaultCenter().removeObserver(token);
+  // The browser's work stops before the browser goes (its destructor waits for it).
+  delete mCardContentsViewController;
+  mCardContentsViewController = nullptr;
 }
 
 CardContentsWindowController* CardContentsWindowController::createAndShowWindow() {
@@ -28,6 +33,14 @@ void CardContentsWindowController::windowDidLoad() {
   platform::Window* w = window();
   w->setWindowTitle(QStringLiteral("Card Contents"));
   oCardContentsParentView = w->contentView()->findChild<QWidget*>(QStringLiteral("oCardContentsParentView"));
+  if (oCardContentsParentView) {
+    mCardContentsViewController = new CardContentsViewController(oCardContentsParentView);
+    mCardContentsViewController->setParent(this);
+    mCardContentsViewController->view();
+  }
+  // Closing the window, by the user or because the connection ended, stops the loader and any download.
+  mObservers.push_back(platform::NotificationCenter::defaultCenter().addObserverForName(
+      platform::NSWindowWillCloseNotification, static_cast<QWidget*>(w), [this](const platform::Notification&) { windowWillClose(); }));
   mObservers.push_back(platform::NotificationCenter::defaultCenter().addObserverForName(
       kVorlaxentConnectionStatusNotification, nullptr,
       [this](const platform::Notification& n) { connectionStatusChangedNotification(n); }));
@@ -36,6 +49,15 @@ void CardContentsWindowController::windowDidLoad() {
 void CardContentsWindowController::connectionStatusChangedNotification(const platform::Notification& notification) {
   if (Utilities::connectionStatusForInteger(notification.object.toInteger()) == kConnectionStatusCameraConnected) return;
   platform::mainQueue().async([this, alive = mAlive] {
-    if (*alive && isWindowLoaded()) close();
+    if (!*alive || !isWindowLoaded()) return;
+    // What the grid shows belonged to that connection: a later session lists its own card.
+    if (mCardContentsViewController) mCardContentsViewController->forgetContents();
+    close();
   });
+}
+
+void CardContentsWindowController::windowWillClose() {
+  // Stopped at once, not waited for: the controller stays (the window may open again), and a download in the
+  // middle of a large file must not hold the interface. The controller's destructor waits.
+  if (mCardContentsViewController) mCardContentsViewController->requestStop();
 }

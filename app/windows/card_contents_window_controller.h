@@ -7,6 +7,8 @@
 #include "app/windows/document_window_controller.h"
 #include "platform/foundation/notification_center.h"
 
+class CardContentsViewController;
+
 class CardContentsWindowController : public DocumentWindowController {
   Q_OBJECT
 
@@ -19,11 +21,16 @@ class CardContentsWindowController : public DocumentWindowController {
   void connectionStatusChangedNotification(const platform::Notification& notification);
 
   QWidget* oCardContentsParentView = nullptr;
+  // The browser in oCardContentsParentView (owned by this controller).
+  CardContentsViewController* cardContentsViewController() const { return mCardContentsViewController; }
 
  protected:
   void windowDidLoad() override;
 
  private:
+  void windowWillClose();
+
+  CardContentsViewController* mCardContentsViewController = nullptr;  // a child of this controller
   std::vector<platform::ObserverToken> mObservers;
   std::shared_ptr<bool> mAlive = std::make_shared<bool>(true);
 };
