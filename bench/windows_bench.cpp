@@ -11,6 +11,10 @@
 //    of downloads of such pictures one after the other by the session controller (<= 1.1); and the longest stall of
 //    the main loop meanwhile, against one frame (<= 1.0).
 #include <benchmark/benchmark.h>
+#include <execinfo.h>
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <QTimer>
 #include <algorithm>
@@ -50,23 +54,80 @@ double secondsSince(Clock::time_point start) { return std::chrono::duration<doub
 
 platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
 
+// With VX_STALL_TRACE set, the main thread's stack is written to stderr whenever its loop has not turned for
+// most of a frame, so that the call holding it up can be named (addresses as offsets into this program:
+// `addr2line -f -C -e windows_bench OFFSET`).
+class StallTracer {
+ public:
+  static StallTracer* instance() {
+    static StallTracer* const tracer = qEnvironmentVariableIsSet("VX_STALL_TRACE") ? new StallTracer() : nullptr;
+    return tracer;
+  }
+  void tick() { lastTick_ = Clock::now().time_since_epoch().count(); }
+  void arm(bool on) {
+    tick();
+    armed_ = on;
+  }
+
+ private:
+  static constexpr auto kThreshold = std::chrono::milliseconds(12);
+
+  StallTracer() : main_(pthread_self()) {
+    void* warm[4];
+    backtrace(warm, 4);  // loads the unwinder now, not inside the signal handler
+    struct sigaction action {};
+    action.sa_handler = [](int) {
+      void* frames[64];
+      const int n = backtrace(frames, 64);
+      static const char kHeader[] = "--- main thread stalled:\n";
+      (void)!write(STDERR_FILENO, kHeader, sizeof kHeader - 1);
+      backtrace_symbols_fd(frames, n, STDERR_FILENO);
+    };
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGUSR2, &action, nullptr);
+    std::thread([this] {
+      int64_t reported = 0;
+      for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const int64_t last = lastTick_;
+        if (!armed_ || last == reported) continue;
+        if (Clock::now() - Clock::time_point(Clock::duration(last)) < kThreshold) continue;
+        reported = last;
+        pthread_kill(main_, SIGUSR2);
+      }
+    }).detach();
+  }
+
+  pthread_t main_;
+  std::atomic<int64_t> lastTick_{0};
+  std::atomic<bool> armed_{false};
+};
+
 // The longest time the main loop went without running a 1 ms timer, between start() and stop().
 class StallWatch {
  public:
   StallWatch() {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       const Clock::time_point now = Clock::now();
-      longest_ = std::max(longest_, std::chrono::duration<double, std::milli>(now - last_).count());
+      const double gap = std::chrono::duration<double, std::milli>(now - last_).count();
+      longest_ = std::max(longest_, gap);
       last_ = now;
+      if (StallTracer* tracer = StallTracer::instance()) {
+        tracer->tick();
+        if (gap > 12) std::fprintf(stderr, "--- the stall ended after %.1f ms\n", gap);
+      }
     });
   }
   void start() {
     longest_ = 0;
     last_ = Clock::now();
     timer_.start(1);
+    if (StallTracer* tracer = StallTracer::instance()) tracer->arm(true);
   }
   double stop() {
     timer_.stop();
+    if (StallTracer* tracer = StallTracer::instance()) tracer->arm(false);
     return longest_;
   }
 
