@@ -269,6 +269,10 @@ void UserDefaults::writeChanges() {
 }
 
 std::string UserDefaults::persist(const ValueDictionary& changes) const {
+    // One file write at a time in the process: instances on one file merge in turn, and the time-zone state that
+    // storing a date reads is never set up by two writers at once.
+    static std::mutex* const fileWrites = new std::mutex();  // never destroyed: a writer may end during exit
+    std::lock_guard writing(*fileWrites);
     // A short-lived QSettings per write: it merges these changes with what other writers stored meanwhile and
     // writes the file through a temporary file, and it is never shared between threads.
     QSettings settings(QString::fromStdString(path_), plistFormat());
