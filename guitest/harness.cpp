@@ -96,9 +96,11 @@ void Harness::waitForSaveFolder() {
 }
 
 void Harness::clearSettings() {
+  defaults().synchronize();  // the file holds every setting made so far
   const platform::PropertyList::Result stored = platform::PropertyList::read(platform::UserDefaults::standardPath());
   if (!stored.ok()) return;  // no file: nothing was set
   for (const auto& [key, value] : stored.value.toDictionary()) defaults().removeObjectForKey(key);
+  defaults().synchronize();
 }
 
 // Only a documents folder inside the temporary folder is emptied: never a user's own.

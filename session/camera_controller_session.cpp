@@ -132,8 +132,8 @@ void CameraController::checkSession() {
                     withinSessionAge(defaults().dateForKey("LastSessionTime"));
   // This camera and now are kept before the user answers: the alert below waits for its answer.
   defaults().setString(cameraId, "LastSessionCameraId");
+  // They reach the file from the settings' own writer while the alert is up: the window never waits for the disk.
   defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
-  defaults().synchronize();
   if (!same) {
     clearSession();
   } else if (defaults().boolForKey("AutoReloadSession")) {

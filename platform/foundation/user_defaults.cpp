@@ -5,6 +5,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QVariant>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 #include "platform/foundation/property_list.h"
 #include "platform/foundation/resources.h"
@@ -119,10 +122,25 @@ QSettings::Format plistFormat() {
     return format;
 }
 
+// The live instances, so that a new one on a file reads what the others have written to it.
+struct LiveInstances {
+    std::mutex mutex;
+    std::vector<UserDefaults*> all;
+};
+LiveInstances& liveInstances() {
+    static auto* const live = new LiveInstances();  // never destroyed: instances may end during exit
+    return *live;
+}
+
 }  // namespace
 
 UserDefaults& UserDefaults::standardUserDefaults() {
-    static UserDefaults* defaults = new UserDefaults(standardPath());  // never destroyed: used until exit
+    static UserDefaults* defaults = [] {
+        auto* standard = new UserDefaults(standardPath());  // never destroyed: used until exit
+        // Its writes reach the file before the program ends.
+        std::atexit([] { standardUserDefaults().synchronize(); });
+        return standard;
+    }();
     return *defaults;
 }
 
@@ -132,6 +150,13 @@ std::string UserDefaults::standardPath() {
 }
 
 UserDefaults::UserDefaults(std::string path) : path_(std::move(path)) {
+    {
+        LiveInstances& live = liveInstances();
+        std::lock_guard lock(live.mutex);
+        for (UserDefaults* other : live.all)
+            if (other->path_ == path_) other->synchronize();
+        live.all.push_back(this);
+    }
     QString qpath = QString::fromStdString(path_);
     bool corrupt = false;
     {
@@ -149,6 +174,21 @@ UserDefaults::UserDefaults(std::string path) : path_(std::move(path)) {
         QFile::rename(qpath, aside);
         lastError_ = path_ + ": not a readable settings file; moved to " + aside.toStdString();
     }
+    writer_ = std::thread([this] { writeChanges(); });
+}
+
+UserDefaults::~UserDefaults() {
+    {
+        LiveInstances& live = liveInstances();
+        std::lock_guard lock(live.mutex);
+        live.all.erase(std::remove(live.all.begin(), live.all.end(), this), live.all.end());
+    }
+    {
+        std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    changed_.notify_all();
+    writer_.join();  // after the last changes are written
 }
 
 void UserDefaults::registerDefaults(const ValueDictionary& defaults) {
@@ -201,38 +241,67 @@ bool UserDefaults::setObject(const Value& value, const std::string& key) {
         } else {
             values_[key] = stored;
         }
-        persistLocked(key, stored);
+        unwritten_[key] = stored;
+        ++writesQueued_;
         now = effectiveLocked(key);
     }
+    changed_.notify_all();
     observers_.deliver(key, nullptr, key, now);
     return true;
 }
 
-bool UserDefaults::persistLocked(const std::string& key, const Value& value) {
-    // A short-lived QSettings per write: it merges this change with what other writers stored meanwhile and
+void UserDefaults::writeChanges() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return !unwritten_.empty() || ending_; });
+        if (unwritten_.empty()) return;  // ending, and everything written
+        // A burst of changes goes to the file in one write, with the latest value of each key.
+        const ValueDictionary changes = std::move(unwritten_);
+        unwritten_.clear();
+        const uint64_t queued = writesQueued_;
+        lock.unlock();
+        std::string error = persist(changes);
+        lock.lock();
+        lastError_ = std::move(error);
+        writesStored_ = queued;
+        changed_.notify_all();
+    }
+}
+
+std::string UserDefaults::persist(const ValueDictionary& changes) const {
+    // One file write at a time in the process: instances on one file merge in turn, and the time-zone state that
+    // storing a date reads is never set up by two writers at once.
+    static std::mutex* const fileWrites = new std::mutex();  // never destroyed: a writer may end during exit
+    std::lock_guard writing(*fileWrites);
+    // A short-lived QSettings per write: it merges these changes with what other writers stored meanwhile and
     // writes the file through a temporary file, and it is never shared between threads.
     QSettings settings(QString::fromStdString(path_), plistFormat());
-    if (value.isNull()) {
-        settings.remove(QString::fromStdString(key));
-    } else {
-        settings.setValue(QString::fromStdString(key), toVariant(value));
+    for (const auto& [key, value] : changes) {
+        if (value.isNull()) {
+            settings.remove(QString::fromStdString(key));
+        } else {
+            settings.setValue(QString::fromStdString(key), toVariant(value));
+        }
     }
     settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        lastError_ = path_ + (settings.status() == QSettings::AccessError ? ": cannot be written" : ": unreadable");
-        return false;
-    }
-    lastError_.clear();
-    return true;
+    if (settings.status() == QSettings::NoError) return {};
+    return path_ + (settings.status() == QSettings::AccessError ? ": cannot be written" : ": unreadable");
+}
+
+void UserDefaults::waitForWritesLocked(std::unique_lock<std::mutex>& lock) const {
+    const uint64_t target = writesQueued_;
+    changed_.wait(lock, [this, target] { return writesStored_ >= target; });
 }
 
 bool UserDefaults::synchronize() {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    waitForWritesLocked(lock);
     return lastError_.empty();
 }
 
 std::string UserDefaults::lastError() const {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    waitForWritesLocked(lock);
     return lastError_;
 }
 

@@ -3,11 +3,19 @@
 // "DefaultValues") under the user's own values, which persist in an XML property-list file kept through
 // QSettings (by default <XDG config>/Vorlaxent/Vorlaxent.plist). Safe to use from any thread.
 //
+// A write changes the value at once and reaches the file shortly after, from a writer thread of its own: storing
+// the file (a temporary file synced to disk) takes as long as the disk is busy, which a window's thread must never
+// wait for. synchronize() and lastError() wait for the writes made so far; so does a new instance on the same
+// file, and this one's end (and, for the standard settings, the program's exit).
+//
 // Observers of a key run on the writing thread, after the change, with the key's new effective value (the
 // registered default after a removal). Writing a key from its own observer is allowed.
+#include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform/foundation/observer_registry.h"
 #include "platform/foundation/value.h"
@@ -25,6 +33,7 @@ public:
     // Settings kept in the file at `path` (created with the first write). A file that cannot be parsed is set
     // aside as "<path>.corrupt" and the settings start empty; lastError() says so.
     explicit UserDefaults(std::string path);
+    ~UserDefaults();
     UserDefaults(const UserDefaults&) = delete;
     UserDefaults& operator=(const UserDefaults&) = delete;
 
@@ -63,8 +72,8 @@ public:
     void setDictionary(const ValueDictionary& value, const std::string& key) { setObject(Value(value), key); }
     void removeObjectForKey(const std::string& key) { setObject(Value(), key); }
 
-    // Every write is stored at once; this reports whether the file holds the values (false after a failed
-    // write, which lastError() describes).
+    // Waits until the writes made so far are in the file; reports whether the file holds the values (false after a
+    // failed write, which lastError() describes).
     bool synchronize();
     std::string lastError() const;
 
@@ -75,13 +84,24 @@ public:
 
 private:
     Value effectiveLocked(const std::string& key) const;
-    bool persistLocked(const std::string& key, const Value& value);
+    // Stores `changes` (a null value removes its key) in the file; the error, or empty.
+    std::string persist(const ValueDictionary& changes) const;
+    void writeChanges();
+    // Waits, holding `lock` on mutex_, until the writes queued so far are in the file.
+    void waitForWritesLocked(std::unique_lock<std::mutex>& lock) const;
 
     const std::string path_;
     mutable std::mutex mutex_;
     ValueDictionary values_;
     ValueDictionary registered_;
     std::string lastError_;
+    // Changes not yet in the file (the latest value per key), and the writes queued and stored so far.
+    ValueDictionary unwritten_;
+    uint64_t writesQueued_ = 0;
+    uint64_t writesStored_ = 0;
+    bool ending_ = false;
+    mutable std::condition_variable changed_;
+    std::thread writer_;
     ObserverRegistry<KeyHandler> observers_;
 };
 

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <atomic>
+#include <future>
 #include <thread>
 
 #include "platform/foundation/dispatch.h"
@@ -146,6 +149,33 @@ TEST_F(UserDefaultsTest, ValuesPersistAcrossInstancesOnTheSameFile) {
     EXPECT_EQ(fourth.integerForKey("FromSecond"), 1);
     EXPECT_EQ(fourth.integerForKey("FromThird"), 2);
     EXPECT_EQ(fourth.stringForKey("ipAddress"), "10.0.0.7");
+}
+
+// A writer never waits for the file: while another holds the file's lock (as a busy disk holds a write), a change
+// takes effect at once; the file gets the latest value of each key once the lock is free.
+TEST_F(UserDefaultsTest, WritesReturnWhileTheFileIsBusyAndLandInOrder) {
+    UserDefaults defaults(file());
+    defaults.setString("first", "ipAddress");
+    ASSERT_TRUE(defaults.synchronize());
+    auto busy = std::make_unique<QLockFile>(QString::fromStdString(file() + ".lock"));
+    busy->setStaleLockTime(0);
+    ASSERT_TRUE(busy->tryLock(0));
+
+    std::future<void> writes = std::async(std::launch::async, [&defaults] {
+        for (const char* address : {"10.0.0.1", "10.0.0.2", "10.0.0.3"}) defaults.setString(address, "ipAddress");
+        defaults.setBool(true, "AutoReconnect");
+        defaults.removeObjectForKey("AutoReconnect");
+    });
+    const bool returned = writes.wait_for(10s) == std::future_status::ready;
+    busy.reset();  // lets a blocked writer finish either way
+    writes.wait();
+    EXPECT_TRUE(returned) << "a write waited for the file";
+    EXPECT_EQ(defaults.stringForKey("ipAddress"), "10.0.0.3");
+
+    EXPECT_TRUE(defaults.synchronize());
+    UserDefaults reread(file());
+    EXPECT_EQ(reread.stringForKey("ipAddress"), "10.0.0.3");
+    EXPECT_TRUE(reread.objectForKey("AutoReconnect").isNull());
 }
 
 TEST_F(UserDefaultsTest, UnreadableFileIsSetAsideAndSettingsStartEmpty) {
