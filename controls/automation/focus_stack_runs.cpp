@@ -227,8 +227,10 @@ void FocusStackViewController::runInBackground(int64_t step, bool classic, int64
 void FocusStackViewController::cancelFocusStack() {
   if (isViewLoaded())
     oFeedbackTextField->setText(QString::fromStdString(platform::localizedString("CancellingFocusStack")));
-  if (defaults().boolForKey("ClassicFocusStacking")) focusStackCancel();
+  // The panel's mark first: the engine's run ends as soon as it hears the cancel, and its end must read it as the
+  // user's cancel rather than a failure.
   mState->cancel();
+  if (defaults().boolForKey("ClassicFocusStacking")) focusStackCancel();
 }
 
 namespace {
