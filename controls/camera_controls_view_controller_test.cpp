@@ -354,15 +354,15 @@ TEST_F(CameraControlsTest, NikonMovieModeHandsTheExposureButtonsToTheMovieSettin
   EXPECT_EQ(panel()->oCaptureButton->title(), QStringLiteral("Start Recording"));
   ASSERT_TRUE(idle());
   // In movie mode the movie compensation moves the scale; the still one and the indicator do not.
-  nikon->turnDial(0xD1AB, 667);
-  ASSERT_TRUE(waitUntil([&] { return std::abs(scale->exposureOffset() - 0.667f) < 0.01; }));
+  nikon->turnDial(0xD1AB, 666);
+  ASSERT_TRUE(waitUntil([&] { return std::abs(scale->exposureOffset() - 0.666f) < 0.01; }));
   nikon->turnDial(0x5010, -1000);
   nikon->turnDial(0xD1B1, 0x06);
   ASSERT_TRUE(waitUntil([&] { return nikon->value(0xD1B1) == 6; }));
   ASSERT_TRUE(idle());
   settle();
   ASSERT_TRUE(idle());
-  EXPECT_NEAR(scale->exposureOffset(), 0.667f, 0.01);
+  EXPECT_NEAR(scale->exposureOffset(), 0.666f, 0.01);
 
   ASSERT_TRUE(controls_testing::pressWhenFree(panel()->oVideoToggleButton));
   ASSERT_TRUE(waitUntil([] { return CameraController::instance().liveViewStatus() == 0; }));
