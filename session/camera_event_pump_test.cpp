@@ -250,6 +250,39 @@ TEST_F(CanonPumpTest, ThePickUpAnnouncesNewerPicturesAcrossTheSignBitOnly) {
   EXPECT_EQ(CameraController::instance().sessionHandles(), (Handles{0x80000000, 0x7FFFFFFF}));
 }
 
+// A session begun in this connection (the earlier one declined, or none) has nothing stored from before: the
+// pictures it took mark where it began, and what the camera took after them without announcing is picked up.
+TEST_F(CanonPumpTest, ThePickUpOfASessionBegunInThisConnectionStartsAtItsFirstPicture) {
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
+  fetchThumbnails = false;
+  const auto add = [this](uint32_t handle, const char* name) {
+    devicesim::SimObject o;
+    o.handle = handle;
+    o.format = 0x3801;
+    o.name = name;
+    o.bytes = std::make_shared<const std::vector<uint8_t>>(4096, 0x11);
+    o.thumbnail.assign(4000, 0x22);
+    o.width = o.height = 100;
+    canon->addObject(o);
+  };
+  add(0x90000001, "IMG_0001.JPG");  // on the card before the session began
+  add(0x90000002, "IMG_0002.JPG");  // the session's first picture
+  add(0x90000003, "IMG_0003.JPG");  // shown too
+  add(0x90000004, "IMG_0004.JPG");  // taken while nothing listened
+  startSession(log);
+  CameraController::instance().clearSession();
+  for (uint32_t handle : {0x90000002u, 0x90000003u}) {
+    PtpObjectInfoStruct record{};
+    record.objectId = handle;
+    CameraController::instance().addObjectToSession(&record);
+  }
+  platform::mainQueue().sync([] { CameraController::instance().loadMissedImages(); });
+  ASSERT_TRUE(waitFor([] { return CameraController::sessionWorkInFlight() == 0; }));
+  drainMainQueue();
+  EXPECT_EQ(handlesOf(records(log, kNewObjectNotification)), Handles{0x90000004});
+  EXPECT_EQ(presenter.count(), 0u) << presenter.shown().front().message;
+}
+
 TEST_F(CanonPumpTest, EachEventCodeBecomesItsNotificationInQueueOrderOnceTheGateOpens) {
   NotificationLog log({kSessionStartedNotification, "JW_Olc_1", "JW_Olc_7", kObjectDeletedNotification,
                        "JW_" + std::to_string(kCanonBattery), kCameraBatteryPercentageNotification});
