@@ -590,7 +590,10 @@ TEST_F(CameraControlsTest, AutomationPanelsOpenInTheCommonStyleOnePerSlotAndAnUn
 // --- Fujifilm: host mode and the focus dot ---------------------------------------------------------------------
 
 TEST_F(CameraControlsTest, FujifilmHostModeOffDisablesTheShootingControlsAndTheFocusDotHidesItself) {
+  session_testing::NotificationLog hostMode({kHostModeUpdateNotification});
   connectBody("fuji");
+  // The session's own "host mode on" comes first: arriving after the change below, it would undo it.
+  ASSERT_TRUE(waitForPosts(hostMode, kHostModeUpdateNotification));
   CameraControlsViewController* p = panel();
   const std::vector<QWidget*> controls = {p->oCaptureButton,       p->oHalfPressButton, p->oLiveViewToggleButton,
                                           p->oVideoToggleButton,   p->oAfToggleButton,  p->oTimerButton,
