@@ -367,6 +367,10 @@ TEST_F(CameraControlsTest, NikonMovieModeHandsTheExposureButtonsToTheMovieSettin
   ASSERT_TRUE(controls_testing::pressWhenFree(panel()->oVideoToggleButton));
   ASSERT_TRUE(waitUntil([] { return CameraController::instance().liveViewStatus() == 0; }));
   for (const auto& p : pairs) ASSERT_TRUE(waitUntil([&] { return codeOn(p.button) == p.role; })) << std::hex << p.role;
+  // Leaving movie mode puts the still compensation back on the scale; a reading the indicator gives after that
+  // is not overwritten by it.
+  ASSERT_TRUE(waitUntil([&] { return scale->exposureOffset() == -1.0f; }));
+  ASSERT_TRUE(idle());
   // Out of movie mode the indicator moves the scale again.
   nikon->turnDial(0xD1B1, 0xF4);
   ASSERT_TRUE(waitUntil([&] { return scale->exposureOffset() == -2.0f; }));

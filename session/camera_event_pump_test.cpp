@@ -41,6 +41,17 @@ class CanonPumpTest : public SessionPumpTest {
     EXPECT_EQ(camGetObjectInfo(handle, &r), PTP_RC_OK);
     return r;
   }
+  // An object already on the camera's card, with a thumbnail of that many bytes.
+  void addOnCard(uint32_t handle, const char* name, uint16_t format = 0x3801, size_t thumbnailBytes = 4000) {
+    devicesim::SimObject o;
+    o.handle = handle;
+    o.format = format;
+    o.name = name;
+    o.bytes = std::make_shared<const std::vector<uint8_t>>(4096, 0x11);
+    o.thumbnail.assign(thumbnailBytes, 0x22);
+    o.width = o.height = 100;
+    canon->addObject(o);
+  }
 };
 
 TEST_F(CanonPumpTest, APictureReachesTheStripAndTheSaveFolderAndTheSessionSurvivesAReconnect) {
@@ -225,14 +236,7 @@ TEST_F(CanonPumpTest, ThePickUpAnnouncesNewerPicturesAcrossTheSignBitOnly) {
   NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
   fetchThumbnails = false;
   const auto add = [this](uint32_t handle, uint16_t format, size_t thumbnailBytes, const char* name) {
-    devicesim::SimObject o;
-    o.handle = handle;
-    o.format = format;
-    o.name = name;
-    o.bytes = std::make_shared<const std::vector<uint8_t>>(4096, 0x11);
-    o.thumbnail.assign(thumbnailBytes, 0x22);
-    o.width = o.height = 100;
-    canon->addObject(o);
+    addOnCard(handle, name, format, thumbnailBytes);
   };
   add(0x7FFFFFFF, 0x3801, 4000, "IMG_0001.JPG");
   add(0x80000000, 0x3801, 4000, "IMG_0002.JPG");
@@ -255,20 +259,10 @@ TEST_F(CanonPumpTest, ThePickUpAnnouncesNewerPicturesAcrossTheSignBitOnly) {
 TEST_F(CanonPumpTest, ThePickUpOfASessionBegunInThisConnectionStartsAtItsFirstPicture) {
   NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
   fetchThumbnails = false;
-  const auto add = [this](uint32_t handle, const char* name) {
-    devicesim::SimObject o;
-    o.handle = handle;
-    o.format = 0x3801;
-    o.name = name;
-    o.bytes = std::make_shared<const std::vector<uint8_t>>(4096, 0x11);
-    o.thumbnail.assign(4000, 0x22);
-    o.width = o.height = 100;
-    canon->addObject(o);
-  };
-  add(0x90000001, "IMG_0001.JPG");  // on the card before the session began
-  add(0x90000002, "IMG_0002.JPG");  // the session's first picture
-  add(0x90000003, "IMG_0003.JPG");  // shown too
-  add(0x90000004, "IMG_0004.JPG");  // taken while nothing listened
+  addOnCard(0x90000001, "IMG_0001.JPG");  // on the card before the session began
+  addOnCard(0x90000002, "IMG_0002.JPG");  // the session's first picture
+  addOnCard(0x90000003, "IMG_0003.JPG");  // shown too
+  addOnCard(0x90000004, "IMG_0004.JPG");  // taken while nothing listened
   startSession(log);
   CameraController::instance().clearSession();
   for (uint32_t handle : {0x90000002u, 0x90000003u}) {
