@@ -367,9 +367,12 @@ TEST_F(CameraControlsTest, NikonMovieModeHandsTheExposureButtonsToTheMovieSettin
   ASSERT_TRUE(controls_testing::pressWhenFree(panel()->oVideoToggleButton));
   ASSERT_TRUE(waitUntil([] { return CameraController::instance().liveViewStatus() == 0; }));
   for (const auto& p : pairs) ASSERT_TRUE(waitUntil([&] { return codeOn(p.button) == p.role; })) << std::hex << p.role;
-  // Leaving movie mode puts the still compensation back on the scale; a reading the indicator gives after that
-  // is not overwritten by it.
-  ASSERT_TRUE(waitUntil([&] { return scale->exposureOffset() == -1.0f; }));
+  // Leaving movie mode puts the still compensation back on the scale, and the body reports its settings anew; the
+  // readings of those reports land in any order. Two polls later they have all been taken, and once the panel is
+  // idle they are on the scale: none of them can then overwrite the indicator's next reading.
+  const size_t polls = rig().commandCount(0x82);
+  ASSERT_TRUE(waitUntil([&] { return rig().commandCount(0x82) >= polls + 2; }));
+  settle();
   ASSERT_TRUE(idle());
   // Out of movie mode the indicator moves the scale again.
   nikon->turnDial(0xD1B1, 0xF4);
