@@ -222,7 +222,9 @@ TEST_F(StatusBarTest, TheDeviceBatteryIsReadAgainAndACameraDrawingPowerIsReporte
       return std::count(said.begin() + long(before), said.end(), warning);
     };
     // The device has been asked; its answer is read and judged on a worker, and the warning comes on the main queue.
-    if (c.warned) ASSERT_TRUE(waitUntil([&] { return warnings() >= 1; }));
+    if (c.warned) {
+      ASSERT_TRUE(waitUntil([&] { return warnings() >= 1; }));
+    }
     settle();
     EXPECT_EQ(warnings(), c.warned ? 1 : 0);
     // Charging: the icon is the charging one.
