@@ -357,19 +357,26 @@ TEST_F(CameraControlsTest, NikonMovieModeHandsTheExposureButtonsToTheMovieSettin
   EXPECT_EQ(panel()->oCaptureButton->title(), QStringLiteral("Start Recording"));
   ASSERT_TRUE(idle());
   // In movie mode the movie compensation moves the scale; the still one and the indicator do not.
-  nikon->turnDial(0xD1AB, 667);
-  ASSERT_TRUE(waitUntil([&] { return std::abs(scale->exposureOffset() - 0.667f) < 0.01; }));
+  nikon->turnDial(0xD1AB, 666);
+  ASSERT_TRUE(waitUntil([&] { return std::abs(scale->exposureOffset() - 0.666f) < 0.01; }));
   nikon->turnDial(0x5010, -1000);
   nikon->turnDial(0xD1B1, 0x06);
   ASSERT_TRUE(waitUntil([&] { return nikon->value(0xD1B1) == 6; }));
   ASSERT_TRUE(idle());
   settle();
   ASSERT_TRUE(idle());
-  EXPECT_NEAR(scale->exposureOffset(), 0.667f, 0.01);
+  EXPECT_NEAR(scale->exposureOffset(), 0.666f, 0.01);
 
   ASSERT_TRUE(controls_testing::pressWhenFree(panel()->oVideoToggleButton));
   ASSERT_TRUE(waitUntil([] { return CameraController::instance().liveViewStatus() == 0; }));
   for (const auto& p : pairs) ASSERT_TRUE(waitUntil([&] { return codeOn(p.button) == p.role; })) << std::hex << p.role;
+  // Leaving movie mode puts the still compensation back on the scale, and the body reports its settings anew; the
+  // readings of those reports land in any order. Two polls later they have all been taken, and once the panel is
+  // idle they are on the scale: none of them can then overwrite the indicator's next reading.
+  const size_t polls = rig().commandCount(0x82);
+  ASSERT_TRUE(waitUntil([&] { return rig().commandCount(0x82) >= polls + 2; }));
+  settle();
+  ASSERT_TRUE(idle());
   // Out of movie mode the indicator moves the scale again.
   nikon->turnDial(0xD1B1, 0xF4);
   ASSERT_TRUE(waitUntil([&] { return scale->exposureOffset() == -2.0f; }));
@@ -619,7 +626,10 @@ TEST_F(CameraControlsTest, EachAutomationButtonOpensTheProgramsOwnPanel) {
 // --- Fujifilm: host mode and the focus dot ---------------------------------------------------------------------
 
 TEST_F(CameraControlsTest, FujifilmHostModeOffDisablesTheShootingControlsAndTheFocusDotHidesItself) {
+  session_testing::NotificationLog hostMode({kHostModeUpdateNotification});
   connectBody("fuji");
+  // The session's own "host mode on" comes first: arriving after the change below, it would undo it.
+  ASSERT_TRUE(waitForPosts(hostMode, kHostModeUpdateNotification));
   CameraControlsViewController* p = panel();
   const std::vector<QWidget*> controls = {p->oCaptureButton,       p->oHalfPressButton, p->oLiveViewToggleButton,
                                           p->oVideoToggleButton,   p->oAfToggleButton,  p->oTimerButton,

@@ -236,7 +236,7 @@ TEST_F(PropertyButtonTest, NikonAutoIsoSwitchAndTheGridsAutoEntryReachTheBody) {
   EXPECT_TRUE(form->buttons().empty());
   ASSERT_TRUE(press(form->toggleSwitch()));
   ASSERT_TRUE(waitUntil([&] { return nikon->value(0xD054) == 0; }));
-  ASSERT_TRUE(waitUntil([&] { return autoValue->popover() == nullptr; }));
+  ASSERT_TRUE(waitUntil([&] { return autoValue->popover() == nullptr && current(0xD054) == 0; }));
   EXPECT_EQ(nikon->propertySets().requests(0xD054).back().value, 0);
 
   // The ISO grid's "Auto" turns it on again.
@@ -249,6 +249,10 @@ TEST_F(PropertyButtonTest, NikonAutoIsoSwitchAndTheGridsAutoEntryReachTheBody) {
   ASSERT_EQ(buttons.back()->tag(), 0xFFFF);
   ASSERT_TRUE(press(buttons.back()));
   ASSERT_TRUE(waitUntil([&] { return nikon->value(0xD054) == 1; }));
+  // The set ends once the session has read the value back: ended earlier, the test would take the session away
+  // from under that read, and its "not confirmed" alert would reach the next test.
+  ASSERT_TRUE(waitUntil([&] { return current(0xD054) == 1 && !overlaid(); }));
+  settle();
   EXPECT_TRUE(shownAlerts().empty()) << shownAlerts().front().message;
 }
 

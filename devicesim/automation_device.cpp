@@ -167,6 +167,14 @@ void AutomationDevice::run(Device* device, SequenceRequest request) {
             }
         }
     }
+    // Stopped: the device is going away, and nothing of it is touched any more (its log may be gone).
+    if (stopped) {
+        std::lock_guard<std::mutex> g(mu_);
+        countingFrames_ = false;
+        running_ = false;
+        cv_.notify_all();
+        return;
+    }
     // Counted before the end is reported: a frame request the host sends once it has heard of the end is not the
     // run's.
     const size_t frames = liveViewRequestsLogged();
@@ -175,7 +183,7 @@ void AutomationDevice::run(Device* device, SequenceRequest request) {
         frameRequestsInRuns_ += frames - std::min(frames, frameRequestsAtStart_);
         countingFrames_ = false;
     }
-    if (!stopped) device->sendAutomationFeedback(flags, status, {});
+    device->sendAutomationFeedback(flags, status, {});
     std::lock_guard<std::mutex> g(mu_);
     running_ = false;
     cv_.notify_all();

@@ -81,6 +81,9 @@ std::vector<uint8_t> makeRafFile(const std::vector<uint8_t>& jpeg, const std::st
     return out;
 }
 
+// Its live-view frame count and faults are kept by address: another body made where this one was starts afresh.
+FujiCamera::~FujiCamera() { fujiForgetCamera(this); }
+
 FujiCamera::FujiCamera(FujiCameraOptions options) : PropertyCamera(configFor(options.body)), options_(options) {
     addBodyProperties();
     // The live-view pictures are made here, on the thread that builds the camera, not on the device's thread.

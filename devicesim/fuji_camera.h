@@ -43,6 +43,7 @@ inline constexpr size_t kRafPreviewOffset = 0x94;
 class FujiCamera : public PropertyCamera {
 public:
     explicit FujiCamera(FujiCameraOptions options = {});
+    ~FujiCamera() override;
 
     // Takes over the device's end-open-capture (0x86), live-view-frame (0x88) and save-raws (0xD5) commands.
     void attach(Device& device) override;

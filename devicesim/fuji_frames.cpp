@@ -17,11 +17,19 @@ FrameFaults<FujiFrameFault>& fujiFaults() {
 }
 
 // Frames made so far, per camera.
+struct FrameCounts {
+    std::mutex mutex;
+    std::map<const void*, uint32_t> counts;
+};
+FrameCounts& frameCounts() {
+    static FrameCounts c;
+    return c;
+}
+
 uint32_t nextFrameNumber(const void* camera) {
-    static std::mutex mutex;
-    static std::map<const void*, uint32_t> counts;
-    std::lock_guard<std::mutex> g(mutex);
-    return counts[camera]++;
+    FrameCounts& c = frameCounts();
+    std::lock_guard<std::mutex> g(c.mutex);
+    return c.counts[camera]++;
 }
 
 }  // namespace
@@ -33,6 +41,15 @@ void fujiAnnounceAfArea(PropertyCamera& camera, int centreX, int centreY, int wi
 
 void fujiFaultNextFrames(const void* camera, FujiFrameFault fault, int frames) {
     fujiFaults().ask(camera, fault, frames);
+}
+
+void fujiForgetCamera(const void* camera) {
+    {
+        FrameCounts& c = frameCounts();
+        std::lock_guard<std::mutex> g(c.mutex);
+        c.counts.erase(camera);
+    }
+    fujiFaults().ask(camera, FujiFrameFault::TruncatedJpeg, 0);  // none asked any more
 }
 
 std::vector<uint8_t> fujiStandInLiveViewFrame(PropertyCamera& camera, const std::vector<uint8_t>& jpeg) {

@@ -17,6 +17,8 @@ enum class FujiFrameFault {
     NotAJpeg,       // bytes that are no picture
 };
 void fujiFaultNextFrames(const void* camera, FujiFrameFault fault, int frames);
+// Forgets a camera that goes (its frame count, a fault still asked for it).
+void fujiForgetCamera(const void* camera);
 
 // The stand-in's frame for a JPEG. Every 25th frame of a camera (its first included) the device reports the AF
 // area again, moving it round three places of the picture.

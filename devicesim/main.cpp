@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     while (!gStop) ::pause();
     responder.stop();
+    automation.stop();  // a sequence still running reports to the device: it ends first
     device.stop();
     return 0;
 }

@@ -88,7 +88,7 @@ void NikonCamera::addBodyProperties() {
     addProperty(readOnly(u16Enum(0x500E, {1, 2, 3, 4}, 3)));
     addProperty(u16Enum(0x500F, {100, 200, 400, 800, 1600, 3200, 6400}, 400));
     addProperty(SimProperty::enumeration(
-        0x5010, kSimInt16, {-2000, -1667, -1333, -1000, -667, -333, 0, 333, 667, 1000, 1333, 1667, 2000}, 0));
+        0x5010, kSimInt16, {-2000, -1666, -1333, -1000, -666, -333, 0, 333, 666, 1000, 1333, 1666, 2000}, 0));
     addProperty(u16Enum(0x5013, {1, 2, 0x8010, 0x8011, 0x8012}, 1));
     addProperty(SimProperty::range(0x5018, kSimUint16, 1, 100, 1, 1));
     addProperty(SimProperty::enumeration(0xD100, kSimUint32,
@@ -137,7 +137,7 @@ void NikonCamera::addBodyProperties() {
         addProperty(u8Enum(0xD1A8, {0, 1, 2, 3, 4, 5}, 2));
         addProperty(u8Enum(0xD1A9, {0, 1, 2, 3, 4}, 1));
         addProperty(u8Enum(0xD1AA, {0, 1, 2, 3, 4, 5, 6}, 2));
-        addProperty(SimProperty::enumeration(0xD1AB, kSimInt16, {-1000, -667, -333, 0, 333, 667, 1000}, 0));
+        addProperty(SimProperty::enumeration(0xD1AB, kSimInt16, {-1000, -666, -333, 0, 333, 666, 1000}, 0));
         // The exposure indicator of manual exposure: signed sixths of a stop in the low byte.
         addProperty(readOnly(SimProperty::range(0xD1B1, kSimUint8, 0, 255, 1, 0)));
     }

@@ -94,6 +94,9 @@ CameraRig::~CameraRig() {
   camStopEventThread(true);
   linkSetEventHandler(nullptr);
   linkDisconnect();
+  // A sequence still running on the automation box (a paced run whose shots were not all released) ends before the
+  // device it reports to: its thread would otherwise read the device after the rig has dropped it.
+  automation_.stop();
   device_.stop();
   // What the session queued for the main queue runs before the state it refers to goes.
   bool drained = false;

@@ -349,9 +349,14 @@ void CameraController::loadPreviousSession() {
 void CameraController::loadMissedImages() {
   runLoadingSession([this]() -> int32_t {
     SessionFileContents stored;
+    std::optional<uint32_t> mark;
     {
       std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
       if (reloadSessionArraysLocked(&stored).status == SessionFileReadResult::Unreadable) return PTP_RC_OK;
+      // What joined since this start raises no mark (a picture whose announcement was lost stays above it); a
+      // session begun with this start has nothing older, and its first picture marks where it began.
+      mark = sessionHighMark(stored.handles);
+      if (!mark && !mJoinedHandles.empty()) mark = *std::min_element(mJoinedHandles.begin(), mJoinedHandles.end());
     }
     // Which card files count as missed is not settled: none are announced for those cameras.
     if (namesOnly()) return PTP_RC_OK;
@@ -359,7 +364,7 @@ void CameraController::loadMissedImages() {
     std::vector<uint32_t> cameraHandles;
     if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
     std::vector<PtpObjectInfoStruct> fresh;
-    for (uint32_t handle : handlesAboveHighMark(cameraHandles, sessionHighMark(stored.handles), false)) {
+    for (uint32_t handle : handlesAboveHighMark(cameraHandles, mark, false)) {
       PtpObjectInfoStruct record;
       const int got = refreshForReload(handle, &record);
       if (got < 0) return kReloadFailed;

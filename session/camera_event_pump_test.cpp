@@ -41,6 +41,17 @@ class CanonPumpTest : public SessionPumpTest {
     EXPECT_EQ(camGetObjectInfo(handle, &r), PTP_RC_OK);
     return r;
   }
+  // An object already on the camera's card, with a thumbnail of that many bytes.
+  void addOnCard(uint32_t handle, const char* name, uint16_t format = 0x3801, size_t thumbnailBytes = 4000) {
+    devicesim::SimObject o;
+    o.handle = handle;
+    o.format = format;
+    o.name = name;
+    o.bytes = std::make_shared<const std::vector<uint8_t>>(4096, 0x11);
+    o.thumbnail.assign(thumbnailBytes, 0x22);
+    o.width = o.height = 100;
+    canon->addObject(o);
+  }
 };
 
 TEST_F(CanonPumpTest, APictureReachesTheStripAndTheSaveFolderAndTheSessionSurvivesAReconnect) {
@@ -225,14 +236,7 @@ TEST_F(CanonPumpTest, ThePickUpAnnouncesNewerPicturesAcrossTheSignBitOnly) {
   NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
   fetchThumbnails = false;
   const auto add = [this](uint32_t handle, uint16_t format, size_t thumbnailBytes, const char* name) {
-    devicesim::SimObject o;
-    o.handle = handle;
-    o.format = format;
-    o.name = name;
-    o.bytes = std::make_shared<const std::vector<uint8_t>>(4096, 0x11);
-    o.thumbnail.assign(thumbnailBytes, 0x22);
-    o.width = o.height = 100;
-    canon->addObject(o);
+    addOnCard(handle, name, format, thumbnailBytes);
   };
   add(0x7FFFFFFF, 0x3801, 4000, "IMG_0001.JPG");
   add(0x80000000, 0x3801, 4000, "IMG_0002.JPG");
@@ -248,6 +252,29 @@ TEST_F(CanonPumpTest, ThePickUpAnnouncesNewerPicturesAcrossTheSignBitOnly) {
   EXPECT_EQ(handlesOf(records(log, kNewObjectNotification)), (Handles{0x80000001, 0x80000004}));
   EXPECT_EQ(presenter.count(), 0u) << presenter.shown().front().message;
   EXPECT_EQ(CameraController::instance().sessionHandles(), (Handles{0x80000000, 0x7FFFFFFF}));
+}
+
+// A session begun in this connection (the earlier one declined, or none) has nothing stored from before: the
+// pictures it took mark where it began, and what the camera took after them without announcing is picked up.
+TEST_F(CanonPumpTest, ThePickUpOfASessionBegunInThisConnectionStartsAtItsFirstPicture) {
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
+  fetchThumbnails = false;
+  addOnCard(0x90000001, "IMG_0001.JPG");  // on the card before the session began
+  addOnCard(0x90000002, "IMG_0002.JPG");  // the session's first picture
+  addOnCard(0x90000003, "IMG_0003.JPG");  // shown too
+  addOnCard(0x90000004, "IMG_0004.JPG");  // taken while nothing listened
+  startSession(log);
+  CameraController::instance().clearSession();
+  for (uint32_t handle : {0x90000002u, 0x90000003u}) {
+    PtpObjectInfoStruct record{};
+    record.objectId = handle;
+    CameraController::instance().addObjectToSession(&record);
+  }
+  platform::mainQueue().sync([] { CameraController::instance().loadMissedImages(); });
+  ASSERT_TRUE(waitFor([] { return CameraController::sessionWorkInFlight() == 0; }));
+  drainMainQueue();
+  EXPECT_EQ(handlesOf(records(log, kNewObjectNotification)), Handles{0x90000004});
+  EXPECT_EQ(presenter.count(), 0u) << presenter.shown().front().message;
 }
 
 TEST_F(CanonPumpTest, EachEventCodeBecomesItsNotificationInQueueOrderOnceTheGateOpens) {

@@ -78,10 +78,8 @@ std::optional<uint16_t> Utilities::sendSaveFujiRaws(bool save) {
 }
 
 void Utilities::sendCanSaveToClients(bool canSave) {
-  if (platform::isMainThread()) {
-    platform::globalQueue(platform::QueuePriority::Default).async([canSave] { sendCanSaveToClients(canSave); });
-    return;
-  }
+  // Behind the sharing switch asked just before it: a global queue could let the permission overtake it.
+  if (movedOffMainThread([canSave] { sendCanSaveToClients(canSave); })) return;
   const uint8_t flag = canSave ? 1 : 0;
   const ResponseCode rc = linkCommand(kCmdClientsCanSave, &flag, 1);
   if (rc != PTP_RC_OK) showErrorMessage(platform::localizedString("ClientCanSaveSendFail"), rc);

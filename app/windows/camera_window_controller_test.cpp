@@ -19,6 +19,7 @@
 #include "devicesim/movie_objects.h"
 #include "engine/link/link.h"
 #include "engine/ptp/event_thread.h"
+#include "engine/store/object_cache.h"
 #include "guitest/gui_test.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/notification_center.h"
@@ -114,10 +115,13 @@ TEST_F(CameraWindowTest, ADeletionByTheCameraClearsOnlyItsOwnPictureAndKeepsTheS
   camera->deleteOnCamera(handles[1]);  // the one shown
   ASSERT_TRUE(waitUntil([&] { return panels.imageArea->clears == 1; }));
   EXPECT_TRUE(panels.strip->items.empty());
-  // The cache entry goes with the object; the saved pictures are the object cache's to keep.
-  if (filesIn(saveFolder()).empty())
-    GTEST_SKIP() << "the object cache of this tree still deletes a removed object's saved picture; the layers "
-                    "below keep it once their data-safety change is in";
+  // The cache entry goes with the object; the pictures in the save folder are the user's and stay.
+  settle();
+  for (uint32_t handle : handles) {
+    PtpObjectInfoStruct record{}, cached{};
+    record.objectId = handle;
+    EXPECT_FALSE(objCacheCopyObjectInfo(&record, &cached)) << "the cache still knows " << handle;
+  }
   EXPECT_EQ(filesIn(saveFolder()).size(), 2u) << "the pictures the user has stay in the save folder";
   for (const std::vector<uint8_t>& bytes : taken) EXPECT_TRUE(folderHolds(saveFolder(), bytes));
 }

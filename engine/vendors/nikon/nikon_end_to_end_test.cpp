@@ -8,6 +8,7 @@
 #include "engine/ptp/property_access.h"
 #include "engine/ptp/standard_operations.h"
 #include "engine/vendors/dispatch.h"
+#include "engine/vendors/nikon/nikon_exposure.h"
 #include "engine/vendors/nikon/nikon_image_format.h"
 #include "engine/vendors/nikon/nikon_operations.h"
 #include "engine/vendors/nikon/nikon_test_fixture.h"
@@ -83,9 +84,11 @@ TEST_P(NikonBodyTest, APropertySetIsConfirmedByReadingItBack) {
     ASSERT_EQ(propSet(0x5007, 800, true), PTP_RC_OK);
     EXPECT_EQ(nikon->value(0x5007), 800);
     EXPECT_EQ(nikonStoreValue(0x5007), 800u);
-    ASSERT_EQ(propSet(0x5010, static_cast<uint32_t>(-667), true), PTP_RC_OK);
-    EXPECT_EQ(nikon->value(0x5010), -667);
-    EXPECT_FLOAT_EQ(camExposureCompGet(nikonStoreValue(0x5010)), -0.667f);
+    // Two thirds of a stop down, coded as the panels code it, is a value the body lists: -666 (the code rule moves
+    // a trailing 7 one toward zero).
+    ASSERT_EQ(propSet(0x5010, nikonEvFloatToCode(-2.0f / 3), true), PTP_RC_OK);
+    EXPECT_EQ(nikon->value(0x5010), -666);
+    EXPECT_FLOAT_EQ(camExposureCompGet(nikonStoreValue(0x5010)), -0.666f);
     // A value the camera does not list is refused before anything is sent.
     size_t sets = sent(0x1016).size();
     EXPECT_EQ(propSet(0x5007, 810, true), PTP_RC_PARAMETER_NOT_SUPPORTED);
