@@ -11,13 +11,14 @@
 #include <QPainter>
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
 #include <vector>
 
 #include "app/windows/app_delegate.h"
-#include "app/windows/card_contents_thumbnail_cell.h"
+#include "app/viewing/thumbnail_view_cell.h"
 #include "app/windows/card_contents_view_controller.h"
 #include "app/windows/card_contents_window_controller.h"
 #include "devicesim/card_contents.h"
@@ -67,24 +68,32 @@ class GridSource : public platform::CollectionViewDataSource {
       QBuffer buffer(&bytes);
       buffer.open(QIODevice::WriteOnly);
       thumb.save(&buffer, "JPG", 90);
+      PtpObjectInfoStruct info{};
+      info.objectId = uint32_t(i + 1);
+      info.objectFormat = 0x3801;
+      std::snprintf(info.fileName, sizeof info.fileName, "IMG_%04d.JPG", i);
       CardContentsViewController::Record record;
       record.thumbnail = bytes;
+      record.objectInfo = PtpObjectInfoClass::init(&info);
+      record.fullImagePath = "NA";
       records_.push_back(std::move(record));
-      names_.push_back(QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QChar('0')));
     }
   }
   int collectionViewNumberOfItemsInSection(platform::CollectionView*, int) override { return kItems; }
   platform::CollectionViewItem* collectionViewItemForRepresentedObjectAtIndexPath(
       platform::CollectionView* view, const platform::IndexPath& path) override {
-    auto* cell = static_cast<CardContentsThumbnailCell*>(view->makeItemWithIdentifier(CardContentsThumbnailCell::kIdentifier, path));
-    cell->setFileName(names_[size_t(path.item)]);
-    cell->setThumbnailImage(records_[size_t(path.item)].image());
+    auto* cell = static_cast<ThumbnailViewCell*>(
+        view->makeItemWithIdentifier(CardContentsViewController::kCellIdentifier, path));
+    const CardContentsViewController::Record& record = records_[size_t(path.item)];
+    cell->setShowFilename(true);
+    cell->setObjectInfo(record.objectInfo);
+    cell->setFullImagePath(record.fullImagePath);
+    cell->setThumbnailImage(record.image());
     return cell;
   }
 
  private:
   std::vector<CardContentsViewController::Record> records_;
-  std::vector<QString> names_;
 };
 
 int gridFigure() {
@@ -94,8 +103,8 @@ int gridFigure() {
   platform::ScrollView scroll;
   scroll.resize(900, 570);
   auto* grid = new platform::CollectionView;
-  grid->setCollectionViewLayout(CardContentsThumbnailCell::gridLayout());
-  grid->registerClass([] { return std::make_unique<CardContentsThumbnailCell>(); }, CardContentsThumbnailCell::kIdentifier);
+  grid->setCollectionViewLayout(CardContentsViewController::gridLayout());
+  grid->registerClass([] { return std::make_unique<ThumbnailViewCell>(); }, CardContentsViewController::kCellIdentifier);
   grid->setDataSource(&source);
   scroll.setDocumentView(grid);
   scroll.show();

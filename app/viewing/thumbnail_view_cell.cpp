@@ -186,13 +186,13 @@ void ThumbnailViewCell::viewDidLayout() {
   const double iw = mThumbnailImage.width(), ih = mThumbnailImage.height();
   if (iw <= 0 || ih <= 0 || fw <= 10 || fh <= 10) return;
 
-  // The picture fitted into the item less a 5-point margin on each side, centred.
+  // The picture fitted into the item less the margin on each side, centred.
   double W, H;
   if (iw > ih) {
-    W = std::trunc(fw - 10);
+    W = std::trunc(fw - 2 * kPictureMargin);
     H = std::trunc(W * ih / iw);
   } else {
-    H = std::trunc(fh - 10);
+    H = std::trunc(fh - 2 * kPictureMargin);
     W = std::trunc(H * iw / ih);
   }
   platform::setFrame(mImageView, {std::trunc((fw - W) / 2), std::trunc((fh - H) / 2), W, H});
@@ -215,7 +215,8 @@ void ThumbnailViewCell::viewDidLayout() {
     mStarsView->show();
   }
 
-  platform::setFrame(mBorderBackground, {X - 5, Y - 5, A + 10, B + 10});
+  platform::setFrame(mBorderBackground,
+                     {X - kPictureMargin, Y - kPictureMargin, A + 2 * kPictureMargin, B + 2 * kPictureMargin});
 
   const std::string name = fileNameBytes(*mObjectInfo->origObjectInfo());
   if (mShowFilename && !name.empty()) {
@@ -288,6 +289,12 @@ void ThumbnailViewCell::prepareForReuse() {
   mObjectInfo.reset();
   mFullImagePath.clear();
   setRating(0);
+  // A reused item shows nothing of the object it held before until its next object is laid out (a picture
+  // that does not lay out, for want of an image, must not leave the old one in sight).
+  if (mImageView) mImageView->setImage({});
+  if (mBadgeImageView) mBadgeImageView->hide();
+  if (mFileNameLabel) mFileNameLabel->hide();
+  mBadge = Badge::None;
 }
 
 void ThumbnailViewCell::mouseDown(QMouseEvent*, int clickCount) {
@@ -307,5 +314,7 @@ void ThumbnailViewCell::mouseDown(QMouseEvent*, int clickCount) {
     if (auto* delegate = collection->delegate()) delegate->collectionViewDidSelectItemsAtIndexPaths(collection, {*path});
   } else {
     collection->deselectItemsAtIndexPaths({*path});
+    // The card browser's bar buttons follow the selection: they hear of a removal as of an addition.
+    if (auto* delegate = collection->delegate()) delegate->collectionViewDidDeselectItemsAtIndexPaths(collection, {*path});
   }
 }
