@@ -14,13 +14,13 @@
 #include <cstring>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 #include "app/windows/app_delegate.h"
 #include "app/viewing/thumbnail_view_cell.h"
 #include "app/windows/card_contents_view_controller.h"
 #include "app/windows/card_contents_window_controller.h"
+#include "bench/measurements.h"
 #include "devicesim/card_contents.h"
 #include "devicesim/generic_camera.h"
 #include "guitest/harness.h"
@@ -41,16 +41,6 @@ constexpr int kRounds = 7;
 constexpr uint32_t kPictureSize = 2 * 1024 * 1024;
 
 double msSince(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
-
-// The process's resident memory in MB (Linux), 0 when unknown.
-double residentMb() {
-  FILE* f = std::fopen("/proc/self/statm", "r");
-  if (!f) return 0;
-  long pages = 0, resident = 0;
-  const int n = std::fscanf(f, "%ld %ld", &pages, &resident);
-  std::fclose(f);
-  return n == 2 ? double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
-}
 
 // The browser's grid as it stands with 5,000 loaded items: its cell, its layout, and records that keep each
 // thumbnail as the browser does (compressed, at most the cell's size, decoded when its item shows).
@@ -98,7 +88,7 @@ class GridSource : public platform::CollectionViewDataSource {
 
 int gridFigure() {
   guitest::Harness harness;
-  const double before = residentMb();
+  const double before = bench::residentMegabytes();
   GridSource source;
   platform::ScrollView scroll;
   scroll.resize(900, 570);
@@ -126,7 +116,7 @@ int gridFigure() {
   std::printf("grid of %d items, one scrolled frame laid out and painted: %.2f ms (visible items %zu)\n", kItems,
               perFrame, grid->visibleItems().size());
   std::printf("ratio frame time/frame: %.3f (target <= 0.25)\n", perFrame / kFrameMs);
-  std::printf("memory for the %d records and the grid: %.1f MB (target <= 200 MB)\n", kItems, residentMb() - before);
+  std::printf("memory for the %d records and the grid: %.1f MB (target <= 200 MB)\n", kItems, bench::residentMegabytes() - before);
   return 0;
 }
 

@@ -29,7 +29,7 @@
 #include "app/viewing/qy_image_scroll_view.h"
 #include "app/viewing/still_image_test_pictures.h"
 #include "app/viewing/still_image_view_controller.h"
-#include "bench/best_of_runs.h"
+#include "bench/measurements.h"
 #include "devicesim/jpeg_factory.h"
 #include "devicesim/raw_factory.h"
 #include "platform/foundation/dispatch.h"
