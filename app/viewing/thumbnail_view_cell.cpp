@@ -1,8 +1,8 @@
 #include "app/viewing/thumbnail_view_cell.h"
 
 #include <QFont>
-#include <QGraphicsDropShadowEffect>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPainter>
 #include <algorithm>
 #include <cctype>
@@ -20,6 +20,7 @@
 #include "session/ptp_object_info_class.h"
 #include "widgets/adjustable_font_size_text_field.h"
 #include "widgets/color_view.h"
+#include "widgets/jw_text_field_cell.h"
 
 namespace {
 
@@ -69,6 +70,23 @@ class StarsView : public platform::View {
   int count_ = 0;
 };
 
+// The name in white over its shadow, black, one point right and down, unblurred. The shadow is the text drawn
+// once more: a graphics effect would render every name offscreen at every paint, which cost a browser grid of
+// thirty items most of its frame.
+class ShadowedNameField : public AdjustableFontSizeTextField {
+ public:
+  using AdjustableFontSizeTextField::AdjustableFontSizeTextField;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    const QRectF frame(contentsRect());
+    const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
+    JWTextFieldCell::drawInteriorWithFrame(p, frame.translated(1, 1), text(), font(), Qt::black, horizontal);
+    JWTextFieldCell::drawInteriorWithFrame(p, frame, text(), font(), palette().color(foregroundRole()), horizontal);
+  }
+};
+
 }  // namespace
 
 ThumbnailViewCell::ThumbnailViewCell() = default;
@@ -97,17 +115,14 @@ void ThumbnailViewCell::loadView() {
   mBorderBackground->setAttribute(Qt::WA_TransparentForMouseEvents);
   mBorderBackground->hide();
 
-  mFileNameLabel = new AdjustableFontSizeTextField(item);
+  mFileNameLabel = new ShadowedNameField(item);
   mFileNameLabel->setGeometry(0, 0, int(kPictureSide), 200);
   mFileNameLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
   mFileNameLabel->setTextInteractionFlags(Qt::NoTextInteraction);
   mFileNameLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
-  mFileNameLabel->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-  auto* shadow = new QGraphicsDropShadowEffect(mFileNameLabel);
-  shadow->setColor(Qt::black);
-  shadow->setOffset(1, 1);
-  shadow->setBlurRadius(0);
-  mFileNameLabel->setGraphicsEffect(shadow);
+  QPalette palette = mFileNameLabel->palette();
+  palette.setColor(QPalette::WindowText, Qt::white);
+  mFileNameLabel->setPalette(palette);
   mFileNameLabel->setFont(nameFont(kItemSide));
   mFileNameLabel->setAdjustsFontSizeToFit(true);
   mFileNameLabel->setMinimumFontSize(kMinimumFontSize);
