@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QMouseEvent>
-#include <QPalette>
 #include <QPainter>
 #include <algorithm>
 #include <cctype>
@@ -120,9 +119,7 @@ void ThumbnailViewCell::loadView() {
   mFileNameLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
   mFileNameLabel->setTextInteractionFlags(Qt::NoTextInteraction);
   mFileNameLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
-  QPalette palette = mFileNameLabel->palette();
-  palette.setColor(QPalette::WindowText, Qt::white);
-  mFileNameLabel->setPalette(palette);
+  mFileNameLabel->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
   mFileNameLabel->setFont(nameFont(kItemSide));
   mFileNameLabel->setAdjustsFontSizeToFit(true);
   mFileNameLabel->setMinimumFontSize(kMinimumFontSize);
