@@ -11,15 +11,16 @@
 #include <QPainter>
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 #include "app/windows/app_delegate.h"
-#include "app/windows/card_contents_thumbnail_cell.h"
+#include "app/viewing/thumbnail_view_cell.h"
 #include "app/windows/card_contents_view_controller.h"
 #include "app/windows/card_contents_window_controller.h"
+#include "bench/measurements.h"
 #include "devicesim/card_contents.h"
 #include "devicesim/generic_camera.h"
 #include "guitest/harness.h"
@@ -41,16 +42,6 @@ constexpr uint32_t kPictureSize = 2 * 1024 * 1024;
 
 double msSince(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
 
-// The process's resident memory in MB (Linux), 0 when unknown.
-double residentMb() {
-  FILE* f = std::fopen("/proc/self/statm", "r");
-  if (!f) return 0;
-  long pages = 0, resident = 0;
-  const int n = std::fscanf(f, "%ld %ld", &pages, &resident);
-  std::fclose(f);
-  return n == 2 ? double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
-}
-
 // The browser's grid as it stands with 5,000 loaded items: its cell, its layout, and records that keep each
 // thumbnail as the browser does (compressed, at most the cell's size, decoded when its item shows).
 class GridSource : public platform::CollectionViewDataSource {
@@ -67,35 +58,43 @@ class GridSource : public platform::CollectionViewDataSource {
       QBuffer buffer(&bytes);
       buffer.open(QIODevice::WriteOnly);
       thumb.save(&buffer, "JPG", 90);
+      PtpObjectInfoStruct info{};
+      info.objectId = uint32_t(i + 1);
+      info.objectFormat = 0x3801;
+      std::snprintf(info.fileName, sizeof info.fileName, "IMG_%04d.JPG", i);
       CardContentsViewController::Record record;
       record.thumbnail = bytes;
+      record.objectInfo = PtpObjectInfoClass::init(&info);
+      record.fullImagePath = "NA";
       records_.push_back(std::move(record));
-      names_.push_back(QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QChar('0')));
     }
   }
   int collectionViewNumberOfItemsInSection(platform::CollectionView*, int) override { return kItems; }
   platform::CollectionViewItem* collectionViewItemForRepresentedObjectAtIndexPath(
       platform::CollectionView* view, const platform::IndexPath& path) override {
-    auto* cell = static_cast<CardContentsThumbnailCell*>(view->makeItemWithIdentifier(CardContentsThumbnailCell::kIdentifier, path));
-    cell->setFileName(names_[size_t(path.item)]);
-    cell->setThumbnailImage(records_[size_t(path.item)].image());
+    auto* cell = static_cast<ThumbnailViewCell*>(
+        view->makeItemWithIdentifier(CardContentsViewController::kCellIdentifier, path));
+    const CardContentsViewController::Record& record = records_[size_t(path.item)];
+    cell->setShowFilename(true);
+    cell->setObjectInfo(record.objectInfo);
+    cell->setFullImagePath(record.fullImagePath);
+    cell->setThumbnailImage(record.image());
     return cell;
   }
 
  private:
   std::vector<CardContentsViewController::Record> records_;
-  std::vector<QString> names_;
 };
 
 int gridFigure() {
   guitest::Harness harness;
-  const double before = residentMb();
+  const double before = bench::residentMegabytes();
   GridSource source;
   platform::ScrollView scroll;
   scroll.resize(900, 570);
   auto* grid = new platform::CollectionView;
-  grid->setCollectionViewLayout(CardContentsThumbnailCell::gridLayout());
-  grid->registerClass([] { return std::make_unique<CardContentsThumbnailCell>(); }, CardContentsThumbnailCell::kIdentifier);
+  grid->setCollectionViewLayout(CardContentsViewController::gridLayout());
+  grid->registerClass([] { return std::make_unique<ThumbnailViewCell>(); }, CardContentsViewController::kCellIdentifier);
   grid->setDataSource(&source);
   scroll.setDocumentView(grid);
   scroll.show();
@@ -117,7 +116,7 @@ int gridFigure() {
   std::printf("grid of %d items, one scrolled frame laid out and painted: %.2f ms (visible items %zu)\n", kItems,
               perFrame, grid->visibleItems().size());
   std::printf("ratio frame time/frame: %.3f (target <= 0.25)\n", perFrame / kFrameMs);
-  std::printf("memory for the %d records and the grid: %.1f MB (target <= 200 MB)\n", kItems, residentMb() - before);
+  std::printf("memory for the %d records and the grid: %.1f MB (target <= 200 MB)\n", kItems, bench::residentMegabytes() - before);
   return 0;
 }
 

@@ -29,6 +29,7 @@
 #include "app/viewing/qy_image_scroll_view.h"
 #include "app/viewing/still_image_test_pictures.h"
 #include "app/viewing/still_image_view_controller.h"
+#include "bench/measurements.h"
 #include "devicesim/jpeg_factory.h"
 #include "devicesim/raw_factory.h"
 #include "platform/foundation/dispatch.h"
@@ -37,6 +38,9 @@
 #include "session/ptp_object_info_class.h"
 
 namespace {
+
+using bench::best;
+using bench::seconds;
 
 constexpr int kWidth = 6000, kHeight = 4000;
 constexpr int kViewWidth = 1200, kViewHeight = 800;
@@ -67,19 +71,6 @@ QImage bareDecode(const uint8_t* data, size_t size, QImage* into = nullptr) {
     return *into;
   }
   return reader.read();
-}
-
-double seconds(const std::function<void()>& run) {
-  const auto start = std::chrono::steady_clock::now();
-  run();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The best of `rounds` runs.
-double best(const std::function<void()>& run, int rounds) {
-  double b = 1e9;
-  for (int i = 0; i < rounds; ++i) b = std::min(b, seconds(run));
-  return b;
 }
 
 struct Fixtures {

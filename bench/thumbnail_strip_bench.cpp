@@ -18,18 +18,21 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "app/viewing/thumbnail_strip_controller.h"
+#include "bench/measurements.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/ui/scroll_view.h"
 #include "session/ptp_object_info_class.h"
 
 namespace {
+
+using bench::best;
+using bench::residentMegabytes;
+using bench::seconds;
 
 constexpr double kFrameBudget = 1.0 / 60;
 constexpr int kStripWidth = 1100, kStripHeight = 136;
@@ -57,25 +60,6 @@ std::shared_ptr<const PtpObjectInfoClass> objectOf(uint32_t handle) {
   record.fileNameLength = uint16_t(name.size() + 1);
   record.orientation = handle % 4 == 0 ? 6 : 1;
   return PtpObjectInfoClass::init(&record);
-}
-
-double seconds(const std::function<void()>& run) {
-  const auto start = std::chrono::steady_clock::now();
-  run();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double best(const std::function<void()>& run, int rounds) {
-  double b = 1e9;
-  for (int i = 0; i < rounds; ++i) b = std::min(b, seconds(run));
-  return b;
-}
-
-double residentMegabytes() {
-  std::ifstream statm("/proc/self/statm");
-  long pages = 0, resident = 0;
-  statm >> pages >> resident;
-  return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
 // Lets the insert and delete animations end, so that each measurement starts from a settled strip.

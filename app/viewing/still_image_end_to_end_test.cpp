@@ -9,6 +9,7 @@
 #include "app/viewing/exif_view.h"
 #include "app/viewing/histogram_view.h"
 #include "app/viewing/still_image_view_controller.h"
+#include "app/viewing/vendor_picture_cases.h"
 #include "devicesim/generic_camera.h"
 #include "devicesim/raw_factory.h"
 #include "engine/ptp/response_code.h"
@@ -27,11 +28,7 @@
 
 namespace {
 
-struct VendorCase {
-  const char* name;
-  devicesim::Vendor vendor;
-  bool rawDecodesWhole;  // CR2, NEF, ARW: yes; RAF: its preview stays
-};
+using picture_testing::VendorCase;
 
 // The camera window's part in showing a picture: a download on its serial image queue, then the image area.
 class TestCameraWindow {
@@ -153,16 +150,10 @@ TEST_P(StillImageEndToEndTest, PicturesRawFilesAndLiveViewInTheImageArea) {
   CameraController::instance().toggleLiveView(false, nullptr);
   ASSERT_TRUE(waitUntil([&] { return area.liveViewImageView() && area.liveViewImageView()->isDisabled(); }));
   EXPECT_TRUE(level->isHidden());
-  // Windows presented (the histogram popover's) are noted too; alerts have a text.
-  for (const auto& shown : alerts().shown())
-    if (!shown.title.empty() || !shown.message.empty()) ADD_FAILURE() << "alert: " << shown.title << ": " << shown.message;
+  picture_testing::expectNoAlerts(alerts());  // the histogram popover's window is no alert
 }
 
-INSTANTIATE_TEST_SUITE_P(Vendors, StillImageEndToEndTest,
-                         ::testing::Values(VendorCase{"canon", devicesim::Vendor::Canon, true},
-                                           VendorCase{"nikon", devicesim::Vendor::Nikon, true},
-                                           VendorCase{"sony", devicesim::Vendor::Sony, true},
-                                           VendorCase{"fuji", devicesim::Vendor::Fuji, false}),
-                         [](const ::testing::TestParamInfo<VendorCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Vendors, StillImageEndToEndTest, ::testing::ValuesIn(picture_testing::kVendorCases),
+                         picture_testing::vendorCaseName);
 
 }  // namespace

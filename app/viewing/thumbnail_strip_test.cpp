@@ -392,4 +392,50 @@ TEST_F(ThumbnailStripLayoutTest, TheInterfaceFileGivesTheLayoutAndWithoutAnItemS
             platform::ScrollDirection::Vertical);
 }
 
+// The card browser hands its cells objects whose picture may be missing: a cell reused for such an object shows
+// no picture, badge or name of the object it held before.
+TEST_F(ThumbnailStripLayoutTest, AReusedCellWithoutAPictureKeepsNothingOfItsPreviousObject) {
+  struct Source : platform::CollectionViewDataSource {
+    QImage image;
+    std::shared_ptr<const PtpObjectInfoClass> info;
+    int collectionViewNumberOfItemsInSection(platform::CollectionView*, int) override { return 1; }
+    platform::CollectionViewItem* collectionViewItemForRepresentedObjectAtIndexPath(
+        platform::CollectionView* view, const platform::IndexPath& path) override {
+      auto* cell = static_cast<ThumbnailViewCell*>(view->makeItemWithIdentifier(ThumbnailViewCell::kIdentifier, path));
+      cell->setShowFilename(true);
+      cell->setObjectInfo(info);
+      cell->setThumbnailImage(image);
+      return cell;
+    }
+  } source;
+  QWidget window;
+  window.resize(300, 136);
+  auto* collection = new platform::CollectionView(&window);
+  collection->setGeometry(0, 0, 300, 136);
+  collection->setCollectionViewLayout(MainThumbnailController::stripLayout());
+  collection->registerClass([] { return std::make_unique<ThumbnailViewCell>(); }, ThumbnailViewCell::kIdentifier);
+  collection->setDataSource(&source);
+  source.image = QImage(160, 120, QImage::Format_RGB32);
+  source.image.fill(Qt::red);
+  source.info = object(1, "IMG_0001.NEF", 0xB101);  // a RAW badge and a name
+  collection->reloadData();
+  ASSERT_TRUE(guitest::showWindow(&window));
+  auto* cell = dynamic_cast<ThumbnailViewCell*>(collection->itemAtIndexPath(platform::IndexPath::forItem(0)));
+  ASSERT_NE(cell, nullptr);
+  ASSERT_FALSE(cell->imageView()->image().isNull());
+  ASSERT_TRUE(cell->badgeView()->isVisible());
+  ASSERT_TRUE(cell->fileNameLabel()->isVisible());
+
+  source.image = QImage();
+  source.info = object(2, "IMG_0002.JPG");
+  collection->reloadData();
+  settle();
+  cell = dynamic_cast<ThumbnailViewCell*>(collection->itemAtIndexPath(platform::IndexPath::forItem(0)));
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->objectInfo()->objectId(), 2u);
+  EXPECT_TRUE(cell->imageView()->image().isNull()) << "the previous picture stays in sight";
+  EXPECT_FALSE(cell->badgeView()->isVisible());
+  EXPECT_FALSE(cell->fileNameLabel()->isVisible());
+}
+
 }  // namespace

@@ -1,7 +1,6 @@
 #include "app/viewing/thumbnail_view_cell.h"
 
 #include <QFont>
-#include <QGraphicsDropShadowEffect>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include "session/ptp_object_info_class.h"
 #include "widgets/adjustable_font_size_text_field.h"
 #include "widgets/color_view.h"
+#include "widgets/jw_text_field_cell.h"
 
 namespace {
 
@@ -69,6 +69,23 @@ class StarsView : public platform::View {
   int count_ = 0;
 };
 
+// The name in white over its shadow, black, one point right and down, unblurred. The shadow is the text drawn
+// once more: a graphics effect would render every name offscreen at every paint, which cost a browser grid of
+// thirty items most of its frame.
+class ShadowedNameField : public AdjustableFontSizeTextField {
+ public:
+  using AdjustableFontSizeTextField::AdjustableFontSizeTextField;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    const QRectF frame(contentsRect());
+    const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
+    JWTextFieldCell::drawInteriorWithFrame(p, frame.translated(1, 1), text(), font(), Qt::black, horizontal);
+    JWTextFieldCell::drawInteriorWithFrame(p, frame, text(), font(), palette().color(foregroundRole()), horizontal);
+  }
+};
+
 }  // namespace
 
 ThumbnailViewCell::ThumbnailViewCell() = default;
@@ -97,17 +114,12 @@ void ThumbnailViewCell::loadView() {
   mBorderBackground->setAttribute(Qt::WA_TransparentForMouseEvents);
   mBorderBackground->hide();
 
-  mFileNameLabel = new AdjustableFontSizeTextField(item);
+  mFileNameLabel = new ShadowedNameField(item);
   mFileNameLabel->setGeometry(0, 0, int(kPictureSide), 200);
   mFileNameLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
   mFileNameLabel->setTextInteractionFlags(Qt::NoTextInteraction);
   mFileNameLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
   mFileNameLabel->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-  auto* shadow = new QGraphicsDropShadowEffect(mFileNameLabel);
-  shadow->setColor(Qt::black);
-  shadow->setOffset(1, 1);
-  shadow->setBlurRadius(0);
-  mFileNameLabel->setGraphicsEffect(shadow);
   mFileNameLabel->setFont(nameFont(kItemSide));
   mFileNameLabel->setAdjustsFontSizeToFit(true);
   mFileNameLabel->setMinimumFontSize(kMinimumFontSize);
@@ -186,13 +198,13 @@ void ThumbnailViewCell::viewDidLayout() {
   const double iw = mThumbnailImage.width(), ih = mThumbnailImage.height();
   if (iw <= 0 || ih <= 0 || fw <= 10 || fh <= 10) return;
 
-  // The picture fitted into the item less a 5-point margin on each side, centred.
+  // The picture fitted into the item less the margin on each side, centred.
   double W, H;
   if (iw > ih) {
-    W = std::trunc(fw - 10);
+    W = std::trunc(fw - 2 * kPictureMargin);
     H = std::trunc(W * ih / iw);
   } else {
-    H = std::trunc(fh - 10);
+    H = std::trunc(fh - 2 * kPictureMargin);
     W = std::trunc(H * iw / ih);
   }
   platform::setFrame(mImageView, {std::trunc((fw - W) / 2), std::trunc((fh - H) / 2), W, H});
@@ -215,7 +227,8 @@ void ThumbnailViewCell::viewDidLayout() {
     mStarsView->show();
   }
 
-  platform::setFrame(mBorderBackground, {X - 5, Y - 5, A + 10, B + 10});
+  platform::setFrame(mBorderBackground,
+                     {X - kPictureMargin, Y - kPictureMargin, A + 2 * kPictureMargin, B + 2 * kPictureMargin});
 
   const std::string name = fileNameBytes(*mObjectInfo->origObjectInfo());
   if (mShowFilename && !name.empty()) {
@@ -288,6 +301,12 @@ void ThumbnailViewCell::prepareForReuse() {
   mObjectInfo.reset();
   mFullImagePath.clear();
   setRating(0);
+  // A reused item shows nothing of the object it held before until its next object is laid out (a picture
+  // that does not lay out, for want of an image, must not leave the old one in sight).
+  if (mImageView) mImageView->setImage({});
+  if (mBadgeImageView) mBadgeImageView->hide();
+  if (mFileNameLabel) mFileNameLabel->hide();
+  mBadge = Badge::None;
 }
 
 void ThumbnailViewCell::mouseDown(QMouseEvent*, int clickCount) {
@@ -307,5 +326,7 @@ void ThumbnailViewCell::mouseDown(QMouseEvent*, int clickCount) {
     if (auto* delegate = collection->delegate()) delegate->collectionViewDidSelectItemsAtIndexPaths(collection, {*path});
   } else {
     collection->deselectItemsAtIndexPaths({*path});
+    // The card browser's bar buttons follow the selection: they hear of a removal as of an addition.
+    if (auto* delegate = collection->delegate()) delegate->collectionViewDidDeselectItemsAtIndexPaths(collection, {*path});
   }
 }

@@ -27,6 +27,13 @@ class ThumbnailViewCell : public platform::CollectionViewItem {
   static constexpr const char* kIdentifier = "MainThumbnailCell";
   // The seconds between a layout and the turn of the picture.
   static constexpr double kTurnDelay = 0.01;
+  // The room the picture leaves on each side of the item (the selection border lies in it).
+  static constexpr double kPictureMargin = 5;
+
+  // The item size in which a picture of the given size shows unscaled.
+  static platform::Size itemSizeForPicture(platform::Size picture) {
+    return {picture.width + 2 * kPictureMargin, picture.height + 2 * kPictureMargin};
+  }
 
   enum class Badge { None, Raw, Tiff, Movie };
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "app/viewing/thumbnail_strip_controller.h"
 #include "app/windows/app_notifications.h"
 #include "app/windows/status_bar_view_controller.h"
 #include "engine/ptp/vendor_state.h"
@@ -127,13 +128,7 @@ void CameraWindowController::windowDidLoad() {
   if (oThumbnailScrollView) {
     oThumbnailCollectionView = new platform::CollectionView();
     oThumbnailCollectionView->setObjectName(QStringLiteral("oThumbnailCollectionView"));
-    platform::CollectionViewFlowLayout layout;
-    layout.itemSize = platform::Size{120, 120};
-    layout.minimumInteritemSpacing = 8;
-    layout.minimumLineSpacing = 8;
-    layout.sectionInset = platform::EdgeInsets{8, 8, 8, 8};
-    layout.scrollDirection = platform::ScrollDirection::Horizontal;
-    oThumbnailCollectionView->setCollectionViewLayout(layout);
+    oThumbnailCollectionView->setCollectionViewLayout(MainThumbnailController::stripLayout());
     oThumbnailScrollView->setDocumentView(oThumbnailCollectionView);
     oThumbnailScrollView->setHasHorizontalScroller(true);
     oThumbnailScrollView->setAutohidesScrollers(true);

@@ -9,6 +9,7 @@
 #include "app/viewing/still_image_view_controller.h"
 #include "app/viewing/thumbnail_strip_controller.h"
 #include "app/viewing/thumbnail_view_cell.h"
+#include "app/viewing/vendor_picture_cases.h"
 #include "app/windows/camera_window_controller.h"
 #include "app/windows/window_test_support.h"
 #include "devicesim/body_shots.h"
@@ -22,11 +23,7 @@
 
 namespace {
 
-struct VendorCase {
-  const char* name;
-  devicesim::Vendor vendor;
-  bool rawDecodesWhole;
-};
+using picture_testing::VendorCase;
 
 class CameraWindowPanelsTest : public guitest::GuiTest, public ::testing::WithParamInterface<VendorCase> {
  protected:
@@ -94,15 +91,10 @@ TEST_P(CameraWindowPanelsTest, APictureFromTheBodyReachesTheStripsEndSelectedAnd
     EXPECT_EQ(area->imageRef().size(), QSize(devicesim::kRawSensorWidth, devicesim::kRawSensorHeight));
   }
   EXPECT_TRUE(area->histogramView()->showsHistogram());
-  for (const auto& shown : alerts().shown())
-    if (!shown.title.empty() || !shown.message.empty()) ADD_FAILURE() << "alert: " << shown.title << ": " << shown.message;
+  picture_testing::expectNoAlerts(alerts());
 }
 
-INSTANTIATE_TEST_SUITE_P(Vendors, CameraWindowPanelsTest,
-                         ::testing::Values(VendorCase{"canon", devicesim::Vendor::Canon, true},
-                                           VendorCase{"nikon", devicesim::Vendor::Nikon, true},
-                                           VendorCase{"sony", devicesim::Vendor::Sony, true},
-                                           VendorCase{"fuji", devicesim::Vendor::Fuji, false}),
-                         [](const ::testing::TestParamInfo<VendorCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Vendors, CameraWindowPanelsTest, ::testing::ValuesIn(picture_testing::kVendorCases),
+                         picture_testing::vendorCaseName);
 
 }  // namespace

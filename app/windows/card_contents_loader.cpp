@@ -7,7 +7,6 @@
 #include <cstring>
 #include <optional>
 
-#include "app/windows/card_contents_thumbnail_cell.h"
 #include "engine/ptp/response_code.h"
 #include "engine/ptp/standard_operations.h"
 #include "engine/ptp/vendor_state.h"
@@ -160,7 +159,7 @@ QByteArray encoded(const QImage& image, const char* format, int quality) {
 QByteArray unknownThumbnail() {
   static const QByteArray stored = encoded(
       VorlaxentStyleKit::imageOfUnknownThumbnailWithSize(
-          {CardContentsThumbnailCell::kThumbnailWidth, CardContentsThumbnailCell::kThumbnailHeight})
+          {CardContentsViewController::kThumbnailWidth, CardContentsViewController::kThumbnailHeight})
           .render(),
       "PNG", -1);
   return stored;
@@ -238,7 +237,8 @@ bool nikonRawListedInReverse() {
 QByteArray storedThumbnail(const std::vector<uint8_t>& bytes) {
   QImage image = QImage::fromData(bytes.data(), int(bytes.size()));
   if (image.isNull()) return {};
-  const QSize box(int(CardContentsThumbnailCell::kThumbnailWidth), int(CardContentsThumbnailCell::kThumbnailHeight));
+  const QSize box(int(CardContentsViewController::kThumbnailWidth),
+                  int(CardContentsViewController::kThumbnailHeight));
   if (image.width() <= box.width() && image.height() <= box.height())
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
   return encoded(image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation), "JPG", 90);

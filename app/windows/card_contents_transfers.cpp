@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/windows/app_notifications.h"
-#include "app/windows/card_contents_thumbnail_cell.h"
+#include "app/viewing/thumbnail_view_cell.h"
 #include "app/windows/card_contents_view_controller.h"
 #include "engine/ptp/response_code.h"
 #include "platform/foundation/localized_strings.h"
@@ -157,7 +157,7 @@ void CardContentsViewController::downloadImages() {
   alert->show();
 }
 
-void CardContentsViewController::collectionItemViewDoubleClick(CardContentsThumbnailCell* cell) {
+void CardContentsViewController::collectionItemViewDoubleClick(ThumbnailViewCell* cell) {
   if (cell && cell->objectInfo()) showImageCell(cell->objectInfo());
 }
 

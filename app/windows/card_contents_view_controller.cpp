@@ -5,7 +5,7 @@
 
 #include "app/windows/app_notifications.h"
 #include "app/windows/card_contents_loader.h"
-#include "app/windows/card_contents_thumbnail_cell.h"
+#include "app/viewing/thumbnail_view_cell.h"
 #include "controls/interface_actions.h"
 #include "engine/link/link.h"
 #include "engine/ptp/response_code.h"
@@ -43,11 +43,16 @@ platform::Image switchPicture(int source, platform::Size size) {
   return VorlaxentStyleKit::imageOfLightCameraWithSize(size);
 }
 
-std::string fileNameOf(const PtpObjectInfoStruct& record) {
-  return std::string(record.fileName, strnlen(record.fileName, sizeof(record.fileName)));
-}
-
 }  // namespace
+
+platform::CollectionViewFlowLayout CardContentsViewController::gridLayout() {
+  platform::CollectionViewFlowLayout layout;
+  layout.itemSize = ThumbnailViewCell::itemSizeForPicture({kThumbnailWidth, kThumbnailHeight});
+  layout.minimumInteritemSpacing = 8;
+  layout.minimumLineSpacing = 8;
+  layout.sectionInset = {8, 8, 8, 8};
+  return layout;
+}
 
 CardContentsViewController::CardContentsViewController(QWidget* view)
     : ViewController(QStringLiteral("CardContentsWindow")), mGivenView(view) {}
@@ -80,9 +85,8 @@ void CardContentsViewController::viewDidLoad() {
   // The grid: the scroll view's document, several items selectable, none needed.
   oCollectionView = new platform::CollectionView;
   oCollectionView->setObjectName(QStringLiteral("oCollectionView"));
-  oCollectionView->setCollectionViewLayout(CardContentsThumbnailCell::gridLayout());
-  oCollectionView->registerClass([] { return std::make_unique<CardContentsThumbnailCell>(); },
-                                 CardContentsThumbnailCell::kIdentifier);
+  oCollectionView->setCollectionViewLayout(gridLayout());
+  oCollectionView->registerClass([] { return std::make_unique<ThumbnailViewCell>(); }, kCellIdentifier);
   oCollectionView->setSelectable(true);
   oCollectionView->setAllowsEmptySelection(true);
   oCollectionView->setAllowsMultipleSelection(true);
@@ -173,7 +177,7 @@ bool CardContentsViewController::performAction(const platform::Action& action) {
   else if (name == "showFilterOptions:") showFilterOptions();
   else if (name == "deleteItems:") deleteItems();
   else if (name == "collectionItemViewDoubleClick") {
-    auto* cell = action.sender<CardContentsThumbnailCell>();
+    auto* cell = action.sender<ThumbnailViewCell>();
     if (!cell) return false;
     collectionItemViewDoubleClick(cell);
   } else {
@@ -322,12 +326,10 @@ int CardContentsViewController::collectionViewNumberOfItemsInSection(platform::C
 
 platform::CollectionViewItem* CardContentsViewController::collectionViewItemForRepresentedObjectAtIndexPath(
     platform::CollectionView* view, const platform::IndexPath& indexPath) {
-  auto* cell = static_cast<CardContentsThumbnailCell*>(
-      view->makeItemWithIdentifier(CardContentsThumbnailCell::kIdentifier, indexPath));
+  auto* cell = static_cast<ThumbnailViewCell*>(view->makeItemWithIdentifier(kCellIdentifier, indexPath));
   if (!cell || indexPath.item < 0 || indexPath.item >= int(mLoadedThumbnailHandles.size())) return cell;
   const Record& record = mLoadedThumbnailHandles[size_t(indexPath.item)];
-  cell->setFileName(record.objectInfo ? QString::fromStdString(fileNameOf(*record.objectInfo->origObjectInfo()))
-                                      : QString());
+  cell->setShowFilename(true);
   cell->setObjectInfo(record.objectInfo);
   cell->setFullImagePath(record.fullImagePath);
   cell->setThumbnailImage(record.image());

@@ -31,7 +31,7 @@
 class ITSwitch;
 class SYFlatButton;
 class PtpObjectInfoClass;
-class CardContentsThumbnailCell;
+class ThumbnailViewCell;
 namespace platform {
 class ImageView;
 class ScrollView;
@@ -58,6 +58,13 @@ class CardContentsViewController : public platform::ViewController,
   static constexpr int kSdFailuresPerRun = 20;
   // From this many items on, a removal does not restart the loader.
   static constexpr int kRestartBelowItems = 30;
+  // The grid's items are the strip's ThumbnailViewCell under an identifier of their own. Thumbnails are kept at
+  // most this size (and a bad one is replaced by a placeholder of it); the item fits one unscaled.
+  static constexpr const char* kCellIdentifier = "CardContentsThumbnailCell";
+  static constexpr double kThumbnailWidth = 160;
+  static constexpr double kThumbnailHeight = 120;
+  // Rows of items with a small margin.
+  static platform::CollectionViewFlowLayout gridLayout();
   // How long closing waits for the loader and the download loop to stop (they are stopped either way: work that
   // is still inside an exchange with the camera finds the controller gone and hands nothing back).
   static constexpr std::chrono::milliseconds kStopWait{5000};
@@ -97,7 +104,7 @@ class CardContentsViewController : public platform::ViewController,
   void downloadImages();
   void showFilterOptions() {}
   void deleteItems() {}
-  void collectionItemViewDoubleClick(CardContentsThumbnailCell* cell);
+  void collectionItemViewDoubleClick(ThumbnailViewCell* cell);
   bool performAction(const platform::Action& action) override;
 
   // Collection view.

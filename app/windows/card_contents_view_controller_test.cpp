@@ -10,7 +10,7 @@
 
 #include "app/windows/app_delegate.h"
 #include "app/windows/app_notifications.h"
-#include "app/windows/card_contents_thumbnail_cell.h"
+#include "app/viewing/thumbnail_view_cell.h"
 #include "app/windows/card_contents_view_controller.h"
 #include "app/windows/card_contents_window_controller.h"
 #include "app/windows/document_window_controller.h"
@@ -24,6 +24,8 @@
 #include "platform/ui/scroll_view.h"
 #include "platform/ui/window.h"
 #include "session/ptp_object_info_class.h"
+#include "widgets/adjustable_font_size_text_field.h"
+#include "widgets/color_view.h"
 #include "widgets/it_switch.h"
 #include "widgets/jw_alert.h"
 #include "widgets/sy_flat_button.h"
@@ -106,13 +108,19 @@ class CardContentsTest : public guitest::GuiTest {
     return item ? item->view() : nullptr;
   }
 
-  // Clicks items with the selection key held after the first, as a user picks several.
+  std::set<int> pickedItems() const {
+    std::set<int> picked;
+    for (const platform::IndexPath& p : browser_->oCollectionView->selectionIndexPaths()) picked.insert(p.item);
+    return picked;
+  }
+
+  // A click toggles an item: the user unpicks what is picked but not wanted, then picks the rest.
   void pickItems(std::initializer_list<int> indexes) {
-    bool first = true;
-    for (int i : indexes) {
-      guitest::click(itemView(i), guitest::kCentre, Qt::LeftButton, first ? Qt::NoModifier : Qt::ControlModifier);
-      first = false;
-    }
+    const std::set<int> wanted(indexes);
+    for (int i : pickedItems())
+      if (!wanted.count(i)) guitest::click(itemView(i));
+    for (int i : indexes)
+      if (!pickedItems().count(i)) guitest::click(itemView(i));
   }
 
   void clickNamed(const char* name) { guitest::click(window_, name); }
@@ -195,6 +203,35 @@ TEST_F(CardContentsTest, CanonHidesFoldersAndShowsThePlaceholderForABadThumbnail
   EXPECT_EQ(first->captureDate, 0u);
   EXPECT_EQ(first->rating, 0u);
   EXPECT_EQ(first->objectId, handles_[7]);
+}
+
+// The grid's items are the strip's cells with the names shown; a click picks or unpicks one, and the bar's
+// buttons follow either way.
+TEST_F(CardContentsTest, ClicksToggleItemsAndTheBarButtonsFollow) {
+  devicesim::CardFill fill;
+  fill.count = 6;
+  ASSERT_TRUE(connectWith("nikon", fill));
+  ASSERT_TRUE(openFromMenu());
+  auto* cell = dynamic_cast<ThumbnailViewCell*>(
+      browser_->oCollectionView->itemAtIndexPath(platform::IndexPath::forItem(1)));
+  ASSERT_NE(cell, nullptr);
+  ASSERT_NE(itemView(1), nullptr);
+  EXPECT_TRUE(cell->fileNameLabel()->isVisible());
+  EXPECT_EQ(cell->fileNameLabel()->text().toStdString(), devicesim::cardFileName(fill, 4));
+  EXPECT_FALSE(browser_->oDeleteBarButton->isEnabled());
+
+  guitest::click(itemView(1));
+  guitest::click(itemView(3));
+  EXPECT_EQ(pickedItems(), (std::set<int>{1, 3}));
+  EXPECT_TRUE(cell->borderView()->isVisible());
+  EXPECT_TRUE(browser_->oDeleteBarButton->isEnabled());
+  guitest::click(itemView(1));
+  EXPECT_EQ(pickedItems(), (std::set<int>{3}));
+  EXPECT_FALSE(cell->borderView()->isVisible());
+  guitest::click(itemView(3));
+  EXPECT_TRUE(pickedItems().empty());
+  EXPECT_FALSE(browser_->oDeleteBarButton->isEnabled()) << "unpicking the last item disables the buttons";
+  EXPECT_FALSE(browser_->oShareBarButton->isEnabled());
 }
 
 class CardContentsNikonOrderTest : public CardContentsTest,
@@ -324,7 +361,7 @@ TEST_F(CardContentsTest, TheLoaderStopsPastTheBottomAndScrollingResumesInOrder) 
   ASSERT_TRUE(connectWith("nikon", fill));
   ASSERT_TRUE(openFromMenu());
   platform::CollectionView* grid = browser_->oCollectionView;
-  const double row = CardContentsThumbnailCell::kItemHeight + grid->collectionViewLayout().minimumLineSpacing;
+  const double row = grid->collectionViewLayout().itemSize.height + grid->collectionViewLayout().minimumLineSpacing;
   auto below = [&] {
     const platform::Rect v = grid->visibleRect();
     return grid->collectionViewContentSize().height - (v.origin.y + v.size.height);
