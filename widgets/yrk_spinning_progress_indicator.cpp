@@ -2,10 +2,10 @@
 
 #include <QEvent>
 #include <QPainter>
-#include <QPointer>
 #include <algorithm>
 #include <chrono>
 
+#include "platform/foundation/dispatch.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/path.h"
 #include "platform/ui/view_geometry.h"
@@ -71,7 +71,8 @@ void YRKSpinningProgressIndicator::actuallyStartAnimation() {
   if (!inWindow()) return;  // starts when the view enters a window
   if (usesThreadedAnimation_) {
     threadCancelled_ = false;
-    animationThread_ = std::thread([this] { threadMain(); });
+    threadRun_ = std::make_shared<const bool>(true);
+    animationThread_ = std::thread([this, run = std::weak_ptr<const bool>(threadRun_)] { threadMain(run); });
   } else {
     animationTimer_.start(kFrameInterval, true, [this] { updateFrame(); });
   }
@@ -89,22 +90,25 @@ void YRKSpinningProgressIndicator::actuallyStopAnimation() {
     threadWake_.notify_all();
     animationThread_.join();
   }
+  threadRun_.reset();  // frames of the ended run still on their way to the main thread are dropped
   animationTimer_.invalidate();
   update();
 }
 
-void YRKSpinningProgressIndicator::threadMain() {
+void YRKSpinningProgressIndicator::threadMain(std::weak_ptr<const bool> run) {
   const auto period = std::chrono::microseconds(600000 / numFins_);
-  QPointer<YRKSpinningProgressIndicator> self(this);
   for (;;) {
     const bool ended = step();
-    // Qt draws on the main thread only: the frame is handed over there.
-    QMetaObject::invokeMethod(this, [self] { if (self) self->update(); }, Qt::QueuedConnection);
-    if (ended) {
-      QMetaObject::invokeMethod(this, [self] { if (self && self->isFadingOut_) self->actuallyStopAnimation(); },
-                                Qt::QueuedConnection);
-      return;
-    }
+    // Qt draws on the main thread only, and the widget may be read or destroyed there at any moment: this thread
+    // never touches it (not even to make a guarded pointer to it). Each frame goes to the main thread with this
+    // run's ticket, which the main thread checks there; a run that was stopped, or a widget that is gone, has
+    // dropped its ticket and the frame is ignored.
+    platform::runOnMainThread([this, run, ended] {
+      if (run.expired()) return;
+      if (ended && isFadingOut_) actuallyStopAnimation();
+      else update();
+    });
+    if (ended) return;
     std::unique_lock lock(mutex_);
     if (threadWake_.wait_for(lock, period, [this] { return threadCancelled_; })) return;
   }

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -66,7 +67,7 @@ class YRKSpinningProgressIndicator : public QWidget {
   bool inWindow() const;
   // The frame step without drawing; answers whether the fade-out has ended.
   bool step();
-  void threadMain();
+  void threadMain(std::weak_ptr<const bool> run);
 
   int position_ = 0;
   const int numFins_ = 12;
@@ -75,13 +76,14 @@ class YRKSpinningProgressIndicator : public QWidget {
   std::atomic<bool> isFadingOut_{false};
   platform::Timer animationTimer_;
   std::thread animationThread_;
+  std::shared_ptr<const bool> threadRun_;  // the running thread's ticket; its frames count only while it is held
   bool threadCancelled_ = false;
   std::condition_variable threadWake_;
   mutable std::mutex mutex_;  // fin state shared with the animation thread
   platform::Color foreColor_ = platform::Color::blackColor();
   platform::Color backColor_ = platform::Color::clear();
   bool drawsBackground_ = false;
-  bool displayedWhenStopped_ = true;
+  std::atomic<bool> displayedWhenStopped_{true};  // read by the animation thread's frame step
   bool usesThreadedAnimation_ = true;
   bool isIndeterminate_ = true;
   double currentValue_ = 0;

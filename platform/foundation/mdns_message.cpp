@@ -70,10 +70,16 @@ bool skipName(const uint8_t* data, size_t& pos, size_t limit) {
 // ldns reads a record's fields by their own sizes and does not hold them to the record's data length, so a
 // record that lies about its length would shift the records after it. This walks the records by their lengths
 // and checks that the fields discovery reads fill exactly the data that each record announces.
+//
+// It also refuses a signature (TSIG) record in the additional section. ldns lifts such a record out of the section
+// into the packet's one signature slot without freeing the record already there, so a second one leaks on every
+// answer that carries it, and it stops reading the section one record early for each. mDNS answers are never
+// signed; anyone on the network may send one, so the answer is refused before ldns reads it.
 bool framingIsSound(const uint8_t* data, size_t length) {
     if (length < LDNS_HEADER_SIZE) return false;
     const size_t questions = read16(data + 4);
-    const size_t records = size_t(read16(data + 6)) + read16(data + 8) + read16(data + 10);
+    const size_t additionalFrom = size_t(read16(data + 6)) + read16(data + 8);
+    const size_t records = additionalFrom + read16(data + 10);
     size_t pos = LDNS_HEADER_SIZE;
     for (size_t i = 0; i < questions; ++i) {
         if (!skipName(data, pos, length) || pos + 4 > length) return false;
@@ -82,6 +88,7 @@ bool framingIsSound(const uint8_t* data, size_t length) {
     for (size_t i = 0; i < records; ++i) {
         if (!skipName(data, pos, length) || pos + 10 > length) return false;
         const uint16_t type = read16(data + pos);
+        if (type == LDNS_RR_TYPE_TSIG && i >= additionalFrom) return false;
         const size_t dataLength = read16(data + pos + 8);
         pos += 10;
         const size_t end = pos + dataLength;

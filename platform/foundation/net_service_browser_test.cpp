@@ -13,9 +13,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/foundation/dispatch.h"
@@ -102,6 +104,39 @@ TEST(MdnsMessage, RejectsMalformedMessages) {
     std::copy(kAnswer.begin(), kAnswer.end(), big.begin());
     EXPECT_FALSE(mdnsParseAnswer(big.data(), big.size())) << "larger than an mDNS message may be";
     EXPECT_FALSE(mdnsParseAnswer(nullptr, 100));
+}
+
+// Signature (TSIG) records in the additional section: ldns keeps only the last one and drops the others unfreed,
+// a leak per answer that the address sanitizer reports here. An mDNS answer is never signed, so one that carries
+// a signature is refused whole; the same record elsewhere in the answer is just a record of no interest.
+TEST(MdnsMessage, RefusesAnAnswerWithASignatureRecordAmongTheAdditionalRecords) {
+    const Bytes a = {0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x78, 0x00, 0x04, 10, 0, 0, 7};
+    const Bytes tsig = {0x00, 0x00, 0xfa, 0x00, 0xff, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    auto answerWith = [&](std::initializer_list<const Bytes*> additional) {
+        Bytes m = kAnswer;
+        m[11] = static_cast<uint8_t>(m[11] + additional.size());
+        for (const Bytes* r : additional) m.insert(m.end(), r->begin(), r->end());
+        return m;
+    };
+    const Bytes plain = answerWith({&a});
+    ASSERT_TRUE(mdnsParseAnswer(plain.data(), plain.size())) << "the added record alone is sound";
+    for (const auto& [what, m] : std::vector<std::pair<const char*, Bytes>>{
+             {"two signatures ahead of two records", answerWith({&tsig, &tsig, &a, &a})},
+             {"one signature ahead of a record", answerWith({&tsig, &a})},
+             {"one signature last", answerWith({&a, &tsig})},
+         })
+        EXPECT_FALSE(mdnsParseAnswer(m.data(), m.size())) << what;
+
+    // The same record among the answers (all six records counted as answers): read and freed like any other.
+    Bytes inAnswers = kAnswer;
+    inAnswers.insert(inAnswers.end(), tsig.begin(), tsig.end());
+    inAnswers[7] = 6;
+    inAnswers[11] = 0;
+    const auto answer = mdnsParseAnswer(inAnswers.data(), inAnswers.size());
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->pointers.size(), 1u);
+    EXPECT_EQ(answer->services.size(), 1u);
+    EXPECT_EQ(answer->addresses.size(), 2u);
 }
 
 TEST(MdnsMessage, BuildsAQueryAskingForUnicastReplies) {
