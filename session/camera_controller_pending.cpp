@@ -50,6 +50,13 @@ bool CameraController::claimObject(const PtpObjectInfoStruct& record) {
   return true;
 }
 
+bool CameraController::handlePending(uint32_t handle) {
+  PtpObjectInfoStruct record{};
+  record.objectId = handle;
+  std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+  return mPending.count(objectKey(record)) != 0;
+}
+
 void CameraController::objectShown(const PtpObjectInfoStruct& record, bool imageWanted) {
   const bool landed = imageWanted && imageInSaveFolder(record);
   std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <unordered_set>
 
 #include "engine/link/device_commands.h"
 #include "engine/ptp/standard_operations.h"
@@ -113,6 +114,24 @@ void CameraController::writeSessionFileLocked() {
   if (mSessionFileNames) contents.fileNames = *mSessionFileNames;
   const std::string error = writeSessionFile(sessionFilePath(), contents);
   if (!error.empty()) platform::systemLogf(platform::LogLevel::Error, "Session file not written: %s", error.c_str());
+  mSessionJournalLines = 0;
+}
+
+void CameraController::keepSessionEntryLocked(const SessionFileContents& added) {
+  // The journal keeps a long shoot from rewriting the whole list per picture; now and then the list takes it in.
+  // The first entry creates the list itself, so that the file is there for the next check.
+  std::error_code ec;
+  if (mSessionJournalLines >= kSessionJournalMax || !std::filesystem::exists(sessionFilePath(), ec)) {
+    writeSessionFileLocked();
+    return;
+  }
+  const std::string error = appendToSessionFile(sessionFilePath(), added);
+  if (error.empty()) {
+    ++mSessionJournalLines;
+    return;
+  }
+  platform::systemLogf(platform::LogLevel::Warning, "Session file journal not written (%s); written whole", error.c_str());
+  writeSessionFileLocked();
 }
 
 // --- the check ---
@@ -173,14 +192,15 @@ void CameraController::addObjectToSessionLocked(const PtpObjectInfoStruct& recor
     // Each object once: a second entry would be shown twice by the next reload.
     if (std::find(mSessionFileNames->begin(), mSessionFileNames->end(), name) != mSessionFileNames->end()) return;
     mSessionFileNames->push_back(name);
+    keepSessionEntryLocked({{}, {name}});
   } else {
     if (std::find(mJoinedHandles.begin(), mJoinedHandles.end(), record.objectId) == mJoinedHandles.end())
       mJoinedHandles.push_back(record.objectId);
     if (!mSessionHandles) return;
     if (std::find(mSessionHandles->begin(), mSessionHandles->end(), record.objectId) != mSessionHandles->end()) return;
     mSessionHandles->push_back(record.objectId);
+    keepSessionEntryLocked({{record.objectId}, {}});
   }
-  writeSessionFileLocked();
 }
 
 void CameraController::addObjectToSession(const PtpObjectInfoStruct* record) {
@@ -259,11 +279,14 @@ bool cardFileIsStoredObject(const PtpObjectInfoStruct& cached) {
 void CameraController::loadPreviousSession() {
   runLoadingSession([this]() -> int32_t {
     // The monitor is taken only for the arrays and the file: the camera traffic below runs without it.
-    SessionFileContents stored;
+    SessionFileContents stored, session;
     {
       std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
       reloadSessionArraysLocked(&stored);
+      session = {mSessionHandles.value_or(std::vector<uint32_t>{}),
+                 mSessionFileNames.value_or(std::vector<std::string>{})};
     }
+    const bool loadMissed = defaults().boolForKey("LoadMissedImages");
     std::vector<PtpObjectInfoStruct> loaded, missed;
     // Missed objects are claimed here before they are shown; any not shown when the block ends, whichever way, is
     // fetched again by the next session, as an object left half way is.
@@ -289,27 +312,43 @@ void CameraController::loadPreviousSession() {
         }
         loaded.push_back(record);
       }
+      // Pictures the card holds that the session lacks: their announcements went with a dropped link, or they
+      // were taken while the camera was away.
+      for (const std::string& name : loadMissed ? namesMissedBySession(card, stored.fileNames, session.fileNames, true)
+                                                : std::vector<std::string>{}) {
+        if (name.empty() || name.size() >= sizeof(PtpObjectInfoStruct{}.fileName)) continue;
+        PtpObjectInfoStruct record{};
+        record.objectId = kObjectIdByName;
+        std::memcpy(record.fileName, name.data(), name.size());
+        record.fileNameLength = static_cast<uint16_t>(name.size() + 1);
+        record.objectFormat = fileFormatForName(record.fileName);
+        if (!claimObject(record)) continue;
+        missed.push_back(record);
+        unshown.records.push_back(record);
+      }
     } else {
       // Without the camera's list nothing could be told apart from a deleted object.
       if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
+      const std::unordered_set<uint32_t> onCamera(cameraHandles.begin(), cameraHandles.end());
       for (uint32_t handle : stored.handles) {
-        if (std::find(cameraHandles.begin(), cameraHandles.end(), handle) == cameraHandles.end()) continue;
+        if (!onCamera.count(handle)) continue;
         PtpObjectInfoStruct record;
         const int got = refreshForReload(handle, &record);
         if (got < 0) return kReloadFailed;
         if (got > 0) loaded.push_back(record);
       }
-      if (defaults().boolForKey("LoadMissedImages")) {
-        // Newer than the session as the earlier connection left it: what joined since this start raises no mark,
-        // so a picture whose announcement was lost is found however the gate and the reload interleave.
-        for (uint32_t handle : handlesAboveHighMark(cameraHandles, sessionHighMark(stored.handles), true)) {
+      if (loadMissed) {
+        // Every handle the session lacks from its first stored picture on: what joined since this start (or in a
+        // connection whose reload was cut short) raises no mark, so a picture whose announcement was lost is found
+        // however the gate, the reload and the link's drops interleave.
+        for (uint32_t handle : handlesMissedBySession(cameraHandles, stored.handles, session.handles, true)) {
+          if (handlePending(handle)) continue;  // announced already: the gate's opening fetches it again
           PtpObjectInfoStruct record;
           const int got = refreshForReload(handle, &record);
           if (got < 0) return kReloadFailed;
           // A folder (Canon lists its card's folders among the handles) is no picture taken while away.
           if (got == 0 || record.objectFormat == kAssociationFormat) continue;
           // Announced already (by the pump once the gate opened, or left by an earlier session), or in the session.
-          if (!claimObject(record)) continue;
           missed.push_back(record);
           unshown.records.push_back(record);
         }
@@ -348,26 +387,41 @@ void CameraController::loadPreviousSession() {
 
 void CameraController::loadMissedImages() {
   runLoadingSession([this]() -> int32_t {
-    SessionFileContents stored;
+    SessionFileContents stored, session;
     {
       std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
       if (reloadSessionArraysLocked(&stored).status == SessionFileReadResult::Unreadable) return PTP_RC_OK;
+      session.handles = mSessionHandles.value_or(std::vector<uint32_t>{});
     }
     // Which card files count as missed is not settled: none are announced for those cameras.
     if (namesOnly()) return PTP_RC_OK;
 
     std::vector<uint32_t> cameraHandles;
     if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
-    std::vector<PtpObjectInfoStruct> fresh;
-    for (uint32_t handle : handlesAboveHighMark(cameraHandles, sessionHighMark(stored.handles), false)) {
+    std::vector<uint32_t> missedHandles = handlesMissedBySession(cameraHandles, stored.handles, session.handles, false);
+    if (stored.handles.empty()) {
+      // Nothing stored to tell old pictures from missed ones: what the camera held when first looked at is old.
+      const std::string camera = camSerialNumber();
+      std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+      if (!mSessionFloor || mSessionFloor->camera != camera) {
+        mSessionFloor = SessionFloor{camera, std::nullopt};
+        if (!cameraHandles.empty()) mSessionFloor->highest = *std::max_element(cameraHandles.begin(), cameraHandles.end());
+      } else {
+        const std::unordered_set<uint32_t> known(session.handles.begin(), session.handles.end());
+        for (uint32_t h : cameraHandles)
+          if ((!mSessionFloor->highest || h > *mSessionFloor->highest) && !known.count(h)) missedHandles.push_back(h);
+      }
+    }
+    for (uint32_t handle : missedHandles) {
+      if (handlePending(handle)) continue;  // announced already: the gate's opening fetches it again
       PtpObjectInfoStruct record;
       const int got = refreshForReload(handle, &record);
       if (got < 0) return kReloadFailed;
-      // Objects without a real thumbnail (folders, sidecar files) are not worth a strip entry.
-      if (got > 0 && record.thumbCompressedSize > 2048) fresh.push_back(record);
+      // Objects without a real thumbnail (folders, sidecar files) are not worth a strip entry. Each is announced as
+      // soon as it is found: a dropped link later in the list keeps what was found so far.
+      if (got > 0 && record.thumbCompressedSize > 2048 && !formatIsMovie(record.objectFormat) && claimObject(record))
+        post(kNewObjectNotification, wrap(record));
     }
-    for (const PtpObjectInfoStruct& record : fresh)
-      if (!formatIsMovie(record.objectFormat) && claimObject(record)) post(kNewObjectNotification, wrap(record));
     return PTP_RC_OK;
   });
 }
