@@ -120,6 +120,11 @@ class CameraController {
   void loadPreviousSession();
   void clearSession();
   void loadMissedImages();
+  // A reload or pick-up that failed while the link stayed up (a busy camera, a late reply) is tried again a few
+  // times in the same connection: the pictures it did not reach would otherwise wait for a reconnect that may not
+  // come. What it announced and left unshown is fetched again first.
+  void retryMissedImages(uint64_t connection, int attempt);
+  void loadMissedImages(int attempt);
   // Any thread; a null record does nothing / is no member.
   void addObjectToSession(const PtpObjectInfoStruct* record);
   bool doesSessionContainObject(const PtpObjectInfoStruct* record);
@@ -140,6 +145,9 @@ class CameraController {
   // Called by startCameraEventDispatch once the gate is open: fetches again what an earlier session left pending,
   // through the command runner.
   void eventGateOpened();
+  // The objects remembered from earlier sessions asked for again; `attempt` 1 (the gate's opening) tries the
+  // pick-up again after a failure while the link stays up.
+  void fetchPendingObjects(int attempt);
   // Reloads, pick-ups and fetches of pending objects begun and not yet returned (their return blocks run on the
   // main queue).
   static int sessionWorkInFlight();

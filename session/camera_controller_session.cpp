@@ -15,6 +15,7 @@
 #include "engine/ptp/vendor_state.h"
 #include "engine/store/image_files.h"
 #include "engine/store/object_cache.h"
+#include "engine/timing.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/notification_center.h"
@@ -75,13 +76,20 @@ std::atomic<int>& workInFlight() {
   return count;
 }
 
-// The reload and the pick-up: one titled block; any result but 0x2001 is said in an alert.
-void runLoadingSession(CommandBlock::Block work) {
+// Tries of the pick-up in one connection after a failed reload or pick-up.
+constexpr int kMissedImagesRetries = 4;
+constexpr std::chrono::milliseconds kMissedImagesRetryAfter{1000};
+
+// The reload and the pick-up: one titled block; any result but 0x2001 is said in an alert, and `failed` runs.
+void runLoadingSession(CommandBlock::Block work, std::function<void()> failed) {
   CommandBlockArray commands;
   commands.emplace_back(std::move(work), platform::localizedString("LoadingSession"));
   ++workInFlight();
-  Command::runCommands(std::move(commands), [](int32_t result) {
-    if (result != PTP_RC_OK) Utilities::showErrorMessage(platform::localizedString("LoadSessionFailure"));
+  Command::runCommands(std::move(commands), [failed = std::move(failed)](int32_t result) {
+    if (result != PTP_RC_OK) {
+      Utilities::showErrorMessage(platform::localizedString("LoadSessionFailure"));
+      if (failed) failed();
+    }
     --workInFlight();
   });
 }
@@ -277,6 +285,11 @@ bool cardFileIsStoredObject(const PtpObjectInfoStruct& cached) {
 }  // namespace
 
 void CameraController::loadPreviousSession() {
+  uint64_t connection;
+  {
+    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+    connection = mConnection;
+  }
   runLoadingSession([this]() -> int32_t {
     // The monitor is taken only for the arrays and the file: the camera traffic below runs without it.
     SessionFileContents stored, session;
@@ -382,10 +395,30 @@ void CameraController::loadPreviousSession() {
     }
     for (const PtpObjectInfoStruct& record : toDownload) post(kDownloadImageInBackgroundNotification, wrap(record));
     return PTP_RC_OK;
+  }, [this, connection] { retryMissedImages(connection, 1); });
+}
+
+void CameraController::retryMissedImages(uint64_t connection, int attempt) {
+  if (attempt > kMissedImagesRetries) return;
+  platform::dispatchAfter(engineWait(kMissedImagesRetryAfter * attempt), [this, connection, attempt] {
+    {
+      std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+      if (mConnection != connection) return;  // a new session looks for itself
+    }
+    if (!eventGate()) return;
+    fetchPendingObjects(attempt);
+    loadMissedImages(attempt);
   });
 }
 
-void CameraController::loadMissedImages() {
+void CameraController::loadMissedImages() { loadMissedImages(1); }
+
+void CameraController::loadMissedImages(int attempt) {
+  uint64_t connection;
+  {
+    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+    connection = mConnection;
+  }
   runLoadingSession([this]() -> int32_t {
     SessionFileContents stored, session;
     {
@@ -413,7 +446,6 @@ void CameraController::loadMissedImages() {
       }
     }
     for (uint32_t handle : missedHandles) {
-      if (handlePending(handle)) continue;  // announced already: the gate's opening fetches it again
       PtpObjectInfoStruct record;
       const int got = refreshForReload(handle, &record);
       if (got < 0) return kReloadFailed;
@@ -423,5 +455,5 @@ void CameraController::loadMissedImages() {
         post(kNewObjectNotification, wrap(record));
     }
     return PTP_RC_OK;
-  });
+  }, [this, connection, attempt] { retryMissedImages(connection, attempt + 1); });
 }
