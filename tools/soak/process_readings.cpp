@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/foundation/dispatch.h"
+
 namespace soak {
 namespace {
 
@@ -42,6 +44,10 @@ ProcessReadings readProcess() {
         else ++pooled;
     }
     r.descriptors -= pooled;
+    // The dispatch pool, likewise, adds a worker whenever every worker waits on the device and lets an idle one go
+    // only after some seconds: its size follows the load. Its workers hold no descriptor.
+    r.poolWorkers = platform::globalQueueWorkerCount();
+    r.threads -= r.poolWorkers;
     return r;
 }
 

@@ -383,10 +383,10 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
     const auto printLine = [&](const char* tag) {
         const soak::ProcessReadings r = soak::readProcess();
         std::printf("[%s]%s pictures %zu, on disk %zu, faults %llu, reconnects %llu, resident %s, descriptors %d, "
-                    "threads %d\n",
+                    "threads %d (and %d pool workers)\n",
                     clockText(Clock::now() - start).c_str(), tag, stats.taken, host.onDisk(),
                     static_cast<unsigned long long>(stats.faults), static_cast<unsigned long long>(host.reconnects()),
-                    soak::mebibytes(r.residentBytes).c_str(), r.descriptors, r.threads);
+                    soak::mebibytes(r.residentBytes).c_str(), r.descriptors, r.threads, r.poolWorkers);
         std::fflush(stdout);
     };
     for (;;) {
