@@ -362,6 +362,7 @@ void CameraController::loadPreviousSession() {
           // A folder (Canon lists its card's folders among the handles) is no picture taken while away.
           if (got == 0 || record.objectFormat == kAssociationFormat) continue;
           // Announced already (by the pump once the gate opened, or left by an earlier session), or in the session.
+          if (!claimObject(record)) continue;
           missed.push_back(record);
           unshown.records.push_back(record);
         }
@@ -446,6 +447,7 @@ void CameraController::loadMissedImages(int attempt) {
       }
     }
     for (uint32_t handle : missedHandles) {
+      if (handlePending(handle)) continue;  // announced already: the gate's opening fetches it again
       PtpObjectInfoStruct record;
       const int got = refreshForReload(handle, &record);
       if (got < 0) return kReloadFailed;

@@ -163,18 +163,15 @@ SessionFileReadResult readSessionFile(const std::string& path) {
   std::error_code ec;
   if (path.empty()) return {};
   const std::string journal = sessionJournalPath(path);
-  const bool hasList = std::filesystem::exists(path, ec), hasJournal = std::filesystem::exists(journal, ec);
-  if (!hasList && !hasJournal) return {};
-  SessionFileReadResult result;
-  result.status = SessionFileReadResult::Ok;
+  // A journal counts only beside its list: the adder writes the list first, and a list removed (a session
+  // forgotten) leaves whatever journal is left over without meaning.
+  if (!std::filesystem::exists(path, ec)) return {};
   std::string error;
-  if (hasList) {
-    const auto bytes = platform::readWholeFile(path, platform::PropertyList::kMaxSize, &error);
-    if (!bytes) return unreadable(error);
-    result = parseSessionFile(bytes->data(), bytes->size());
-    if (result.status != SessionFileReadResult::Ok) return result;
-  }
-  if (hasJournal) {
+  const auto bytes = platform::readWholeFile(path, platform::PropertyList::kMaxSize, &error);
+  if (!bytes) return unreadable(error);
+  SessionFileReadResult result = parseSessionFile(bytes->data(), bytes->size());
+  if (result.status != SessionFileReadResult::Ok) return result;
+  if (std::filesystem::exists(journal, ec)) {
     const auto bytes = platform::readWholeFile(journal, platform::PropertyList::kMaxSize, &error);
     if (!bytes || !applyJournal(*bytes, &result.contents, &error)) return unreadable(error);
   }

@@ -6,7 +6,8 @@
 // ("handles.dat.added", one line per entry: "h <handle>" or "n <name in hex>"), so that a long shoot does not
 // rewrite the whole list for every picture. Reading takes the list and then the journal's lines; a line cut short
 // by an interrupted append (no line end) is left out, and an entry already in the list counts once. A whole
-// write folds the journal in and removes it. The current form is a dictionary with both kinds of
+// write folds the journal in and removes it. A journal without its list means nothing: the adder writes the list
+// first. The current form is a dictionary with both kinds of
 // entry, {"handles": [numbers], "fileNames": [strings]}, so that a session that saw camera objects and card files
 // keeps both. The older form, one array of either numbers (handles) or strings (names of files on the device's SD
 // card), still reads.
@@ -50,7 +51,7 @@ SessionFileReadResult readSessionFile(const std::string& path);
 SessionFileReadResult loadSessionFile(const std::string& path);
 // Writes both arrays atomically and removes the journal. Returns the error, or an empty string on success.
 std::string writeSessionFile(const std::string& path, const SessionFileContents& contents);
-// Adds the entries to the journal beside the file (created when missing) with one append. Returns the error, or an
+// Adds the entries to the journal beside the file (created when missing; the list should be there) with one append. Returns the error, or an
 // empty string on success.
 std::string appendToSessionFile(const std::string& path, const SessionFileContents& added);
 // "<path>.added": the journal of the file at `path`.
