@@ -27,7 +27,11 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+
 #include "engine/ptp/event_thread.h"
+#include "engine/store/object_cache.h"
+#include "session/camera_controller.h"
 #include "platform/foundation/allocator_tuning.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/test_application.h"
@@ -514,6 +518,23 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
         if (fdLate - fdEarly > kDescriptorSlack) failures.push_back("descriptors");
         if (thLate - thEarly > kThreadSlack) failures.push_back("threads");
     }
+    {
+        // What the program still holds per picture, to tell what grows with the count.
+        size_t entries = 0, letGo = 0, names = 0;
+        {
+            std::lock_guard<std::mutex> lock(objCacheMutex());
+            entries = objCacheState().count;
+            letGo = objCacheState().letGo.size();
+            names = objCacheState().downloads.size();
+        }
+        std::printf("held: object cache %zu entries, %zu names with downloads, %zu let go; %zu objects pending; "
+                    "session %zu handles, %zu names\n",
+                    entries, names, letGo, CameraController::instance().pendingObjects().size(),
+                    CameraController::instance().sessionHandles().value_or(std::vector<uint32_t>{}).size(),
+                    CameraController::instance().sessionFileNames().value_or(std::vector<std::string>{}).size());
+    }
+    // Every alert was answered: none of their windows should be left.
+    std::printf("top-level windows left: %lld\n", static_cast<long long>(QApplication::topLevelWidgets().size()));
     const auto alerts = host.presenter().texts();
     std::printf("alerts %llu", static_cast<unsigned long long>(host.presenter().count()));
     for (size_t i = 0; i < alerts.size() && i < 5; ++i)
