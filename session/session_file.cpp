@@ -256,7 +256,9 @@ std::string appendToSessionFile(const std::string& path, const SessionFileConten
       if (n > 0 && ::ftruncate(fd, whole) != 0) error += " (cut line left)";
     }
   }
-  if (error.empty() && ::fdatasync(fd) != 0) error = journal + ": " + std::strerror(errno);
+  // Not synced per entry: an entry lost to a power cut is a picture the next reload finds missing from the
+  // session and announces again, while the record of its download (synced by the object cache) keeps it from
+  // being downloaded twice.
   ::close(fd);
   return error;
 }
