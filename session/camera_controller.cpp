@@ -328,6 +328,7 @@ void CameraController::resetClassWideState() {
     c.mJoinedHandles.clear();
     c.mJoinedFileNames.clear();
     c.mConnection = 1;
+    c.mSessionFloor.reset();
   }
   std::lock_guard<std::mutex> lock(c.mLastFileNameLock);
   c.mLastFileNameString.clear();

@@ -120,6 +120,11 @@ class CameraController {
   void loadPreviousSession();
   void clearSession();
   void loadMissedImages();
+  // A reload or pick-up that failed while the link stayed up (a busy camera, a late reply) is tried again a few
+  // times in the same connection: the pictures it did not reach would otherwise wait for a reconnect that may not
+  // come. What it announced and left unshown is fetched again first.
+  void retryMissedImages(uint64_t connection, int attempt);
+  void loadMissedImages(int attempt);
   // Any thread; a null record does nothing / is no member.
   void addObjectToSession(const PtpObjectInfoStruct* record);
   bool doesSessionContainObject(const PtpObjectInfoStruct* record);
@@ -140,6 +145,9 @@ class CameraController {
   // Called by startCameraEventDispatch once the gate is open: fetches again what an earlier session left pending,
   // through the command runner.
   void eventGateOpened();
+  // The objects remembered from earlier sessions asked for again; `attempt` 1 (the gate's opening) tries the
+  // pick-up again after a failure while the link stays up.
+  void fetchPendingObjects(int attempt);
   // Reloads, pick-ups and fetches of pending objects begun and not yet returned (their return blocks run on the
   // main queue).
   static int sessionWorkInFlight();
@@ -276,6 +284,9 @@ class CameraController {
   // The monitor is held only for the arrays, the file and the objects below, never across an exchange with the
   // device: the main queue and the event thread take it.
   void writeSessionFileLocked();
+  // One entry added to the file: appended to its journal, the whole file written again once the journal is long.
+  void keepSessionEntryLocked(const SessionFileContents& added);
+  size_t mSessionJournalLines = 0;  // lines appended since the file was last written whole
   void addObjectToSessionLocked(const PtpObjectInfoStruct& record);
   // Membership by handle or name; an object of the same handle or name that the object cache knows as another
   // picture (another size or capture date: a card swapped, a numbering begun again) is no member.
@@ -296,6 +307,8 @@ class CameraController {
   static std::string objectKey(const PtpObjectInfoStruct& record);
   // Takes the object for announcing: false when it is in the session or already announced.
   bool claimObject(const PtpObjectInfoStruct& record);
+  // Whether an object of this handle was announced and is still remembered (the gate's opening fetches it again).
+  bool handlePending(uint32_t handle);
   // Its thumbnail was shown: it joins the session, and stays remembered only while its image is wanted and not yet
   // in the save folder.
   void objectShown(const PtpObjectInfoStruct& record, bool imageWanted);
@@ -310,6 +323,13 @@ class CameraController {
   std::vector<uint32_t> mJoinedHandles;
   std::vector<std::string> mJoinedFileNames;
   uint64_t mConnection = 1;
+  // The camera's handles when a session with nothing stored was first looked at for missed pictures: those were
+  // there before it, anything newer that it lacks was missed (its announcement lost before any picture joined).
+  struct SessionFloor {
+    std::string camera;
+    std::optional<uint32_t> highest;  // none: the camera had no objects
+  };
+  std::optional<SessionFloor> mSessionFloor;
 
   // --- live view and movie state; zoom, touch focus and focal length ---
   // The observers of the recording property and the watermark settings, and the housekeeping's live-view switch.

@@ -50,6 +50,13 @@ bool CameraController::claimObject(const PtpObjectInfoStruct& record) {
   return true;
 }
 
+bool CameraController::handlePending(uint32_t handle) {
+  PtpObjectInfoStruct record{};
+  record.objectId = handle;
+  std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+  return mPending.count(objectKey(record)) != 0;
+}
+
 void CameraController::objectShown(const PtpObjectInfoStruct& record, bool imageWanted) {
   const bool landed = imageWanted && imageInSaveFolder(record);
   std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
@@ -91,7 +98,9 @@ std::vector<PtpObjectInfoStruct> CameraController::pendingObjects() {
   return out;
 }
 
-void CameraController::eventGateOpened() {
+void CameraController::eventGateOpened() { fetchPendingObjects(1); }
+
+void CameraController::fetchPendingObjects(int attempt) {
   auto due = std::make_shared<std::vector<PendingObject>>();
   uint64_t connection;
   {
@@ -104,7 +113,7 @@ void CameraController::eventGateOpened() {
     }
   }
   if (due->empty()) return;
-  runQuietly([this, due, connection]() -> int32_t {
+  runQuietly([this, due, connection, attempt]() -> int32_t {
     // Which of them the camera (or, for card files, the device's card) still has.
     std::vector<uint32_t> handles;
     std::vector<std::string> names;
@@ -122,6 +131,8 @@ void CameraController::eventGateOpened() {
         auto it = mPending.find(objectKey(p.record));
         if (it != mPending.end() && it->second.connection == connection) it->second.connection = 0;
       }
+      // A busy camera or a late reply may leave the link up: nothing would ask again before a reconnect.
+      if (attempt == 1) retryMissedImages(connection, 2);
       return rc;
     }
     for (const PendingObject& p : *due) {

@@ -8,12 +8,14 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <unordered_set>
 
 #include "engine/link/device_commands.h"
 #include "engine/ptp/standard_operations.h"
 #include "engine/ptp/vendor_state.h"
 #include "engine/store/image_files.h"
 #include "engine/store/object_cache.h"
+#include "engine/timing.h"
 #include "platform/foundation/dispatch.h"
 #include "platform/foundation/localized_strings.h"
 #include "platform/foundation/notification_center.h"
@@ -74,13 +76,20 @@ std::atomic<int>& workInFlight() {
   return count;
 }
 
-// The reload and the pick-up: one titled block; any result but 0x2001 is said in an alert.
-void runLoadingSession(CommandBlock::Block work) {
+// Tries of the pick-up in one connection after a failed reload or pick-up.
+constexpr int kMissedImagesRetries = 4;
+constexpr std::chrono::milliseconds kMissedImagesRetryAfter{1000};
+
+// The reload and the pick-up: one titled block; any result but 0x2001 is said in an alert, and `failed` runs.
+void runLoadingSession(CommandBlock::Block work, std::function<void()> failed) {
   CommandBlockArray commands;
   commands.emplace_back(std::move(work), platform::localizedString("LoadingSession"));
   ++workInFlight();
-  Command::runCommands(std::move(commands), [](int32_t result) {
-    if (result != PTP_RC_OK) Utilities::showErrorMessage(platform::localizedString("LoadSessionFailure"));
+  Command::runCommands(std::move(commands), [failed = std::move(failed)](int32_t result) {
+    if (result != PTP_RC_OK) {
+      Utilities::showErrorMessage(platform::localizedString("LoadSessionFailure"));
+      if (failed) failed();
+    }
     --workInFlight();
   });
 }
@@ -113,6 +122,24 @@ void CameraController::writeSessionFileLocked() {
   if (mSessionFileNames) contents.fileNames = *mSessionFileNames;
   const std::string error = writeSessionFile(sessionFilePath(), contents);
   if (!error.empty()) platform::systemLogf(platform::LogLevel::Error, "Session file not written: %s", error.c_str());
+  mSessionJournalLines = 0;
+}
+
+void CameraController::keepSessionEntryLocked(const SessionFileContents& added) {
+  // The journal keeps a long shoot from rewriting the whole list per picture; now and then the list takes it in.
+  // The first entry creates the list itself, so that the file is there for the next check.
+  std::error_code ec;
+  if (mSessionJournalLines >= kSessionJournalMax || !std::filesystem::exists(sessionFilePath(), ec)) {
+    writeSessionFileLocked();
+    return;
+  }
+  const std::string error = appendToSessionFile(sessionFilePath(), added);
+  if (error.empty()) {
+    ++mSessionJournalLines;
+    return;
+  }
+  platform::systemLogf(platform::LogLevel::Warning, "Session file journal not written (%s); written whole", error.c_str());
+  writeSessionFileLocked();
 }
 
 // --- the check ---
@@ -173,14 +200,15 @@ void CameraController::addObjectToSessionLocked(const PtpObjectInfoStruct& recor
     // Each object once: a second entry would be shown twice by the next reload.
     if (std::find(mSessionFileNames->begin(), mSessionFileNames->end(), name) != mSessionFileNames->end()) return;
     mSessionFileNames->push_back(name);
+    keepSessionEntryLocked({{}, {name}});
   } else {
     if (std::find(mJoinedHandles.begin(), mJoinedHandles.end(), record.objectId) == mJoinedHandles.end())
       mJoinedHandles.push_back(record.objectId);
     if (!mSessionHandles) return;
     if (std::find(mSessionHandles->begin(), mSessionHandles->end(), record.objectId) != mSessionHandles->end()) return;
     mSessionHandles->push_back(record.objectId);
+    keepSessionEntryLocked({{record.objectId}, {}});
   }
-  writeSessionFileLocked();
 }
 
 void CameraController::addObjectToSession(const PtpObjectInfoStruct* record) {
@@ -257,13 +285,21 @@ bool cardFileIsStoredObject(const PtpObjectInfoStruct& cached) {
 }  // namespace
 
 void CameraController::loadPreviousSession() {
+  uint64_t connection;
+  {
+    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+    connection = mConnection;
+  }
   runLoadingSession([this]() -> int32_t {
     // The monitor is taken only for the arrays and the file: the camera traffic below runs without it.
-    SessionFileContents stored;
+    SessionFileContents stored, session;
     {
       std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
       reloadSessionArraysLocked(&stored);
+      session = {mSessionHandles.value_or(std::vector<uint32_t>{}),
+                 mSessionFileNames.value_or(std::vector<std::string>{})};
     }
+    const bool loadMissed = defaults().boolForKey("LoadMissedImages");
     std::vector<PtpObjectInfoStruct> loaded, missed;
     // Missed objects are claimed here before they are shown; any not shown when the block ends, whichever way, is
     // fetched again by the next session, as an object left half way is.
@@ -289,20 +325,37 @@ void CameraController::loadPreviousSession() {
         }
         loaded.push_back(record);
       }
+      // Pictures the card holds that the session lacks: their announcements went with a dropped link, or they
+      // were taken while the camera was away.
+      for (const std::string& name : loadMissed ? namesMissedBySession(card, stored.fileNames, session.fileNames, true)
+                                                : std::vector<std::string>{}) {
+        if (name.empty() || name.size() >= sizeof(PtpObjectInfoStruct{}.fileName)) continue;
+        PtpObjectInfoStruct record{};
+        record.objectId = kObjectIdByName;
+        std::memcpy(record.fileName, name.data(), name.size());
+        record.fileNameLength = static_cast<uint16_t>(name.size() + 1);
+        record.objectFormat = fileFormatForName(record.fileName);
+        if (!claimObject(record)) continue;
+        missed.push_back(record);
+        unshown.records.push_back(record);
+      }
     } else {
       // Without the camera's list nothing could be told apart from a deleted object.
       if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
+      const std::unordered_set<uint32_t> onCamera(cameraHandles.begin(), cameraHandles.end());
       for (uint32_t handle : stored.handles) {
-        if (std::find(cameraHandles.begin(), cameraHandles.end(), handle) == cameraHandles.end()) continue;
+        if (!onCamera.count(handle)) continue;
         PtpObjectInfoStruct record;
         const int got = refreshForReload(handle, &record);
         if (got < 0) return kReloadFailed;
         if (got > 0) loaded.push_back(record);
       }
-      if (defaults().boolForKey("LoadMissedImages")) {
-        // Newer than the session as the earlier connection left it: what joined since this start raises no mark,
-        // so a picture whose announcement was lost is found however the gate and the reload interleave.
-        for (uint32_t handle : handlesAboveHighMark(cameraHandles, sessionHighMark(stored.handles), true)) {
+      if (loadMissed) {
+        // Every handle the session lacks from its first stored picture on: what joined since this start (or in a
+        // connection whose reload was cut short) raises no mark, so a picture whose announcement was lost is found
+        // however the gate, the reload and the link's drops interleave.
+        for (uint32_t handle : handlesMissedBySession(cameraHandles, stored.handles, session.handles, true)) {
+          if (handlePending(handle)) continue;  // announced already: the gate's opening fetches it again
           PtpObjectInfoStruct record;
           const int got = refreshForReload(handle, &record);
           if (got < 0) return kReloadFailed;
@@ -343,36 +396,66 @@ void CameraController::loadPreviousSession() {
     }
     for (const PtpObjectInfoStruct& record : toDownload) post(kDownloadImageInBackgroundNotification, wrap(record));
     return PTP_RC_OK;
+  }, [this, connection] { retryMissedImages(connection, 1); });
+}
+
+void CameraController::retryMissedImages(uint64_t connection, int attempt) {
+  if (attempt > kMissedImagesRetries) return;
+  platform::dispatchAfter(engineWait(kMissedImagesRetryAfter * attempt), [this, connection, attempt] {
+    {
+      std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+      if (mConnection != connection) return;  // a new session looks for itself
+    }
+    if (!eventGate()) return;
+    fetchPendingObjects(attempt);
+    loadMissedImages(attempt);
   });
 }
 
-void CameraController::loadMissedImages() {
+void CameraController::loadMissedImages() { loadMissedImages(1); }
+
+void CameraController::loadMissedImages(int attempt) {
+  uint64_t connection;
+  {
+    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+    connection = mConnection;
+  }
   runLoadingSession([this]() -> int32_t {
-    SessionFileContents stored;
-    std::optional<uint32_t> mark;
+    SessionFileContents stored, session;
     {
       std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
       if (reloadSessionArraysLocked(&stored).status == SessionFileReadResult::Unreadable) return PTP_RC_OK;
-      // What joined since this start raises no mark (a picture whose announcement was lost stays above it); a
-      // session begun with this start has nothing older, and its first picture marks where it began.
-      mark = sessionHighMark(stored.handles);
-      if (!mark && !mJoinedHandles.empty()) mark = *std::min_element(mJoinedHandles.begin(), mJoinedHandles.end());
+      session.handles = mSessionHandles.value_or(std::vector<uint32_t>{});
     }
     // Which card files count as missed is not settled: none are announced for those cameras.
     if (namesOnly()) return PTP_RC_OK;
 
     std::vector<uint32_t> cameraHandles;
     if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
-    std::vector<PtpObjectInfoStruct> fresh;
-    for (uint32_t handle : handlesAboveHighMark(cameraHandles, mark, false)) {
+    std::vector<uint32_t> missedHandles = handlesMissedBySession(cameraHandles, stored.handles, session.handles, false);
+    if (stored.handles.empty()) {
+      // Nothing stored to tell old pictures from missed ones: what the camera held when first looked at is old.
+      const std::string camera = camSerialNumber();
+      std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+      if (!mSessionFloor || mSessionFloor->camera != camera) {
+        mSessionFloor = SessionFloor{camera, std::nullopt};
+        if (!cameraHandles.empty()) mSessionFloor->highest = *std::max_element(cameraHandles.begin(), cameraHandles.end());
+      } else {
+        const std::unordered_set<uint32_t> known(session.handles.begin(), session.handles.end());
+        for (uint32_t h : cameraHandles)
+          if ((!mSessionFloor->highest || h > *mSessionFloor->highest) && !known.count(h)) missedHandles.push_back(h);
+      }
+    }
+    for (uint32_t handle : missedHandles) {
+      if (handlePending(handle)) continue;  // announced already: the gate's opening fetches it again
       PtpObjectInfoStruct record;
       const int got = refreshForReload(handle, &record);
       if (got < 0) return kReloadFailed;
-      // Objects without a real thumbnail (folders, sidecar files) are not worth a strip entry.
-      if (got > 0 && record.thumbCompressedSize > 2048) fresh.push_back(record);
+      // Objects without a real thumbnail (folders, sidecar files) are not worth a strip entry. Each is announced as
+      // soon as it is found: a dropped link later in the list keeps what was found so far.
+      if (got > 0 && record.thumbCompressedSize > 2048 && !formatIsMovie(record.objectFormat) && claimObject(record))
+        post(kNewObjectNotification, wrap(record));
     }
-    for (const PtpObjectInfoStruct& record : fresh)
-      if (!formatIsMovie(record.objectFormat) && claimObject(record)) post(kNewObjectNotification, wrap(record));
     return PTP_RC_OK;
-  });
+  }, [this, connection, attempt] { retryMissedImages(connection, attempt + 1); });
 }

@@ -54,6 +54,17 @@ std::string upperExtension(const std::string& name) {
   return ext;
 }
 
+// The session's last activity is kept to the minute: the settings file is written whole at each change, and a burst
+// would rewrite it once per picture, where a minute is nothing against the six hours a session lasts.
+constexpr std::chrono::seconds kSessionTimeGrain{60};
+
+void noteSessionActivity() {
+  const platform::Date now = std::chrono::system_clock::now();
+  const platform::Date last = defaults().dateForKey("LastSessionTime");
+  // A time ahead of now (the clock was set back) is refreshed as well: it would keep an ended session alive.
+  if (now - last >= kSessionTimeGrain || last > now) defaults().setDate(now, "LastSessionTime");
+}
+
 bool isOneOf(const std::string& ext, std::initializer_list<const char*> list) {
   for (const char* e : list)
     if (ext == e) return true;
@@ -147,7 +158,7 @@ bool CameraController::shouldDownloadThumbnail(const PtpObjectInfoStruct* record
 
 void CameraController::receivedNewObject(PtpObjectInfoStruct record) {
   const std::string name = fileNameOf(record);
-  defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
+  noteSessionActivity();
   std::string last;
   {
     std::lock_guard<std::mutex> lock(mLastFileNameLock);

@@ -130,6 +130,69 @@ TEST_F(SessionFileOnDiskTest, AnUnreadableFileIsMovedAsideLoggedAndCountsAsEmpty
   EXPECT_EQ(loadSessionFile(path).contents, (SessionFileContents{{0x1001}, {}}));
 }
 
+// Entries added one by one go to the journal beside the list; reading gives the list and then the journal's
+// entries it lacks, and a whole write folds the journal in.
+TEST_F(SessionFileOnDiskTest, AddedEntriesReadBackAfterTheListAndAWholeWriteFoldsThemIn) {
+  ASSERT_EQ(writeSessionFile(path, {{0x1001}, {"a.JPG"}}), "");
+  ASSERT_EQ(appendToSessionFile(path, {{0x1002}, {}}), "");
+  ASSERT_EQ(appendToSessionFile(path, {{}, {"b c\n.ARW"}}), "");  // a line end inside a name stays in the name
+  ASSERT_EQ(appendToSessionFile(path, {{0x1001}, {}}), "");        // already in the list: counted once
+  ASSERT_EQ(appendToSessionFile(path, {{0xFFFFFFFF}, {}}), "");
+  const SessionFileContents all{{0x1001, 0x1002, 0xFFFFFFFF}, {"a.JPG", "b c\n.ARW"}};
+  SessionFileReadResult r = readSessionFile(path);
+  ASSERT_EQ(r.status, SessionFileReadResult::Ok) << r.error;
+  EXPECT_EQ(r.contents, all);
+  ASSERT_EQ(writeSessionFile(path, r.contents), "");
+  EXPECT_FALSE(fs::exists(sessionJournalPath(path)));
+  EXPECT_EQ(readSessionFile(path).contents, all);
+  // A journal left without its list (the list removed by hand) means nothing.
+  ASSERT_EQ(appendToSessionFile(path, {{7}, {}}), "");
+  fs::remove(path);
+  EXPECT_EQ(readSessionFile(path).status, SessionFileReadResult::Missing);
+  EXPECT_TRUE(removeSessionFile(path));
+  EXPECT_FALSE(fs::exists(sessionJournalPath(path)));
+  EXPECT_EQ(readSessionFile(path).status, SessionFileReadResult::Missing);
+}
+
+// An append cut short by a crash leaves a last line without its end: that entry was never reported as kept and is
+// left out, and the next append does not continue it into an entry nobody added ("h 1" + "h 2\n" = "h 1h 2").
+TEST_F(SessionFileOnDiskTest, AJournalLineCutShortIsLeftOutAndNotContinued) {
+  ASSERT_EQ(writeSessionFile(path, {}), "");
+  ASSERT_EQ(appendToSessionFile(path, {{0x10}, {}}), "");
+  std::ofstream(sessionJournalPath(path), std::ios::binary | std::ios::app) << "h 1";
+  EXPECT_EQ(readSessionFile(path).contents, (SessionFileContents{{0x10}, {}}));
+  ASSERT_EQ(appendToSessionFile(path, {{0x20}, {}}), "");
+  const SessionFileReadResult r = readSessionFile(path);
+  ASSERT_EQ(r.status, SessionFileReadResult::Ok) << r.error;
+  EXPECT_EQ(r.contents, (SessionFileContents{{0x10, 0x20}, {}}));
+}
+
+TEST_F(SessionFileOnDiskTest, AGarbledJournalLineMakesTheSessionUnreadableAndGoesAsideWithTheList) {
+  const std::vector<std::pair<const char*, std::string>> cases{
+      {"no kind", "4097\n"},
+      {"an unknown kind", "x 4097\n"},
+      {"a handle too large", "h 4294967296\n"},
+      {"a handle with a sign", "h -1\n"},
+      {"a name of odd hex", "n 414\n"},
+      {"a name not in hex", "n zz\n"},
+      {"a name with a NUL", "n 4100\n"},
+      {"an empty line", "\n"},
+  };
+  for (const auto& [what, text] : cases) {
+    ASSERT_EQ(writeSessionFile(path, {{0x1001}, {}}), "");
+    std::ofstream(sessionJournalPath(path), std::ios::binary) << "h 4098\n" << text;
+    EXPECT_EQ(readSessionFile(path).status, SessionFileReadResult::Unreadable) << what;
+    const SessionFileReadResult r = loadSessionFile(path);
+    EXPECT_EQ(r.contents, SessionFileContents{}) << what;
+    EXPECT_FALSE(fs::exists(path)) << what;
+    EXPECT_FALSE(fs::exists(sessionJournalPath(path))) << what;  // alone it would read as the whole session
+    EXPECT_TRUE(fs::exists(sessionJournalPath(path + ".corrupt"))) << what;
+    fs::remove(path + ".corrupt");
+    fs::remove(sessionJournalPath(path + ".corrupt"));
+  }
+  EXPECT_NE(appendToSessionFile(path, {{}, {std::string("a\0b", 3)}}), "");
+}
+
 TEST(SessionHighMarkTest, HandlesAroundTheSignBitCountUnsigned) {
   using Handles = std::vector<uint32_t>;
   EXPECT_EQ(sessionHighMark({}), std::nullopt);

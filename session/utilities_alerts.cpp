@@ -1,5 +1,7 @@
 // The alerts of Utilities.
 #include <QString>
+#include <set>
+#include <string>
 
 #include "platform/foundation/dispatch.h"
 #include "session/ptp_errors.h"
@@ -52,9 +54,14 @@ void Utilities::showErrorMessage(const std::string& message) { showErrorMessage(
 
 void Utilities::showErrorMessage(const std::string& message, const std::string& helpMessage) {
   if (handedToMainQueue([message, helpMessage] { showErrorMessage(message, helpMessage); })) return;
+  // The same error while it is on screen says nothing new: a dropped link fails every queued thumbnail, and an
+  // alert each, every one a modal session inside the last, held the main thread (and the reconnect) for minutes.
+  static std::set<std::string> onScreen;  // main thread only
+  if (!onScreen.insert(message).second) return;
   auto alert = makeAlert(kErrorStyle, "Error", message);
   if (!helpMessage.empty()) alert->setHelpText(QString::fromStdString(helpMessage));
-  alert->show();
+  alert->show();  // modal: back once it is closed
+  onScreen.erase(message);
 }
 
 void Utilities::showErrorMessage(const std::string& message, uint16_t errorCode) {

@@ -84,6 +84,26 @@ TEST_F(UtilitiesAlertTest, OnTheMainThreadAlertsAreModal) {
   EXPECT_TRUE(a.window.isNull() || !a.window->isVisible());
 }
 
+// An error said again while the same one is on screen (every queued thumbnail of a dropped link fails) adds no
+// alert, and no modal session inside the first; another error, or the same once closed, is said.
+TEST_F(UtilitiesAlertTest, TheSameErrorWhileItIsOnScreenIsSaidOnce) {
+  int nested = 0;
+  recorder_.answer = [&nested](JW_Alert& alert, const session_testing::ShownAlert&) {
+    if (nested++ == 0) {
+      Utilities::showErrorMessage("The thumbnail could not be downloaded.");
+      Utilities::showErrorMessage("The thumbnail could not be downloaded.");
+      Utilities::showErrorMessage("Another failure.");
+    }
+    alert.okAction(alert.oOkButton);
+  };
+  Utilities::showErrorMessage("The thumbnail could not be downloaded.");
+  ASSERT_EQ(recorder_.count(), 2u);
+  EXPECT_EQ(recorder_.shown().at(0).message, "The thumbnail could not be downloaded.");
+  EXPECT_EQ(recorder_.shown().at(1).message, "Another failure.");
+  Utilities::showErrorMessage("The thumbnail could not be downloaded.");
+  EXPECT_EQ(recorder_.count(), 3u);
+}
+
 // The self-dismissing alerts (the connection view's errors, the bulb timer's untitled "started" note): shown at
 // once without a modal session, so the main thread is never held for them, and gone after 3 s.
 TEST_F(UtilitiesAlertTest, SelfDismissingAlertsAreNotModalAndCloseAfterTheirTime) {

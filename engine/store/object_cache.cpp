@@ -145,6 +145,7 @@ void unlinkEntry(ObjCacheEntry* target) {
         else s.head = e->next;
         if (s.tail == e) s.tail = prev;
         e->next = nullptr;
+        --s.count;
         return;
     }
 }
@@ -155,6 +156,7 @@ void appendEntry(ObjCacheEntry* e) {
     if (s.tail) s.tail->next = e;
     else s.head = e;
     s.tail = e;
+    ++s.count;
 }
 
 // The last entry in the list, other than `except`, whose record file has the given name.
@@ -165,13 +167,19 @@ ObjCacheEntry* lastOfName(const std::string& name, const ObjCacheEntry* except) 
     return found;
 }
 
-bool writeRecordFile(const ObjCacheEntry* e) {
+bool writeRecordFile(ObjCacheEntry* e) {
+    e->recordStored = false;
     std::string name = safeName(&e->info);
     if (name.empty() || state().cacheFolder.empty()) return false;
     static const std::vector<ObjCacheDownload> none;
     const std::vector<ObjCacheDownload>* list = downloadsOf(e);
     const std::vector<uint8_t> bytes = objCacheEncodeRecordFile(e->info, list ? *list : none);
-    return !objCacheWriteFile(state().cacheFolder, name, kObjSuffix, bytes.data(), bytes.size()).empty();
+    const bool written = !objCacheWriteFile(state().cacheFolder, name, kObjSuffix, bytes.data(), bytes.size()).empty();
+    // The file of a name holds one record: another entry of that name no longer has its own there.
+    for (ObjCacheEntry* other = state().head; other && written; other = other->next)
+        if (other != e && other->recordStored && name == other->info.fileName) other->recordStored = false;
+    e->recordStored = written;
+    return written;
 }
 
 // The record file of `name` loses the entry `e`: it is written again for the last other entry of that name, whose
@@ -212,7 +220,9 @@ void freeList() {
         e = next;
     }
     s.head = s.tail = nullptr;
+    s.count = 0;
     s.downloads.clear();
+    s.letGo.clear();
 }
 
 // The entry takes over the cache-folder side files of its name: every other entry of that name forgets them.
@@ -297,8 +307,7 @@ bool namesMatch(const PtpObjectInfoStruct& a, const PtpObjectInfoStruct& b) {
     return strncasecmp(a.fileName, b.fileName, n) == 0;
 }
 
-ObjCacheEntry* findEntry(const PtpObjectInfoStruct* record) {
-    if (!record) return nullptr;
+ObjCacheEntry* scanEntries(const PtpObjectInfoStruct* record) {
     for (ObjCacheEntry* e = state().head; e; e = e->next) {
         if (record->objectId != kObjectIdByName) {
             if (e->info.objectId == record->objectId) return e;
@@ -307,6 +316,101 @@ ObjCacheEntry* findEntry(const PtpObjectInfoStruct* record) {
         }
     }
     return nullptr;
+}
+
+// Reads a record file: its record and the downloads behind it (for a file of an earlier version, those adopted
+// from the save folder). False for a file that cannot be read or holds no record.
+bool readRecordFile(const std::string& path, PtpObjectInfoStruct* record, std::vector<ObjCacheDownload>* downloads,
+                    time_t* accessed) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    std::vector<uint8_t> buf(kRecordFileMax + 1);  // one byte more: a longer file is no record file of ours
+    size_t got = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        while (got < buf.size()) {
+            ssize_t n = ::read(fd, buf.data() + got, buf.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+    }
+    ::close(fd);
+    if (!objCacheParseRecord(buf.data(), got, record)) return false;  // short or corrupt
+    if (!objCacheParseDownloads(buf.data(), got, downloads)) *downloads = adoptEarlierDownloads(*record, st.st_mtime);
+    if (accessed) *accessed = st.st_atime;
+    return true;
+}
+
+// Whether the cache holds anything of this name in memory (an entry, or downloads noted for it).
+bool resident(const std::string& name) {
+    if (state().downloads.count(name)) return true;
+    for (ObjCacheEntry* e = state().head; e; e = e->next)
+        if (name == e->info.fileName) return true;
+    return false;
+}
+
+// A name let go earlier is read back from its record file, with its downloads, as opening the cache reads it: true
+// when an entry came back.
+bool recallName(const std::string& name) {
+    ObjectCacheState& s = state();
+    if (!s.loaded || s.cacheFolder.empty() || !nameIsSafe(name) || resident(name)) return false;
+    PtpObjectInfoStruct record;
+    std::vector<ObjCacheDownload> list;
+    if (!readRecordFile(joinPath(s.cacheFolder, name + kObjSuffix), &record, &list, nullptr)) return false;
+    if (name != record.fileName) return false;  // a file renamed by hand: not this name's
+    auto* e = new (std::nothrow) ObjCacheEntry;
+    if (!e) return false;
+    e->info = record;
+    e->recordStored = true;
+    appendEntry(e);
+    if (!list.empty()) s.downloads[name] = std::move(list);
+    return true;
+}
+
+ObjCacheEntry* findEntry(const PtpObjectInfoStruct* record) {
+    if (!record) return nullptr;
+    if (ObjCacheEntry* e = scanEntries(record)) return e;
+    // Let go earlier: the object's record file, found by its name (or by the name its handle had), may hold it.
+    const std::string name = safeName(record);
+    if (!name.empty() && recallName(name))
+        if (ObjCacheEntry* e = scanEntries(record)) return e;
+    if (record->objectId == kObjectIdByName) return nullptr;
+    auto it = state().letGo.find(record->objectId);
+    if (it == state().letGo.end() || it->second == name) return nullptr;
+    const std::string known = it->second;  // recalling may change the map
+    return recallName(known) ? scanEntries(record) : nullptr;
+}
+
+// Lets go of the oldest names while more entries than the limit are held: every entry of such a name and the
+// downloads noted for it leave memory, where the record file holds the name's last record and all its downloads.
+// An entry whose record file could not be written has nothing to come back from and stays. Run only where no
+// entry pointer is held.
+void trimResident() {
+    ObjectCacheState& s = state();
+    ObjCacheEntry* keep = nullptr;  // entries kept at the front, oldest first
+    while (s.count > kObjCacheResidentLimit) {
+        ObjCacheEntry* first = keep ? keep->next : s.head;
+        if (!first) return;
+        const std::string name = first->info.fileName;
+        bool allStored = true;
+        for (ObjCacheEntry* e = s.head; e; e = e->next)
+            if (name == e->info.fileName && !e->recordStored) allStored = false;
+        if (!allStored) {
+            keep = first;
+            continue;
+        }
+        for (ObjCacheEntry* e = s.head; e;) {
+            ObjCacheEntry* next = e->next;
+            if (name == e->info.fileName) {
+                if (e->info.objectId != kObjectIdByName) s.letGo[e->info.objectId] = name;
+                unlinkEntry(e);
+                delete e;
+            }
+            e = next;
+        }
+        s.downloads.erase(name);
+    }
 }
 
 // Counter scan: the largest number after the prefix and one separator, plus one; never below the counter.
@@ -503,30 +607,16 @@ void objCacheOpen(const std::string& cacheFolder, const std::string& saveFolder)
     };
     std::vector<Noted> noted;
     for (const std::string& name : names) {
-        std::string path = joinPath(cacheFolder, name);
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) continue;
-        struct stat st;
-        std::vector<uint8_t> buf(kRecordFileMax + 1);  // one byte more: a longer file is no record file of ours
-        size_t got = 0;
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-            while (got < buf.size()) {
-                ssize_t n = ::read(fd, buf.data() + got, buf.size() - got);
-                if (n < 0 && errno == EINTR) continue;
-                if (n <= 0) break;
-                got += static_cast<size_t>(n);
-            }
-        }
-        ::close(fd);
         PtpObjectInfoStruct record;
-        if (!objCacheParseRecord(buf.data(), got, &record)) continue;  // short or corrupt: no entry
+        std::vector<ObjCacheDownload> list;
+        time_t accessed = 0;
+        if (!readRecordFile(joinPath(cacheFolder, name), &record, &list, &accessed)) continue;
         auto* e = new (std::nothrow) ObjCacheEntry;
         if (!e) continue;
         e->info = record;
+        e->recordStored = true;
         appendEntry(e);
-        noted.push_back({e, st.st_atime});
-        std::vector<ObjCacheDownload> list;
-        if (!objCacheParseDownloads(buf.data(), got, &list)) list = adoptEarlierDownloads(record, st.st_mtime);
+        noted.push_back({e, accessed});
         if (!list.empty()) s.downloads[record.fileName] = std::move(list);
     }
     s.loaded = 1;
@@ -590,12 +680,14 @@ ObjCacheEntry* objCacheLookupLocked(const PtpObjectInfoStruct* record, bool crea
 
 bool objCacheLookup(const PtpObjectInfoStruct* record, bool create) {
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();
     return objCacheLookupLocked(record, create) != nullptr;
 }
 
 bool objCacheCopyObjectInfo(const PtpObjectInfoStruct* record, PtpObjectInfoStruct* out) {
     if (!out) return false;
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();
     ObjCacheEntry* e = objCacheLookupLocked(record, false);
     if (!e) return false;
     *out = e->info;
@@ -626,6 +718,9 @@ bool objCacheStoreObjectInfoLocked(const PtpObjectInfoStruct* record) {
                 std::vector<ObjCacheDownload>& list = state().downloads[e->info.fileName];
                 list.insert(list.end(), moved.begin(), moved.end());
             } else {
+                // The same record again (the pump stores it, the thumbnail's orientation stores it once more):
+                // its file already holds it, and every write is a synced file.
+                if (e->recordStored && std::memcmp(&e->info, record, sizeof *record) == 0) return true;
                 e->info = *record;
             }
             return writeRecordFile(e);
@@ -637,6 +732,7 @@ bool objCacheStoreObjectInfoLocked(const PtpObjectInfoStruct* record) {
 
 bool objCacheStoreObjectInfo(const PtpObjectInfoStruct* record) {
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();
     return objCacheStoreObjectInfoLocked(record);
 }
 
@@ -744,6 +840,7 @@ std::string saveDownload(ObjCacheEntry* e, uint8_t kind, const std::string& name
 
 std::string objCacheSaveImage(const PtpObjectInfoStruct* record, const uint8_t* data, size_t length) {
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();
     ObjectCacheState& s = state();
     if (!s.loaded || !record) return {};
     ObjCacheEntry* e = objCacheLookupLocked(record, true);
@@ -760,6 +857,7 @@ std::string objCacheSaveImage(const PtpObjectInfoStruct* record, const uint8_t* 
 
 bool objCacheSaveThumbnail(const PtpObjectInfoStruct* record, const uint8_t* data, size_t length) {
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();
     if (!state().loaded || !record) return false;
     ObjCacheEntry* e = objCacheLookupLocked(record, true);
     if (!e) return false;
@@ -783,6 +881,7 @@ bool objCacheSaveThumbnail(const PtpObjectInfoStruct* record, const uint8_t* dat
 std::string objCacheSaveExtractedJpeg(const PtpObjectInfoStruct* record, const std::string& name,
                                       const uint8_t* data, size_t length) {
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();
     if (!state().loaded || !record) return {};
     ObjCacheEntry* e = objCacheLookupLocked(record, true);
     if (!e) return {};
@@ -798,6 +897,7 @@ bool objCacheRemoveEntry(const PtpObjectInfoStruct* record) {
     ObjCacheEntry* e = findEntry(record);
     if (!e) return false;
     // The cache folder's own files go; the save folder is the user's, and whatever was downloaded stays there.
+    s.letGo.erase(e->info.objectId);
     unlinkEntry(e);
     forgetDownloads(e);
     deleteCacheFiles(e);

@@ -29,6 +29,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/link/heap_block.h"
@@ -37,6 +38,10 @@
 inline constexpr size_t kObjCacheRecordSize = sizeof(PtpObjectInfoStruct);  // 608
 inline constexpr size_t kObjCachePruneLimit = 2000;                         // more entries than this: prune
 inline constexpr size_t kObjCachePruneKeep = 2001;                          // entries kept by a prune
+// Entries held in memory at most. Past this the names of the oldest entries are let go: their record files, with
+// the downloads made for them, stay in the cache folder and are read back by name when an object of that name is
+// asked for again (as a restart reads them), so that a long shoot's memory does not grow with its pictures.
+inline constexpr size_t kObjCacheResidentLimit = 2048;
 
 // One known object. Path texts are empty until found or written.
 struct ObjCacheEntry {
@@ -50,6 +55,8 @@ struct ObjCacheEntry {
     // The cache-folder side files of a name (thumbnail, edit, small) belong to one object at a time: the one of that
     // name seen last, or that wrote its thumbnail last. Another object of the same name never reads them.
     bool ownsSideFiles = true;
+    // Its record file holds `info` as it is now (written by this run, or read at opening).
+    bool recordStored = false;
     ObjCacheEntry* next = nullptr;
 };
 
@@ -77,6 +84,7 @@ struct ObjectCacheState {
     std::mutex mutex;
     ObjCacheEntry* head = nullptr;
     ObjCacheEntry* tail = nullptr;
+    size_t count = 0;  // entries in the list
     uint8_t loaded = 0;
     std::string saveFolder;   // empty: the cache folder holds downloads too
     std::string cacheFolder;
@@ -85,6 +93,9 @@ struct ObjectCacheState {
     uint8_t prependOriginalName = 0;
     // The downloads made for objects of each camera file name, oldest first; kept in that name's record file.
     std::map<std::string, std::vector<ObjCacheDownload>> downloads;
+    // The name of each object let go from memory by its handle, so that a lookup by handle alone finds its record
+    // file again without asking the camera (a few dozen bytes a picture, against the entry's eight hundred).
+    std::unordered_map<uint32_t, std::string> letGo;
 };
 
 ObjectCacheState& objCacheState();

@@ -246,3 +246,44 @@ TEST_F(StoreTest, TwoObjectsOfOneNameKeepTheirOwnFiles) {
 }
 
 }  // namespace
+
+// A long shoot holds at most a bounded number of entries in memory. An object let go is read back by its name with
+// the downloads made for it, so that it is still known as downloaded (its file, not a second copy, is its image),
+// and a new object of its name still downloads beside it under a free name.
+TEST_F(StoreTest, ObjectsLetGoFromMemoryKeepTheirDownloads) {
+    configure(cache, save);
+    const size_t total = kObjCacheResidentLimit + 50;
+    const auto nameOf = [](size_t i) { return "IMG_" + std::to_string(10000 + i) + ".JPG"; };
+    for (size_t i = 0; i < total; ++i) {
+        const PtpObjectInfoStruct r = sized(uint32_t(0x1000 + i), nameOf(i).c_str(), 4);
+        ASSERT_TRUE(objCacheStoreObjectInfo(&r));
+        ASSERT_EQ(objCacheSaveImage(&r, bytes("abcd"), 4), save + "//" + nameOf(i)) << i;
+        ASSERT_TRUE(objCacheSaveThumbnail(&r, bytes("t"), 1));
+    }
+    {
+        std::lock_guard<std::mutex> lock(objCacheMutex());
+        EXPECT_LE(objCacheState().count, kObjCacheResidentLimit);
+        EXPECT_LE(objCacheState().downloads.size(), kObjCacheResidentLimit);
+    }
+    const PtpObjectInfoStruct first = sized(0x1000, nameOf(0).c_str(), 4);
+    PtpObjectInfoStruct copy{};
+    ASSERT_TRUE(objCacheCopyObjectInfo(&first, &copy));
+    EXPECT_EQ(copy.objectId, 0x1000u);
+    EXPECT_EQ(objCacheGetImagePath(&first), save + "//" + nameOf(0));
+    EXPECT_EQ(readAll([&](HeapBlock* d) { return objCacheReadImage(&first, d); }), "abcd");
+    // Its image saved again replaces its own download; nothing is written beside it.
+    const PtpObjectInfoStruct second = sized(0x1001, nameOf(1).c_str(), 4);
+    ASSERT_EQ(objCacheSaveImage(&second, bytes("wxyz"), 4), save + "//" + nameOf(1));
+    EXPECT_FALSE(exists(save + "/IMG_10001-1.JPG"));
+    // Another object of a let-go name downloads under a free name; the older picture stays.
+    const PtpObjectInfoStruct other = sized(0x9000, nameOf(2).c_str(), 5);
+    ASSERT_TRUE(objCacheStoreObjectInfo(&other));
+    EXPECT_EQ(objCacheGetImagePath(&other), "");
+    EXPECT_EQ(objCacheSaveImage(&other, bytes("12345"), 5), save + "//IMG_10002-1.JPG");
+    EXPECT_EQ(readFile(save + "/" + nameOf(2)), "abcd");
+    // Removal reaches an object let go as well: its record file goes, its download stays.
+    const PtpObjectInfoStruct fourth = sized(0x1004, nameOf(4).c_str(), 4);
+    EXPECT_TRUE(objCacheRemove(&fourth));
+    EXPECT_FALSE(exists(cache + "/" + nameOf(4) + ".obj"));
+    EXPECT_TRUE(exists(save + "/" + nameOf(4)));
+}

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/foundation/dispatch.h"
+
 namespace soak {
 namespace {
 
@@ -29,7 +31,9 @@ ProcessReadings readProcess() {
     // The directory iterator's own descriptor is counted too; it is there at every reading alike.
     r.descriptors = entriesIn("/proc/self/fd");
     // Qt's own thread pool keeps a worker for half a minute after its last job (the image work of an alert's
-    // shadow, say): those come and go by themselves and are not counted.
+    // shadow, say): those come and go by themselves and are not counted, nor is the descriptor each holds (its
+    // event dispatcher's wake-up descriptor).
+    int pooled = 0;
     std::error_code ec;
     for (auto it = std::filesystem::directory_iterator("/proc/self/task", ec);
          !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
@@ -37,7 +41,13 @@ ProcessReadings readProcess() {
         std::string name;
         std::getline(comm, name);
         if (name != "Thread (pooled)") ++r.threads;
+        else ++pooled;
     }
+    r.descriptors -= pooled;
+    // The dispatch pool, likewise, adds a worker whenever every worker waits on the device and lets an idle one go
+    // only after some seconds: its size follows the load. Its workers hold no descriptor.
+    r.poolWorkers = platform::globalQueueWorkerCount();
+    r.threads -= r.poolWorkers;
     return r;
 }
 

@@ -8,7 +8,8 @@ namespace soak {
 struct ProcessReadings {
     uint64_t residentBytes = 0;
     int descriptors = 0;
-    int threads = 0;  // Qt's pooled workers left out
+    int threads = 0;  // Qt's pooled workers and the dispatch pool's workers left out
+    int poolWorkers = 0;  // the dispatch pool's workers
 };
 
 ProcessReadings readProcess();

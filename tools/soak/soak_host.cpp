@@ -289,6 +289,7 @@ void SoakHost::startDownload(const PtpObjectInfoClass& copy, const std::string& 
         [this, name, ok](int32_t) {
             mark(name, *ok ? kDownloaded : kDownloadFailed);
             if (!*ok) ++failed_;
+            else ++done_;
             --inFlight_;
         },
         downloads_.get());

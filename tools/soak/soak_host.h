@@ -81,6 +81,8 @@ public:
     uint64_t reconnects() const { return reconnects_.load(); }
     uint64_t sessions() const { return sessions_.load(); }
     uint64_t downloadsFailed() const { return failed_.load(); }
+    // Background downloads that answered the image (a cheap count to wait on; onDisk() lists the folder).
+    uint64_t downloadsDone() const { return done_.load(); }
     uint64_t downloadsInFlight() const { return inFlight_.load(); }
     bool sessionLive() const;
     const SoakPresenter& presenter() const { return presenter_; }
@@ -109,7 +111,7 @@ private:
     std::vector<platform::ObserverToken> tokens_;
     std::shared_ptr<platform::DispatchQueue> downloads_;
     std::atomic<bool> askedForCamera_{false};
-    std::atomic<uint64_t> reconnects_{0}, sessions_{0}, failed_{0}, inFlight_{0};
+    std::atomic<uint64_t> reconnects_{0}, sessions_{0}, failed_{0}, done_{0}, inFlight_{0};
     std::atomic<bool> ended_{false};
     std::atomic<bool> reconnectPending_{false};
     std::optional<uint64_t> reconnectStep_;
