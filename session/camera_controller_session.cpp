@@ -433,7 +433,14 @@ void CameraController::loadMissedImages(int attempt) {
     std::vector<uint32_t> cameraHandles;
     if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
     std::vector<uint32_t> missedHandles = handlesMissedBySession(cameraHandles, stored.handles, session.handles, false);
-    if (stored.handles.empty()) {
+    if (stored.handles.empty() && !session.handles.empty()) {
+      // A session begun in this connection: its first picture marks where it began, and what the camera took after
+      // it without announcing is missed.
+      const uint32_t first = *std::min_element(session.handles.begin(), session.handles.end());
+      const std::unordered_set<uint32_t> known(session.handles.begin(), session.handles.end());
+      for (uint32_t h : cameraHandles)
+        if (h > first && !known.count(h)) missedHandles.push_back(h);
+    } else if (stored.handles.empty()) {
       // Nothing stored to tell old pictures from missed ones: what the camera held when first looked at is old.
       const std::string camera = camSerialNumber();
       std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
