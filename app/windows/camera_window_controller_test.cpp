@@ -165,10 +165,10 @@ TEST_F(CameraWindowTest, HiddenPanelsAreCollapsedBeforeTheFirstPaintAndComeBack)
   defaults().setBool(true, "ControlsVisibility");
   defaults().setBool(true, "ThumbnailStripVisibility");
   settle();
-  EXPECT_EQ(camera->oCameraControlsParentView->width(), 142);
+  EXPECT_EQ(camera->oCameraControlsParentView->width(), 220);
   EXPECT_FALSE(camera->oCameraControlsParentView->isHidden());
   EXPECT_EQ(camera->oThumbnailsParentView->height(), 136);
-  EXPECT_EQ(camera->oStillImageParentView->width() + 142, camera->window()->width());
+  EXPECT_EQ(camera->oStillImageParentView->width() + 220, camera->window()->width());
 }
 
 // Answers the save panel with a path, noting what it was asked.
