@@ -69,6 +69,13 @@ std::string extensionOf(const std::string& path) {
   return dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot + 1);
 }
 
+// Whether a new object's picture may be fetched before its thumbnail: a movie is never fetched so, and the JPEG
+// taken out of a raw file is turned by the orientation that some cameras only give with the thumbnail.
+bool imageNeedsNoThumbnailFirst(const PtpObjectInfoStruct& record) {
+  if (formatIsMovie(record.objectFormat)) return false;
+  return !(defaults().boolForKey("QuickRawMode") && Utilities::isObjectRaw(&record));
+}
+
 }  // namespace
 
 // The name a camera gave its file, made safe to propose as a file name: no folder parts, and the extension of
@@ -221,9 +228,17 @@ void CameraWindowController::newObjectNotification(const platform::Notification&
   std::shared_ptr<const PtpObjectInfoClass> object = objectOf(notification.object);
   if (!object) return;
   const PtpObjectInfoStruct record = *object->origObjectInfo();
-  // Posted on the event thread: the request is made from the main queue; the session controller downloads on
-  // its own serial thumbnail queue.
-  onMain([record] { CameraController::instance().downloadThumbnail(record, false); });
+  // Posted on the event thread: the requests are made from the main queue; the session controller downloads the
+  // thumbnail on its own serial thumbnail queue.
+  onMain([this, object, record] {
+    // Downloaded in the background anyway: the picture is asked for first, so that it reaches the save folder
+    // without waiting for the thumbnail's round trip and the strip's work; the thumbnail follows on its own queue.
+    if (defaults().integerForKey("AutoViewImages") == 3 && imageNeedsNoThumbnailFirst(record)) {
+      mEarlyImages.insert(objectKey(record));
+      downloadImage(object, false);
+    }
+    CameraController::instance().downloadThumbnail(record, false);
+  });
 }
 
 void CameraWindowController::thumbnailDownloadedNotification(const platform::Notification& notification) {
@@ -299,8 +314,13 @@ void CameraWindowController::selectOrFetch(std::shared_ptr<const PtpObjectInfoCl
 void CameraWindowController::downloadImageInBackgroundNotification(const platform::Notification& notification) {
   std::shared_ptr<const PtpObjectInfoClass> object = objectOf(notification.object);
   if (!object) return;
-  if (platform::isMainThread()) downloadImage(object, false);
-  else onMain([this, object] { downloadImage(object, false); });
+  auto download = [this, object] {
+    // Asked for already, at its announcement: the thumbnail's request for it is the same one.
+    if (mEarlyImages.erase(objectKey(*object->origObjectInfo())) != 0) return;
+    downloadImage(object, false);
+  };
+  if (platform::isMainThread()) download();
+  else onMain(download);
 }
 
 void CameraWindowController::thumbnailSelected(std::shared_ptr<const PtpObjectInfoClass> object) {

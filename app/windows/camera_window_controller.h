@@ -109,6 +109,9 @@ class CameraWindowController : public DocumentWindowController, public Thumbnail
   int mDownloadsInFlight = 0;
   // Objects whose thumbnail was fetched once more because the strip had no item for them (main thread).
   std::set<std::string> mForcedThumbnails;
+  // Objects whose picture was queued for the background at their announcement, before their thumbnail asked for
+  // it (main thread).
+  std::set<std::string> mEarlyImages;
   std::shared_ptr<bool> mAlive = std::make_shared<bool>(true);
   std::vector<platform::ObserverToken> mObservers;
 };

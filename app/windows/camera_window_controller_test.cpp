@@ -66,6 +66,27 @@ TEST_F(CameraWindowTest, EveryNewObjectGetsOneThumbnailAndTheLastIsShown) {
   EXPECT_TRUE(shownAlerts().empty()) << shownAlerts().front().message;
 }
 
+TEST_F(CameraWindowTest, DownloadedInTheBackgroundAPictureIsFetchedOnceAndWaitsForNoThumbnail) {
+  TestPanels panels;
+  ASSERT_TRUE(connect("canon"));
+  defaults().setInteger(3, "AutoViewImages");
+  openCameraWindow();
+  auto camera = rig().cameraAs<devicesim::CanonCamera>();
+  const size_t imagesAsked = rig().operationCount(0x1009);
+  // The first picture's thumbnail is refused: its file still reaches the save folder.
+  camera->failOperation(0x910A, std::nullopt, 0x2002);
+  const std::vector<std::vector<uint8_t>> first = captureOnCamera(rig(), 1);
+  ASSERT_EQ(first.size(), 1u);
+  ASSERT_TRUE(waitUntil([&] { return folderHolds(saveFolder(), first[0]); }));
+  // Two more with their thumbnails: each picture asked for once, though its thumbnail asks for it too.
+  const std::vector<std::vector<uint8_t>> more = captureOnCamera(rig(), 2);
+  ASSERT_TRUE(waitUntil([&] { return panels.strip->items.size() == 2 && filesIn(saveFolder()).size() == 3; }));
+  settle();
+  for (const std::vector<uint8_t>& bytes : more) EXPECT_TRUE(folderHolds(saveFolder(), bytes));
+  EXPECT_EQ(rig().operationCount(0x1009), imagesAsked + 3) << "one download per picture";
+  EXPECT_EQ(panels.imageArea->setImages, 0) << "nothing shown in the background mode";
+}
+
 TEST_F(CameraWindowTest, AThumbnailTheStripCannotShowIsFetchedOnceMoreAndThePictureShownWithoutIt) {
   TestPanels panels;
   ASSERT_TRUE(connect("canon"));
