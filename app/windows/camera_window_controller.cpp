@@ -231,11 +231,13 @@ void CameraWindowController::newObjectNotification(const platform::Notification&
   // Posted on the event thread: the requests are made from the main queue; the session controller downloads the
   // thumbnail on its own serial thumbnail queue.
   onMain([this, object, record] {
-    // Downloaded in the background anyway: the picture is asked for first, so that it reaches the save folder
-    // without waiting for the thumbnail's round trip and the strip's work; the thumbnail follows on its own queue.
+    // Downloaded in the background anyway: the picture goes first, so that it reaches the save folder without
+    // waiting for the thumbnail's round trip, the strip's work or a link the thumbnail holds; the thumbnail is
+    // asked for once the picture is in, and its own request for the picture is skipped.
     if (defaults().integerForKey("AutoViewImages") == 3 && imageNeedsNoThumbnailFirst(record)) {
       mEarlyImages.insert(objectKey(record));
-      downloadImage(object, false);
+      downloadImage(object, false, [record] { CameraController::instance().downloadThumbnail(record, false); });
+      return;
     }
     CameraController::instance().downloadThumbnail(record, false);
   });
@@ -343,7 +345,8 @@ void CameraWindowController::thumbnailSelected(std::shared_ptr<const PtpObjectIn
   Utilities::downloadVideoToLibrary(*object->origObjectInfo());
 }
 
-void CameraWindowController::downloadImage(std::shared_ptr<const PtpObjectInfoClass> object, bool displayImage) {
+void CameraWindowController::downloadImage(std::shared_ptr<const PtpObjectInfoClass> object, bool displayImage,
+                                           std::function<void()> then) {
   auto queue = downloadQueue();
   auto image = std::make_shared<std::optional<std::vector<uint8_t>>>();
   const bool relay = defaults().boolForKey("AutoShareImages") && defaults().boolForKey("VorlaxentShareEnabled");
@@ -358,7 +361,8 @@ void CameraWindowController::downloadImage(std::shared_ptr<const PtpObjectInfoCl
   auto alive = mAlive;
   Command::runCommandsWithQueue(
       std::move(commands),
-      [this, alive, object, image, displayImage](int32_t) {
+      [this, alive, object, image, displayImage, then = std::move(then)](int32_t) {
+        if (then) then();
         if (!*alive) return;  // the window closed meanwhile: the file is saved, nothing is shown
         --mDownloadsInFlight;
         if (!displayImage) return;

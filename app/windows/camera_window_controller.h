@@ -56,7 +56,9 @@ class CameraWindowController : public DocumentWindowController, public Thumbnail
 
   // The strip's delegate call.
   void thumbnailSelected(std::shared_ptr<const PtpObjectInfoClass> object) override;
-  void downloadImage(std::shared_ptr<const PtpObjectInfoClass> object, bool displayImage);
+  // `then`, when given, runs on the main queue once the download has ended, even after the window has closed.
+  void downloadImage(std::shared_ptr<const PtpObjectInfoClass> object, bool displayImage,
+                     std::function<void()> then = {});
   void objectDeleted(const PtpObjectInfoStruct& record);
   void sessionStarted();
   void sessionRestarted() override;

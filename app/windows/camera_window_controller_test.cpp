@@ -78,10 +78,20 @@ TEST_F(CameraWindowTest, DownloadedInTheBackgroundAPictureIsFetchedOnceAndWaitsF
   const std::vector<std::vector<uint8_t>> first = captureOnCamera(rig(), 1);
   ASSERT_EQ(first.size(), 1u);
   ASSERT_TRUE(waitUntil([&] { return folderHolds(saveFolder(), first[0]); }));
-  // Two more with their thumbnails: each picture asked for once, though its thumbnail asks for it too.
-  const std::vector<std::vector<uint8_t>> more = captureOnCamera(rig(), 2);
+  // Two more with their thumbnails: each picture already in the save folder when its thumbnail reaches the
+  // strip, and asked for once, though its thumbnail asks for it too.
+  std::vector<bool> savedBeforeThumbnail;
+  std::vector<std::vector<uint8_t>> more;
+  platform::ObserverToken token = platform::NotificationCenter::defaultCenter().addObserverForName(
+      kThumbnailDownloadedNotification, nullptr, [&](const platform::Notification&) {
+        const size_t i = savedBeforeThumbnail.size();
+        savedBeforeThumbnail.push_back(i < more.size() && folderHolds(saveFolder(), more[i]));
+      });
+  more = captureOnCamera(rig(), 2);
   ASSERT_TRUE(waitUntil([&] { return panels.strip->items.size() == 2 && filesIn(saveFolder()).size() == 3; }));
   settle();
+  platform::NotificationCenter::defaultCenter().removeObserver(token);
+  EXPECT_EQ(savedBeforeThumbnail, std::vector<bool>({true, true}));
   for (const std::vector<uint8_t>& bytes : more) EXPECT_TRUE(folderHolds(saveFolder(), bytes));
   EXPECT_EQ(rig().operationCount(0x1009), imagesAsked + 3) << "one download per picture";
   EXPECT_EQ(panels.imageArea->setImages, 0) << "nothing shown in the background mode";
