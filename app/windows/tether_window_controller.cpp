@@ -102,15 +102,21 @@ void TetherViewController::connectionStatusChangedNotification(const platform::N
 }
 
 void TetherViewController::newObjectNotification(const platform::Notification& notification) {
-  std::shared_ptr<const PtpObjectInfoClass> object = notification.object.object<PtpObjectInfoClass>();
-  if (!object) return;
-  if (platform::isMainThread()) downloadObject(object);
-  else onMain([this, object] { downloadObject(object); });
+  downloadObject(notification.object.object<PtpObjectInfoClass>());
 }
 
 void TetherViewController::downloadObject(std::shared_ptr<const PtpObjectInfoClass> object) {
   if (!object || formatIsMovie(object->objectFormat())) return;
-  const PtpObjectInfoStruct record = *object->origObjectInfo();
+  // The label and the count change on the main queue; the download itself needs nothing from it and starts at
+  // once, so that a burst does not leave the link idle while the main loop gets round to each picture. The
+  // count's hop is queued before the download can end, so it is up before the end takes it down.
+  if (platform::isMainThread()) showTransferring(object);
+  else onMain([this, object] { showTransferring(object); });
+  startDownload(object);
+}
+
+void TetherViewController::showTransferring(const std::shared_ptr<const PtpObjectInfoClass>& object) {
+  const PtpObjectInfoStruct& record = *object->origObjectInfo();
   const std::string name(record.fileName, strnlen(record.fileName, sizeof record.fileName));
   if (oTransferingLabel) oTransferingLabel->setText(QStringLiteral("Transferring %1").arg(QString::fromStdString(name)));
   if (oProgressIndicator) {
@@ -118,8 +124,12 @@ void TetherViewController::downloadObject(std::shared_ptr<const PtpObjectInfoCla
     oProgressIndicator->startAnimation();
   }
   ++mDownloadsRunning;
-  auto alive = mAlive;
-  platform::globalQueue().async([this, alive, object, record, name] {
+}
+
+void TetherViewController::startDownload(std::shared_ptr<const PtpObjectInfoClass> object) {
+  const PtpObjectInfoStruct record = *object->origObjectInfo();
+  const std::string name(record.fileName, strnlen(record.fileName, sizeof record.fileName));
+  platform::globalQueue().async([this, alive = mAlive, object, record, name] {
     const std::optional<std::vector<uint8_t>> data =
         CameraController::instance().doDownloadImage(*object, false, false, false);
     // Only a picture that reached the save folder belongs to the session: a failed one is fetched again by the

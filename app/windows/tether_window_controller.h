@@ -1,7 +1,8 @@
 #pragma once
 // The tether-only window: the status bar, and what is being transferred. Every picture the camera announces is
 // downloaded at once into the save folder and, once it is there, added to the session; movies are left alone.
-// Downloads run side by side on global queues; the label says "Idle" once the last of them has ended. A failed
+// Downloads run side by side on global queues, started from the thread that announces the picture; the label
+// (main thread) says "Idle" once the last of them has ended. A failed
 // download is reported by one alert at a time.
 #include <QPointer>
 #include <memory>
@@ -50,6 +51,10 @@ class TetherViewController : public platform::ViewController {
 
  private:
   void onMain(std::function<void()> block);
+  // Main thread: the label, the indicator and the count of downloads running.
+  void showTransferring(const std::shared_ptr<const PtpObjectInfoClass>& object);
+  // Any thread: the download on a global queue, then the count taken down on the main queue.
+  void startDownload(std::shared_ptr<const PtpObjectInfoClass> object);
 
   std::unique_ptr<StatusBarViewController> mStatusBarViewController;
   int mDownloadsRunning = 0;

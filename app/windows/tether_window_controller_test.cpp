@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <thread>
 
 #include "app/windows/tether_window_controller.h"
 #include "app/windows/window_test_support.h"
@@ -128,6 +129,32 @@ TEST_F(TetherWindowTest, IdleOnlyOnceTheLastDownloadHasEnded) {
   EXPECT_GE(rig().commandCount(0x41), 3u) << "the large picture came in ranges";
   EXPECT_EQ(*rangesAtIdle, rig().commandCount(0x41)) << "\"Idle\" while the large picture was still read";
   EXPECT_EQ(filesIn(saveFolder())["IMG_0500.JPG"], *large.bytes);
+}
+
+TEST_F(TetherWindowTest, APictureReachesTheSaveFolderWhileTheMainThreadIsHeld) {
+  ASSERT_TRUE(connect("canon"));
+  keepSession();
+  TetherViewController* view = openTetherWindow();
+  auto camera = rig().cameraAs<devicesim::CanonCamera>();
+  // The picture is taken and awaited on another thread while the main thread waits for it: a download that
+  // needed a turn of the main loop to start would never come.
+  std::vector<uint8_t> taken;
+  bool saved = false;
+  std::thread shooter([&] {
+    taken = captureOnCamera(rig(), 1).at(0);
+    const auto deadline = std::chrono::steady_clock::now() + guitest::kWaitLimit / 2;
+    while (!(saved = folderHolds(saveFolder(), taken)) && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));  // a file has no event to wait for
+  });
+  shooter.join();
+  EXPECT_TRUE(saved);
+  // The label and the count catch up once the main loop runs: the count, raised by the block queued before the
+  // download began, comes down after the picture has joined the session.
+  settle();
+  PtpObjectInfoStruct picture{};
+  picture.objectId = camera->captured().back();
+  EXPECT_TRUE(waitUntil([&] { return idle(view) && CameraController::instance().doesSessionContainObject(&picture); }));
+  EXPECT_TRUE(errors().empty());
 }
 
 TEST_F(TetherWindowTest, PicturesTakenWhileAwayAreFetchedWhenTheWindowOpens) {
