@@ -4,6 +4,8 @@
 // matching, the fit to 110 points, the quarter turn with border and name following it, badges and ratings.
 #include <QBuffer>
 #include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -436,6 +438,115 @@ TEST_F(ThumbnailStripLayoutTest, AReusedCellWithoutAPictureKeepsNothingOfItsPrev
   EXPECT_TRUE(cell->imageView()->image().isNull()) << "the previous picture stays in sight";
   EXPECT_FALSE(cell->badgeView()->isVisible());
   EXPECT_FALSE(cell->fileNameLabel()->isVisible());
+}
+
+
+// Cells of the card browser's size, each showing the picture and object its slot holds.
+struct SlotSource : platform::CollectionViewDataSource {
+  std::vector<QImage> images;
+  std::vector<std::shared_ptr<const PtpObjectInfoClass>> infos;
+  bool names = true;
+  int collectionViewNumberOfItemsInSection(platform::CollectionView*, int) override { return int(images.size()); }
+  platform::CollectionViewItem* collectionViewItemForRepresentedObjectAtIndexPath(
+      platform::CollectionView* view, const platform::IndexPath& path) override {
+    auto* cell = static_cast<ThumbnailViewCell*>(view->makeItemWithIdentifier(ThumbnailViewCell::kIdentifier, path));
+    cell->setShowFilename(names);
+    cell->setObjectInfo(infos[size_t(path.item)]);
+    cell->setThumbnailImage(images[size_t(path.item)]);
+    return cell;
+  }
+};
+
+struct SlotGrid {
+  QWidget window;
+  platform::CollectionView* collection = new platform::CollectionView(&window);
+  explicit SlotGrid(SlotSource* source) {
+    window.resize(400, 160);
+    collection->setGeometry(7, 11, 380, 140);  // off the window's corner: the paint is offset within the window
+    platform::CollectionViewFlowLayout layout;
+    layout.itemSize = ThumbnailViewCell::itemSizeForPicture({160, 120});
+    layout.sectionInset = {4, 4, 4, 4};
+    collection->setCollectionViewLayout(layout);
+    collection->registerClass([] { return std::make_unique<ThumbnailViewCell>(); }, ThumbnailViewCell::kIdentifier);
+    collection->setDataSource(source);
+    collection->reloadData();
+  }
+  ThumbnailViewCell* cell(int index) const {
+    return dynamic_cast<ThumbnailViewCell*>(collection->itemAtIndexPath(platform::IndexPath::forItem(index)));
+  }
+  // Where the cell's view lies in the window.
+  QPoint origin(int index) const { return cell(index)->view()->mapTo(&window, QPoint(0, 0)); }
+};
+
+// A picture of the item's own size shows pixel for pixel: upright (not mirrored), in its place, its see-through
+// pixels showing what lies behind, whether the window paints itself or is rendered elsewhere.
+TEST_F(ThumbnailStripLayoutTest, APictureOfTheItemsSizeShowsPixelForPixelInItsPlace) {
+  // Every pixel differs from its neighbours and from its mirror images, so a flip or a shift shows.
+  QImage opaque(160, 120, QImage::Format_RGB32);
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 160; ++x) opaque.setPixel(x, y, qRgb(x, y * 2, (x * 7 + y * 3) & 255));
+  QImage holed = opaque.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 40; y < 60; ++y)
+    for (int x = 70; x < 90; ++x) holed.setPixel(x, y, qRgba(0, 0, 0, 0));
+  SlotSource source;
+  source.names = false;  // the picture alone: no name over its edge
+  source.images = {opaque, holed};
+  source.infos = {object(1, "A.JPG"), object(2, "B.JPG")};
+  SlotGrid grid(&source);
+  ASSERT_TRUE(guitest::showWindow(&grid.window));
+  settle();
+  ASSERT_NE(grid.cell(1), nullptr);
+
+  const QImage rendered = guitest::render(&grid.window);
+  // What the window painted for itself: its surface as the screen shows it.
+  const QImage painted =
+      grid.window.screen()->grabWindow(grid.window.winId()).toImage().convertToFormat(QImage::Format_ARGB32);
+  ASSERT_EQ(painted.size(), grid.window.size());
+  for (const auto& [shot, how] : {std::pair{rendered, "rendered"}, std::pair{painted, "painted"}}) {
+    for (int item = 0; item < 2; ++item) {
+      const QImage& picture = source.images[size_t(item)];
+      // Behind the picture: the item's margin, which the picture does not cover.
+      const QPoint corner = grid.origin(item);
+      const QRgb behind = shot.pixel(corner + QPoint(1, 1));
+      const QPoint at = corner + QPoint(int(ThumbnailViewCell::kPictureMargin), int(ThumbnailViewCell::kPictureMargin));
+      int wrong = 0;
+      for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x) {
+          const QRgb want = qAlpha(picture.pixel(x, y)) == 0 ? behind : picture.pixel(x, y);
+          if ((shot.pixel(at + QPoint(x, y)) & 0xFFFFFF) != (want & 0xFFFFFF)) ++wrong;
+        }
+      EXPECT_EQ(wrong, 0) << how << ", item " << item;
+    }
+  }
+}
+
+// A reused item paints the name of its new object (here of the same length and font as the old one) as an item
+// made for that object paints it.
+TEST_F(ThumbnailStripLayoutTest, AReusedItemPaintsItsNewName) {
+  QImage picture(160, 120, QImage::Format_RGB32);
+  picture.fill(QColor(30, 60, 90));
+  SlotSource fresh;
+  fresh.images = {picture};
+  fresh.infos = {object(2, "IMG_0002.JPG")};
+  SlotGrid freshGrid(&fresh);
+  SlotSource reused;
+  reused.images = {picture};
+  reused.infos = {object(1, "IMG_0001.JPG")};
+  SlotGrid reusedGrid(&reused);
+  ASSERT_TRUE(guitest::showWindow(&freshGrid.window));
+  ASSERT_TRUE(guitest::showWindow(&reusedGrid.window));
+  settle();
+  ASSERT_NE(freshGrid.cell(0), nullptr);
+  ASSERT_NE(reusedGrid.cell(0), nullptr);
+  const QImage wanted = guitest::render(freshGrid.cell(0)->fileNameLabel());
+  ASSERT_NE(guitest::render(reusedGrid.cell(0)->fileNameLabel()), wanted) << "two names paint alike";
+
+  reused.infos = fresh.infos;
+  reusedGrid.collection->reloadData();  // the one item goes to the pool and comes back for the new object
+  settle();
+  ASSERT_NE(reusedGrid.cell(0), nullptr);
+  EXPECT_EQ(reusedGrid.cell(0)->fileNameLabel()->text(), QStringLiteral("IMG_0002.JPG"));
+  EXPECT_EQ(guitest::render(reusedGrid.cell(0)->fileNameLabel()), wanted) << "the old name is still painted";
 }
 
 }  // namespace

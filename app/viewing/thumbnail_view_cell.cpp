@@ -12,6 +12,7 @@
 #include "engine/store/image_files.h"
 #include "icons/properties/vorlaxent_style_kit.h"
 #include "platform/foundation/dispatch.h"
+#include "platform/graphics/canvas.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/responder.h"
 #include "platform/ui/transform3d.h"
@@ -71,19 +72,109 @@ class StarsView : public platform::View {
 
 // The name in white over its shadow, black, one point right and down, unblurred. The shadow is the text drawn
 // once more: a graphics effect would render every name offscreen at every paint, which cost a browser grid of
-// thirty items most of its frame.
+// thirty items most of its frame. Both are drawn once into a picture of the field, kept until the text, the font,
+// the colour or the size changes: laying the text out twice at every paint cost a scrolled grid a fifth of its
+// frame.
 class ShadowedNameField : public AdjustableFontSizeTextField {
  public:
   using AdjustableFontSizeTextField::AdjustableFontSizeTextField;
 
  protected:
   void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    const QRectF frame(contentsRect());
+    const QColor colour = palette().color(foregroundRole());
     const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
-    JWTextFieldCell::drawInteriorWithFrame(p, frame.translated(1, 1), text(), font(), Qt::black, horizontal);
-    JWTextFieldCell::drawInteriorWithFrame(p, frame, text(), font(), palette().color(foregroundRole()), horizontal);
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)));
+    if (pixels.isEmpty()) return;
+    const QString fontKey = font().key();
+    if (drawn_.size() != pixels || drawn_.devicePixelRatio() != ratio || drawnText_ != text() ||
+        drawnFont_ != fontKey || drawnColour_ != colour || drawnAlignment_ != horizontal ||
+        drawnDpi_ != QPoint(logicalDpiX(), logicalDpiY())) {
+      drawn_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+      drawn_.setDevicePixelRatio(ratio);
+      // Points turn into pixels at the field's own resolution, as they would drawn straight onto it.
+      drawn_.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+      drawn_.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
+      drawn_.fill(Qt::transparent);
+      QPainter p(&drawn_);
+      const QRectF frame(contentsRect());
+      JWTextFieldCell::drawInteriorWithFrame(p, frame.translated(1, 1), text(), font(), Qt::black, horizontal);
+      JWTextFieldCell::drawInteriorWithFrame(p, frame, text(), font(), colour, horizontal);
+      drawnText_ = text();
+      drawnFont_ = fontKey;
+      drawnColour_ = colour;
+      drawnAlignment_ = horizontal;
+      drawnDpi_ = QPoint(logicalDpiX(), logicalDpiY());
+    }
+    QPainter p(this);
+    p.drawImage(QPointF(0, 0), drawn_);
   }
+
+ private:
+  QImage drawn_;
+  QString drawnText_;
+  QString drawnFont_;
+  QColor drawnColour_;
+  Qt::Alignment drawnAlignment_;
+  QPoint drawnDpi_;
+};
+
+// The picture's view. A picture kept at the size it shows (as the strip's and the grid's thumbnails are) is
+// copied onto the device pixel for pixel when nothing turns it, and an opaque one as a plain copy of its rows.
+// Drawn through the view's flipped transform with smooth scaling asked for, it would be resampled at every
+// paint, and a picture of a hundred lines or more is then split among worker threads that the painting thread
+// waits for: on a busy machine that cost a grid of thirty items most of its frame.
+class PictureView : public platform::ImageView {
+ public:
+  using platform::ImageView::ImageView;
+
+ protected:
+  void drawRect(platform::Canvas& canvas, const platform::Rect& bounds) override {
+    const platform::Image& picture = image();
+    if (picture.isNull() || picture.hasDrawingHandler()) return platform::ImageView::drawRect(canvas, bounds);
+    QPainter& painter = canvas.painter();
+    const QTransform t = painter.deviceTransform();
+    const QImage& bitmap = picture.bitmap();
+    const platform::Rect rect = platform::imageRectFor(picture.size(), bounds, imageScaling());
+    // Unturned, upright on the device (the canvas flips y) and at one device pixel per pixel of the picture.
+    const bool plain = t.type() <= QTransform::TxScale && t.m11() == 1 && t.m22() == -1 &&
+                       bitmap.devicePixelRatio() == 1 && std::lround(rect.width()) == bitmap.width() &&
+                       std::lround(rect.height()) == bitmap.height();
+    if (!plain) return platform::ImageView::drawRect(canvas, bounds);
+    // Where the rectangle lies once the painter's own transform is reset (its combined transform leaves out the
+    // offset of a view painted inside its window, which resetting keeps).
+    const QRectF logical = painter.combinedTransform().mapRect(QRectF(rect.x(), rect.y(), rect.width(), rect.height()));
+    painter.save();
+    painter.setOpacity(painter.opacity() * canvas.alpha());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.resetTransform();
+    painter.drawImage(QPointF(std::round(logical.x()), std::round(logical.y())), drawable(bitmap));
+    painter.restore();
+  }
+
+ private:
+  // The bitmap, or an opaque copy of it when none of its pixels is see-through (made once per bitmap).
+  const QImage& drawable(const QImage& bitmap) {
+    if (bitmap.cacheKey() != sourceKey_) {
+      sourceKey_ = bitmap.cacheKey();
+      opaque_ = isOpaque(bitmap) ? bitmap.convertToFormat(QImage::Format_RGB32) : QImage();
+    }
+    return opaque_.isNull() ? bitmap : opaque_;
+  }
+
+  static bool isOpaque(const QImage& bitmap) {
+    if (!bitmap.hasAlphaChannel()) return true;
+    if (bitmap.format() != QImage::Format_ARGB32_Premultiplied) return false;
+    for (int y = 0; y < bitmap.height(); ++y) {
+      const auto* row = reinterpret_cast<const QRgb*>(bitmap.constScanLine(y));
+      for (int x = 0; x < bitmap.width(); ++x)
+        if (qAlpha(row[x]) != 255) return false;
+    }
+    return true;
+  }
+
+  qint64 sourceKey_ = 0;
+  QImage opaque_;
 };
 
 }  // namespace
@@ -100,7 +191,7 @@ void ThumbnailViewCell::loadView() {
   item->resize(int(kItemSide), int(kItemSide));
   item->setBackgroundColor(platform::Color::clear());
 
-  mImageView = new platform::ImageView(item);
+  mImageView = new PictureView(item);
   mImageView->setImageScaling(platform::ImageScaling::ProportionallyUpOrDown);
   mImageView->setGeometry(0, 0, int(kPictureSide), int(kPictureSide));
   mImageView->setAttribute(Qt::WA_TransparentForMouseEvents);

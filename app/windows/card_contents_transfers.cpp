@@ -1,6 +1,7 @@
 // The card browser's work on the selected objects: deleting them (on the camera's card or the device's), taking
 // away the items whose objects went, downloading them into the save folder, and showing one in the camera window.
 #include <QString>
+#include <chrono>
 #include <cstring>
 
 #include "app/windows/app_notifications.h"
@@ -128,9 +129,16 @@ void CardContentsViewController::downloadImages() {
   alert->setShowProgressIndicator(true);
   alert->setOkButtonText(QStringLiteral("Cancel"), [shared](QObject*) { shared->cancelDownload = true; });
   // The loop keeps the alert until it ends: a Cancel closes it at once, yet the count of what was done still
-  // reaches it.
+  // reaches it. The count is shown as each object lands, but no oftener than kProgressInterval, and the last one
+  // always: a new layout and paint of the alert per object kept the main thread as busy as the transfer.
   platform::globalQueue().async([shared, objects, alert] {
     const size_t total = objects.size();
+    auto showCount = [alert, total](size_t done) {
+      alert->setProgress(double(done) / double(total) * 100.0, QStringLiteral("%1 / %2").arg(done).arg(total));
+    };
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point lastShown = Clock::now() - kProgressInterval;
+    size_t done = 0, doneShown = 0;
     for (size_t i = 0; i < total; ++i) {
       const PtpObjectInfoStruct& record = objects[i];
       auto object = std::make_shared<PtpObjectInfoClass>(record);
@@ -142,14 +150,16 @@ void CardContentsViewController::downloadImages() {
                                         .toStdString());
         break;
       }
-      const QString progress = QStringLiteral("%1 / %2").arg(i + 1).arg(total);
-      const double fraction = double(i + 1) / double(total);
-      platform::mainQueue().async([alert, progress, fraction] {
-        alert->setProgress(fraction * 100.0, progress);
-      });
+      done = i + 1;
       if (shared->cancelDownload) break;
+      if (done < total && Clock::now() - lastShown >= kProgressInterval) {
+        lastShown = Clock::now();
+        doneShown = done;
+        platform::mainQueue().async([showCount, done] { showCount(done); });
+      }
     }
-    platform::mainQueue().async([alert, shared] {
+    platform::mainQueue().async([alert, shared, showCount, done, doneShown] {
+      if (done > doneShown) showCount(done);
       shared->downloadLoopRunning = false;
       alert->close();
     });

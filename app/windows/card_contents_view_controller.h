@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QPointer>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -68,6 +69,8 @@ class CardContentsViewController : public platform::ViewController,
   // How long closing waits for the loader and the download loop to stop (they are stopped either way: work that
   // is still inside an exchange with the camera finds the controller gone and hands nothing back).
   static constexpr std::chrono::milliseconds kStopWait{5000};
+  // The download alert's count changes at most this often while objects land (the last count always shows).
+  static constexpr std::chrono::milliseconds kProgressInterval{100};
 
   // One item of the grid.
   struct Record {

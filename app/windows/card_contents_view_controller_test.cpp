@@ -507,11 +507,16 @@ TEST_F(CardContentsTest, DownloadedFilesEqualTheCardsBytes) {
   ASSERT_TRUE(openFromMenu());
   auto camera = rig().cameraAs<devicesim::GenericCamera>();
   pickItems({0, 2, 3});
-  alerts().answer = [](JW_Alert& alert, const session_testing::ShownAlert& shown) {
-    if (shown.title != "Downloading Images...") alert.okAction(alert.oOkButton);
+  std::shared_ptr<JW_Alert> downloadAlert;
+  alerts().answer = [&](JW_Alert& alert, const session_testing::ShownAlert& shown) {
+    if (shown.title != "Downloading Images...") return alert.okAction(alert.oOkButton);
+    downloadAlert = std::static_pointer_cast<JW_Alert>(alert.shared_from_this());
   };
   clickNamed("oShareBarButton");
   ASSERT_TRUE(waitUntil([&] { return !browser_->isDownloadRunning(); }));
+  settle();
+  ASSERT_TRUE(downloadAlert);
+  EXPECT_EQ(downloadAlert->oInformationTextField->text(), "3 / 3") << "the last count reaches the alert";
   std::set<QByteArray> expected;
   for (int shownIndex : {0, 2, 3}) {
     auto o = camera->object(handles_[size_t(fill.count - 1 - shownIndex)]);
