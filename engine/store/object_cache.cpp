@@ -823,26 +823,46 @@ bool objCacheReadExtractedJpeg(const PtpObjectInfoStruct* record, HeapBlock* dat
 
 namespace {
 // Writes a download for the entry into the downloads folder under a free name (its own earlier download of that
-// kind may be replaced, nobody else's) and notes it. The path, or empty.
+// kind may be replaced, nobody else's) and notes it: the bytes staged for that folder are renamed there, others
+// written now. The path, or empty.
 std::string saveDownload(ObjCacheEntry* e, uint8_t kind, const std::string& name, const uint8_t* data,
-                         size_t length) {
+                         size_t length, ObjCacheStagedFile* staged) {
     const char* suffix = kind == kObjCacheExtracted ? kExtractedSuffix : "";
     if (!nameIsSafe(name) || !nameIsSafe(name + suffix)) return {};
     const std::string& folder = saveFolder();
     if (folder.empty()) return {};
     const std::string chosen = freeName(folder, name, suffix, ownDownload(e, kind));
     if (chosen.empty()) return {};
-    std::string path = objCacheWriteFile(folder, chosen, suffix, data, length);
+    std::string path = staged->commit(folder, chosen, suffix);
+    if (path.empty()) path = objCacheWriteFile(folder, chosen, suffix, data, length);
     if (!path.empty()) noteDownload(e, kind, chosen + suffix, length);
     return path;
+}
+
+// The bytes of a save staged, before the cache mutex is taken, in the folder they are to go to (the save folder
+// or the cache folder as it is now): written and synced there without holding the cache. A folder changed
+// meanwhile, or bytes that could not be staged, are written under the mutex as before.
+void stageSave(ObjCacheStagedFile* staged, bool inSaveFolder, const std::string& label, const uint8_t* data,
+               size_t length) {
+    if (label.empty() || (!data && length > 0)) return;
+    std::string folder;
+    {
+        std::lock_guard<std::mutex> lock(objCacheMutex());
+        if (!state().loaded) return;
+        folder = inSaveFolder ? saveFolder() : state().cacheFolder;
+    }
+    staged->stage(folder, label, data, length);
 }
 }  // namespace
 
 std::string objCacheSaveImage(const PtpObjectInfoStruct* record, const uint8_t* data, size_t length) {
+    if (!record) return {};
+    ObjCacheStagedFile staged;  // declared first: a temporary left uncommitted is deleted after the mutex is let go
+    stageSave(&staged, true, safeName(record), data, length);
     std::lock_guard<std::mutex> lock(objCacheMutex());
     trimResident();
     ObjectCacheState& s = state();
-    if (!s.loaded || !record) return {};
+    if (!s.loaded) return {};
     ObjCacheEntry* e = objCacheLookupLocked(record, true);
     if (!e) {
         objCacheStoreObjectInfoLocked(record);
@@ -851,14 +871,17 @@ std::string objCacheSaveImage(const PtpObjectInfoStruct* record, const uint8_t* 
     }
     std::string name = objCacheDownloadNameLocked(e->info.fileName);
     if (!s.prefix.empty()) ++s.counter;
-    e->image = saveDownload(e, kObjCacheImage, name, data, length);
+    e->image = saveDownload(e, kObjCacheImage, name, data, length, &staged);
     return e->image;
 }
 
 bool objCacheSaveThumbnail(const PtpObjectInfoStruct* record, const uint8_t* data, size_t length) {
+    if (!record) return false;
+    ObjCacheStagedFile staged;
+    stageSave(&staged, false, safeName(record), data, length);
     std::lock_guard<std::mutex> lock(objCacheMutex());
     trimResident();
-    if (!state().loaded || !record) return false;
+    if (!state().loaded) return false;
     ObjCacheEntry* e = objCacheLookupLocked(record, true);
     if (!e) return false;
     if (record->orientation > 1 && record->orientation != e->info.orientation) {
@@ -874,19 +897,24 @@ bool objCacheSaveThumbnail(const PtpObjectInfoStruct* record, const uint8_t* dat
         e->editFile.clear();
         e->smallImage.clear();
     }
-    e->thumbnail = objCacheWriteFile(state().cacheFolder, e->info.fileName, kThumbSuffix, data, length);
+    e->thumbnail = staged.commit(state().cacheFolder, e->info.fileName, kThumbSuffix);
+    if (e->thumbnail.empty())
+        e->thumbnail = objCacheWriteFile(state().cacheFolder, e->info.fileName, kThumbSuffix, data, length);
     return !e->thumbnail.empty();
 }
 
 std::string objCacheSaveExtractedJpeg(const PtpObjectInfoStruct* record, const std::string& name,
                                       const uint8_t* data, size_t length) {
+    if (!record) return {};
+    ObjCacheStagedFile staged;
+    stageSave(&staged, true, name.empty() ? safeName(record) : name, data, length);
     std::lock_guard<std::mutex> lock(objCacheMutex());
     trimResident();
-    if (!state().loaded || !record) return {};
+    if (!state().loaded) return {};
     ObjCacheEntry* e = objCacheLookupLocked(record, true);
     if (!e) return {};
     std::string base = name.empty() ? std::string(e->info.fileName) : name;
-    e->extractedJpeg = saveDownload(e, kObjCacheExtracted, base, data, length);
+    e->extractedJpeg = saveDownload(e, kObjCacheExtracted, base, data, length, &staged);
     return e->extractedJpeg;
 }
 
@@ -962,18 +990,17 @@ int64_t readWholeFile(const std::string& path, HeapBlock* data) {
     return static_cast<int64_t>(got);
 }
 
-bool writeWholeFile(const std::string& path, const uint8_t* data, size_t length) {
-    if (path.empty() || (!data && length > 0)) return false;
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (base.empty()) return false;
+namespace {
+// The bytes written and synced into a new temporary file in `dir` (a name that begins with a dot, as the folders'
+// listings skip). Its path, or empty when a byte could not be written or synced (nothing is then left behind).
+std::string writeSyncedTemporary(const std::string& dir, const std::string& base, const uint8_t* data, size_t length) {
+    if (base.empty() || (!data && length > 0)) return {};
     // Kept short so that a long name still leaves room for the temporary's own characters.
     std::string tmpl = dir + ".vxtmp." + base.substr(0, 64) + ".XXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
     buf.push_back('\0');
     int fd = ::mkstemp(buf.data());
-    if (fd < 0) return false;
+    if (fd < 0) return {};
     bool ok = true;
     size_t done = 0;
     while (ok && done < length) {
@@ -985,9 +1012,60 @@ bool writeWholeFile(const std::string& path, const uint8_t* data, size_t length)
     if (ok) (void)::fchmod(fd, 0644);  // mkstemp's 0600 would hide downloads from the user's other programs
     if (ok && ::fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(buf.data(), path.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(buf.data());
-    return ok;
+    if (!ok) {
+        ::unlink(buf.data());
+        return {};
+    }
+    return std::string(buf.data());
+}
+
+// The folder part of a path, with its slash ("./" for a bare name), and the name after it.
+void splitPath(const std::string& path, std::string* dir, std::string* base) {
+    size_t slash = path.rfind('/');
+    *dir = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+    *base = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+}  // namespace
+
+bool writeWholeFile(const std::string& path, const uint8_t* data, size_t length) {
+    if (path.empty() || (!data && length > 0)) return false;
+    std::string dir, base;
+    splitPath(path, &dir, &base);
+    const std::string temporary = writeSyncedTemporary(dir, base, data, length);
+    if (temporary.empty()) return false;
+    if (::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temporary.c_str());
+    return false;
+}
+
+ObjCacheStagedFile::~ObjCacheStagedFile() { discard(); }
+
+void ObjCacheStagedFile::discard() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+    path_.clear();
+    folder_.clear();
+}
+
+bool ObjCacheStagedFile::stage(const std::string& folder, const std::string& name, const uint8_t* data,
+                               size_t length) {
+    discard();
+    if (folder.empty() || !nameIsSafe(name)) return false;
+    // The temporary goes where objCacheWriteFile puts its own for this folder, so that the rename stays inside it.
+    std::string dir, base;
+    splitPath(joinPath(folder, name), &dir, &base);
+    path_ = writeSyncedTemporary(dir, base, data, length);
+    if (!path_.empty()) folder_ = folder;
+    return !path_.empty();
+}
+
+std::string ObjCacheStagedFile::commit(const std::string& folder, const std::string& name, const char* suffix) {
+    std::string full = name + (suffix ? suffix : "");
+    if (path_.empty() || folder != folder_ || !nameIsSafe(name) || !nameIsSafe(full)) return {};
+    std::string target = joinPath(folder, full);
+    if (::rename(path_.c_str(), target.c_str()) != 0) return {};
+    path_.clear();
+    folder_.clear();
+    return target;
 }
 
 bool strEndsWith(const char* text, const char* suffix) {

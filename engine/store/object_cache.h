@@ -159,6 +159,10 @@ bool objCacheReadModifiedJpeg(const PtpObjectInfoStruct* record, HeapBlock* data
 bool objCacheReadExtractedJpeg(const PtpObjectInfoStruct* record, HeapBlock* data);
 
 // --- saving (nothing before the cache is loaded) ---
+// A picture's bytes are written and synced into a temporary file before the cache mutex is taken, and only renamed
+// to their name under it: a save holds the cache no longer than its bookkeeping and its record file, so that the
+// event thread storing the next object's record, a thumbnail and the main thread's lookups do not wait behind
+// another picture's sync.
 std::string objCacheSaveImage(const PtpObjectInfoStruct* record, const uint8_t* data, size_t length);
 bool objCacheSaveThumbnail(const PtpObjectInfoStruct* record, const uint8_t* data, size_t length);
 // `name` empty: the record's file name.
@@ -181,4 +185,27 @@ std::string objCacheWriteFile(const std::string& folder, const std::string& name
 int64_t readWholeFile(const std::string& path, HeapBlock* data);
 // Writes through a temporary file in the same folder and renames it over `path`.
 bool writeWholeFile(const std::string& path, const uint8_t* data, size_t length);
+
+// A file's bytes written and synced under a temporary name in a folder, waiting to be renamed to their own name
+// there; dropped (the temporary deleted) when never committed. Needs no lock: the temporary's name is its own.
+class ObjCacheStagedFile {
+public:
+    ObjCacheStagedFile() = default;
+    ~ObjCacheStagedFile();
+    ObjCacheStagedFile(const ObjCacheStagedFile&) = delete;
+    ObjCacheStagedFile& operator=(const ObjCacheStagedFile&) = delete;
+
+    // Writes the bytes beside where `name` would go in `folder` (the name only labels the temporary). False when
+    // they could not all be written and synced.
+    bool stage(const std::string& folder, const std::string& name, const uint8_t* data, size_t length);
+    // Renames the staged bytes to folder + "//" + name + suffix, as objCacheWriteFile names its file: that path,
+    // or empty when nothing is staged for this folder, the name is unsafe or the rename fails (the bytes then
+    // stay staged).
+    std::string commit(const std::string& folder, const std::string& name, const char* suffix);
+    void discard();
+
+private:
+    std::string folder_;
+    std::string path_;
+};
 bool strEndsWith(const char* text, const char* suffix);

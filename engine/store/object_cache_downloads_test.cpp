@@ -4,7 +4,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <functional>
+#include <future>
+#include <set>
+#include <thread>
 
 #include "engine/store/object_cache.h"
 #include "engine/store/store_test_fixture.h"
@@ -286,4 +290,116 @@ TEST_F(StoreTest, ObjectsLetGoFromMemoryKeepTheirDownloads) {
     EXPECT_TRUE(objCacheRemove(&fourth));
     EXPECT_FALSE(exists(cache + "/" + nameOf(4) + ".obj"));
     EXPECT_TRUE(exists(save + "/" + nameOf(4)));
+}
+
+// A picture's bytes are written and synced under a temporary name without the cache's mutex, then renamed to
+// their own name: staged while another thread holds the cache, they land whole under the name objCacheWriteFile
+// would give them; staged and never committed, or committed to another folder, they leave nothing behind.
+TEST_F(StoreTest, StagedBytesNeedNoLockAndLeaveNothingBehindUncommitted) {
+    configure(cache, save);
+    const std::string picture(70000, 'p');  // more than one write of a small buffer
+    {
+        ObjCacheStagedFile staged;
+        {
+            std::unique_lock<std::mutex> held(objCacheMutex());
+            auto staging = std::async(std::launch::async, [&] {
+                return staged.stage(save, "IMG_0001.JPG", bytes(picture), picture.size());
+            });
+            // Generous: a blocked stage would never finish while the mutex is held here.
+            ASSERT_EQ(staging.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+            ASSERT_TRUE(staging.get());
+        }
+        // Nothing under the picture's name yet; the temporary hides from the folder's listings.
+        ASSERT_EQ(listing(save).size(), 1u);
+        EXPECT_EQ(listing(save)[0].rfind(".", 0), 0u);
+        EXPECT_EQ(staged.commit(save, "IMG_0001.JPG", ""), save + "//IMG_0001.JPG");
+        EXPECT_EQ(staged.commit(save, "IMG_0001.JPG", ""), "");  // committed once only
+    }
+    EXPECT_EQ(readFile(save + "/IMG_0001.JPG"), picture);
+    EXPECT_EQ(listing(save), std::vector<std::string>{"IMG_0001.JPG"});
+
+    struct Case {
+        const char* what;
+        std::string folder;  // committed to, after staging in the save folder
+        const char* name;
+    };
+    const Case cases[] = {{"never committed", "", "IMG_0002.JPG"},
+                          {"another folder", cache, "IMG_0002.JPG"},
+                          {"an unsafe name", save, "../IMG_0002.JPG"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            ObjCacheStagedFile staged;
+            ASSERT_TRUE(staged.stage(save, "IMG_0002.JPG", bytes("abc"), 3));
+            if (!c.folder.empty()) {
+                EXPECT_EQ(staged.commit(c.folder, c.name, ""), "");
+            }
+        }
+        EXPECT_EQ(listing(save), std::vector<std::string>{"IMG_0001.JPG"});
+        EXPECT_TRUE(listing(cache).empty());
+        EXPECT_FALSE(exists(root + "/IMG_0002.JPG"));
+    }
+    // An unsafe label stages nothing.
+    ObjCacheStagedFile refused;
+    EXPECT_FALSE(refused.stage(save, "../x", bytes("abc"), 3));
+    EXPECT_FALSE(refused.stage(save, "", bytes("abc"), 3));
+}
+
+// Pictures saved from several threads at once (the thumbnail queue, the download queue, a second download), some
+// under one name, each land whole once under a name of their own and leave no temporary file in either folder;
+// their downloads are noted in their records for the next run.
+TEST_F(StoreTest, PicturesSavedFromSeveralThreadsLandOnceEachUnderTheirOwnName) {
+    configure(cache, save);
+    constexpr int kThreads = 4, kEach = 12;
+    // Thread t saves objects t*100+i; objects i of threads 0 and 1 share a file name (another card's picture).
+    auto nameOf = [](int t, int i) {
+        return "IMG_" + std::to_string(t == 1 ? 0 : t) + "_" + std::to_string(i) + ".JPG";
+    };
+    auto contentOf = [](int t, int i) { return std::string(3000 + 7 * i + t, char('a' + t)) + std::to_string(i); };
+    auto objectOf = [&](int t, int i) {
+        const std::string name = nameOf(t, i);
+        return sized(uint32_t(0x1000 + t * 100 + i), name.c_str(), uint32_t(contentOf(t, i).size()), 1000 + t);
+    };
+    std::vector<std::thread> savers;
+    std::vector<std::vector<std::string>> paths(kThreads, std::vector<std::string>(kEach));
+    for (int t = 0; t < kThreads; ++t) {
+        savers.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i) {
+                const PtpObjectInfoStruct r = objectOf(t, i);
+                const std::string content = contentOf(t, i);
+                objCacheStoreObjectInfo(&r);
+                objCacheSaveThumbnail(&r, bytes("thumb" + content.substr(0, 1)), 6);
+                paths[t][i] = objCacheSaveImage(&r, bytes(content), content.size());
+            }
+        });
+    }
+    for (std::thread& saver : savers) saver.join();
+
+    std::vector<std::string> expected;
+    for (int t = 0; t < kThreads; ++t)
+        for (int i = 0; i < kEach; ++i) {
+            SCOPED_TRACE(nameOf(t, i) + " of thread " + std::to_string(t));
+            ASSERT_FALSE(paths[t][i].empty());
+            EXPECT_EQ(readFile(paths[t][i]), contentOf(t, i));
+            expected.push_back(paths[t][i].substr(save.size() + 2));
+        }
+    // Of a shared name, one object has the name itself and the other the first free one.
+    for (int i = 0; i < kEach; ++i) {
+        const std::string plain = nameOf(0, i), derived = "IMG_0_" + std::to_string(i) + "-1.JPG";
+        const std::set<std::string> got{expected[size_t(i)], expected[size_t(kEach + i)]};
+        EXPECT_EQ(got, (std::set<std::string>{plain, derived}));
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listing(save), expected);  // every picture once, nothing else (no temporary)
+    for (const std::string& name : listing(cache)) {
+        EXPECT_NE(name.rfind(".", 0), 0u) << name;
+    }
+
+    // A name's record file holds its last object: the objects of a name of their own are found by their record.
+    configure(cache, save);
+    for (int t = 2; t < kThreads; ++t)
+        for (int i = 0; i < kEach; ++i) {
+            const PtpObjectInfoStruct r = objectOf(t, i);
+            EXPECT_EQ(objCacheGetImagePath(&r), paths[t][i]);
+        }
 }

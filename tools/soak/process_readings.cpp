@@ -21,6 +21,28 @@ int entriesIn(const char* folder) {
     return n;
 }
 
+// Descriptors of files being written at this moment: the object cache writes each picture, thumbnail and record
+// under a temporary name (".vxtmp.") and renames it when synced, from several threads at once. They are gone a
+// moment later, so a reading that met three of them says nothing of a leak. One left open for good shows under
+// the file's own name once renamed, or as deleted when its write failed, and still counts.
+int filesBeingWritten() {
+    std::error_code ec;
+    int n = 0;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/fd", ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        std::error_code linkError;
+        const std::string target = std::filesystem::read_symlink(it->path(), linkError).string();
+        if (linkError) continue;
+        const size_t slash = target.rfind('/');
+        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+        const std::string deleted = " (deleted)";
+        const bool gone = name.size() >= deleted.size() &&
+                          name.compare(name.size() - deleted.size(), deleted.size(), deleted) == 0;
+        if (name.rfind(".vxtmp.", 0) == 0 && !gone) ++n;
+    }
+    return n;
+}
+
 }  // namespace
 
 ProcessReadings readProcess() {
@@ -29,7 +51,7 @@ ProcessReadings readProcess() {
     uint64_t size = 0, resident = 0;
     if (statm >> size >> resident) r.residentBytes = resident * uint64_t(::sysconf(_SC_PAGESIZE));
     // The directory iterator's own descriptor is counted too; it is there at every reading alike.
-    r.descriptors = entriesIn("/proc/self/fd");
+    r.descriptors = entriesIn("/proc/self/fd") - filesBeingWritten();
     // Qt's own thread pool keeps a worker for half a minute after its last job (the image work of an alert's
     // shadow, say): those come and go by themselves and are not counted, nor is the descriptor each holds (its
     // event dispatcher's wake-up descriptor).
