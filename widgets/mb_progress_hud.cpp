@@ -39,18 +39,27 @@ class FadeEffect : public QGraphicsOpacityEffect {
 class MBProgressHUD::Label : public QWidget {
  public:
   explicit Label(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
-  QString text;
-  Font font;
   Color color = Color::whiteColor();
 
+  const QString& text() const { return text_; }
+  void setText(const QString& text) {
+    text_ = text;
+    measured_.reset();
+  }
+  void setFont(const Font& font) {
+    font_ = font;
+    measured_.reset();
+  }
+
+  // Measured once per text and font: the overlay lays itself out on every repaint, a fade's frames included.
   Size measured() const {
-    if (text.isEmpty()) return {0, 0};
-    return font.sizeOfString(text);
+    if (!measured_) measured_ = text_.isEmpty() ? Size{0, 0} : font_.sizeOfString(text_);
+    return *measured_;
   }
 
  protected:
   void paintEvent(QPaintEvent*) override {
-    if (text.isEmpty()) return;
+    if (text_.isEmpty()) return;
     const double alpha = platform::effectiveAlpha(this);
     if (alpha <= 0) return;
     QPainter painter(this);
@@ -60,8 +69,13 @@ class MBProgressHUD::Label : public QWidget {
     const Size s = measured();
     // Centred; text wider than the view is cut on both sides.
     const double x = (width() - s.width) / 2;
-    c.drawString(text, platform::Point{x, height() - s.height}, font, color);
+    c.drawString(text_, platform::Point{x, height() - s.height}, font_, color);
   }
+
+ private:
+  QString text_;
+  Font font_;
+  mutable std::optional<Size> measured_;
 };
 
 MBProgressHUD::MBProgressHUD(const Rect& frame, QWidget* parent) : QWidget(parent) {
@@ -81,11 +95,11 @@ MBProgressHUD::~MBProgressHUD() = default;
 
 void MBProgressHUD::setupLabels() {
   label_ = new Label(this);
-  label_->font = labelFont_;
+  label_->setFont(labelFont_);
   label_->color = labelColor_;
   label_->setGeometry(rect());
   detailsLabel_ = new Label(this);
-  detailsLabel_->font = detailsLabelFont_;
+  detailsLabel_->setFont(detailsLabelFont_);
   detailsLabel_->color = detailsLabelColor_;
   detailsLabel_->setGeometry(rect());
 }
@@ -343,7 +357,7 @@ void MBProgressHUD::setCustomView(QWidget* view) {
 void MBProgressHUD::setLabelText(const std::optional<QString>& text) {
   if (forwardToMain([this, text] { setLabelText(text); })) return;
   labelText_ = text;
-  label_->text = text.value_or(QString());
+  label_->setText(text.value_or(QString()));
   label_->update();
   changed();
 }
@@ -351,7 +365,7 @@ void MBProgressHUD::setLabelText(const std::optional<QString>& text) {
 void MBProgressHUD::setDetailsLabelText(const std::optional<QString>& text) {
   if (forwardToMain([this, text] { setDetailsLabelText(text); })) return;
   detailsLabelText_ = text;
-  detailsLabel_->text = text.value_or(QString());
+  detailsLabel_->setText(text.value_or(QString()));
   detailsLabel_->update();
   changed();
 }
@@ -359,7 +373,7 @@ void MBProgressHUD::setDetailsLabelText(const std::optional<QString>& text) {
 void MBProgressHUD::setLabelFont(const Font& font) {
   if (forwardToMain([this, font] { setLabelFont(font); })) return;
   labelFont_ = font;
-  label_->font = font;
+  label_->setFont(font);
   changed();
 }
 
@@ -374,7 +388,7 @@ void MBProgressHUD::setLabelColor(const Color& color) {
 void MBProgressHUD::setDetailsLabelFont(const Font& font) {
   if (forwardToMain([this, font] { setDetailsLabelFont(font); })) return;
   detailsLabelFont_ = font;
-  detailsLabel_->font = font;
+  detailsLabel_->setFont(font);
   changed();
 }
 
