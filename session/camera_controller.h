@@ -151,6 +151,8 @@ class CameraController {
   // Reloads, pick-ups and fetches of pending objects begun and not yet returned (their return blocks run on the
   // main queue).
   static int sessionWorkInFlight();
+  // Thumbnail downloads asked for and not yet returned (their return blocks run on the main queue).
+  int thumbnailDownloadsInFlight() const { return mThumbnailDownloadsInFlight.load(); }
 
   // What the pump does with each event (event thread).
   void receivedNewObject(PtpObjectInfoStruct record);
@@ -276,6 +278,7 @@ class CameraController {
   // Serial queues of captures and thumbnail downloads, created on first use.
   std::shared_ptr<platform::DispatchQueue> mShutterQueue;
   std::shared_ptr<platform::DispatchQueue> mDownloadThumbnailQueue;
+  std::atomic<int> mThumbnailDownloadsInFlight{0};
   std::atomic<bool> mIsBulbActive{false};
   std::atomic<bool> mIgnoreShutterRelease{false};
   std::atomic<bool> mIsFocusing{false};

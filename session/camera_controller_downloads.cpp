@@ -41,6 +41,7 @@ void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceA
     queue = mDownloadThumbnailQueue;
   }
   Command::setWaitDialogOffsetToTop();
+  ++mThumbnailDownloadsInFlight;
   auto download = std::make_shared<ThumbnailDownload>();
   download->record = record;
   CommandBlockArray commands;
@@ -56,6 +57,10 @@ void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceA
   Command::runCommandsWithQueue(
       std::move(commands),
       [this, download, forceAutoView](int32_t result) {
+        struct Returned {
+          std::atomic<int>& count;
+          ~Returned() { --count; }
+        } returned{mThumbnailDownloadsInFlight};
         if (result != PTP_RC_OK || !download->data || download->data->empty()) {
           Utilities::showErrorMessage(platform::localizedString("ThumbnailDownloadFail"));
           return;

@@ -61,6 +61,9 @@ class SessionPumpTest : public SessionDeviceTest {
     platform::NotificationCenter::defaultCenter().removeObserver(downloadToken_);
     waitFor([this] { return downloadsDone + downloadsFailed == downloadsStarted; });
     waitFor([] { return CameraController::sessionWorkInFlight() == 0; });
+    // A thumbnail the window asked for at the end of a test returns into the next one otherwise.
+    drainMainQueue();
+    waitFor([] { return CameraController::instance().thumbnailDownloadsInFlight() == 0; });
     SessionDeviceTest::TearDown();
     // The thumbnail queue's last batches end on the main queue.
     drainMainQueue();
