@@ -4,6 +4,7 @@
 //  - 20 objects downloaded through the browser (its download loop and alert), against bare doDownloadImage calls
 //    for 20 such objects: throughput ratio bare time / browser time. Target >= 0.95.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QBuffer>
@@ -145,6 +146,7 @@ double throughBrowser() {
                                    std::chrono::milliseconds(60000)))
     return -1;
   browser->oCollectionView->selectAll();
+  ::sync();
   const Clock::time_point start = Clock::now();
   browser->downloadImages();  // modal until the loop closes its alert
   guitest::Harness::waitUntil([&] { return !browser->isDownloadRunning(); }, std::chrono::milliseconds(60000));
@@ -163,6 +165,7 @@ double bareCalls() {
     objects.push_back(std::make_shared<PtpObjectInfoClass>(record));
   }
   platform::Semaphore done(0);
+  ::sync();
   const Clock::time_point start = Clock::now();
   platform::globalQueue().async([&] {
     for (const auto& o : objects) CameraController::instance().doDownloadImage(*o, true, false, false);
