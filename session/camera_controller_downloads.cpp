@@ -57,7 +57,10 @@ void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceA
       std::move(commands),
       [this, download, forceAutoView](int32_t result) {
         if (result != PTP_RC_OK || !download->data || download->data->empty()) {
-          Utilities::showErrorMessage(platform::localizedString("ThumbnailDownloadFail"));
+          // The object stays remembered and is fetched again after the reconnect: a dropped link is said once, not
+          // once per thumbnail queued behind it (hundreds in a burst, each a modal alert the main thread sits in).
+          if (result != ERROR_CONNECTION_FAILURE || firstLinkLossOfSession(&CameraController::mThumbnailLinkLossSaid))
+            Utilities::showErrorMessage(platform::localizedString("ThumbnailDownloadFail"));
           return;
         }
         const platform::Value object = platform::Value::object(std::make_shared<PtpObjectInfoClass>(download->record));
@@ -93,9 +96,18 @@ std::optional<std::vector<uint8_t>> CameraController::doDownloadImage(const PtpO
     imageLanded(record);
     return data;
   }
-  if (showError) {
+  // As for thumbnails: the downloads queued behind a dropped link all fail with it, and what they leave undone is
+  // fetched after the reconnect.
+  if (showError && (rc != ERROR_CONNECTION_FAILURE || firstLinkLossOfSession(&CameraController::mImageLinkLossSaid))) {
     const std::string name(record.fileName, strnlen(record.fileName, sizeof record.fileName));
     Utilities::showErrorMessage("Unable to download " + name, rc);
   }
   return std::nullopt;
+}
+
+bool CameraController::firstLinkLossOfSession(uint64_t CameraController::*said) {
+  std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+  if (this->*said == mConnection) return false;
+  this->*said = mConnection;
+  return true;
 }
