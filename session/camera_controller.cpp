@@ -332,6 +332,10 @@ void CameraController::resetClassWideState() {
     c.mImageLinkLossSaid = 0;
     c.mSessionFloor.reset();
   }
+  {
+    std::lock_guard<std::mutex> lock(c.mThumbnailsQueuedLock);
+    c.mThumbnailsQueued.clear();
+  }
   std::lock_guard<std::mutex> lock(c.mLastFileNameLock);
   c.mLastFileNameString.clear();
   c.mLastFileSize = 0;

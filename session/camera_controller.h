@@ -20,6 +20,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -276,6 +277,10 @@ class CameraController {
   // Serial queues of captures and thumbnail downloads, created on first use.
   std::shared_ptr<platform::DispatchQueue> mShutterQueue;
   std::shared_ptr<platform::DispatchQueue> mDownloadThumbnailQueue;
+  // The objects whose thumbnail is queued and not yet answered (a leaf lock): an object asked for again meanwhile
+  // is answered by the one queued.
+  std::mutex mThumbnailsQueuedLock;
+  std::set<std::string> mThumbnailsQueued;
   std::atomic<bool> mIsBulbActive{false};
   std::atomic<bool> mIgnoreShutterRelease{false};
   std::atomic<bool> mIsFocusing{false};

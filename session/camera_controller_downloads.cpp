@@ -40,6 +40,14 @@ void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceA
       mDownloadThumbnailQueue = platform::createSerialQueue("com.vorlaxent.thumbnail.bgqueue");
     queue = mDownloadThumbnailQueue;
   }
+  // A reconnect asks again for every object still waiting for its thumbnail, and the window queues each ask: over
+  // many dropped links the queue held the same objects many times over, each a transfer of its own.
+  const std::string queued =
+      objectKey(record) + "/" + std::to_string(record.objectCompressedSize) + (forceAutoView ? "/shown" : "");
+  {
+    std::lock_guard<std::mutex> lock(mThumbnailsQueuedLock);
+    if (!mThumbnailsQueued.insert(queued).second) return;
+  }
   Command::setWaitDialogOffsetToTop();
   auto download = std::make_shared<ThumbnailDownload>();
   download->record = record;
@@ -55,7 +63,11 @@ void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceA
       std::nullopt);
   Command::runCommandsWithQueue(
       std::move(commands),
-      [this, download, forceAutoView](int32_t result) {
+      [this, download, forceAutoView, queued](int32_t result) {
+        {
+          std::lock_guard<std::mutex> lock(mThumbnailsQueuedLock);
+          mThumbnailsQueued.erase(queued);
+        }
         if (result != PTP_RC_OK || !download->data || download->data->empty()) {
           // The object stays remembered and is fetched again after the reconnect: a dropped link is said once, not
           // once per thumbnail queued behind it (hundreds in a burst, each a modal alert the main thread sits in).

@@ -657,6 +657,32 @@ TEST_F(CanonPumpTest, ThumbnailsArriveInTheOrderAskedEvenWhenALaterOneIsCached) 
   EXPECT_EQ(handlesOf(records(log, kThumbnailDownloadedNotification)), (Handles{first.objectId, second.objectId}));
 }
 
+// A reconnect asks again for every object still waiting for its thumbnail, and the window queues each ask: while
+// one is queued for an object, asking again adds no transfer; once it is answered, the object may be asked again.
+TEST_F(CanonPumpTest, AThumbnailAskedForAgainWhileOneIsQueuedIsFetchedOnce) {
+  NotificationLog log({kSessionStartedNotification, kThumbnailDownloadedNotification});
+  startSession(log);
+  stopPolling();
+  const PtpObjectInfoStruct a = cameraRecord(canon->addJpegObject(30 * 1024));
+  const PtpObjectInfoStruct b = cameraRecord(canon->addJpegObject(30 * 1024));
+  canon->holdNext(0x910A);  // the body's thumbnail operation: the first ask stays in flight
+  platform::mainQueue().sync([&] { CameraController::instance().downloadThumbnail(a, false); });
+  ASSERT_TRUE(waitFor([&] { return canon->holding(); }));
+  platform::mainQueue().sync([&] {
+    for (int i = 0; i < 3; ++i) CameraController::instance().downloadThumbnail(a, false);
+    CameraController::instance().downloadThumbnail(b, false);
+  });
+  canon->releaseHeld();
+  // The queue answers in order: once b's has come, every ask before it has been answered.
+  const auto arrived = [&] { return handlesOf(records(log, kThumbnailDownloadedNotification)); };
+  ASSERT_TRUE(waitFor([&] { return !arrived().empty() && arrived().back() == b.objectId; }));
+  drainMainQueue();
+  EXPECT_EQ(arrived(), (Handles{a.objectId, b.objectId}));
+  platform::mainQueue().sync([&] { CameraController::instance().downloadThumbnail(a, false); });
+  ASSERT_TRUE(waitFor([&] { return arrived().size() == 3; }));
+  EXPECT_EQ(arrived(), (Handles{a.objectId, b.objectId, a.objectId}));
+}
+
 // The same name twice in a row is the same picture only at the same size: the first picture of another card may
 // bear the name of the last one announced.
 TEST_F(CanonPumpTest, TheSameNameAgainIsAnnouncedWhenItIsAnotherPicture) {
