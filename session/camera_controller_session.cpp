@@ -301,7 +301,13 @@ void CameraController::loadPreviousSession() {
     std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
     connection = mConnection;
   }
-  runLoadingSession([this]() -> int32_t {
+  runLoadingSession([this, connection]() -> int32_t {
+    // A reload whose session has ended leaves the rest to the next session's: every reconnect starts one, and
+    // reloads of a long session that ran on after theirs had ended piled up, each walking every picture.
+    const auto superseded = [this, connection] {
+      std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+      return mConnection != connection;
+    };
     // The monitor is taken only for the arrays and the file: the camera traffic below runs without it.
     SessionFileContents stored, session;
     {
@@ -328,6 +334,7 @@ void CameraController::loadPreviousSession() {
     if (namesOnly()) {
       const std::vector<std::string> card = Utilities::arrayOfSdCardImages().value_or(std::vector<std::string>{});
       for (const std::string& name : stored.fileNames) {
+        if (superseded()) return PTP_RC_OK;
         if (std::find(card.begin(), card.end(), name) == card.end()) continue;
         bool cached = false;
         const PtpObjectInfoStruct record = storedCardRecord(name, &cached);
@@ -353,6 +360,7 @@ void CameraController::loadPreviousSession() {
       if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
       const std::unordered_set<uint32_t> onCamera(cameraHandles.begin(), cameraHandles.end());
       for (uint32_t handle : stored.handles) {
+        if (superseded()) return PTP_RC_OK;
         if (!onCamera.count(handle)) continue;
         PtpObjectInfoStruct record;
         const int got = refreshForReload(handle, &record);
@@ -391,11 +399,13 @@ void CameraController::loadPreviousSession() {
       return 1;
     };
     for (const std::string& name : loadedNames) {
+      if (superseded()) return PTP_RC_OK;
       bool cached = false;
       PtpObjectInfoStruct record = storedCardRecord(name, &cached);
       if (showThumbnail(record) < 0) return kReloadFailed;
     }
     for (uint32_t handle : loadedHandles) {
+      if (superseded()) return PTP_RC_OK;
       PtpObjectInfoStruct record;
       const int got = refreshForReload(handle, &record);
       if (got < 0) return kReloadFailed;

@@ -198,6 +198,33 @@ TEST_F(CanonPumpTest, TheSessionCheckReloadsOffersOrForgets) {
   }
 }
 
+// Every session start reloads the stored session. A reload whose session has ended meanwhile (the link dropped and
+// came back) stops, leaving the rest to the new session's own: reloads of a long session that walked every picture
+// after theirs had ended piled up, one per reconnect, each holding its memory and a worker.
+TEST_F(CanonPumpTest, AReloadWhoseSessionHasEndedStops) {
+  NotificationLog log({kSessionStartedNotification, kThumbnailDownloadedNotification});
+  Handles stored;
+  for (int i = 0; i < 12; ++i)
+    stored.push_back(canon->addJpegObject(30 * 1024, 1, ("IMG_" + std::to_string(1300 + i) + ".JPG").c_str(),
+                                          devicesim::CanonCamera::kStorage));
+  startSession(log);
+  stopPolling();
+  ASSERT_EQ(writeSessionFile(sessionFilePath(), {stored, {}}), "");
+  defaults().setString(camSerialNumber(), "LastSessionCameraId");
+  defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
+  defaults().setBool(true, "AutoReloadSession");
+  canon->holdNext(0x910A);  // the body's thumbnail operation: the reload's first picture stays in flight
+  platform::mainQueue().sync([] { CameraController::instance().checkSession(); });
+  ASSERT_TRUE(waitFor([&] { return canon->holding(); }));
+  platform::mainQueue().sync([] { CameraController::instance().startSession(); });
+  canon->releaseHeld();
+  ASSERT_TRUE(waitFor([&] { return log.count(kSessionStartedNotification) == 2; }));
+  ASSERT_TRUE(waitFor([] { return CameraController::sessionWorkInFlight() == 0; }));
+  drainMainQueue();
+  // The picture in flight when the new session started, and none after it.
+  EXPECT_LE(log.count(kThumbnailDownloadedNotification), 1u);
+}
+
 TEST_F(CanonPumpTest, AReloadDropsVanishedObjectsAndACorruptFileStartsAnEmptySession) {
   NotificationLog log({kSessionStartedNotification, kThumbnailDownloadedNotification});
   const uint32_t kept = canon->addJpegObject(40 * 1024, 1, "IMG_0901.JPG", devicesim::CanonCamera::kStorage);
