@@ -329,12 +329,20 @@ void CameraController::loadPreviousSession() {
       std::vector<PtpObjectInfoStruct> records;
       ~Unshown() { controller->leaveForNextSession(records); }
     } unshown{this, {}};
+    // Stopped for a new session: what this reload claimed and did not show goes to that session, whose gate may
+    // have opened (and fetched what was left) before it was let go.
+    const auto endSuperseded = [this, &unshown]() -> int32_t {
+      leaveForNextSession(unshown.records);
+      unshown.records.clear();
+      if (eventGate()) fetchPendingObjects(1);
+      return PTP_RC_OK;
+    };
 
     std::vector<uint32_t> cameraHandles;
     if (namesOnly()) {
       const std::vector<std::string> card = Utilities::arrayOfSdCardImages().value_or(std::vector<std::string>{});
       for (const std::string& name : stored.fileNames) {
-        if (superseded()) return PTP_RC_OK;
+        if (superseded()) return endSuperseded();
         if (std::find(card.begin(), card.end(), name) == card.end()) continue;
         bool cached = false;
         const PtpObjectInfoStruct record = storedCardRecord(name, &cached);
@@ -360,7 +368,7 @@ void CameraController::loadPreviousSession() {
       if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
       const std::unordered_set<uint32_t> onCamera(cameraHandles.begin(), cameraHandles.end());
       for (uint32_t handle : stored.handles) {
-        if (superseded()) return PTP_RC_OK;
+        if (superseded()) return endSuperseded();
         if (!onCamera.count(handle)) continue;
         PtpObjectInfoStruct record;
         const int got = refreshForReload(handle, &record);
@@ -399,13 +407,13 @@ void CameraController::loadPreviousSession() {
       return 1;
     };
     for (const std::string& name : loadedNames) {
-      if (superseded()) return PTP_RC_OK;
+      if (superseded()) return endSuperseded();
       bool cached = false;
       PtpObjectInfoStruct record = storedCardRecord(name, &cached);
       if (showThumbnail(record) < 0) return kReloadFailed;
     }
     for (uint32_t handle : loadedHandles) {
-      if (superseded()) return PTP_RC_OK;
+      if (superseded()) return endSuperseded();
       PtpObjectInfoStruct record;
       const int got = refreshForReload(handle, &record);
       if (got < 0) return kReloadFailed;

@@ -225,6 +225,44 @@ TEST_F(CanonPumpTest, AReloadWhoseSessionHasEndedStops) {
   EXPECT_LE(log.count(kThumbnailDownloadedNotification), 1u);
 }
 
+// A picture taken while away that a reload claimed just as a new session started (its gate already open, its own
+// look for pictures already made) is handed to that session when the reload stops, and announced once: left for
+// "the next session" it waited for a reconnect that might never come.
+TEST_F(CanonPumpTest, APictureClaimedByAReloadThatStopsIsAnnouncedInTheNewSession) {
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
+  Handles stored;
+  for (int i = 0; i < 3; ++i)
+    stored.push_back(canon->addJpegObject(30 * 1024, 1, ("IMG_" + std::to_string(1400 + i) + ".JPG").c_str(),
+                                          devicesim::CanonCamera::kStorage));
+  const uint32_t away = canon->addJpegObject(30 * 1024, 1, "IMG_1499.JPG", devicesim::CanonCamera::kStorage);
+  startSession(log);
+  stopPolling();
+  for (uint32_t h : stored) {  // known to the cache: the reload reads only the missed picture's record from the body
+    const PtpObjectInfoStruct r = cameraRecord(h);
+    ASSERT_TRUE(objCacheStoreObjectInfo(&r));
+  }
+  ASSERT_EQ(writeSessionFile(sessionFilePath(), {stored, {}}), "");
+  defaults().setString(camSerialNumber(), "LastSessionCameraId");
+  defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
+  defaults().setBool(true, "AutoReloadSession");
+  defaults().setBool(true, "LoadMissedImages");
+  const uint16_t objectInfo =
+      ptpOperationSupported(PTP_OC_CANON_GetObjectInfoEx) ? PTP_OC_CANON_GetObjectInfoEx : PTP_OC_GetObjectInfo;
+  canon->holdNext(objectInfo);  // the missed picture's record stays in flight
+  platform::mainQueue().sync([] { CameraController::instance().checkSession(); });
+  ASSERT_TRUE(waitFor([&] { return canon->holding(); }));
+  platform::mainQueue().sync([] {
+    CameraController::instance().startSession();
+    startCameraEventDispatch();  // the new session's gate, before the old reload ends
+  });
+  canon->releaseHeld();
+  ASSERT_TRUE(waitFor([&] { return log.count(kSessionStartedNotification) == 2; }));
+  ASSERT_TRUE(waitFor([&] { return log.count(kNewObjectNotification) >= 1; })) << "never announced";
+  ASSERT_TRUE(waitFor([] { return CameraController::sessionWorkInFlight() == 0; }));
+  drainMainQueue();
+  EXPECT_EQ(handlesOf(records(log, kNewObjectNotification)), Handles{away});
+}
+
 TEST_F(CanonPumpTest, AReloadDropsVanishedObjectsAndACorruptFileStartsAnEmptySession) {
   NotificationLog log({kSessionStartedNotification, kThumbnailDownloadedNotification});
   const uint32_t kept = canon->addJpegObject(40 * 1024, 1, "IMG_0901.JPG", devicesim::CanonCamera::kStorage);
