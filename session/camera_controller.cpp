@@ -328,7 +328,13 @@ void CameraController::resetClassWideState() {
     c.mJoinedHandles.clear();
     c.mJoinedFileNames.clear();
     c.mConnection = 1;
+    c.mThumbnailLinkLossSaid = 0;
+    c.mImageLinkLossSaid = 0;
     c.mSessionFloor.reset();
+  }
+  {
+    std::lock_guard<std::mutex> lock(c.mThumbnailsQueuedLock);
+    c.mThumbnailsQueued.clear();
   }
   std::lock_guard<std::mutex> lock(c.mLastFileNameLock);
   c.mLastFileNameString.clear();

@@ -20,6 +20,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -279,6 +280,10 @@ class CameraController {
   std::shared_ptr<platform::DispatchQueue> mShutterQueue;
   std::shared_ptr<platform::DispatchQueue> mDownloadThumbnailQueue;
   std::atomic<int> mThumbnailDownloadsInFlight{0};
+  // The objects whose thumbnail is queued and not yet answered (a leaf lock): an object asked for again meanwhile
+  // is answered by the one queued.
+  std::mutex mThumbnailsQueuedLock;
+  std::set<std::string> mThumbnailsQueued;
   std::atomic<bool> mIsBulbActive{false};
   std::atomic<bool> mIgnoreShutterRelease{false};
   std::atomic<bool> mIsFocusing{false};
@@ -326,6 +331,12 @@ class CameraController {
   std::vector<uint32_t> mJoinedHandles;
   std::vector<std::string> mJoinedFileNames;
   uint64_t mConnection = 1;
+  // The session starts whose dropped link was last said by a failed thumbnail, and by a failed image download.
+  uint64_t mThumbnailLinkLossSaid = 0;
+  uint64_t mImageLinkLossSaid = 0;
+  // True the first time in this session start that a transfer of the kind failed on the dropped link: every
+  // transfer queued behind it fails the same way, and their objects stay remembered for the reconnect's fetch.
+  bool firstLinkLossOfSession(uint64_t CameraController::*said);
   // The camera's handles when a session with nothing stored was first looked at for missed pictures: those were
   // there before it, anything newer that it lacks was missed (its announcement lost before any picture joined).
   struct SessionFloor {

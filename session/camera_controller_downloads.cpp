@@ -40,6 +40,14 @@ void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceA
       mDownloadThumbnailQueue = platform::createSerialQueue("com.vorlaxent.thumbnail.bgqueue");
     queue = mDownloadThumbnailQueue;
   }
+  // A reconnect asks again for every object still waiting for its thumbnail, and the window queues each ask: over
+  // many dropped links the queue held the same objects many times over, each a transfer of its own.
+  const std::string queued =
+      objectKey(record) + "/" + std::to_string(record.objectCompressedSize) + (forceAutoView ? "/shown" : "");
+  {
+    std::lock_guard<std::mutex> lock(mThumbnailsQueuedLock);
+    if (!mThumbnailsQueued.insert(queued).second) return;
+  }
   Command::setWaitDialogOffsetToTop();
   ++mThumbnailDownloadsInFlight;
   auto download = std::make_shared<ThumbnailDownload>();
@@ -56,13 +64,20 @@ void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceA
       std::nullopt);
   Command::runCommandsWithQueue(
       std::move(commands),
-      [this, download, forceAutoView](int32_t result) {
+      [this, download, forceAutoView, queued](int32_t result) {
         struct Returned {
           std::atomic<int>& count;
           ~Returned() { --count; }
         } returned{mThumbnailDownloadsInFlight};
+        {
+          std::lock_guard<std::mutex> lock(mThumbnailsQueuedLock);
+          mThumbnailsQueued.erase(queued);
+        }
         if (result != PTP_RC_OK || !download->data || download->data->empty()) {
-          Utilities::showErrorMessage(platform::localizedString("ThumbnailDownloadFail"));
+          // The object stays remembered and is fetched again after the reconnect: a dropped link is said once, not
+          // once per thumbnail queued behind it (hundreds in a burst, each a modal alert the main thread sits in).
+          if (result != ERROR_CONNECTION_FAILURE || firstLinkLossOfSession(&CameraController::mThumbnailLinkLossSaid))
+            Utilities::showErrorMessage(platform::localizedString("ThumbnailDownloadFail"));
           return;
         }
         const platform::Value object = platform::Value::object(std::make_shared<PtpObjectInfoClass>(download->record));
@@ -98,9 +113,18 @@ std::optional<std::vector<uint8_t>> CameraController::doDownloadImage(const PtpO
     imageLanded(record);
     return data;
   }
-  if (showError) {
+  // As for thumbnails: the downloads queued behind a dropped link all fail with it, and what they leave undone is
+  // fetched after the reconnect.
+  if (showError && (rc != ERROR_CONNECTION_FAILURE || firstLinkLossOfSession(&CameraController::mImageLinkLossSaid))) {
     const std::string name(record.fileName, strnlen(record.fileName, sizeof record.fileName));
     Utilities::showErrorMessage("Unable to download " + name, rc);
   }
   return std::nullopt;
+}
+
+bool CameraController::firstLinkLossOfSession(uint64_t CameraController::*said) {
+  std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+  if (this->*said == mConnection) return false;
+  this->*said = mConnection;
+  return true;
 }

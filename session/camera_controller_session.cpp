@@ -275,6 +275,17 @@ namespace {
 // A stored card file still counts as the stored object when the device's file has the size the cache knows for it
 // (a card formatted and filled again holds other pictures under the same names). Without a known size, or when the
 // device cannot tell, it counts.
+// A card file's record as the session knows it: by name, with what the cache holds for it when it holds it.
+PtpObjectInfoStruct storedCardRecord(const std::string& name, bool* cachedKnown) {
+  PtpObjectInfoStruct record{};
+  record.objectId = kObjectIdByName;
+  std::memcpy(record.fileName, name.data(), std::min(name.size(), sizeof record.fileName - 1));
+  record.fileNameLength = static_cast<uint16_t>(strnlen(record.fileName, sizeof record.fileName) + 1);
+  PtpObjectInfoStruct cached{};
+  *cachedKnown = objCacheCopyObjectInfo(&record, &cached);
+  return *cachedKnown ? cached : record;
+}
+
 bool cardFileIsStoredObject(const PtpObjectInfoStruct& cached) {
   if (cached.objectCompressedSize == 0) return true;
   uint64_t size = 0;
@@ -290,7 +301,13 @@ void CameraController::loadPreviousSession() {
     std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
     connection = mConnection;
   }
-  runLoadingSession([this]() -> int32_t {
+  runLoadingSession([this, connection]() -> int32_t {
+    // A reload whose session has ended leaves the rest to the next session's: every reconnect starts one, and
+    // reloads of a long session that ran on after theirs had ended piled up, each walking every picture.
+    const auto superseded = [this, connection] {
+      std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+      return mConnection != connection;
+    };
     // The monitor is taken only for the arrays and the file: the camera traffic below runs without it.
     SessionFileContents stored, session;
     {
@@ -300,7 +317,11 @@ void CameraController::loadPreviousSession() {
                  mSessionFileNames.value_or(std::vector<std::string>{})};
     }
     const bool loadMissed = defaults().boolForKey("LoadMissedImages");
-    std::vector<PtpObjectInfoStruct> loaded, missed;
+    // What is shown again is kept by handle or name only and its record read again (from the cache) when shown:
+    // the records of a long session held at once, by each reload a reconnect started, grew with every picture.
+    std::vector<uint32_t> loadedHandles;
+    std::vector<std::string> loadedNames;
+    std::vector<PtpObjectInfoStruct> missed;
     // Missed objects are claimed here before they are shown; any not shown when the block ends, whichever way, is
     // fetched again by the next session, as an object left half way is.
     struct Unshown {
@@ -308,22 +329,25 @@ void CameraController::loadPreviousSession() {
       std::vector<PtpObjectInfoStruct> records;
       ~Unshown() { controller->leaveForNextSession(records); }
     } unshown{this, {}};
+    // Stopped for a new session: what this reload claimed and did not show goes to that session, whose gate may
+    // have opened (and fetched what was left) before it was let go.
+    const auto endSuperseded = [this, &unshown]() -> int32_t {
+      leaveForNextSession(unshown.records);
+      unshown.records.clear();
+      if (eventGate()) fetchPendingObjects(1);
+      return PTP_RC_OK;
+    };
 
     std::vector<uint32_t> cameraHandles;
     if (namesOnly()) {
       const std::vector<std::string> card = Utilities::arrayOfSdCardImages().value_or(std::vector<std::string>{});
       for (const std::string& name : stored.fileNames) {
+        if (superseded()) return endSuperseded();
         if (std::find(card.begin(), card.end(), name) == card.end()) continue;
-        PtpObjectInfoStruct record{};
-        record.objectId = kObjectIdByName;
-        std::memcpy(record.fileName, name.data(), std::min(name.size(), sizeof record.fileName - 1));
-        record.fileNameLength = static_cast<uint16_t>(strnlen(record.fileName, sizeof record.fileName) + 1);
-        PtpObjectInfoStruct cached{};
-        if (objCacheCopyObjectInfo(&record, &cached)) {
-          if (!cardFileIsStoredObject(cached)) continue;  // another picture of that name now
-          record = cached;
-        }
-        loaded.push_back(record);
+        bool cached = false;
+        const PtpObjectInfoStruct record = storedCardRecord(name, &cached);
+        if (cached && !cardFileIsStoredObject(record)) continue;  // another picture of that name now
+        loadedNames.push_back(name);
       }
       // Pictures the card holds that the session lacks: their announcements went with a dropped link, or they
       // were taken while the camera was away.
@@ -344,11 +368,12 @@ void CameraController::loadPreviousSession() {
       if (camLoadObjectHandles(&cameraHandles) != PTP_RC_OK) return kReloadFailed;
       const std::unordered_set<uint32_t> onCamera(cameraHandles.begin(), cameraHandles.end());
       for (uint32_t handle : stored.handles) {
+        if (superseded()) return endSuperseded();
         if (!onCamera.count(handle)) continue;
         PtpObjectInfoStruct record;
         const int got = refreshForReload(handle, &record);
         if (got < 0) return kReloadFailed;
-        if (got > 0) loaded.push_back(record);
+        if (got > 0) loadedHandles.push_back(handle);
       }
       if (loadMissed) {
         // Every handle the session lacks from its first stored picture on: what joined since this start (or in a
@@ -381,8 +406,19 @@ void CameraController::loadPreviousSession() {
                                                      {"objectInfo", wrap(record)}}));
       return 1;
     };
-    for (PtpObjectInfoStruct& record : loaded)
+    for (const std::string& name : loadedNames) {
+      if (superseded()) return endSuperseded();
+      bool cached = false;
+      PtpObjectInfoStruct record = storedCardRecord(name, &cached);
       if (showThumbnail(record) < 0) return kReloadFailed;
+    }
+    for (uint32_t handle : loadedHandles) {
+      if (superseded()) return endSuperseded();
+      PtpObjectInfoStruct record;
+      const int got = refreshForReload(handle, &record);
+      if (got < 0) return kReloadFailed;
+      if (got > 0 && showThumbnail(record) < 0) return kReloadFailed;
+    }
     std::vector<PtpObjectInfoStruct> toDownload;
     for (PtpObjectInfoStruct& record : missed) {
       const int shown = showThumbnail(record);

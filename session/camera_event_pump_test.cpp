@@ -198,6 +198,71 @@ TEST_F(CanonPumpTest, TheSessionCheckReloadsOffersOrForgets) {
   }
 }
 
+// Every session start reloads the stored session. A reload whose session has ended meanwhile (the link dropped and
+// came back) stops, leaving the rest to the new session's own: reloads of a long session that walked every picture
+// after theirs had ended piled up, one per reconnect, each holding its memory and a worker.
+TEST_F(CanonPumpTest, AReloadWhoseSessionHasEndedStops) {
+  NotificationLog log({kSessionStartedNotification, kThumbnailDownloadedNotification});
+  Handles stored;
+  for (int i = 0; i < 12; ++i)
+    stored.push_back(canon->addJpegObject(30 * 1024, 1, ("IMG_" + std::to_string(1300 + i) + ".JPG").c_str(),
+                                          devicesim::CanonCamera::kStorage));
+  startSession(log);
+  stopPolling();
+  ASSERT_EQ(writeSessionFile(sessionFilePath(), {stored, {}}), "");
+  defaults().setString(camSerialNumber(), "LastSessionCameraId");
+  defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
+  defaults().setBool(true, "AutoReloadSession");
+  canon->holdNext(0x910A);  // the body's thumbnail operation: the reload's first picture stays in flight
+  platform::mainQueue().sync([] { CameraController::instance().checkSession(); });
+  ASSERT_TRUE(waitFor([&] { return canon->holding(); }));
+  platform::mainQueue().sync([] { CameraController::instance().startSession(); });
+  canon->releaseHeld();
+  ASSERT_TRUE(waitFor([&] { return log.count(kSessionStartedNotification) == 2; }));
+  ASSERT_TRUE(waitFor([] { return CameraController::sessionWorkInFlight() == 0; }));
+  drainMainQueue();
+  // The picture in flight when the new session started, and none after it.
+  EXPECT_LE(log.count(kThumbnailDownloadedNotification), 1u);
+}
+
+// A picture taken while away that a reload claimed just as a new session started (its gate already open, its own
+// look for pictures already made) is handed to that session when the reload stops, and announced once: left for
+// "the next session" it waited for a reconnect that might never come.
+TEST_F(CanonPumpTest, APictureClaimedByAReloadThatStopsIsAnnouncedInTheNewSession) {
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification});
+  Handles stored;
+  for (int i = 0; i < 3; ++i)
+    stored.push_back(canon->addJpegObject(30 * 1024, 1, ("IMG_" + std::to_string(1400 + i) + ".JPG").c_str(),
+                                          devicesim::CanonCamera::kStorage));
+  const uint32_t away = canon->addJpegObject(30 * 1024, 1, "IMG_1499.JPG", devicesim::CanonCamera::kStorage);
+  startSession(log);
+  stopPolling();
+  for (uint32_t h : stored) {  // known to the cache: the reload reads only the missed picture's record from the body
+    const PtpObjectInfoStruct r = cameraRecord(h);
+    ASSERT_TRUE(objCacheStoreObjectInfo(&r));
+  }
+  ASSERT_EQ(writeSessionFile(sessionFilePath(), {stored, {}}), "");
+  defaults().setString(camSerialNumber(), "LastSessionCameraId");
+  defaults().setDate(std::chrono::system_clock::now(), "LastSessionTime");
+  defaults().setBool(true, "AutoReloadSession");
+  defaults().setBool(true, "LoadMissedImages");
+  const uint16_t objectInfo =
+      ptpOperationSupported(PTP_OC_CANON_GetObjectInfoEx) ? PTP_OC_CANON_GetObjectInfoEx : PTP_OC_GetObjectInfo;
+  canon->holdNext(objectInfo);  // the missed picture's record stays in flight
+  platform::mainQueue().sync([] { CameraController::instance().checkSession(); });
+  ASSERT_TRUE(waitFor([&] { return canon->holding(); }));
+  platform::mainQueue().sync([] {
+    CameraController::instance().startSession();
+    startCameraEventDispatch();  // the new session's gate, before the old reload ends
+  });
+  canon->releaseHeld();
+  ASSERT_TRUE(waitFor([&] { return log.count(kSessionStartedNotification) == 2; }));
+  ASSERT_TRUE(waitFor([&] { return log.count(kNewObjectNotification) >= 1; })) << "never announced";
+  ASSERT_TRUE(waitFor([] { return CameraController::sessionWorkInFlight() == 0; }));
+  drainMainQueue();
+  EXPECT_EQ(handlesOf(records(log, kNewObjectNotification)), Handles{away});
+}
+
 TEST_F(CanonPumpTest, AReloadDropsVanishedObjectsAndACorruptFileStartsAnEmptySession) {
   NotificationLog log({kSessionStartedNotification, kThumbnailDownloadedNotification});
   const uint32_t kept = canon->addJpegObject(40 * 1024, 1, "IMG_0901.JPG", devicesim::CanonCamera::kStorage);
@@ -655,6 +720,32 @@ TEST_F(CanonPumpTest, ThumbnailsArriveInTheOrderAskedEvenWhenALaterOneIsCached) 
   canon->releaseHeld();
   ASSERT_TRUE(waitFor([&] { return log.count(kThumbnailDownloadedNotification) == 2; }));
   EXPECT_EQ(handlesOf(records(log, kThumbnailDownloadedNotification)), (Handles{first.objectId, second.objectId}));
+}
+
+// A reconnect asks again for every object still waiting for its thumbnail, and the window queues each ask: while
+// one is queued for an object, asking again adds no transfer; once it is answered, the object may be asked again.
+TEST_F(CanonPumpTest, AThumbnailAskedForAgainWhileOneIsQueuedIsFetchedOnce) {
+  NotificationLog log({kSessionStartedNotification, kThumbnailDownloadedNotification});
+  startSession(log);
+  stopPolling();
+  const PtpObjectInfoStruct a = cameraRecord(canon->addJpegObject(30 * 1024));
+  const PtpObjectInfoStruct b = cameraRecord(canon->addJpegObject(30 * 1024));
+  canon->holdNext(0x910A);  // the body's thumbnail operation: the first ask stays in flight
+  platform::mainQueue().sync([&] { CameraController::instance().downloadThumbnail(a, false); });
+  ASSERT_TRUE(waitFor([&] { return canon->holding(); }));
+  platform::mainQueue().sync([&] {
+    for (int i = 0; i < 3; ++i) CameraController::instance().downloadThumbnail(a, false);
+    CameraController::instance().downloadThumbnail(b, false);
+  });
+  canon->releaseHeld();
+  // The queue answers in order: once b's has come, every ask before it has been answered.
+  const auto arrived = [&] { return handlesOf(records(log, kThumbnailDownloadedNotification)); };
+  ASSERT_TRUE(waitFor([&] { return !arrived().empty() && arrived().back() == b.objectId; }));
+  drainMainQueue();
+  EXPECT_EQ(arrived(), (Handles{a.objectId, b.objectId}));
+  platform::mainQueue().sync([&] { CameraController::instance().downloadThumbnail(a, false); });
+  ASSERT_TRUE(waitFor([&] { return arrived().size() == 3; }));
+  EXPECT_EQ(arrived(), (Handles{a.objectId, b.objectId, a.objectId}));
 }
 
 // The same name twice in a row is the same picture only at the same size: the first picture of another card may

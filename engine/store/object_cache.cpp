@@ -764,6 +764,7 @@ bool readSide(ObjCacheEntry* e, std::string ObjCacheEntry::*field, Finder find, 
 
 std::string objCacheGetImagePath(const PtpObjectInfoStruct* record) {
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();  // a name let go and read back for this request stays within the limit
     return pathOf(record, &ObjCacheEntry::image, findImage);
 }
 
@@ -773,16 +774,19 @@ std::string objCacheGetModifiedJpegPathLocked(const PtpObjectInfoStruct* record)
 
 std::string objCacheGetModifiedJpegPath(const PtpObjectInfoStruct* record) {
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();  // a name let go and read back for this request stays within the limit
     return objCacheGetModifiedJpegPathLocked(record);
 }
 
 std::string objCacheGetExtractedJpegPath(const PtpObjectInfoStruct* record) {
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();  // a name let go and read back for this request stays within the limit
     return pathOf(record, &ObjCacheEntry::extractedJpeg, findExtracted);
 }
 
 std::string objCacheGetBestImagePath(const PtpObjectInfoStruct* record, bool preferExtracted) {
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();  // a name let go and read back for this request stays within the limit
     ObjCacheEntry* e = objCacheLookupLocked(record, false);
     if (!e) return {};
     const bool m = findModified(e), x = findExtracted(e), i = findImage(e);
@@ -794,6 +798,7 @@ std::string objCacheGetBestImagePath(const PtpObjectInfoStruct* record, bool pre
 bool objCacheReadImage(const PtpObjectInfoStruct* record, HeapBlock* data) {
     if (!data) return false;
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();  // a name let go and read back for this request stays within the limit
     ObjCacheEntry* e = objCacheLookupLocked(record, false);
     return e && readSide(e, &ObjCacheEntry::image, findImage, data, true);
 }
@@ -801,6 +806,7 @@ bool objCacheReadImage(const PtpObjectInfoStruct* record, HeapBlock* data) {
 bool objCacheReadThumbnail(PtpObjectInfoStruct* record, HeapBlock* data) {
     if (!data) return false;
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();  // a name let go and read back for this request stays within the limit
     ObjCacheEntry* e = objCacheLookupLocked(record, false);
     if (!e || !readSide(e, &ObjCacheEntry::thumbnail, findThumbnail, data, false)) return false;
     record->orientation = e->info.orientation;
@@ -810,6 +816,7 @@ bool objCacheReadThumbnail(PtpObjectInfoStruct* record, HeapBlock* data) {
 bool objCacheReadModifiedJpeg(const PtpObjectInfoStruct* record, HeapBlock* data) {
     if (!data) return false;
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();  // a name let go and read back for this request stays within the limit
     ObjCacheEntry* e = objCacheLookupLocked(record, false);
     return e && readSide(e, &ObjCacheEntry::modifiedJpeg, findModified, data, false);
 }
@@ -817,6 +824,7 @@ bool objCacheReadModifiedJpeg(const PtpObjectInfoStruct* record, HeapBlock* data
 bool objCacheReadExtractedJpeg(const PtpObjectInfoStruct* record, HeapBlock* data) {
     if (!data) return false;
     std::lock_guard<std::mutex> lock(objCacheMutex());
+    trimResident();  // a name let go and read back for this request stays within the limit
     ObjCacheEntry* e = objCacheLookupLocked(record, false);
     return e && readSide(e, &ObjCacheEntry::extractedJpeg, findExtracted, data, false);
 }

@@ -290,6 +290,27 @@ TEST_F(StoreTest, ObjectsLetGoFromMemoryKeepTheirDownloads) {
     EXPECT_TRUE(objCacheRemove(&fourth));
     EXPECT_FALSE(exists(cache + "/" + nameOf(4) + ".obj"));
     EXPECT_TRUE(exists(save + "/" + nameOf(4)));
+    // A reload reads every picture of a long session back (its thumbnail, its image or its path), each a name let go
+    // and read back from its record file: what memory holds stays within the limit however many come back that way.
+    const struct {
+        const char* what;
+        std::function<bool(PtpObjectInfoStruct&)> read;
+    } reads[] = {
+        {"thumbnail", [](PtpObjectInfoStruct& r) { HeapBlock d; return objCacheReadThumbnail(&r, &d); }},
+        {"image", [](PtpObjectInfoStruct& r) { HeapBlock d; return objCacheReadImage(&r, &d); }},
+        {"image path", [](PtpObjectInfoStruct& r) { return !objCacheGetImagePath(&r).empty(); }},
+        {"best path", [](PtpObjectInfoStruct& r) { return !objCacheGetBestImagePath(&r, false).empty(); }},
+    };
+    for (const auto& read : reads) {
+        SCOPED_TRACE(read.what);
+        for (size_t i = 5; i < 50; ++i) {  // the oldest ones, let go again by the reads before
+            PtpObjectInfoStruct r = sized(uint32_t(0x1000 + i), nameOf(i).c_str(), 4);
+            ASSERT_TRUE(read.read(r)) << i;
+        }
+        std::lock_guard<std::mutex> lock(objCacheMutex());
+        EXPECT_LE(objCacheState().count, kObjCacheResidentLimit + 1);
+        EXPECT_LE(objCacheState().downloads.size(), kObjCacheResidentLimit + 1);
+    }
 }
 
 // A picture's bytes are written and synced under a temporary name without the cache's mutex, then renamed to

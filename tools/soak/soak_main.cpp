@@ -495,6 +495,12 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
 #if defined(__GLIBC__)
         // What of it is free memory the allocator keeps (the application keeps freed large blocks on purpose)
         // rather than memory in use: handed back, the rest is what the program holds.
+        // In use against held: a figure that grows in use is something kept; one that grows only in what the
+        // allocator holds is freed memory it keeps for reuse.
+        const struct mallinfo2 heap = mallinfo2();
+        std::printf("heap: %s in use, %s held by the allocator\n",
+                    soak::mebibytes(uint64_t(heap.uordblks + heap.hblkhd)).c_str(),
+                    soak::mebibytes(uint64_t(heap.arena + heap.hblkhd)).c_str());
         malloc_trim(0);
         std::printf("resident memory once the allocator has handed back its free pages: %s\n",
                     soak::mebibytes(soak::readProcess().residentBytes).c_str());
