@@ -121,10 +121,9 @@ class CameraController {
   void loadPreviousSession();
   void clearSession();
   void loadMissedImages();
-  // A reload or pick-up that failed while the link stayed up (a busy camera, a late reply) is tried again in the
-  // same connection, a few times and then for as long as remembered pictures wait to be asked for, each wait longer:
-  // the pictures it did not reach would otherwise wait for a reconnect that may not come. What it announced and
-  // left unshown is fetched again first.
+  // A reload or pick-up that failed while the link stayed up (a busy camera, a late reply) is tried again a few
+  // times in the same connection: the pictures it did not reach would otherwise wait for a reconnect that may not
+  // come. What it announced and left unshown is fetched again first.
   void retryMissedImages(uint64_t connection, int attempt);
   void loadMissedImages(int attempt);
   // Any thread; a null record does nothing / is no member.
