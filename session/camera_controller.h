@@ -337,8 +337,6 @@ class CameraController {
   // True the first time in this session start that a transfer of the kind failed on the dropped link: every
   // transfer queued behind it fails the same way, and their objects stay remembered for the reconnect's fetch.
   bool firstLinkLossOfSession(uint64_t CameraController::*said);
-  // An announced picture whose thumbnail the camera refused as busy: asked for again in this connection.
-  void askAgainForPending(const PtpObjectInfoStruct& record);
   // The camera's handles when a session with nothing stored was first looked at for missed pictures: those were
   // there before it, anything newer that it lacks was missed (its announcement lost before any picture joined).
   struct SessionFloor {
