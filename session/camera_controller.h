@@ -311,6 +311,7 @@ class CameraController {
     PtpObjectInfoStruct record{};
     PendingStage stage = PendingStage::Announced;
     uint64_t connection = 0;  // the session start it was last asked for in
+    int busyRefusals = 0;     // its thumbnail answered busy, each asked again in the same connection
   };
   static std::string objectKey(const PtpObjectInfoStruct& record);
   // Takes the object for announcing: false when it is in the session or already announced.
@@ -337,6 +338,9 @@ class CameraController {
   // True the first time in this session start that a transfer of the kind failed on the dropped link: every
   // transfer queued behind it fails the same way, and their objects stay remembered for the reconnect's fetch.
   bool firstLinkLossOfSession(uint64_t CameraController::*said);
+  // An announced picture whose thumbnail the camera refused as busy: asked for again in this connection, a few
+  // times at most (a camera busy for good leaves it for the next connection).
+  void askAgainForPending(const PtpObjectInfoStruct& record);
   // The camera's handles when a session with nothing stored was first looked at for missed pictures: those were
   // there before it, anything newer that it lacks was missed (its announcement lost before any picture joined).
   struct SessionFloor {

@@ -18,6 +18,9 @@ namespace {
 // The relay flag that has the device hand what it transfers on to its sharing clients.
 constexpr uint8_t kRelayToClients = 0xA1;
 
+// How often one picture's thumbnail is asked for again after busy answers while the link stays up.
+constexpr int kBusyRefusalsAskedAgain = 8;
+
 platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
 
 void post(const char* name, const platform::Value& object = {}) {
@@ -78,6 +81,9 @@ void CameraController::downloadThumbnail(PtpObjectInfoStruct record, bool forceA
           // once per thumbnail queued behind it (hundreds in a burst, each a modal alert the main thread sits in).
           if (result != ERROR_CONNECTION_FAILURE || firstLinkLossOfSession(&CameraController::mThumbnailLinkLossSaid))
             Utilities::showErrorMessage(platform::localizedString("ThumbnailDownloadFail"));
+          // A busy camera leaves the link up: the picture is asked for again in this connection, not only after a
+          // reconnect that may never come. Other answers would only fail again.
+          if (result == PTP_RC_DEVICE_BUSY) askAgainForPending(download->record);
           return;
         }
         const platform::Value object = platform::Value::object(std::make_shared<PtpObjectInfoClass>(download->record));
@@ -120,6 +126,21 @@ std::optional<std::vector<uint8_t>> CameraController::doDownloadImage(const PtpO
     Utilities::showErrorMessage("Unable to download " + name, rc);
   }
   return std::nullopt;
+}
+
+void CameraController::askAgainForPending(const PtpObjectInfoStruct& record) {
+  uint64_t connection;
+  {
+    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+    auto it = mPending.find(objectKey(record));
+    if (it == mPending.end() || it->second.stage != PendingStage::Announced || it->second.connection != mConnection ||
+        it->second.busyRefusals >= kBusyRefusalsAskedAgain)
+      return;
+    ++it->second.busyRefusals;
+    it->second.connection = 0;
+    connection = mConnection;
+  }
+  retryMissedImages(connection, 1);
 }
 
 bool CameraController::firstLinkLossOfSession(uint64_t CameraController::*said) {

@@ -502,6 +502,38 @@ TEST_P(DataSafetyTest, PicturesLeftHalfWayAreFetchedAfterTheReconnect) {
   EXPECT_EQ(said[1].message.rfind("Unable to download ", 0), 0u) << said[1].message;
 }
 
+// A camera that answers a new picture's thumbnail busy leaves the link up: no reconnect comes to ask again, so the
+// picture is asked for again in the same connection, and lands once.
+TEST_P(DataSafetyTest, APictureWhoseThumbnailTheCameraRefusedAsBusyLandsWithoutAReconnect) {
+  defaults().setInteger(3, "AutoViewImages");
+  downloadImages = true;
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification, kDownloadImageInBackgroundNotification});
+  startSession(log);
+  openWindow();
+  auto refusing = std::make_shared<std::atomic<bool>>(true);
+  device.setFaultSource([refusing](const devicesim::Exchange& e) -> std::optional<devicesim::Fault> {
+    // The thumbnail reads: the standard one, Canon's own, the device card's.
+    const bool thumbnail = e.ptpOperation == 0x100A || e.ptpOperation == 0x910A || e.command == 0xF2;
+    if (e.answerBytes != 0 || !thumbnail || !refusing->load()) return std::nullopt;
+    return devicesim::Fault::busy(PTP_RC_DEVICE_BUSY);
+  });
+  body.shoot(1);
+  // The refusal is said; then the camera is free again, with the link up all along.
+  ASSERT_TRUE(waitFor([&] { return presenter.count() >= 1; }));
+  refusing->store(false);
+  ASSERT_TRUE(waitFor([&] { return downloadsDone == 1; }))
+      << downloadsDone << " done, " << downloadsFailed << " failed, pending "
+      << CameraController::instance().pendingObjects().size();
+  device.setFaultSource(nullptr);
+  waitForSessionWork();
+  const std::vector<PtpObjectInfoStruct> landed = records(log, kDownloadImageInBackgroundNotification);
+  ASSERT_EQ(landed.size(), 1u);
+  EXPECT_EQ(readFile(objCacheGetImagePath(&landed[0])), body.bytes(landed[0]));
+  const std::vector<int32_t> seen = statuses();
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), kConnectionStatusLinkFailed), 0) << "the link was dropped";
+  EXPECT_TRUE(CameraController::instance().pendingObjects().empty());
+}
+
 // --- one maker's own cases ---
 
 class OneMakerTest : public DataSafetyBase {
