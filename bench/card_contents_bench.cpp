@@ -5,18 +5,20 @@
 //    for 20 such objects: throughput ratio bare time / browser time. Target >= 0.95.
 //
 // How the downloads are compared. Each round is a fresh session with the browser open on a card of 20 pictures;
-// both paths run in it twice, in the order ABBA (the browser first in even rounds, the bare calls first in odd
-// ones), so that a drift of the machine's load within the round and whatever the first transfer of a session pays
-// weigh on both alike. Both paths write into the same save folder, which is checked to hold the 20 whole pictures
-// (a path served from the object cache would transfer nothing) and emptied before the next path. Both end at the
-// same kind of event: the worker's loop posts a main-queue block that ends a nested event loop (the browser's modal
-// alert, closed by the loop's last block, where downloadImages() returns; a plain event loop for the bare calls),
-// not at a poll whose period would differ from the other path's.
+// both paths run in it four times each, in the order ABBA BAAB (the browser is A in even rounds, the bare calls in
+// odd ones), so that a drift of the machine's load within the round, and whatever the first transfer of a session
+// pays, weigh on both alike. Both paths write into the same save folder, which is checked to hold the 20 whole
+// pictures (a path served from the object cache would transfer nothing) and emptied before the next path. Both end
+// at the same kind of event: the worker's loop posts a main-queue block that ends a nested event loop (the
+// browser's modal alert, closed by the loop's last block, where downloadImages() returns; a plain event loop for
+// the bare calls), not at a poll whose period would differ from the other path's.
 // Every session's folders, the save folder among them, are on a memory file system when the machine has one
-// (/dev/shm): each download is synced to its file, and on a shared disk those syncs varied from 4 to 80 ms a
-// picture, far more than anything the browser adds. The line of figures says where the folders were. The figure
-// is the median of the rounds' ratios (each round: the mean of its two bare times over the mean of its two
-// browser times), with their quartiles; the machine's load average is printed beside it.
+// (/dev/shm): each download is synced to its file, and on a shared disk those syncs took from 4 to 80 ms a
+// picture, far more than anything the browser adds. The figures' line says where the folders were.
+// The figure is the median of the rounds' ratios (each round: the median of its bare times over the median of
+// its browser times), with their quartiles and range. The machine's load average is printed beside it: on a
+// machine whose cores are all taken, whatever the browser's main thread does (its alert's first show is about
+// 10 ms of it) is taken from the transfer, and the rounds spread widely.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -207,6 +209,14 @@ double bareCalls(guitest::Harness& harness, const std::vector<std::shared_ptr<Pt
   return elapsed;
 }
 
+double quantile(std::vector<double> values, double q) {
+  std::sort(values.begin(), values.end());
+  const double at = q * double(values.size() - 1);
+  const size_t low = size_t(at);
+  const size_t high = std::min(low + 1, values.size() - 1);
+  return values[low] + (values[high] - values[low]) * (at - double(low));
+}
+
 struct Round {
   double browser = -1;
   double bare = -1;
@@ -232,24 +242,18 @@ Round downloadRound(bool browserFirst) {
   if (!guitest::Harness::waitUntil([&] { return browser->loadedRecords().size() == size_t(kDownloads) && !browser->isLoading(); },
                                    std::chrono::milliseconds(60000)))
     return round;
-  double browserSum = 0, bareSum = 0;
-  for (int step = 0; step < 4; ++step) {
-    const bool throughTheBrowser = (step == 0 || step == 3) == browserFirst;  // ABBA
+  // A is the path that goes first: the order cancels a drift of the load within the round, straight or curved.
+  constexpr char kOrder[] = "ABBABAAB";
+  std::vector<double> browserTimes, bareTimes;
+  for (const char* step = kOrder; *step; ++step) {
+    const bool throughTheBrowser = (*step == 'A') == browserFirst;
     const double ms = throughTheBrowser ? throughBrowser(harness, browser) : bareCalls(harness, objects);
     if (ms < 0) return round;
-    (throughTheBrowser ? browserSum : bareSum) += ms;
+    (throughTheBrowser ? browserTimes : bareTimes).push_back(ms);
   }
-  round.browser = browserSum / 2;
-  round.bare = bareSum / 2;
+  round.browser = quantile(browserTimes, 0.5);
+  round.bare = quantile(bareTimes, 0.5);
   return round;
-}
-
-double quantile(std::vector<double> values, double q) {
-  std::sort(values.begin(), values.end());
-  const double at = q * double(values.size() - 1);
-  const size_t low = size_t(at);
-  const size_t high = std::min(low + 1, values.size() - 1);
-  return values[low] + (values[high] - values[low]) * (at - double(low));
 }
 
 std::string loadAverage() {
