@@ -130,14 +130,16 @@ void CardContentsViewController::downloadImages() {
   alert->setOkButtonText(QStringLiteral("Cancel"), [shared](QObject*) { shared->cancelDownload = true; });
   // The loop keeps the alert until it ends: a Cancel closes it at once, yet the count of what was done still
   // reaches it. The count is shown as each object lands, but no oftener than kProgressInterval, and the last one
-  // always: a new layout and paint of the alert per object kept the main thread as busy as the transfer.
+  // always: a new layout and paint of the alert per object kept the main thread as busy as the transfer. The
+  // interval counts from the start, when the alert shows "0 / n": a first count a few milliseconds later only
+  // laid the alert out again while its first show still held the main thread.
   platform::globalQueue().async([shared, objects, alert] {
     const size_t total = objects.size();
     auto showCount = [alert, total](size_t done) {
       alert->setProgress(double(done) / double(total) * 100.0, QStringLiteral("%1 / %2").arg(done).arg(total));
     };
     using Clock = std::chrono::steady_clock;
-    Clock::time_point lastShown = Clock::now() - kProgressInterval;
+    Clock::time_point lastShown = Clock::now();
     size_t done = 0, doneShown = 0;
     for (size_t i = 0; i < total; ++i) {
       const PtpObjectInfoStruct& record = objects[i];
@@ -158,10 +160,11 @@ void CardContentsViewController::downloadImages() {
         platform::mainQueue().async([showCount, done] { showCount(done); });
       }
     }
+    // Closed first: the last count then lands in a hidden alert, without the layout of one about to go.
     platform::mainQueue().async([alert, shared, showCount, done, doneShown] {
+      alert->close();
       if (done > doneShown) showCount(done);
       shared->downloadLoopRunning = false;
-      alert->close();
     });
   });
   alert->show();
