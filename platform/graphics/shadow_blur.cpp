@@ -20,20 +20,42 @@ void boxesForGauss(double sigma, int sizes[3]) {
   for (int i = 0; i < n; ++i) sizes[i] = i < m ? wl : wu;
 }
 
-// One box pass of radius r along rows (stride 1) or columns; src and dst hold w*h values.
-void boxPass(const std::vector<float>& src, std::vector<float>& dst, int w, int h, int r, bool horizontal) {
-  const int lines = horizontal ? h : w;
-  const int len = horizontal ? w : h;
-  const int step = horizontal ? 1 : w;
+// One box pass of radius r along each row, into dst; values beyond the edges count as 0.
+void boxPassRows(const std::vector<float>& src, std::vector<float>& dst, int w, int h, int r) {
   const float scale = 1.0f / float(2 * r + 1);
-  for (int line = 0; line < lines; ++line) {
-    const int base = horizontal ? line * w : line;
-    auto at = [&](int i) -> float { return (i < 0 || i >= len) ? 0.0f : src[base + i * step]; };
+  for (int y = 0; y < h; ++y) {
+    const float* in = src.data() + size_t(y) * size_t(w);
+    float* out = dst.data() + size_t(y) * size_t(w);
     float acc = 0;
-    for (int i = -r; i <= r; ++i) acc += at(i);
-    for (int i = 0; i < len; ++i) {
-      dst[base + i * step] = acc * scale;
-      acc += at(i + r + 1) - at(i - r);
+    for (int i = 0; i <= r && i < w; ++i) acc += in[i];
+    for (int i = 0; i < w; ++i) {
+      out[i] = acc * scale;
+      if (i + r + 1 < w) acc += in[i + r + 1];
+      if (i - r >= 0) acc -= in[i - r];
+    }
+  }
+}
+
+// The same down each column, a whole row at a time: the running sums of every column advance together, so memory
+// is read in order rather than a row's width apart.
+void boxPassColumns(const std::vector<float>& src, std::vector<float>& dst, int w, int h, int r) {
+  const float scale = 1.0f / float(2 * r + 1);
+  std::vector<float> acc(size_t(w), 0.0f);
+  auto row = [&](int y) { return src.data() + size_t(y) * size_t(w); };
+  for (int y = 0; y <= r && y < h; ++y) {
+    const float* in = row(y);
+    for (int x = 0; x < w; ++x) acc[size_t(x)] += in[x];
+  }
+  for (int y = 0; y < h; ++y) {
+    float* out = dst.data() + size_t(y) * size_t(w);
+    for (int x = 0; x < w; ++x) out[x] = acc[size_t(x)] * scale;
+    if (y + r + 1 < h) {
+      const float* in = row(y + r + 1);
+      for (int x = 0; x < w; ++x) acc[size_t(x)] += in[x];
+    }
+    if (y - r >= 0) {
+      const float* in = row(y - r);
+      for (int x = 0; x < w; ++x) acc[size_t(x)] -= in[x];
     }
   }
 }
@@ -54,19 +76,23 @@ QImage makeShadowImage(const QImage& source, double sigma, const Color& color) {
     for (int s : sizes) {
       const int r = (s - 1) / 2;
       if (r <= 0) continue;
-      boxPass(a, tmp, w, h, r, true);
-      boxPass(tmp, a, w, h, r, false);
+      boxPassRows(a, tmp, w, h, r);
+      boxPassColumns(tmp, a, w, h, r);
     }
   }
   QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
   out.setDevicePixelRatio(source.devicePixelRatio());
   const double ca = std::clamp(color.alpha, 0.0, 1.0);
+  // Premultiplied channels, rounded to nearest: every factor is non-negative, so adding a half and truncating does.
+  const float red = float(std::clamp(color.red, 0.0, 1.0) * 255), green = float(std::clamp(color.green, 0.0, 1.0) * 255),
+              blue = float(std::clamp(color.blue, 0.0, 1.0) * 255);
   for (int y = 0; y < h; ++y) {
     QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    const float* in = a.data() + size_t(y) * size_t(w);
     for (int x = 0; x < w; ++x) {
-      const double alpha = std::clamp(double(a[size_t(y) * w + x]), 0.0, 1.0) * ca;
-      line[x] = qRgba(int(std::lround(color.red * alpha * 255)), int(std::lround(color.green * alpha * 255)),
-                      int(std::lround(color.blue * alpha * 255)), int(std::lround(alpha * 255)));
+      const float alpha = std::clamp(in[x], 0.0f, 1.0f) * float(ca);
+      line[x] = qRgba(int(red * alpha + 0.5f), int(green * alpha + 0.5f), int(blue * alpha + 0.5f),
+                      int(alpha * 255 + 0.5f));
     }
   }
   return out;

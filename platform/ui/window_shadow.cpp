@@ -1,6 +1,8 @@
 #include "platform/ui/window_shadow.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <deque>
 
 #include "platform/graphics/shadow_blur.h"
 
@@ -9,6 +11,19 @@ namespace platform {
 namespace {
 
 const char* const kShadowProperty = "vxWindowShadow";
+
+// The last shadows made, by the window's size and shape: an alert or panel shown again (or another of the same
+// kind) takes its shadow from here rather than blurring it anew while it opens. Used on the main thread only.
+struct MadeShadow {
+  QSize size;
+  QPainterPath shape;
+  QImage image;
+};
+constexpr size_t kShadowsKept = 4;
+std::deque<MadeShadow>& madeShadows() {
+  static std::deque<MadeShadow> made;
+  return made;
+}
 
 }  // namespace
 
@@ -29,6 +44,15 @@ void WindowShadow::follow(const QPainterPath& shape) {
   const QRect frame = owner_->frameGeometry();
   const int m = margin();
   setGeometry(frame.adjusted(-m, -m, m, m));
+  std::deque<MadeShadow>& made = madeShadows();
+  const auto found = std::find_if(made.begin(), made.end(), [&](const MadeShadow& s) {
+    return s.size == frame.size() && s.shape == shape;
+  });
+  if (found != made.end()) {
+    image_ = found->image;
+    update();
+    return;
+  }
   image_ = QImage(frame.width() + 2 * m, frame.height() + 2 * m, QImage::Format_ARGB32_Premultiplied);
   image_.fill(Qt::transparent);
   {
@@ -46,6 +70,8 @@ void WindowShadow::follow(const QPainterPath& shape) {
     p.translate(m, m);
     p.fillPath(shape, Qt::black);
   }
+  made.push_front({frame.size(), shape, image_});
+  if (made.size() > kShadowsKept) made.pop_back();
   update();
 }
 

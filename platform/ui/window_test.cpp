@@ -15,6 +15,7 @@
 #include "platform/ui/testing/manual_time_source.h"
 #include "platform/ui/view_geometry.h"
 #include "platform/ui/window.h"
+#include "platform/ui/window_shadow.h"
 
 namespace platform {
 namespace {
@@ -207,6 +208,29 @@ TEST_F(WindowTest, PresenterCanBeReplacedToActInsideAModalSession) {
   Window w;
   EXPECT_EQ(currentPresenter().runModal(w), 42);
   EXPECT_EQ(driving.seen, 1);
+}
+
+// A shadow is made again only for a new size or shape: one of the same size but another shape is its own, and the
+// first shape again gives the first shadow.
+TEST_F(WindowTest, ShadowsFollowTheShapeTheyAreGivenWhateverWasMadeBefore) {
+  QWidget owner(nullptr, Qt::FramelessWindowHint);
+  owner.setGeometry(200, 200, 120, 80);
+  QPainterPath box, disc;
+  box.addRect(0, 0, 120, 80);
+  disc.addEllipse(0, 0, 120, 80);
+  auto shadowOf = [&](const QPainterPath& shape) {
+    WindowShadow shadow(&owner);
+    shadow.follow(shape);
+    return shadow.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  };
+  const QImage ofBox = shadowOf(box), ofDisc = shadowOf(disc), ofBoxAgain = shadowOf(box);
+  // Just below the frame, near its corner: the box's shadow is dark there, the disc's (whose edge is far from the
+  // corner) faint.
+  const int m = WindowShadow::margin();
+  const QPoint corner(m + 116, m + 83);
+  EXPECT_GT(qAlpha(ofBox.pixel(corner)), qAlpha(ofDisc.pixel(corner)) + 40);
+  EXPECT_EQ(ofBoxAgain, ofBox);
+  EXPECT_NE(ofDisc, ofBox);
 }
 
 }  // namespace
