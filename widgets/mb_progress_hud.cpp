@@ -33,6 +33,19 @@ class FadeEffect : public QGraphicsOpacityEffect {
  public:
   using QGraphicsOpacityEffect::QGraphicsOpacityEffect;
 };
+
+// Repaints `area` (in the view) of the view and of every view within it there. A repaint asked of a view alone
+// leaves out its subviews that paint all of themselves (their pixels are kept as they were), and what the
+// overlay drew lies over those as well.
+void repaintBeneath(QWidget* view, const QRect& area) {
+  view->update(area);
+  for (QObject* child : view->children()) {
+    auto* sub = qobject_cast<QWidget*>(child);
+    if (!sub || sub->isWindow() || !sub->isVisible()) continue;
+    const QRect inSub = area.translated(-sub->pos()) & sub->rect();
+    if (!inSub.isEmpty()) repaintBeneath(sub, inSub);
+  }
+}
 }  // namespace
 
 // The two text views: one line of centred text in a font and colour.
@@ -220,13 +233,14 @@ void MBProgressHUD::done() {
     platform::DisableActions immediate;
     platform::setAlphaValue(this, 0);
   }
-  // Hiding repaints all of the view beneath; only what the overlay drew needs it. (A repaint asked of the
-  // overlay itself is dropped once it is hidden: the view is asked.)
-  const QRect drawn = alphaDirtyRect().translated(pos());
+  // Hiding would repaint all of the view beneath; only what the overlay drew needs it. (A repaint asked of the
+  // overlay itself is dropped once it is hidden: the views beneath are asked.)
+  const QRect drawn = (laidOut_ | alphaDirtyRect()).translated(pos());
   setUpdatesEnabled(false);
   setHidden(true);
   setUpdatesEnabled(true);
-  if (QWidget* view = parentWidget()) view->update(drawn);
+  laidOut_ = QRect();
+  if (QWidget* view = parentWidget()) repaintBeneath(view, drawn);
   const bool remove = removeFromSuperViewOnHide_;
   if (remove) setParent(nullptr);
   if (completionBlock_) {
@@ -334,9 +348,8 @@ bool MBProgressHUD::forwardToMain(std::function<void()> fn) {
 }
 
 void MBProgressHUD::changed() {
-  const QRect before = alphaDirtyRect();
-  layoutSubviews();
-  update(before | alphaDirtyRect());
+  layoutSubviews();  // repaints where the box was, if it moved
+  update(alphaDirtyRect());
 }
 
 void MBProgressHUD::setMode(int mode) {
@@ -479,6 +492,13 @@ void MBProgressHUD::layoutSubviews() {
   boxW = std::max(boxW, minSize_.width);
   boxH = std::max(boxH, minSize_.height);
   size_ = {boxW, boxH};
+
+  // A fade frame repaints only where the box and the subviews are now: where they were before this layout is
+  // repainted here, and where they are, in case nothing else asks (an offset, a margin or a button changed).
+  if (const QRect drawn = alphaDirtyRect(); drawn != laidOut_) {
+    update(QRegion(laidOut_) + drawn);
+    laidOut_ = drawn;
+  }
 }
 
 Rect MBProgressHUD::labelFrame() const { return platform::frameOf(label_); }

@@ -198,6 +198,7 @@ class MBProgressHUD : public QWidget, public platform::AppliesOwnAlpha {
   float progress_ = 0;
   float cornerRadius_ = 10;
   double presentedAlpha_ = 1;
+  QRect laidOut_;  // what the box and the subviews took as of the last layout (alphaDirtyRect)
   MBProgressHUDDelegate* delegate_ = nullptr;
   std::optional<platform::Color> color_;
   platform::Font labelFont_ = platform::Font::boldSystemFont(16);

@@ -4,6 +4,7 @@
 #include <QGraphicsEffect>
 #include <QScreen>
 #include <gtest/gtest.h>
+#include <functional>
 #include <thread>
 
 #include "platform/foundation/dispatch.h"
@@ -235,6 +236,80 @@ TEST_F(HudTest, HiddenOverlayLeavesNothingOnScreen) {
     ASSERT_TRUE(hud->isFinished());
     EXPECT_TRUE(near(onScreen().pixelColor(inBox), QColor(20, 20, 20), 2)) << "the window again";
     delete hud;
+  }
+}
+
+TEST_F(HudTest, WhatTheWindowShowsMatchesAFreshRenderingAfterEachChange) {
+  // The overlay repaints only what it draws; whatever it did to the screen must be what painting the window
+  // afresh gives. Beneath the box: a view that paints all of itself (the window system does not repaint such a
+  // view for a repaint of its superview) and one nested in a view that does not.
+  struct Case {
+    const char* name;
+    std::function<void(MBProgressHUD*)> change;
+  };
+  const Case cases[] = {
+      {"hidden at once", [](MBProgressHUD* hud) { hud->hide(false); }},
+      {"faded out", [](MBProgressHUD* hud) { hud->hide(true); }},
+      {"moved by an offset", [](MBProgressHUD* hud) { hud->setYOffset(70); }},
+      {"margin grown", [](MBProgressHUD* hud) { hud->setMargin(50); }},
+      {"made square", [](MBProgressHUD* hud) { hud->setSquare(true); }},
+      {"given a minimum size", [](MBProgressHUD* hud) { hud->setMinSize({300, 60}); }},
+      {"button added", [](MBProgressHUD* hud) { hud->setupButton(QStringLiteral("Stop"), [] {}); }},
+      {"label shortened", [](MBProgressHUD* hud) { hud->setLabelText(QStringLiteral("B")); }},
+      {"custom view resized by its owner",
+       [](MBProgressHUD* hud) {
+         auto* custom = new QWidget;
+         custom->resize(30, 30);
+         hud->setCustomView(custom);
+         hud->setMode(MBProgressHUDModeCustomView);
+         QCoreApplication::sendPostedEvents();
+         custom->resize(120, 90);
+       }},
+  };
+  auto opaque = [](QWidget* parent, QRect geometry, QColor colour) {
+    auto* w = new QWidget(parent);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, colour);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+    w->setGeometry(geometry);
+    return w;
+  };
+  opaque(content_, {60, 110, 280, 30}, QColor(58, 123, 213));
+  auto* plain = new QWidget(content_);
+  plain->setGeometry(60, 150, 280, 40);
+  opaque(plain, plain->rect(), QColor(200, 150, 40));
+  showWindow();
+  // Where the window's backing store differs from painting the window again now.
+  auto stale = [this] {
+    const QImage shown = onScreen();
+    const QImage fresh = grabWindow();
+    QRect area;
+    for (int y = 0; y < fresh.height(); ++y)
+      for (int x = 0; x < fresh.width(); ++x)
+        if (!near(shown.pixelColor(x, y), fresh.pixelColor(x, y), 2)) area |= QRect(x, y, 1, 1);
+    return area;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QPointer<MBProgressHUD> hud = MBProgressHUD::showHUDAddedTo(content_, true);
+    hud->setLabelText(QStringLiteral("Asking the camera"));
+    for (int frame = 0; frame < 24; ++frame) {
+      clock_->advance(1.0 / 60);
+      flushPaints();
+    }
+    ASSERT_EQ(platform::effectiveAlpha(hud), 1.0);
+    ASSERT_EQ(stale(), QRect()) << "shown";
+    c.change(hud);
+    for (int frame = 0; frame < 24; ++frame) {
+      clock_->advance(1.0 / 60);
+      flushPaints();
+    }
+    const QRect area = stale();
+    EXPECT_EQ(area, QRect()) << "stale at " << area.x() << "," << area.y() << " " << area.width() << "x"
+                             << area.height();
+    delete hud;
+    flushPaints();
   }
 }
 
