@@ -1,12 +1,15 @@
 #include "widgets/mb_progress_hud.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/foundation/dispatch.h"
 #include "platform/graphics/canvas.h"
 #include "platform/ui/animation.h"
+#include "platform/ui/view.h"
 #include "platform/ui/view_geometry.h"
 #include "widgets/mb_progress_views.h"
 #include "widgets/sy_flat_button.h"
@@ -24,32 +27,68 @@ constexpr double kPadding = 4;
 constexpr double kFadeDuration = 0.3;
 constexpr double kButtonRoom = 40;
 constexpr double kHiddenAlpha = 0.2;  // where the fade-out ends before the overlay is taken away
+
+// The effect the overlay gives a subview while it fades, told apart from one the subview's owner gave it.
+class FadeEffect : public QGraphicsOpacityEffect {
+ public:
+  using QGraphicsOpacityEffect::QGraphicsOpacityEffect;
+};
+
+// Repaints `area` (in the view) of the view and of every view within it there. A repaint asked of a view alone
+// leaves out its subviews that paint all of themselves (their pixels are kept as they were), and what the
+// overlay drew lies over those as well.
+void repaintBeneath(QWidget* view, const QRect& area) {
+  view->update(area);
+  for (QObject* child : view->children()) {
+    auto* sub = qobject_cast<QWidget*>(child);
+    if (!sub || sub->isWindow() || !sub->isVisible()) continue;
+    const QRect inSub = area.translated(-sub->pos()) & sub->rect();
+    if (!inSub.isEmpty()) repaintBeneath(sub, inSub);
+  }
+}
 }  // namespace
 
 // The two text views: one line of centred text in a font and colour.
 class MBProgressHUD::Label : public QWidget {
  public:
   explicit Label(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
-  QString text;
-  Font font;
   Color color = Color::whiteColor();
 
+  const QString& text() const { return text_; }
+  void setText(const QString& text) {
+    text_ = text;
+    measured_.reset();
+  }
+  void setFont(const Font& font) {
+    font_ = font;
+    measured_.reset();
+  }
+
+  // Measured once per text and font: the overlay lays itself out on every repaint, a fade's frames included.
   Size measured() const {
-    if (text.isEmpty()) return {0, 0};
-    return font.sizeOfString(text);
+    if (!measured_) measured_ = text_.isEmpty() ? Size{0, 0} : font_.sizeOfString(text_);
+    return *measured_;
   }
 
  protected:
   void paintEvent(QPaintEvent*) override {
-    if (text.isEmpty()) return;
+    if (text_.isEmpty()) return;
+    const double alpha = platform::effectiveAlpha(this);
+    if (alpha <= 0) return;
     QPainter painter(this);
+    painter.setOpacity(alpha);
     Canvas c(painter, {double(width()), double(height())});
     c.clipToRect(c.bounds());
     const Size s = measured();
     // Centred; text wider than the view is cut on both sides.
     const double x = (width() - s.width) / 2;
-    c.drawString(text, platform::Point{x, height() - s.height}, font, color);
+    c.drawString(text_, platform::Point{x, height() - s.height}, font_, color);
   }
+
+ private:
+  QString text_;
+  Font font_;
+  mutable std::optional<Size> measured_;
 };
 
 MBProgressHUD::MBProgressHUD(const Rect& frame, QWidget* parent) : QWidget(parent) {
@@ -69,11 +108,11 @@ MBProgressHUD::~MBProgressHUD() = default;
 
 void MBProgressHUD::setupLabels() {
   label_ = new Label(this);
-  label_->font = labelFont_;
+  label_->setFont(labelFont_);
   label_->color = labelColor_;
   label_->setGeometry(rect());
   detailsLabel_ = new Label(this);
-  detailsLabel_->font = detailsLabelFont_;
+  detailsLabel_->setFont(detailsLabelFont_);
   detailsLabel_->color = detailsLabelColor_;
   detailsLabel_->setGeometry(rect());
 }
@@ -83,8 +122,8 @@ void MBProgressHUD::setupLabels() {
 MBProgressHUD* MBProgressHUD::showHUDAddedTo(QWidget* view, bool animated) {
   auto* hud = new MBProgressHUD(view);
   hud->setParent(view);
+  hud->raise();  // while hidden: raising a shown overlay would repaint the whole view
   hud->QWidget::show();
-  hud->raise();
   hud->layoutSubviews();
   hud->show(animated);
   return hud;
@@ -139,8 +178,7 @@ void MBProgressHUD::handleGraceTimer() {
 }
 
 void MBProgressHUD::showUsingAnimation(bool animated) {
-  layoutSubviews();
-  update();
+  changed();
   showStarted_ = platform::currentTimeSource()->now();
   setHidden(false);
   if (animated) {
@@ -195,7 +233,14 @@ void MBProgressHUD::done() {
     platform::DisableActions immediate;
     platform::setAlphaValue(this, 0);
   }
+  // Hiding would repaint all of the view beneath; only what the overlay drew needs it. (A repaint asked of the
+  // overlay itself is dropped once it is hidden: the views beneath are asked.)
+  const QRect drawn = (laidOut_ | alphaDirtyRect()).translated(pos());
+  setUpdatesEnabled(false);
   setHidden(true);
+  setUpdatesEnabled(true);
+  laidOut_ = QRect();
+  if (QWidget* view = parentWidget()) repaintBeneath(view, drawn);
   const bool remove = removeFromSuperViewOnHide_;
   if (remove) setParent(nullptr);
   if (completionBlock_) {
@@ -267,6 +312,7 @@ void MBProgressHUD::updateIndicators() {
     default:
       break;
   }
+  fadeSubviews();
 }
 
 void MBProgressHUD::setupButton(const QString& title, std::function<void()> clickBlock) {
@@ -286,6 +332,7 @@ void MBProgressHUD::setupButton(const QString& title, std::function<void()> clic
   b->setMouseDownBlock(std::move(clickBlock));
   b->show();
   button_ = b;
+  fadeSubviews();
   layoutSubviews();
 }
 
@@ -301,8 +348,8 @@ bool MBProgressHUD::forwardToMain(std::function<void()> fn) {
 }
 
 void MBProgressHUD::changed() {
-  layoutSubviews();
-  update();
+  layoutSubviews();  // repaints where the box was, if it moved
+  update(alphaDirtyRect());
 }
 
 void MBProgressHUD::setMode(int mode) {
@@ -323,7 +370,7 @@ void MBProgressHUD::setCustomView(QWidget* view) {
 void MBProgressHUD::setLabelText(const std::optional<QString>& text) {
   if (forwardToMain([this, text] { setLabelText(text); })) return;
   labelText_ = text;
-  label_->text = text.value_or(QString());
+  label_->setText(text.value_or(QString()));
   label_->update();
   changed();
 }
@@ -331,7 +378,7 @@ void MBProgressHUD::setLabelText(const std::optional<QString>& text) {
 void MBProgressHUD::setDetailsLabelText(const std::optional<QString>& text) {
   if (forwardToMain([this, text] { setDetailsLabelText(text); })) return;
   detailsLabelText_ = text;
-  detailsLabel_->text = text.value_or(QString());
+  detailsLabel_->setText(text.value_or(QString()));
   detailsLabel_->update();
   changed();
 }
@@ -339,7 +386,7 @@ void MBProgressHUD::setDetailsLabelText(const std::optional<QString>& text) {
 void MBProgressHUD::setLabelFont(const Font& font) {
   if (forwardToMain([this, font] { setLabelFont(font); })) return;
   labelFont_ = font;
-  label_->font = font;
+  label_->setFont(font);
   changed();
 }
 
@@ -354,7 +401,7 @@ void MBProgressHUD::setLabelColor(const Color& color) {
 void MBProgressHUD::setDetailsLabelFont(const Font& font) {
   if (forwardToMain([this, font] { setDetailsLabelFont(font); })) return;
   detailsLabelFont_ = font;
-  detailsLabel_->font = font;
+  detailsLabel_->setFont(font);
   changed();
 }
 
@@ -375,6 +422,16 @@ void MBProgressHUD::setProgress(float progress) {
 }
 
 // --- layout and drawing ---
+
+bool MBProgressHUD::event(QEvent* event) {
+  if (event->type() == QEvent::UpdateLater) {
+    // Posted when shown, for the whole overlay (and all of the view beneath, which shows through); only the
+    // box and the subviews draw anything.
+    update(alphaDirtyRect());
+    return true;
+  }
+  return QWidget::event(event);
+}
 
 void MBProgressHUD::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
@@ -435,6 +492,13 @@ void MBProgressHUD::layoutSubviews() {
   boxW = std::max(boxW, minSize_.width);
   boxH = std::max(boxH, minSize_.height);
   size_ = {boxW, boxH};
+
+  // A fade frame repaints only where the box and the subviews are now: where they were before this layout is
+  // repainted here, and where they are, in case nothing else asks (an offset, a margin or a button changed).
+  if (const QRect drawn = alphaDirtyRect(); drawn != laidOut_) {
+    update(QRegion(laidOut_) + drawn);
+    laidOut_ = drawn;
+  }
 }
 
 Rect MBProgressHUD::labelFrame() const { return platform::frameOf(label_); }
@@ -448,7 +512,10 @@ Rect MBProgressHUD::boxFrame() const {
 
 void MBProgressHUD::paintEvent(QPaintEvent*) {
   layoutSubviews();
+  const double alpha = platform::effectiveAlpha(this);
+  if (alpha <= 0) return;
   QPainter painter(this);
+  painter.setOpacity(alpha);
   Canvas c(painter, {double(width()), double(height())});
   c.saveGState();
   if (dimBackground_) {
@@ -461,6 +528,46 @@ void MBProgressHUD::paintEvent(QPaintEvent*) {
   const double r = std::min<double>(cornerRadius_, std::min(box.width(), box.height()) / 2);
   c.fillPath(platform::Path::roundedRect(box, r, r));
   c.restoreGState();
+}
+
+// --- alpha ---
+
+void MBProgressHUD::setPresentedAlpha(double alpha) {
+  alpha = std::clamp(alpha, 0.0, 1.0);
+  if (alpha == presentedAlpha_) return;
+  presentedAlpha_ = alpha;
+  fadeSubviews();
+  update(alphaDirtyRect());
+}
+
+void MBProgressHUD::fadeSubviews() {
+  for (QObject* child : children()) {
+    auto* sub = qobject_cast<QWidget*>(child);
+    // The labels and Views paint the overlay's alpha themselves (effectiveAlpha).
+    if (!sub || sub == label_ || sub == detailsLabel_ || dynamic_cast<platform::View*>(sub)) continue;
+    QGraphicsEffect* effect = sub->graphicsEffect();
+    auto* ours = dynamic_cast<FadeEffect*>(effect);
+    if (effect && !ours) continue;  // its owner's effect stays
+    if (presentedAlpha_ >= 1) {
+      if (ours) sub->setGraphicsEffect(nullptr);  // drawn directly again
+      continue;
+    }
+    if (!ours) {
+      ours = new FadeEffect(sub);
+      sub->setGraphicsEffect(ours);
+    }
+    ours->setOpacity(presentedAlpha_);
+  }
+}
+
+QRect MBProgressHUD::alphaDirtyRect() const {
+  if (dimBackground_) return rect();
+  QRect dirty = platform::toQt(boxFrame(), height()).toAlignedRect();
+  for (QObject* child : children()) {
+    if (auto* sub = qobject_cast<QWidget*>(child); sub && !sub->isHidden()) dirty |= sub->geometry();
+  }
+  // The box's edge is smoothed half a point beyond it.
+  return dirty.adjusted(-1, -1, 1, 1) & rect();
 }
 
 // --- clicks ---

@@ -4,6 +4,10 @@
 // asked, one push button. Shows after an optional grace time, stays at least an optional minimum time, fades
 // in and out, and can remove itself when hidden. Main thread only; its observed properties may be set from
 // other threads (the change is passed to the main thread without waiting).
+//
+// Its alpha (platform::setAlphaValue) is applied while it paints, not by an opacity effect over the whole
+// overlay: a fade then repaints only the box, and the subviews that do not paint it themselves (the indicator,
+// the button, a custom view that is no View) take a small effect of their own while it is below 1.
 
 #include <QPointer>
 #include <QWidget>
@@ -15,6 +19,7 @@
 #include "platform/graphics/font.h"
 #include "platform/graphics/geometry.h"
 #include "platform/ui/time_source.h"
+#include "platform/ui/view_geometry.h"
 
 class MBProgressHUD;
 class SYFlatButton;
@@ -40,7 +45,7 @@ enum MBProgressHUDMode : int {
 
 enum MBProgressHUDAnimation : int { MBProgressHUDAnimationFade = 0 };
 
-class MBProgressHUD : public QWidget {
+class MBProgressHUD : public QWidget, public platform::AppliesOwnAlpha {
   Q_OBJECT
 
  public:
@@ -141,7 +146,12 @@ class MBProgressHUD : public QWidget {
 
   void layoutSubviews();
 
+  // The alpha as drawn now (platform::AppliesOwnAlpha).
+  double presentedAlpha() const override { return presentedAlpha_; }
+  void setPresentedAlpha(double alpha) override;
+
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -159,6 +169,10 @@ class MBProgressHUD : public QWidget {
   void cleanUp();
   void cancelDelayedPerforms();
   void changed();  // mark for layout and redisplay
+  // Gives the subviews that do not apply the overlay's alpha themselves an effect at that alpha (none at 1).
+  void fadeSubviews();
+  // What a change of alpha repaints: the box and the subviews, or all of it when the background is dimmed.
+  QRect alphaDirtyRect() const;
   // Runs `fn` here when on the main thread, else passes it there without waiting.
   bool forwardToMain(std::function<void()> fn);
 
@@ -183,6 +197,8 @@ class MBProgressHUD : public QWidget {
   float minShowTime_ = 0;
   float progress_ = 0;
   float cornerRadius_ = 10;
+  double presentedAlpha_ = 1;
+  QRect laidOut_;  // what the box and the subviews took as of the last layout (alphaDirtyRect)
   MBProgressHUDDelegate* delegate_ = nullptr;
   std::optional<platform::Color> color_;
   platform::Font labelFont_ = platform::Font::boldSystemFont(16);

@@ -1,10 +1,14 @@
 // The progress overlay: clicks swallowed while it is up, grace and minimum-show times on a clock the test
 // advances, fades, the layout rules, the button, and changes made from other threads.
 #include <QCoreApplication>
+#include <QGraphicsEffect>
+#include <QScreen>
 #include <gtest/gtest.h>
+#include <functional>
 #include <thread>
 
 #include "platform/foundation/dispatch.h"
+#include "platform/ui/view.h"
 #include "platform/ui/view_geometry.h"
 #include "widgets/mb_progress_hud.h"
 #include "widgets/mb_progress_views.h"
@@ -27,6 +31,13 @@ struct Target : QWidget {
   }
 };
 
+// Counts the times it is painted.
+struct PaintCounter : QWidget {
+  using QWidget::QWidget;
+  int paints = 0;
+  void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
 struct Hooks : MBProgressHUDDelegate {
   int hidden = 0, tapped = 0;
   void hudWasHidden(MBProgressHUD*) override { ++hidden; }
@@ -43,6 +54,15 @@ class HudTest : public widgets_testing::WidgetFixture {
     behind_->setGeometry(20, 20, 100, 40);
   }
   void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+  // Runs the repaints that are due, as the event loop would.
+  void flushPaints() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::sendPostedEvents();
+  }
+  // What the window shows: its backing store as last painted (not a fresh rendering, as grabWindow is).
+  QImage onScreen() {
+    flushPaints();
+    return window()->screen()->grabWindow(window()->winId()).toImage().convertToFormat(QImage::Format_ARGB32);
+  }
   Target* content_ = nullptr;
   Target* behind_ = nullptr;
 };
@@ -171,6 +191,156 @@ TEST_F(HudTest, FadeIsVisibleInWhatIsDrawn) {
   EXPECT_LT(half.red(), 20);
   EXPECT_GT(half.red(), full.red());
   EXPECT_TRUE(near(full, QColor(4, 4, 4), 2)) << "black at 0.8 over the window's grey";
+}
+
+TEST_F(HudTest, FadingRepaintsTheBoxNotTheViewBeneath) {
+  // A widget in the view's corner, far from the box: nothing the overlay does while it shows, fades in and out
+  // and goes away needs it painted again (a fade over the whole overlay would repaint it on every frame).
+  auto* corner = new PaintCounter(content_);
+  corner->setGeometry(4, 4, 30, 30);
+  showWindow();
+  flushPaints();
+  corner->paints = 0;
+  QPointer<MBProgressHUD> hud = MBProgressHUD::showHUDAddedTo(content_, true);
+  hud->setRemoveFromSuperViewOnHide(true);
+  hud->setLabelText(QStringLiteral("Connecting"));
+  for (int frame = 0; frame < 30; ++frame) {
+    clock_->advance(1.0 / 60);
+    flushPaints();
+  }
+  hud->hide(true);
+  for (int frame = 0; frame < 30 && hud && !hud->isFinished(); ++frame) {
+    clock_->advance(1.0 / 60);
+    flushPaints();
+  }
+  ASSERT_TRUE(hud.isNull() || hud->isFinished());
+  flushPaints();
+  EXPECT_EQ(corner->paints, 0);
+  content_->update();  // the count does see a repaint of the view
+  flushPaints();
+  EXPECT_GT(corner->paints, 0);
+}
+
+TEST_F(HudTest, HiddenOverlayLeavesNothingOnScreen) {
+  showWindow();
+  for (bool animated : {false, true}) {
+    SCOPED_TRACE(animated ? "animated" : "at once");
+    auto* hud = MBProgressHUD::showHUDAddedTo(content_, animated);
+    hud->setMode(MBProgressHUDModeText);
+    hud->setLabelText(QStringLiteral("Busy"));
+    clock_->advance(0.5);
+    const QPoint inBox = inWindow(hud) + QPoint(0, 30);
+    EXPECT_TRUE(near(onScreen().pixelColor(inBox), QColor(4, 4, 4), 2)) << "the box";
+    hud->hide(animated);
+    clock_->advance(0.5);
+    ASSERT_TRUE(hud->isFinished());
+    EXPECT_TRUE(near(onScreen().pixelColor(inBox), QColor(20, 20, 20), 2)) << "the window again";
+    delete hud;
+  }
+}
+
+TEST_F(HudTest, WhatTheWindowShowsMatchesAFreshRenderingAfterEachChange) {
+  // The overlay repaints only what it draws; whatever it did to the screen must be what painting the window
+  // afresh gives. Beneath the box: a view that paints all of itself (the window system does not repaint such a
+  // view for a repaint of its superview) and one nested in a view that does not.
+  struct Case {
+    const char* name;
+    std::function<void(MBProgressHUD*)> change;
+  };
+  const Case cases[] = {
+      {"hidden at once", [](MBProgressHUD* hud) { hud->hide(false); }},
+      {"faded out", [](MBProgressHUD* hud) { hud->hide(true); }},
+      {"moved by an offset", [](MBProgressHUD* hud) { hud->setYOffset(70); }},
+      {"margin grown", [](MBProgressHUD* hud) { hud->setMargin(50); }},
+      {"made square", [](MBProgressHUD* hud) { hud->setSquare(true); }},
+      {"given a minimum size", [](MBProgressHUD* hud) { hud->setMinSize({300, 60}); }},
+      {"button added", [](MBProgressHUD* hud) { hud->setupButton(QStringLiteral("Stop"), [] {}); }},
+      {"label shortened", [](MBProgressHUD* hud) { hud->setLabelText(QStringLiteral("B")); }},
+      {"custom view resized by its owner",
+       [](MBProgressHUD* hud) {
+         auto* custom = new QWidget;
+         custom->resize(30, 30);
+         hud->setCustomView(custom);
+         hud->setMode(MBProgressHUDModeCustomView);
+         QCoreApplication::sendPostedEvents();
+         custom->resize(120, 90);
+       }},
+  };
+  auto opaque = [](QWidget* parent, QRect geometry, QColor colour) {
+    auto* w = new QWidget(parent);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, colour);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+    w->setGeometry(geometry);
+    return w;
+  };
+  opaque(content_, {60, 110, 280, 30}, QColor(58, 123, 213));
+  auto* plain = new QWidget(content_);
+  plain->setGeometry(60, 150, 280, 40);
+  opaque(plain, plain->rect(), QColor(200, 150, 40));
+  showWindow();
+  // Where the window's backing store differs from painting the window again now.
+  auto stale = [this] {
+    const QImage shown = onScreen();
+    const QImage fresh = grabWindow();
+    QRect area;
+    for (int y = 0; y < fresh.height(); ++y)
+      for (int x = 0; x < fresh.width(); ++x)
+        if (!near(shown.pixelColor(x, y), fresh.pixelColor(x, y), 2)) area |= QRect(x, y, 1, 1);
+    return area;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QPointer<MBProgressHUD> hud = MBProgressHUD::showHUDAddedTo(content_, true);
+    hud->setLabelText(QStringLiteral("Asking the camera"));
+    for (int frame = 0; frame < 24; ++frame) {
+      clock_->advance(1.0 / 60);
+      flushPaints();
+    }
+    ASSERT_EQ(platform::effectiveAlpha(hud), 1.0);
+    ASSERT_EQ(stale(), QRect()) << "shown";
+    c.change(hud);
+    for (int frame = 0; frame < 24; ++frame) {
+      clock_->advance(1.0 / 60);
+      flushPaints();
+    }
+    const QRect area = stale();
+    EXPECT_EQ(area, QRect()) << "stale at " << area.x() << "," << area.y() << " " << area.width() << "x"
+                             << area.height();
+    delete hud;
+    flushPaints();
+  }
+}
+
+TEST_F(HudTest, SubviewsFadeWithTheOverlay) {
+  showWindow();
+  auto* hud = MBProgressHUD::showHUDAddedTo(content_, true);
+  hud->setMode(MBProgressHUDModeText);
+  hud->setLabelText(QStringLiteral("Busy"));
+  hud->setupButton(QStringLiteral("Cancel"), [] {});
+  SYFlatButton* button = hud->button();
+  clock_->advance(0.15);
+  const int midRed = pixel(grabWindow(), button, {3, 18}).red();
+  EXPECT_GT(midRed, 40);
+  EXPECT_LT(midRed, 180) << "the button is half faded in, as the box is";
+  clock_->advance(0.3);
+  EXPECT_TRUE(near(pixel(grabWindow(), button, {3, 18}), QColor(204, 0, 0), 3));
+  EXPECT_EQ(button->graphicsEffect(), nullptr) << "drawn directly once the fade is over";
+
+  // A View as the custom view fades itself, reading the overlay's alpha.
+  auto* other = MBProgressHUD::showHUDAddedTo(content_, true);
+  auto* custom = new platform::View();
+  custom->resize(37, 37);
+  other->setCustomView(custom);
+  other->setMode(MBProgressHUDModeCustomView);
+  clock_->advance(0.15);
+  const double mid = platform::effectiveAlpha(custom);
+  EXPECT_GT(mid, 0.1);
+  EXPECT_LT(mid, 0.9);
+  EXPECT_EQ(custom->graphicsEffect(), nullptr);
+  clock_->advance(0.3);
+  EXPECT_EQ(platform::effectiveAlpha(custom), 1.0);
 }
 
 TEST_F(HudTest, LayoutFollowsTheRules) {

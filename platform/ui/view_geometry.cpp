@@ -20,6 +20,7 @@ constexpr const char* kAlphaAnimationProperty = "vx_alphaAnimation";
 // Layer-backed views apply their alpha while painting; the value drawn now is kept on the view, where the
 // painting of every subview reads it without a property look-up.
 View* paintsOwnAlpha(const QWidget* w) { return dynamic_cast<View*>(const_cast<QWidget*>(w)); }
+AppliesOwnAlpha* appliesOwnAlpha(const QWidget* w) { return dynamic_cast<AppliesOwnAlpha*>(const_cast<QWidget*>(w)); }
 
 double screenHeight() {
   const QScreen* s = QGuiApplication::primaryScreen();
@@ -29,6 +30,10 @@ double screenHeight() {
 void applyAlpha(QWidget* w, double alpha) {
   if (View* view = paintsOwnAlpha(w)) {
     view->setPresentedAlpha(alpha);
+    return;
+  }
+  if (AppliesOwnAlpha* own = appliesOwnAlpha(w)) {
+    own->setPresentedAlpha(std::clamp(alpha, 0.0, 1.0));
     return;
   }
   if (alpha >= 1.0) {
@@ -45,6 +50,7 @@ void applyAlpha(QWidget* w, double alpha) {
 
 double presentedAlpha(const QWidget* w) {
   if (const View* view = paintsOwnAlpha(w)) return view->presentedAlpha();
+  if (const AppliesOwnAlpha* own = appliesOwnAlpha(w)) return own->presentedAlpha();
   auto* effect = qobject_cast<QGraphicsOpacityEffect*>(w->graphicsEffect());
   return effect ? effect->opacity() : 1.0;
 }
@@ -112,6 +118,7 @@ double effectiveAlpha(const QWidget* w) {
   double alpha = 1.0;
   for (; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
     if (const View* view = paintsOwnAlpha(w)) alpha *= view->presentedAlpha();
+    else if (const AppliesOwnAlpha* own = appliesOwnAlpha(w)) alpha *= own->presentedAlpha();
   }
   return alpha;
 }

@@ -20,9 +20,22 @@ Point convertPoint(Point p, const QWidget* from, const QWidget* to);
 Point pointFromQt(const QWidget* widget, const QPointF& qtPoint);
 QPointF pointToQt(const QWidget* widget, Point p);
 
-// The view's alpha (1 = opaque), applied to it and its subviews: by layer-backed views (View) while they
-// paint, on other widgets through an opacity effect. Inside an AnimationContext group the change
-// animates with the group's duration.
+// A widget that is not a View but applies its alpha itself while painting, as a View does, instead of taking
+// an opacity effect: an effect renders the whole widget offscreen on every frame of a fade, which for a widget
+// laid over a whole window costs more than a frame. It takes the alpha as drawn now and repaints what it
+// changes; its subviews read it through effectiveAlpha or are faded by it.
+class AppliesOwnAlpha {
+ public:
+  virtual double presentedAlpha() const = 0;
+  virtual void setPresentedAlpha(double alpha) = 0;
+
+ protected:
+  ~AppliesOwnAlpha() = default;
+};
+
+// The view's alpha (1 = opaque), applied to it and its subviews: by layer-backed views (View) and widgets that
+// apply their own alpha while they paint, on other widgets through an opacity effect. Inside an
+// AnimationContext group the change animates with the group's duration.
 double alphaValue(const QWidget* widget);
 void setAlphaValue(QWidget* widget, double alpha);
 // The alpha a widget is painted with: its own alpha as drawn now and its superviews', multiplied, as far as
