@@ -67,8 +67,10 @@ TEST_F(RealWindowSmoke, AWindowShowsTakesAClickAndCloses) {
   ASSERT_TRUE(waitUntil([&] { return panel->oAnswer->text() != "No answer yet"; }));
   EXPECT_EQ(panel->oAnswer->text().toStdString(), devicesim::canonBodyModel(devicesim::CanonCameraOptions{}.body));
 
-  // On a real window system the swatch's colour reaches the screen, where the window is.
+  // On a real window system the swatch's colour reaches the screen, where the window is, once the progress overlay
+  // the click showed has gone: what it covered must be painted again.
   if (QGuiApplication::platformName() == "xcb") {
+    ASSERT_TRUE(waitForOverlays());
     const QRect swatch(panel->findChild<QWidget*>("oSwatch")->mapTo(&window, QPoint()),
                        panel->findChild<QWidget*>("oSwatch")->size());
     double onScreen = 0;

@@ -11,6 +11,7 @@
 #include "app/windows/camera_window_controller.h"
 #include "app/windows/connection_state_machine.h"
 #include "app/windows/connection_view_controller.h"
+#include "app/windows/status_bar_view_controller.h"
 #include "app/windows/tripod_window_controller.h"
 #include "app/windows/window_test_support.h"
 #include "guitest/gui_test.h"
@@ -285,6 +286,10 @@ TEST_P(ConnectionEndToEndTest, ConnectStartsTheSessionAndALostLinkIsReconnected)
   EXPECT_FALSE(main->isVisible()) << "the connection window makes way for the camera window";
   EXPECT_EQ(cameraWindows(delegate).front()->window()->windowTitle().toStdString(), "Vorlaxent 2: 127.0.0.1");
   EXPECT_EQ(alertCount(), 0u) << shownAlerts().front().message;
+  // The status bar's first look at the device's card has its answer: a link dropped while it waits fails that read
+  // too, and its alert would come before the loss's.
+  StatusBarViewController* bar = cameraWindows(delegate).front()->statusBarViewController();
+  ASSERT_TRUE(waitUntil([&] { return !bar->oVorlaxentSdCardNumShotsTextField->text().isEmpty(); }));
 
   // The device drops the link: the camera window closes, the loss is shown for a while, the device is called
   // again and a new session opens a new camera window.
