@@ -123,11 +123,8 @@ class CameraController {
   void loadMissedImages();
   // A reload or pick-up that failed while the link stayed up (a busy camera, a late reply) is tried again a few
   // times in the same connection: the pictures it did not reach would otherwise wait for a reconnect that may not
-  // come. What it announced and left unshown is fetched again first, and keeps the tries going (each wait longer,
-  // to a limit) for as long as the gate is open and such pictures are left.
+  // come. What it announced and left unshown is fetched again first.
   void retryMissedImages(uint64_t connection, int attempt);
-  // Whether a remembered object has not been asked for in that connection yet.
-  bool pendingUnaskedIn(uint64_t connection);
   void loadMissedImages(int attempt);
   // Any thread; a null record does nothing / is no member.
   void addObjectToSession(const PtpObjectInfoStruct* record);

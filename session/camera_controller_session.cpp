@@ -420,14 +420,15 @@ void CameraController::loadPreviousSession() {
       if (superseded()) return endSuperseded();
       bool cached = false;
       PtpObjectInfoStruct record = storedCardRecord(name, &cached);
-      if (showThumbnail(record) < 0) return kReloadFailed;
+      // A stored picture is in the session already: one whose thumbnail fails is only missing from the strip.
+      showThumbnail(record);
     }
     for (uint32_t handle : loadedHandles) {
       if (superseded()) return endSuperseded();
       PtpObjectInfoStruct record;
       const int got = refreshForReload(handle, &record);
       if (got < 0) return kReloadFailed;
-      if (got > 0 && showThumbnail(record) < 0) return kReloadFailed;
+      if (got > 0) showThumbnail(record);
     }
     std::vector<PtpObjectInfoStruct> toDownload;
     for (PtpObjectInfoStruct& record : missed) {
@@ -451,15 +452,15 @@ void CameraController::loadPreviousSession() {
   }, [this, connection] { retryMissedImages(connection, 1); });
 }
 
-bool CameraController::pendingUnaskedIn(uint64_t connection) {
-  std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
-  return std::any_of(mPending.begin(), mPending.end(),
-                     [connection](const auto& entry) { return entry.second.connection != connection; });
-}
-
 void CameraController::retryMissedImages(uint64_t connection, int attempt) {
-  // A picture the camera announced is fetched while the link is up, however often that failed.
-  if (attempt > kMissedImagesRetries && !pendingUnaskedIn(connection)) return;
+  // A picture the camera announced is fetched while the link is up, however often that failed: past the pick-up's
+  // own tries, what is remembered and not yet asked for in this connection keeps them going.
+  const auto unasked = [this, connection] {
+    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+    return std::any_of(mPending.begin(), mPending.end(),
+                       [connection](const auto& entry) { return entry.second.connection != connection; });
+  };
+  if (attempt > kMissedImagesRetries && !unasked()) return;
   uint64_t scheduledNow = 0;
   if (!retryScheduledFor().compare_exchange_strong(scheduledNow, connection)) {
     if (scheduledNow == connection) return;  // the one scheduled asks for this as well
