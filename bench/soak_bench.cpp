@@ -36,7 +36,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kPictures = 150;  // per round
 constexpr double kScale = 0.1;  // the event poll every 50 ms
-constexpr int kTurns = 3;       // engine alone, then a session, this many times (odd: the median is one turn's)
+constexpr int kTurns = 7;       // engine alone, then a session, this many times (odd: the median is one turn's)
 
 soak::BodyOptions bodyOptions() {
   soak::BodyOptions o;

@@ -132,7 +132,7 @@ void CameraController::fetchPendingObjects(int attempt) {
         if (it != mPending.end() && it->second.connection == connection) it->second.connection = 0;
       }
       // A busy camera or a late reply may leave the link up: nothing would ask again before a reconnect.
-      if (attempt == 1) retryMissedImages(connection, 2);
+      retryMissedImages(connection, attempt + 1);
       return rc;
     }
     for (const PendingObject& p : *due) {

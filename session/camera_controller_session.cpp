@@ -76,9 +76,17 @@ std::atomic<int>& workInFlight() {
   return count;
 }
 
-// Tries of the pick-up in one connection after a failed reload or pick-up.
+// Tries of the pick-up in one connection after a failed reload or pick-up. Past them, pictures still waiting to be
+// asked for keep the tries going, as long as the link is up: each wait is longer, up to the last of these.
 constexpr int kMissedImagesRetries = 4;
 constexpr std::chrono::milliseconds kMissedImagesRetryAfter{1000};
+
+// The connection a try is scheduled for (0: none). Failures of the pick-up and of the fetch each ask for one; the
+// try fetches and picks up both, so one at a time is enough, and chains that each asked again would multiply.
+std::atomic<uint64_t>& retryScheduledFor() {
+  static std::atomic<uint64_t> connection{0};
+  return connection;
+}
 
 // The reload and the pick-up: one titled block; any result but 0x2001 is said in an alert, and `failed` runs.
 void runLoadingSession(CommandBlock::Block work, std::function<void()> failed) {
@@ -399,8 +407,10 @@ void CameraController::loadPreviousSession() {
     const auto showThumbnail = [](PtpObjectInfoStruct& record) -> int {
       std::optional<std::vector<uint8_t>> data;
       const uint16_t rc = Utilities::downloadThumbnail(&record, &data, 0);
-      if (!data || data->empty()) return 0;
+      // A failed transfer brings no data either: taken for a picture without a thumbnail, the reload succeeded and
+      // its claimed picture was left for a reconnect that might never come.
       if (rc != PTP_RC_OK) return -1;
+      if (!data || data->empty()) return 0;
       post(kThumbnailDownloadedNotification,
            platform::Value(platform::ValueDictionary{{"thumbnailData", platform::Value(std::move(*data))},
                                                      {"objectInfo", wrap(record)}}));
@@ -410,14 +420,15 @@ void CameraController::loadPreviousSession() {
       if (superseded()) return endSuperseded();
       bool cached = false;
       PtpObjectInfoStruct record = storedCardRecord(name, &cached);
-      if (showThumbnail(record) < 0) return kReloadFailed;
+      // A stored picture is in the session already: one whose thumbnail fails is only missing from the strip.
+      showThumbnail(record);
     }
     for (uint32_t handle : loadedHandles) {
       if (superseded()) return endSuperseded();
       PtpObjectInfoStruct record;
       const int got = refreshForReload(handle, &record);
       if (got < 0) return kReloadFailed;
-      if (got > 0 && showThumbnail(record) < 0) return kReloadFailed;
+      if (got > 0) showThumbnail(record);
     }
     std::vector<PtpObjectInfoStruct> toDownload;
     for (PtpObjectInfoStruct& record : missed) {
@@ -431,18 +442,39 @@ void CameraController::loadPreviousSession() {
       if (wanted) toDownload.push_back(record);
     }
     for (const PtpObjectInfoStruct& record : toDownload) post(kDownloadImageInBackgroundNotification, wrap(record));
+    // Claimed and not shown (no thumbnail came): fetched again in this connection, not only after a reconnect.
+    if (!unshown.records.empty()) {
+      leaveForNextSession(unshown.records);
+      unshown.records.clear();
+      retryMissedImages(connection, 1);
+    }
     return PTP_RC_OK;
   }, [this, connection] { retryMissedImages(connection, 1); });
 }
 
 void CameraController::retryMissedImages(uint64_t connection, int attempt) {
-  if (attempt > kMissedImagesRetries) return;
-  platform::dispatchAfter(engineWait(kMissedImagesRetryAfter * attempt), [this, connection, attempt] {
+  // A picture the camera announced is fetched while the link is up, however often that failed: past the pick-up's
+  // own tries, what is remembered and not yet asked for in this connection keeps them going.
+  const auto unasked = [this, connection] {
+    std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
+    return std::any_of(mPending.begin(), mPending.end(),
+                       [connection](const auto& entry) { return entry.second.connection != connection; });
+  };
+  if (attempt > kMissedImagesRetries && !unasked()) return;
+  uint64_t scheduledNow = 0;
+  if (!retryScheduledFor().compare_exchange_strong(scheduledNow, connection)) {
+    if (scheduledNow == connection) return;  // the one scheduled asks for this as well
+    retryScheduledFor() = connection;         // one for an ended connection, which will find itself stale
+  }
+  const int step = std::min(attempt, kMissedImagesRetries);
+  platform::dispatchAfter(engineWait(kMissedImagesRetryAfter * step), [this, connection, attempt] {
+    uint64_t scheduled = connection;
+    retryScheduledFor().compare_exchange_strong(scheduled, 0);
     {
       std::lock_guard<std::recursive_mutex> lock(mSessionHandlesLock);
       if (mConnection != connection) return;  // a new session looks for itself
     }
-    if (!eventGate()) return;
+    if (!eventGate()) return;  // the link went: the next session's gate fetches what is left
     fetchPendingObjects(attempt);
     loadMissedImages(attempt);
   });

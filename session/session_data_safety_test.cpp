@@ -534,6 +534,59 @@ TEST_P(DataSafetyTest, APictureWhoseThumbnailTheCameraRefusedAsBusyLandsWithoutA
   EXPECT_TRUE(CameraController::instance().pendingObjects().empty());
 }
 
+// A card picture the session lacks is claimed by the reload, whose thumbnail read then fails; the link stays up
+// (a busy device), and the card's listing the pick-up needs fails six times over, more than the pick-up's own tries.
+// No reconnect follows, as at the end of a shoot: the picture lands all the same, once, byte for byte.
+TEST_P(DataSafetyTest, AClaimedPictureLandsHoweverOftenItsPickUpFailsWhileTheLinkStaysUp) {
+  if (!body.byName) GTEST_SKIP() << "the pick-up of camera objects has its own tests";
+  defaults().setInteger(3, "AutoViewImages");
+  downloadImages = true;
+  NotificationLog log({kSessionStartedNotification, kNewObjectNotification, kThumbnailDownloadedNotification,
+                       kDownloadImageInBackgroundNotification});
+  startSession(log);
+  openWindow();
+  body.shoot(1);
+  ASSERT_TRUE(waitFor([&] { return downloadsDone == 1; }));
+  waitForSessionWork();
+
+  dropLink();
+  // Taken while away: no announcement will come for it.
+  const std::string missedName = "DSCF9001.JPG";
+  ASSERT_TRUE(card()->addJpeg(missedName, 150 * 1024, 1, 7));
+  auto thumbnailFailed = std::make_shared<std::atomic<bool>>(false);
+  auto listingsFailed = std::make_shared<std::atomic<int>>(0);
+  device.setFaultSource([thumbnailFailed,
+                         listingsFailed](const devicesim::Exchange& e) -> std::optional<devicesim::Fault> {
+    if (e.answerBytes != 0) return std::nullopt;
+    // The first thumbnail read after the reload's listing (which has claimed the picture by then) fails ...
+    if (e.command == 0xF2 && !thumbnailFailed->exchange(true)) return devicesim::Fault::busy(PTP_RC_DEVICE_BUSY);
+    // ... and then the listings the pick-up asks for.
+    if (e.command == 0xF0 && thumbnailFailed->load() && listingsFailed->load() < 6) {
+      ++*listingsFailed;
+      return devicesim::Fault::busy(PTP_RC_DEVICE_BUSY);
+    }
+    return std::nullopt;
+  });
+  NotificationLog again({kSessionStartedNotification, kNewObjectNotification, kThumbnailDownloadedNotification,
+                         kDownloadImageInBackgroundNotification});
+  reconnect(again);
+  openWindow();
+  ASSERT_TRUE(waitFor([&] { return downloadsDone == 2; }))
+      << downloadsDone << " done, " << downloadsFailed << " failed, listings failed " << listingsFailed->load()
+      << ", pending " << CameraController::instance().pendingObjects().size();
+  device.setFaultSource(nullptr);
+  waitForSessionWork();
+  EXPECT_EQ(listingsFailed->load(), 6);
+  std::map<std::string, int> asked = tally(again, kDownloadImageInBackgroundNotification);
+  EXPECT_EQ(asked[missedName], 1);
+  const std::vector<PtpObjectInfoStruct> landed = records(again, kDownloadImageInBackgroundNotification);
+  const auto it = std::find_if(landed.begin(), landed.end(),
+                               [&](const PtpObjectInfoStruct& r) { return missedName == r.fileName; });
+  ASSERT_NE(it, landed.end());
+  EXPECT_EQ(readFile(objCacheGetImagePath(&*it)), *card()->file(missedName)->bytes);
+  EXPECT_TRUE(CameraController::instance().pendingObjects().empty());
+}
+
 // --- one maker's own cases ---
 
 class OneMakerTest : public DataSafetyBase {

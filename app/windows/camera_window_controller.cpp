@@ -317,9 +317,17 @@ void CameraWindowController::downloadImageInBackgroundNotification(const platfor
   std::shared_ptr<const PtpObjectInfoClass> object = objectOf(notification.object);
   if (!object) return;
   auto download = [this, object] {
+    const PtpObjectInfoStruct& record = *object->origObjectInfo();
     // Asked for already, at its announcement: the thumbnail's request for it is the same one.
-    if (mEarlyImages.erase(objectKey(*object->origObjectInfo())) != 0) return;
-    downloadImage(object, false);
+    if (mEarlyImages.erase(objectKey(record)) != 0) return;
+    // Each reconnect asks again for every picture whose image is still missing: behind a slow or often dropped link
+    // the queue held the same pictures many times over, each a transfer that failed or found the file there.
+    const std::string queued = objectKey(record) + "/" + std::to_string(record.objectCompressedSize);
+    if (!mBackgroundImagesQueued.insert(queued).second) return;
+    auto alive = mAlive;
+    downloadImage(object, false, [this, alive, queued] {
+      if (*alive) mBackgroundImagesQueued.erase(queued);
+    });
   };
   if (platform::isMainThread()) download();
   else onMain(download);

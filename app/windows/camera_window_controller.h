@@ -114,6 +114,8 @@ class CameraWindowController : public DocumentWindowController, public Thumbnail
   // Objects whose picture was queued for the background at their announcement, before their thumbnail asked for
   // it (main thread).
   std::set<std::string> mEarlyImages;
+  // Background downloads queued and not yet returned, by object (main thread).
+  std::set<std::string> mBackgroundImagesQueued;
   std::shared_ptr<bool> mAlive = std::make_shared<bool>(true);
   std::vector<platform::ObserverToken> mObservers;
 };

@@ -97,6 +97,39 @@ TEST_F(CameraWindowTest, DownloadedInTheBackgroundAPictureIsFetchedOnceAndWaitsF
   EXPECT_EQ(panels.imageArea->setImages, 0) << "nothing shown in the background mode";
 }
 
+// Every reconnect asks again for each picture whose image is still missing; behind a slow link the queue held the
+// same picture many times over. One download per picture is queued at a time, and a picture asked for after its
+// download returned (here: failed) is queued again.
+TEST_F(CameraWindowTest, APictureAskedForAgainWhileItsDownloadIsQueuedIsQueuedOnce) {
+  TestPanels panels;
+  ASSERT_TRUE(connect("canon"));
+  defaults().setInteger(0, "AutoViewImages");  // nothing downloaded by itself
+  openCameraWindow();
+  session_testing::NotificationLog log({kNewObjectNotification});
+  ASSERT_EQ(captureOnCamera(rig(), 1).size(), 1u);
+  ASSERT_TRUE(waitUntil([&] { return panels.strip->items.size() == 1; }));
+  settle();
+  const std::vector<platform::Value> announced = log.objects(kNewObjectNotification);
+  ASSERT_EQ(announced.size(), 1u);
+  auto camera = rig().cameraAs<devicesim::CanonCamera>();
+  camera->failOperation(0x1009, std::nullopt, 0x2002, 10);  // each try fails at once, the link up
+  const size_t imagesAsked = rig().operationCount(0x1009);
+  const auto ask = [&] {
+    for (int i = 0; i < 3; ++i)
+      platform::NotificationCenter::defaultCenter().postNotificationName(kDownloadImageInBackgroundNotification,
+                                                                         announced[0]);
+  };
+  ask();
+  ASSERT_TRUE(waitUntil([&] { return shownAlerts().size() == 1; }));
+  settle();
+  EXPECT_EQ(rig().operationCount(0x1009), imagesAsked + 1) << "three asks while queued, one transfer";
+  ask();
+  ASSERT_TRUE(waitUntil([&] { return shownAlerts().size() == 2; }));
+  settle();
+  EXPECT_EQ(rig().operationCount(0x1009), imagesAsked + 2) << "asked again once it had returned";
+  EXPECT_EQ(shownAlerts()[1].message.rfind("Unable to download ", 0), 0u) << shownAlerts()[1].message;
+}
+
 TEST_F(CameraWindowTest, AThumbnailTheStripCannotShowIsFetchedOnceMoreAndThePictureShownWithoutIt) {
   TestPanels panels;
   ASSERT_TRUE(connect("canon"));

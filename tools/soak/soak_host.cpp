@@ -261,15 +261,22 @@ void SoakHost::onDownloadAsked(const platform::Notification& n) {
     const PtpObjectInfoClass copy(*object->origObjectInfo());
     const std::string name = nameOf(*copy.origObjectInfo());
     mark(name, kDownloadAsked);
+    // As the camera window does: a picture whose download is queued is not queued again.
+    const std::string queued = std::to_string(copy.origObjectInfo()->objectId) + "/" + name + "/" +
+                               std::to_string(copy.origObjectInfo()->objectCompressedSize);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!queued_.insert(queued).second) return;
+    }
     ++inFlight_;
     if (options_.downloadsFromMain && !platform::isMainThread()) {
-        platform::mainQueue().async([this, copy, name] { startDownload(copy, name); });
+        platform::mainQueue().async([this, copy, name, queued] { startDownload(copy, name, queued); });
         return;
     }
-    startDownload(copy, name);
+    startDownload(copy, name, queued);
 }
 
-void SoakHost::startDownload(const PtpObjectInfoClass& copy, const std::string& name) {
+void SoakHost::startDownload(const PtpObjectInfoClass& copy, const std::string& name, const std::string& queued) {
     // As the camera window does: one untitled batch on its download queue, the error shown on failure.
     auto ok = std::make_shared<std::atomic<bool>>(false);
     CommandBlockArray commands;
@@ -286,7 +293,11 @@ void SoakHost::startDownload(const PtpObjectInfoClass& copy, const std::string& 
         std::nullopt);
     Command::runCommandsWithQueue(
         std::move(commands),
-        [this, name, ok](int32_t) {
+        [this, name, ok, queued](int32_t) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                queued_.erase(queued);
+            }
             mark(name, *ok ? kDownloaded : kDownloadFailed);
             if (!*ok) ++failed_;
             else ++done_;

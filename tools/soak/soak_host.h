@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/foundation/dispatch.h"
@@ -97,7 +98,7 @@ private:
     void onStatus(int32_t status);
     void onSessionStarted();
     void onDownloadAsked(const platform::Notification& n);
-    void startDownload(const PtpObjectInfoClass& object, const std::string& name);
+    void startDownload(const PtpObjectInfoClass& object, const std::string& name, const std::string& queued);
     void connectAgainLater();
     void mark(const std::string& name, uint8_t flag);
     void stepBegin(const char* what);
@@ -117,6 +118,7 @@ private:
     std::optional<uint64_t> reconnectStep_;
     mutable std::mutex mutex_;
     std::unordered_map<std::string, uint8_t> traces_;
+    std::unordered_set<std::string> queued_;  // downloads queued and not yet returned, as the camera window keeps them
     std::vector<ProcessReadings> levels_;
 };
 
