@@ -15,6 +15,8 @@
 // Every session's folders, the save folder among them, are on a memory file system when the machine has one
 // (/dev/shm): each download is synced to its file, and on a shared disk those syncs took from 4 to 80 ms a
 // picture, far more than anything the browser adds. The figures' line says where the folders were.
+// The harness runs the widgets' timers and animations and the platform's waits ten times faster than the product
+// does; the timed paths run at the product's pace (the engine's own time-outs stay scaled: none is met here).
 // The figure is the median of the rounds' ratios (each round: the median of its bare times over the median of
 // its browser times), with their quartiles and range. The machine's load average is printed beside it: on a
 // machine whose cores are all taken, whatever the browser's main thread does (its alert's first show is about
@@ -52,8 +54,10 @@
 #include "devicesim/generic_camera.h"
 #include "guitest/harness.h"
 #include "platform/foundation/dispatch.h"
+#include "platform/foundation/wait_clock.h"
 #include "platform/ui/collection_view.h"
 #include "platform/ui/scroll_view.h"
+#include "platform/ui/time_source.h"
 #include "session/camera_controller.h"
 #include "session/ptp_object_info_class.h"
 #include "widgets/jw_alert.h"
@@ -242,6 +246,10 @@ Round downloadRound(bool browserFirst) {
   if (!guitest::Harness::waitUntil([&] { return browser->loadedRecords().size() == size_t(kDownloads) && !browser->isLoading(); },
                                    std::chrono::milliseconds(60000)))
     return round;
+  // The paths are timed at the product's own pace: the harness runs the widgets' timers and animations ten times
+  // faster to keep tests short, which put ten times the alert's animation frames inside each transfer.
+  platform::ScopedTimeSource productTime(platform::realTimeSource());
+  platform::ScopedWaitClock productWaits(platform::realWaitClock());
   // A is the path that goes first: the order cancels a drift of the load within the round, straight or curved.
   constexpr char kOrder[] = "ABBABAAB";
   std::vector<double> browserTimes, bareTimes;

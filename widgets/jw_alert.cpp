@@ -6,7 +6,10 @@
 #include <QWindow>
 #include <QPainter>
 #include <QPixmap>
+#include <QIcon>
 #include <QStyleOption>
+#include <functional>
+#include <vector>
 
 #include "platform/ui/modal_session.h"
 #include "platform/ui/presenter.h"
@@ -33,6 +36,29 @@ QPixmap pixmapOf(const platform::Image& image, QSize size, double ratio) {
                                                        return true;
                                                      });
   return QPixmap::fromImage(scaled.render(ratio));
+}
+
+// The icons as the image views show them, by what was drawn and at which size and scale. Drawing an icon anew
+// for every alert took a third of a millisecond of the main thread while the alert opened, often while a worker
+// that had just started needed the processor. The application's icon is told apart by its window icon, which may
+// be set at any time. Main thread only.
+QPixmap cachedPixmapOf(const QString& name, qint64 iconKey, const std::function<platform::Image()>& image, QSize size,
+                       double ratio) {
+  struct Made {
+    QString name;
+    qint64 iconKey;
+    QSize size;
+    double ratio;
+    QPixmap pixmap;
+  };
+  static std::vector<Made> made;
+  for (const Made& m : made)
+    if (m.name == name && m.iconKey == iconKey && m.size == size && m.ratio == ratio) return m.pixmap;
+  QPixmap pixmap = pixmapOf(image(), size, ratio);
+  // Three styles and the application's icon at one or two scales: a handful, unless the icon keeps changing.
+  if (made.size() >= 16) made.erase(made.begin());
+  made.push_back({name, iconKey, size, ratio, pixmap});
+  return pixmap;
 }
 
 QFont qtFont(const Font& f) { return f.qfont(); }
@@ -197,8 +223,10 @@ void JW_Alert::setStyle(std::uint64_t style) {
   mAlertStyle = style;
   if (!oImageView) return;  // not loaded yet: loading applies it
   const double ratio = oImageView->devicePixelRatioF();
-  oImageView->setPixmap(pixmapOf(alertIconNamed(alertIconNameForStyle(style)), oImageView->minimumSize(), ratio));
-  oLogoImageView->setPixmap(pixmapOf(applicationIconImage(), oLogoImageView->minimumSize(), ratio));
+  const QString icon = alertIconNameForStyle(style);
+  oImageView->setPixmap(cachedPixmapOf(icon, 0, [&icon] { return alertIconNamed(icon); }, oImageView->minimumSize(), ratio));
+  oLogoImageView->setPixmap(cachedPixmapOf(QStringLiteral("application"), QGuiApplication::windowIcon().cacheKey(),
+                                           applicationIconImage, oLogoImageView->minimumSize(), ratio));
 }
 
 void JW_Alert::setCheckBoxHidden(bool hidden) {

@@ -1,6 +1,8 @@
 // The alert: loaded from its interface file, answered by real clicks on its buttons inside its modal session,
 // waited for from a background thread, shown for a time, and its help popover.
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -89,6 +91,30 @@ TEST_F(AlertTest, EachStyleShowsItsIcon) {
     EXPECT_FALSE(alert->oLogoImageView->pixmap().isNull());
   }
   EXPECT_EQ(alertIconNameForStyle(5), QStringLiteral("AlertNoteIcon"));
+}
+
+TEST_F(AlertTest, TheLogoFollowsTheApplicationIconSetBetweenAlerts) {
+  // The icons are drawn once and kept: an application icon set after an alert has shown must still reach the next.
+  const QIcon before = QGuiApplication::windowIcon();
+  auto logoCentre = [] {
+    auto alert = JW_Alert::jwAlertWithStyle(1);
+    alert->window();
+    const QImage logo = alert->oLogoImageView->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    return logo.isNull() ? QColor() : logo.pixelColor(logo.width() / 2, logo.height() / 2);
+  };
+  const QColor green(20, 200, 60), magenta(220, 30, 200);
+  QColor shown[2];
+  int i = 0;
+  for (const QColor& colour : {green, magenta}) {
+    QPixmap icon(128, 128);
+    icon.fill(colour);
+    QGuiApplication::setWindowIcon(QIcon(icon));
+    logoCentre();  // an alert before the one looked at: the second sees what the first left behind
+    shown[i++] = logoCentre();
+  }
+  QGuiApplication::setWindowIcon(before);
+  EXPECT_TRUE(widgets_testing::near(shown[0], green, 6)) << shown[0].name().toStdString();
+  EXPECT_TRUE(widgets_testing::near(shown[1], magenta, 6)) << shown[1].name().toStdString();
 }
 
 TEST_F(AlertTest, ModalShowReturnsWhenAButtonIsClickedWithItsResponse) {

@@ -168,6 +168,9 @@ void CardContentsViewController::downloadImages() {
     });
   });
   alert->show();
+  // The alert is closed by now, and its window and widgets are let go in the main queue's next turn: taking them
+  // down here (about 0.2 ms) only kept the browser from answering once the download had ended.
+  platform::mainQueue().async([alert = std::move(alert)] {});
 }
 
 void CardContentsViewController::collectionItemViewDoubleClick(ThumbnailViewCell* cell) {
