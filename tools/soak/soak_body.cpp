@@ -51,31 +51,6 @@ bool isTemporaryName(const std::string& name) {
     return name.rfind(".vxtmp.", 0) == 0 || name.find(".tmp") != std::string::npos || name.rfind(".", 0) == 0;
 }
 
-// The hashes of a folder's files by name, read again only when a file's size or time changed.
-class FolderHashes {
-public:
-    const std::map<std::string, uint64_t>& read(const std::string& folder) {
-        std::map<std::string, uint64_t> now;
-        std::error_code ec;
-        for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-            const std::string name = entry.path().filename().string();
-            if (isTemporaryName(name)) continue;
-            struct stat st {};
-            if (::stat(entry.path().c_str(), &st) != 0) continue;
-            const auto key = std::make_pair(int64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
-            auto it = seen_.find(name);
-            if (it == seen_.end() || it->second.first != key) it = seen_.insert_or_assign(name, std::make_pair(key, hashOf(readFile(entry.path())))).first;
-            now[name] = it->second.second;
-        }
-        hashes_ = std::move(now);
-        return hashes_;
-    }
-
-private:
-    std::map<std::string, std::pair<std::pair<int64_t, int64_t>, uint64_t>> seen_;
-    std::map<std::string, uint64_t> hashes_;
-};
-
 uint64_t splitmix(uint64_t& state) {
     uint64_t z = (state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -119,6 +94,32 @@ void addList(std::vector<std::string>& out, const char* what, const std::vector<
 }
 
 }  // namespace
+
+// The hashes of a folder's files by name, read again only when a file's size or time changed.
+class FolderHashes {
+public:
+    const std::map<std::string, uint64_t>& read(const std::string& folder) {
+        std::map<std::string, uint64_t> now;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+            const std::string name = entry.path().filename().string();
+            if (isTemporaryName(name)) continue;
+            struct stat st {};
+            if (::stat(entry.path().c_str(), &st) != 0) continue;
+            const auto key = std::make_pair(int64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+            auto it = seen_.find(name);
+            if (it == seen_.end() || it->second.first != key) it = seen_.insert_or_assign(name, std::make_pair(key, hashOf(readFile(entry.path())))).first;
+            now[name] = it->second.second;
+        }
+        hashes_ = std::move(now);
+        return hashes_;
+    }
+
+private:
+    std::map<std::string, std::pair<std::pair<int64_t, int64_t>, uint64_t>> seen_;
+    std::map<std::string, uint64_t> hashes_;
+};
+
 
 std::vector<std::string> FolderVerdict::lines() const {
     std::vector<std::string> out;
@@ -217,8 +218,16 @@ void SoakBody::beforeShot() {
                 ++it;
                 continue;
             }
+            // Whether it had landed: one that had must stay whole whatever the body does.
+            bool landed = false;
+            if (!saveFolder_.empty()) {
+                if (!hashes_) hashes_ = std::make_unique<FolderHashes>();
+                const uint64_t hash = hashOf(*shooter_->pictures()[it->index].bytes);
+                for (const auto& [name, h] : hashes_->read(saveFolder_)) landed = landed || h == hash;
+            }
             if (shooter_->remove(it->index)) {
                 deleted_.push_back(it->index);
+                if (landed) landedWhenDeleted_.insert(it->index);
                 ++deletions_;
             }
             it = pending_.erase(it);
@@ -357,11 +366,12 @@ FolderVerdict SoakBody::verify(const std::string& saveFolder) const {
 FolderVerdict SoakBody::verifyCases(const std::string& saveFolder) const {
     FolderVerdict v;
     const std::vector<devicesim::BodyPicture> pictures = shooter_->pictures();
-    std::set<size_t> deleted;
+    std::set<size_t> deleted, landedWhenDeleted;
     std::vector<std::map<std::string, uint64_t>> atSwaps;
     {
         std::lock_guard<std::mutex> lock(casesMutex_);
         deleted.insert(deleted_.begin(), deleted_.end());
+        landedWhenDeleted = landedWhenDeleted_;
         atSwaps = atSwaps_;
         v.lostWithCard = lostWithCard_;
     }
@@ -412,7 +422,7 @@ FolderVerdict SoakBody::verifyCases(const std::string& saveFolder) const {
             ++(there ? v.moviesWhole : v.moviesAbsent);
             continue;
         }
-        if (deleted.count(i)) {
+        if (deleted.count(i) && (there || !landedWhenDeleted.count(i))) {
             ++(there ? v.deletedWhole : v.deletedAbsent);
             continue;
         }
@@ -420,7 +430,7 @@ FolderVerdict SoakBody::verifyCases(const std::string& saveFolder) const {
         if (there)
             ++v.whole;
         else
-            v.missing.push_back(pictures[i].name);
+            v.missing.push_back(pictures[i].name + (deleted.count(i) ? " (deleted on the body after it landed)" : ""));
     }
     // What the folder held at each swap stays as it was.
     std::set<std::string> changed;

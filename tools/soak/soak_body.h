@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <map>
+#include <set>
 #include <mutex>
 #include <cstdint>
 #include <memory>
@@ -19,6 +20,8 @@
 #include "devicesim/fault_schedule.h"
 
 namespace soak {
+
+class FolderHashes;
 
 struct BodyOptions {
     std::string vendor = "canon";  // canon, nikon, sony, fuji
@@ -119,6 +122,8 @@ private:
     std::condition_variable casesCv_;
     std::vector<Pending> pending_;
     std::vector<size_t> deleted_;
+    std::set<size_t> landedWhenDeleted_;
+    std::unique_ptr<FolderHashes> hashes_;  // the save folder's, for the deletions
     std::vector<std::map<std::string, uint64_t>> atSwaps_;  // the folder's files (name, hash of bytes) at each swap
     std::vector<std::string> lostWithCard_;
     std::atomic<uint64_t> swaps_{0}, deletions_{0};

@@ -571,7 +571,8 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
         // Where each missing picture was lost, as far as the program's notifications tell.
         std::map<std::string, std::vector<std::string>> causes;
         for (const std::string& name : v.missing) {
-            const uint8_t t = host->trace(name);
+            // (A name in the list may carry a note after it.)
+            const uint8_t t = host->trace(name.substr(0, name.find(" (")));
             const char* cause = !(t & soak::kAnnounced) && !(t & soak::kThumbnail) ? "never announced"
                                 : !(t & soak::kThumbnail)                          ? "announced, thumbnail never shown"
                                 : !(t & soak::kDownloadAsked)                      ? "thumbnail shown, image never asked for"
