@@ -19,6 +19,7 @@ constexpr uint32_t kStorage = 0x00010001;
 constexpr uint16_t kJpegFormat = 0x3801;
 constexpr uint32_t kBasePictures = 8;  // pictures the stamped files share
 constexpr uint16_t kNikonObjectAdded = 0x4002;
+constexpr uint16_t kNikonObjectRemoved = 0x4003;
 
 struct Draw {
     uint64_t state;
@@ -129,18 +130,25 @@ void BodyShooter::run() {
             std::unique_lock<std::mutex> lock(mutex_);
             if (cv_.wait_for(lock, burst.pauseBefore, [this] { return stopping_; })) return;
         }
-        for (ShotKind kind : burst.shots) take(kind);
+        for (ShotKind kind : burst.shots) {
+            if (beforeShot_) beforeShot_();
+            take(kind);
+        }
     }
     done_ = true;
 }
 
-std::shared_ptr<const std::vector<uint8_t>> BodyShooter::bytesFor(ShotKind kind, uint32_t serial) {
+std::shared_ptr<const std::vector<uint8_t>> BodyShooter::bytesFor(ShotKind kind, uint32_t serial, uint32_t card) {
     if (kind == ShotKind::Movie) return movieBytes(plan_.movieSize, serial);
+    // A picture of a later card under an earlier one's name has another size, as a body's pictures do from shot to
+    // shot: a card file is announced by its name and size alone, and the same two on another card would be the
+    // same file to anyone.
+    const uint32_t grow = card * 1024;
     std::vector<uint8_t> file;
     JpegRecipe recipe = vendorJpegRecipe(vendor_);
     recipe.seed = 1 + serial % kBasePictures;
     if (kind == ShotKind::Jpeg) {
-        recipe.size = plan_.jpegSize;
+        recipe.size = plan_.jpegSize + grow;
         file = jpegImage(recipe)->bytes;
     } else {
         RawRecipe raw = vendorRawRecipe(vendor_);
@@ -148,6 +156,9 @@ std::shared_ptr<const std::vector<uint8_t>> BodyShooter::bytesFor(ShotKind kind,
         raw.preview.size = plan_.jpegSize / 2;
         raw.size = plan_.rawSize;
         file = rawImage(raw)->bytes;
+        // A raw file is at least what its sensor picture needs, whatever size is asked: the filler at its end
+        // grows instead (where the serial goes).
+        file.resize(file.size() + grow);
     }
     stamp(file, serial);
     return std::make_shared<const std::vector<uint8_t>>(std::move(file));
@@ -165,12 +176,15 @@ std::string BodyShooter::nameFor(ShotKind kind, uint32_t number) const {
 }
 
 BodyPicture BodyShooter::take(ShotKind kind) {
-    uint32_t number;
+    uint32_t number, serial, card;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         number = nextNumber_++;
+        serial = nextSerial_++;
+        card = cardNumber_;
     }
-    BodyPicture picture{nameFor(kind, number), kind, bytesFor(kind, number)};
+    BodyPicture picture{nameFor(kind, number), kind, bytesFor(kind, serial, card)};
+    picture.card = card;
     const uint32_t size = uint32_t(picture.bytes->size());
     const uint16_t format = kind == ShotKind::Jpeg ? kJpegFormat : kind == ShotKind::Raw ? rawFormat(vendor_)
                                                                                          : kMovieObjectFormat;
@@ -187,6 +201,7 @@ BodyPicture BodyShooter::take(ShotKind kind) {
         o.height = height_;
         if (auto canon = std::dynamic_pointer_cast<CanonCamera>(camera_)) {
             const uint32_t handle = canon->addObject(std::move(o));
+            picture.handle = handle;
             switch (canon->body()) {
                 case CanonBody::Mirrorless:
                     canon->queueEvent(canonObjectAddedExRecord(handle, kStorage, format, size,
@@ -199,7 +214,8 @@ BodyPicture BodyShooter::take(ShotKind kind) {
                 case CanonBody::DslrYuvLiveView: canon->queueEvent(canonObjectInfoRecord(handle)); break;
             }
         } else if (auto nikon = std::dynamic_pointer_cast<NikonCamera>(camera_)) {
-            nikon->queueNikonEvent(kNikonObjectAdded, nikon->addObject(std::move(o)));
+            picture.handle = nikon->addObject(std::move(o));
+            nikon->queueNikonEvent(kNikonObjectAdded, picture.handle);
         }
     } else if (card_) {
         // The device fetched the picture onto its card and tells the host with its record.
@@ -211,7 +227,42 @@ BodyPicture BodyShooter::take(ShotKind kind) {
     }
     std::lock_guard<std::mutex> lock(mutex_);
     pictures_.push_back(picture);
+    removed_.push_back(false);
     return picture;
+}
+
+void BodyShooter::swapCard() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    nextNumber_ = 1;
+    ++cardNumber_;
+    if (auto canon = std::dynamic_pointer_cast<CanonCamera>(camera_))
+        canon->swapCard();
+    else if (auto nikon = std::dynamic_pointer_cast<NikonCamera>(camera_))
+        nikon->swapCard();
+    else if (card_)
+        card_->erase();
+}
+
+uint32_t BodyShooter::cardNumber() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return cardNumber_;
+}
+
+bool BodyShooter::remove(size_t index) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (index >= pictures_.size() || removed_[index] || pictures_[index].card != cardNumber_) return false;
+    removed_[index] = true;
+    const BodyPicture& p = pictures_[index];
+    if (auto canon = std::dynamic_pointer_cast<CanonCamera>(camera_)) {
+        if (!canon->removeObject(p.handle)) return false;
+        canon->queueEvent(canonObjectRemovedRecord(p.handle));
+    } else if (auto nikon = std::dynamic_pointer_cast<NikonCamera>(camera_)) {
+        if (!nikon->removeObject(p.handle)) return false;
+        nikon->queueNikonEvent(kNikonObjectRemoved, p.handle);
+    } else if (card_) {
+        return card_->removeFile(p.name);
+    }
+    return true;
 }
 
 size_t BodyShooter::taken() const {

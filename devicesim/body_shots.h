@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -47,6 +48,8 @@ struct BodyPicture {
     std::string name;
     ShotKind kind = ShotKind::Jpeg;
     std::shared_ptr<const std::vector<uint8_t>> bytes;
+    uint32_t card = 0;    // the card it was taken onto: 0, then one more at each swap
+    uint32_t handle = 0;  // the camera's handle for it (Canon, Nikon)
 };
 
 class BodyShooter {
@@ -65,6 +68,19 @@ public:
     // Takes one picture now (tests and benchmarks); its record.
     BodyPicture take(ShotKind kind);
 
+    // Called on the shooting thread before each planned shot (not before take() called by hand): what must happen
+    // between two shots (a card swapped, a picture deleted) happens there. Set before start().
+    void setBeforeShot(std::function<void()> hook) { beforeShot_ = std::move(hook); }
+    // Another card: the pictures of the present one are gone (Canon, Nikon: the camera's objects, unannounced;
+    // Sony, Fujifilm: the device's card emptied) and file numbering begins again at 1. The bytes of later pictures
+    // stay their own (their serial goes on), so a picture saved under an older one's name shows.
+    void swapCard();
+    uint32_t cardNumber() const;
+    // Deletes picture `index` (of pictures()) on the body, as the camera's own removal does (Canon, Nikon: the
+    // object removed and its removal reported; Sony, Fujifilm: the file taken off the device's card). False when it
+    // was no longer there (its card swapped out, deleted before).
+    bool remove(size_t index);
+
     size_t taken() const;
     // Every picture taken, in order: the body's own list.
     std::vector<BodyPicture> pictures() const;
@@ -72,7 +88,7 @@ public:
 
 private:
     void run();
-    std::shared_ptr<const std::vector<uint8_t>> bytesFor(ShotKind kind, uint32_t serial);
+    std::shared_ptr<const std::vector<uint8_t>> bytesFor(ShotKind kind, uint32_t serial, uint32_t card);
     std::string nameFor(ShotKind kind, uint32_t number) const;
 
     Vendor vendor_;
@@ -86,6 +102,10 @@ private:
     std::condition_variable cv_;
     std::vector<BodyPicture> pictures_;
     uint32_t nextNumber_ = 1;
+    uint32_t nextSerial_ = 1;  // nextNumber_ until a card is swapped
+    uint32_t cardNumber_ = 0;
+    std::vector<bool> removed_;
+    std::function<void()> beforeShot_;
     bool stopping_ = false;
     std::atomic<bool> done_{false};
     std::thread thread_;

@@ -27,7 +27,7 @@ const char* const kSettings[] = {"ipAddress", "WatermarkText", "ShowWatermark", 
                                  "SdCardAutoTransfer", "SdPrefix", "HostMode", "ClassicFocusStacking",
                                  "LastSessionCameraId", "LastSessionTime", "AutoReloadSession", "LoadMissedImages",
                                  "AutoViewImages", "QuickRawMode", "VorlaxentShareEnabled", "AutoShareThumbnails",
-                                 "SaveFujiRaws"};
+                                 "SaveFujiRaws", "CustomFileName", "PrependOriginalName"};
 
 // Before the link is tried again after a failure: the user's next click, in a hurry.
 constexpr std::chrono::milliseconds kConnectAgainAfter{100};
@@ -115,7 +115,9 @@ SoakHost::SoakHost(HostOptions options) : options_(options) {
     session_testing::resetEngineState();
     linkSetReadTimeout(std::chrono::milliseconds(int64_t(double(options_.readTimeout.count()) / options_.scale)));
 
-    for (const char* key : kSettings) defaults().removeObjectForKey(key);
+    const bool restart = !options_.root.empty();
+    if (!restart)
+        for (const char* key : kSettings) defaults().removeObjectForKey(key);
     defaults().setString("127.0.0.1", "ipAddress");
     defaults().setInteger(3, "AutoViewImages");  // each picture downloaded in the background
     defaults().setBool(true, "AutoReloadSession");
@@ -126,15 +128,22 @@ SoakHost::SoakHost(HostOptions options) : options_(options) {
     Utilities::setCurrentConnectionStatus(kConnectionStatusUnknown);
 
     char folder[] = "/tmp/vx_soak_XXXXXX";
-    root_ = ::mkdtemp(folder) ? folder : "/tmp";
+    root_ = restart ? options_.root : ::mkdtemp(folder) ? folder : "/tmp";
     cache_ = root_ + "/Cache";
     save_ = root_ + "/Save";
     std::filesystem::create_directories(cache_);
     std::filesystem::create_directories(save_);
     objCacheReset();
     objCacheOpen(cache_, save_);
+    if (!options_.customFileName.empty()) {
+        // As the program's start sets the cache up from the settings.
+        defaults().setString(options_.customFileName, "CustomFileName");
+        defaults().setBool(false, "PrependOriginalName");
+        objCacheSetSaveFolder(save_);
+        objCacheSetFileNamePrefix(options_.customFileName, false);
+    }
     std::error_code ec;
-    std::filesystem::remove(sessionFilePath(), ec);
+    if (!restart) std::filesystem::remove(sessionFilePath(), ec);
 
     scoped_ = std::make_unique<platform::ScopedPresenter>(presenter_);
     window_ = std::make_unique<session_testing::CameraWindowStandIn>();
@@ -164,7 +173,8 @@ SoakHost::~SoakHost() {
     window_.reset();
     scoped_.reset();
     objCacheReset();
-    for (const char* key : kSettings) defaults().removeObjectForKey(key);
+    if (!leaveSettings_)
+        for (const char* key : kSettings) defaults().removeObjectForKey(key);
     CommsManager::resetEnvironment();
     if (!options_.keepFolders) {
         std::error_code ec;

@@ -37,6 +37,11 @@ struct HostOptions {
     // window as written calls the command runner where the notification arrives, which waits for the main queue:
     // posted by the session reload under its lock, that meets the main thread waiting for the same lock).
     bool downloadsFromMain = false;
+    // A restart of the program: the folders of an earlier host (its save folder, object cache and session file)
+    // and the settings it left are used again rather than made anew.
+    std::string root;
+    // Saves under "<name>_<n>.<ext>" ("CustomFileName" set, "PrependOriginalName" off), as the settings do.
+    std::string customFileName;
 };
 
 // What became of one picture on the program's side, by its file name.
@@ -77,6 +82,9 @@ public:
     void end();
 
     const std::string& saveFolder() const { return save_; }
+    const std::string& root() const { return root_; }
+    // The program is about to start again: its settings stay when this host goes.
+    void leaveSettings() { leaveSettings_ = true; }
     // Files in the save folder (temporary files left out).
     size_t onDisk() const;
     uint64_t reconnects() const { return reconnects_.load(); }
@@ -114,6 +122,7 @@ private:
     std::atomic<bool> askedForCamera_{false};
     std::atomic<uint64_t> reconnects_{0}, sessions_{0}, failed_{0}, done_{0}, inFlight_{0};
     std::atomic<bool> ended_{false};
+    bool leaveSettings_ = false;
     std::atomic<bool> reconnectPending_{false};
     std::optional<uint64_t> reconnectStep_;
     mutable std::mutex mutex_;

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -78,7 +79,11 @@ struct Options {
     bool inProcess = false;
     bool downloadsFromMain = false;
     seconds hangAfter{120};
+    int customNameRestarts = 0;
 };
+
+// The custom file name the restarted hosts save under.
+constexpr const char* kCustomName = "Soak";
 
 void usage() {
     std::fprintf(stderr,
@@ -86,7 +91,8 @@ void usage() {
                  "         [--burst MAX] [--raw-share F] [--movie-share F] [--fault-every EXCHANGES]\n"
                  "         [--faults kind,kind,...] [--seed N] [--duration-limit S] [--line-every S]\n"
                  "         [--scale F] [--read-timeout MS] [--settle S] [--hang-after S] [--in-process] [--keep]\n"
-                 "         [--downloads-from-main]\n"
+                 "         [--downloads-from-main] [--card-swap-every PICTURES] [--delete-share F]\n"
+                 "         [--custom-name-restarts N]\n"
                  "fault kinds: cut-reply cut-object busy-storm late-reply malformed restart detach\n");
 }
 
@@ -141,12 +147,18 @@ bool parse(int argc, char** argv, Options& o, std::vector<std::string>& forward)
             else if (a == "--in-process") o.inProcess = true;
             else if (a == "--downloads-from-main") o.downloadsFromMain = true;
             else if (a == "--hang-after") o.hangAfter = seconds(std::stoll(v));
+            else if (a == "--card-swap-every") o.body.cardSwapEvery = std::stoi(v);
+            else if (a == "--delete-share") o.body.deleteShare = std::stod(v);
+            else if (a == "--custom-name-restarts") o.customNameRestarts = std::stoi(v);
             else return false;
         } catch (...) {
             return false;
         }
     }
     if (o.body.shots.pictures <= 0 || o.scale <= 0 || o.readTimeout.count() <= 0) return false;
+    if (o.body.cardSwapEvery < 0 || o.body.deleteShare < 0 || o.body.deleteShare > 1 || o.customNameRestarts < 0)
+        return false;
+    if (o.customNameRestarts > 0) o.body.customPrefix = kCustomName;
     // The Canon body records JPEG only, and under that setting the program shows no raw file by design: its shots
     // are JPEG unless told otherwise.
     if (o.body.vendor == "canon" && !rawShareGiven) o.body.shots.rawShare = 0;
@@ -195,6 +207,7 @@ std::string statsLine(const soak::BodyStats& s) {
     std::string line = "stats " + std::to_string(s.taken) + " " + std::to_string(s.stills) + " " +
                        std::to_string(s.shotsDone) + " " + std::to_string(s.exchanges) + " " + std::to_string(s.faults);
     for (uint64_t k : s.byKind) line += " " + std::to_string(k);
+    line += " " + std::to_string(s.swaps) + " " + std::to_string(s.deletions);
     return line;
 }
 
@@ -214,13 +227,22 @@ int runBody(const Options& o) {
         } else if (*line == "calm") {
             body.calm();
             writeLine(fd, "ok");
+        } else if (*line == "hold" || *line == "go") {
+            body.hold(*line == "hold");
+            writeLine(fd, "ok");
+        } else if (line->rfind("folder ", 0) == 0) {
+            body.setSaveFolder(line->substr(7));
+            writeLine(fd, "ok");
         } else if (line->rfind("verify ", 0) == 0) {
             const soak::FolderVerdict v = body.verify(line->substr(7));
             writeLine(fd, "verdict " + std::to_string(v.expected) + " " + std::to_string(v.whole) + " " +
-                              std::to_string(v.moviesWhole) + " " + std::to_string(v.moviesAbsent));
+                              std::to_string(v.moviesWhole) + " " + std::to_string(v.moviesAbsent) + " " +
+                              std::to_string(v.deletedWhole) + " " + std::to_string(v.deletedAbsent) + " " +
+                              std::to_string(v.customNamed) + " " + std::to_string(v.freeNamed));
             for (const auto& [what, list] : {std::pair{"missing", &v.missing}, {"corrupt", &v.corrupt},
                                              {"temporary", &v.temporary}, {"duplicate", &v.duplicates},
-                                             {"unknown", &v.unknown}})
+                                             {"unknown", &v.unknown}, {"changed", &v.changed},
+                                             {"misnamed", &v.misnamed}, {"lost", &v.lostWithCard}})
                 for (const auto& name : *list) writeLine(fd, std::string(what) + " " + name);
             writeLine(fd, "end");
         } else if (*line == "quit") {
@@ -239,6 +261,8 @@ public:
     virtual void startShooting() = 0;
     virtual soak::BodyStats stats() = 0;
     virtual void calm() = 0;
+    virtual void setSaveFolder(const std::string& folder) = 0;
+    virtual void hold(bool held) = 0;
     virtual soak::FolderVerdict verify(const std::string& folder) = 0;
 };
 
@@ -250,6 +274,8 @@ public:
     void startShooting() override { body_.startShooting(); }
     soak::BodyStats stats() override { return body_.stats(); }
     void calm() override { body_.calm(); }
+    void setSaveFolder(const std::string& folder) override { body_.setSaveFolder(folder); }
+    void hold(bool held) override { body_.hold(held); }
     soak::FolderVerdict verify(const std::string& folder) override { return body_.verify(folder); }
 
 private:
@@ -291,6 +317,8 @@ public:
     uint16_t port() const override { return port_; }
     void startShooting() override { ask("start"); }
     void calm() override { ask("calm"); }
+    void setSaveFolder(const std::string& folder) override { ask("folder " + folder); }
+    void hold(bool held) override { ask(held ? "hold" : "go"); }
     soak::BodyStats stats() override {
         soak::BodyStats s;
         std::istringstream in(ask("stats"));
@@ -299,13 +327,15 @@ public:
         in >> word >> s.taken >> s.stills >> done >> s.exchanges >> s.faults;
         s.shotsDone = done != 0;
         for (auto& k : s.byKind) in >> k;
+        in >> s.swaps >> s.deletions;
         return s;
     }
     soak::FolderVerdict verify(const std::string& folder) override {
         soak::FolderVerdict v;
         std::istringstream head(ask("verify " + folder));
         std::string word;
-        head >> word >> v.expected >> v.whole >> v.moviesWhole >> v.moviesAbsent;
+        head >> word >> v.expected >> v.whole >> v.moviesWhole >> v.moviesAbsent >> v.deletedWhole >> v.deletedAbsent >>
+            v.customNamed >> v.freeNamed;
         while (auto line = reader_->next()) {
             if (*line == "end") break;
             const size_t space = line->find(' ');
@@ -314,6 +344,9 @@ public:
             else if (what == "corrupt") v.corrupt.push_back(name);
             else if (what == "temporary") v.temporary.push_back(name);
             else if (what == "duplicate") v.duplicates.push_back(name);
+            else if (what == "changed") v.changed.push_back(name);
+            else if (what == "misnamed") v.misnamed.push_back(name);
+            else if (what == "lost") v.lostWithCard.push_back(name);
             else v.unknown.push_back(name);
         }
         return v;
@@ -363,19 +396,48 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
     h.watchdog = &watchdog;
     h.keepFolders = o.keep;
     h.downloadsFromMain = o.downloadsFromMain;
-    soak::SoakHost host(h);
+    // With restarts each host leaves its folders to the next; the last one's are removed here, after it has gone.
+    h.keepFolders = o.keep || o.customNameRestarts > 0;
+    struct RemoveRoot {
+        std::string root;
+        ~RemoveRoot() {
+            std::error_code ec;
+            if (!root.empty()) std::filesystem::remove_all(root, ec);
+        }
+    } removeRoot;
+    auto host = std::make_unique<soak::SoakHost>(h);
+    if (o.customNameRestarts > 0 && !o.keep) removeRoot.root = host->root();
+    const bool cases = o.body.cases() || o.customNameRestarts > 0;
+    if (cases) body->setSaveFolder(host->saveFolder());
+    // Where the restarts fall, in pictures taken: spread evenly over the run, each moved by up to a quarter of the
+    // spacing, from the seed.
+    std::vector<size_t> restartAt;
+    {
+        uint64_t draw = o.body.shots.seed ^ 0x2E57A27ull;
+        const size_t spacing = size_t(o.body.shots.pictures) / size_t(o.customNameRestarts + 1);
+        for (int k = 1; k <= o.customNameRestarts; ++k) {
+            draw += 0x9E3779B97F4A7C15ull;
+            uint64_t z = (draw ^ (draw >> 30)) * 0xBF58476D1CE4E5B9ull;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+            z ^= z >> 31;
+            const size_t quarter = std::max<size_t>(1, spacing / 4);
+            restartAt.push_back(std::max<size_t>(1, spacing * size_t(k) + size_t(z % (2 * quarter + 1)) - quarter));
+        }
+    }
+    size_t restarts = 0;
+    std::vector<soak::ProcessReadings> earlierLevels;
 
     std::printf("soak: %s, %d pictures at %.1f/s in bursts of up to %d, a fault per %u exchanges, seed %llu\n",
                 o.body.vendor.c_str(), o.body.shots.pictures, o.body.shots.perSecond, o.body.shots.burstMax,
                 o.body.faults.everyExchanges, static_cast<unsigned long long>(o.body.faults.seed));
     std::fflush(stdout);
     const auto start = Clock::now();
-    host.begin();
+    host->begin();
     const auto mainTurn = [&](milliseconds slice, const std::function<bool()>& until) {
         soak::Watchdog::Step step(watchdog, "main queue", o.hangAfter);
         return platform::runMainUntil(until, slice);
     };
-    if (!mainTurn(seconds(120), [&] { return host.sessions() > 0; })) {
+    if (!mainTurn(seconds(120), [&] { return host->sessions() > 0; })) {
         std::printf("verdict: FAIL (no session started)\n");
         return 1;
     }
@@ -399,9 +461,13 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
         const soak::ProcessReadings r = soak::readProcess();
         std::printf("[%s]%s pictures %zu, on disk %zu, faults %llu, reconnects %llu, resident %s, descriptors %d, "
                     "threads %d (and %d pool workers)\n",
-                    clockText(Clock::now() - start).c_str(), tag, stats.taken, host.onDisk(),
-                    static_cast<unsigned long long>(stats.faults), static_cast<unsigned long long>(host.reconnects()),
+                    clockText(Clock::now() - start).c_str(), tag, stats.taken, host->onDisk(),
+                    static_cast<unsigned long long>(stats.faults), static_cast<unsigned long long>(host->reconnects()),
                     soak::mebibytes(r.residentBytes).c_str(), r.descriptors, r.threads, r.poolWorkers);
+        if (cases)
+            std::printf("[%s]%s cards swapped %llu, pictures deleted %llu, restarts %zu\n",
+                        clockText(Clock::now() - start).c_str(), tag, static_cast<unsigned long long>(stats.swaps),
+                        static_cast<unsigned long long>(stats.deletions), restarts);
         std::fflush(stdout);
     };
     for (;;) {
@@ -416,7 +482,7 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
             nextLine += o.lineEvery;
         }
         const uint64_t cycles = camEventThreadCycles();
-        if (cycles != lastCycles || !host.sessionLive()) {
+        if (cycles != lastCycles || !host->sessionLive()) {
             lastCycles = cycles;
             lastCycle = now;
         } else if (now - lastCycle > pollStall) {
@@ -432,40 +498,81 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
             limited = true;
             break;
         }
+        if (restarts < restartAt.size() && stats.taken >= restartAt[restarts] && !stats.shotsDone) {
+            // The program ends and starts again on the same folders and settings, now saving under a custom name.
+            // The user quits it once it is idle: the body holds its shots and faults until the downloads asked
+            // for have returned and the folder has stayed still a while. (What was shown and not yet downloaded
+            // when the program quits is not fetched by the next start on its own.)
+            body->hold(true);
+            {
+                const auto quietFrom = Clock::now() + seconds(60);
+                size_t disk = host->onDisk();
+                auto still = Clock::now();
+                mainTurn(seconds(60), [&] {
+                    const size_t d = host->onDisk();
+                    if (d != disk) {
+                        disk = d;
+                        still = Clock::now();
+                    }
+                    return Clock::now() > quietFrom ||
+                           (host->sessionLive() && host->downloadsInFlight() == 0 && Clock::now() - still >= settle);
+                });
+            }
+            std::printf("[%s] restart %zu at %zu pictures, %zu files on disk\n", clockText(Clock::now() - start).c_str(),
+                        restarts + 1, stats.taken, host->onDisk());
+            std::fflush(stdout);
+            const std::vector<soak::ProcessReadings> levels = host->levels();
+            earlierLevels.insert(earlierLevels.end(), levels.begin(), levels.end());
+            h.root = host->root();
+            h.customFileName = kCustomName;
+            host->leaveSettings();
+            host.reset();
+            host = std::make_unique<soak::SoakHost>(h);
+            ++restarts;
+            host->begin();
+            body->hold(false);
+            lastChange = Clock::now();
+            continue;
+        }
         if (!calm && stats.shotsDone) {
             body->calm();  // what is owed must now arrive
             calm = true;
             lastChange = now;
         }
-        const size_t disk = host.onDisk();
+        const size_t disk = host->onDisk();
         if (disk != lastOnDisk) {
             lastOnDisk = disk;
             lastChange = now;
         }
-        if (calm && host.sessionLive() && host.downloadsInFlight() == 0 && now - lastChange >= settle) break;
+        if (calm && host->sessionLive() && host->downloadsInFlight() == 0 && now - lastChange >= settle) break;
     }
     printLine(" end:");
     const auto finalRss = soak::readProcess().residentBytes;
-    host.end();
+    host->end();
 
     // --- the verdict ---
     std::vector<std::string> failures;
-    const soak::FolderVerdict v = body->verify(host.saveFolder());
+    const soak::FolderVerdict v = body->verify(host->saveFolder());
     std::printf("faults injected %llu:", static_cast<unsigned long long>(stats.faults));
     for (size_t k = 0; k < devicesim::kFaultKinds; ++k)
         std::printf(" %s %llu", devicesim::faultKindName(devicesim::FaultKind(k)),
                     static_cast<unsigned long long>(stats.byKind[k]));
     std::printf("; exchanges %llu; reconnects %llu, sessions %llu; background downloads failed %llu\n",
-                static_cast<unsigned long long>(stats.exchanges), static_cast<unsigned long long>(host.reconnects()),
-                static_cast<unsigned long long>(host.sessions()),
-                static_cast<unsigned long long>(host.downloadsFailed()));
+                static_cast<unsigned long long>(stats.exchanges), static_cast<unsigned long long>(host->reconnects()),
+                static_cast<unsigned long long>(host->sessions()),
+                static_cast<unsigned long long>(host->downloadsFailed()));
+    if (cases)
+        std::printf("cases: cards swapped %llu, pictures deleted on the body %llu, restarts with a custom name %zu\n",
+                    static_cast<unsigned long long>(stats.swaps), static_cast<unsigned long long>(stats.deletions),
+                    restarts);
     for (const std::string& line : v.lines()) std::printf("%s\n", line.c_str());
     if (!v.ok()) failures.push_back("save folder");
     if (!v.missing.empty()) {
         // Where each missing picture was lost, as far as the program's notifications tell.
         std::map<std::string, std::vector<std::string>> causes;
         for (const std::string& name : v.missing) {
-            const uint8_t t = host.trace(name);
+            // (A name in the list may carry a note after it.)
+            const uint8_t t = host->trace(name.substr(0, name.find(" (")));
             const char* cause = !(t & soak::kAnnounced) && !(t & soak::kThumbnail) ? "never announced"
                                 : !(t & soak::kThumbnail)                          ? "announced, thumbnail never shown"
                                 : !(t & soak::kDownloadAsked)                      ? "thumbnail shown, image never asked for"
@@ -480,7 +587,7 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
         }
     }
     size_t entries = 0;
-    const bool readsBack = host.sessionFileReadsBack(&entries);
+    const bool readsBack = host->sessionFileReadsBack(&entries);
     std::printf("session file: %s (%zu entries)\n", readsBack ? "reads back" : "DOES NOT read back", entries);
     if (!readsBack) failures.push_back("session file");
     if (warmRss) {
@@ -506,7 +613,11 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
                     soak::mebibytes(soak::readProcess().residentBytes).c_str());
 #endif
     }
-    const std::vector<soak::ProcessReadings> levels = host.levels();
+    std::vector<soak::ProcessReadings> levels = earlierLevels;
+    {
+        const std::vector<soak::ProcessReadings> last = host->levels();
+        levels.insert(levels.end(), last.begin(), last.end());
+    }
     if (levels.size() > 1) {
         // At a session start some work of the last session may still hold a descriptor or a thread for a moment
         // (a file being written, the old link's socket until its last reader has left): a leak shows as a level
@@ -563,8 +674,8 @@ int runHost(const Options& o, const std::vector<std::string>& forward) {
     }
     // Every alert was answered: none of their windows should be left.
     std::printf("top-level windows left: %lld\n", static_cast<long long>(QApplication::topLevelWidgets().size()));
-    const auto alerts = host.presenter().texts();
-    std::printf("alerts %llu", static_cast<unsigned long long>(host.presenter().count()));
+    const auto alerts = host->presenter().texts();
+    std::printf("alerts %llu", static_cast<unsigned long long>(host->presenter().count()));
     for (size_t i = 0; i < alerts.size() && i < 5; ++i)
         std::printf("%s %llu x \"%s\"", i ? ";" : ":", static_cast<unsigned long long>(alerts[i].second),
                     alerts[i].first.c_str());
