@@ -367,6 +367,11 @@ void CameraController::loadPreviousSession() {
         std::memcpy(record.fileName, name.data(), name.size());
         record.fileNameLength = static_cast<uint16_t>(name.size() + 1);
         record.objectFormat = fileFormatForName(record.fileName);
+        // Its size tells it from a later picture of the same name (a card swapped or formatted, the numbering begun
+        // again): a record without one stood for any picture of that name, and such a later one was never fetched.
+        uint64_t size = 0;
+        if (linkGetFileSize(name, &size) != PTP_RC_OK) return kReloadFailed;
+        if (size <= std::numeric_limits<uint32_t>::max()) record.objectCompressedSize = static_cast<uint32_t>(size);
         if (!claimObject(record)) continue;
         missed.push_back(record);
         unshown.records.push_back(record);

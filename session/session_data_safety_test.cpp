@@ -587,6 +587,65 @@ TEST_P(DataSafetyTest, AClaimedPictureLandsHoweverOftenItsPickUpFailsWhileTheLin
   EXPECT_TRUE(CameraController::instance().pendingObjects().empty());
 }
 
+// A card picture the reload picked up (taken while the link was down: no announcement came with its size) is told
+// apart from a later picture of its name: after a card swap the body numbers from 1 again, and the new picture of
+// that name lands under a free name, byte for byte, beside the older file.
+TEST_P(DataSafetyTest, APictureThePickUpFoundIsToldApartFromALaterPictureOfItsName) {
+  if (!body.byName) GTEST_SKIP() << "camera objects are known by handle";
+  defaults().setInteger(3, "AutoViewImages");
+  downloadImages = true;
+  NotificationLog first({kSessionStartedNotification, kNewObjectNotification});
+  startSession(first);
+  openWindow();
+  body.shoot(1);
+  ASSERT_TRUE(waitFor([&] { return downloadsDone == 1; }));
+  waitForSessionWork();
+  // The name the body gives its second picture, taken while away and so found by the reload.
+  std::string away = records(first, kNewObjectNotification).at(0).fileName;
+  const size_t digit = away.find_last_of("0123456789");
+  ASSERT_NE(digit, std::string::npos);
+  ASSERT_NE(away[digit], '9');
+  ++away[digit];
+  dropLink();
+  ASSERT_TRUE(card()->addJpeg(away, 150 * 1024, 1, 7));
+  const std::vector<uint8_t> awayBytes = *card()->file(away)->bytes;
+  NotificationLog second({kSessionStartedNotification});
+  reconnect(second);
+  openWindow();
+  ASSERT_TRUE(waitFor([&] { return downloadsDone == 2; })) << downloadsDone << " done, " << downloadsFailed << " failed";
+  waitForSessionWork();
+  const Files before = saveFolderFiles();
+  ASSERT_EQ(before.size(), 2u);
+  EXPECT_EQ(before.at(away), awayBytes);
+
+  dropLink();
+  body.swapCard();
+  NotificationLog third({kSessionStartedNotification, kNewObjectNotification, kDownloadImageInBackgroundNotification});
+  CameraController::instance().connectToVorlaxent();  // a second reconnect
+  ASSERT_TRUE(waitFor([&] {
+    const std::vector<int32_t> s = statuses();
+    return std::count(s.begin(), s.end(), kConnectionStatusDeviceConnected) == 3;
+  }));
+  startSession(third, 3);
+  openWindow();
+  body.shoot(2);  // the same two names again, other pictures
+  ASSERT_TRUE(waitFor([&] { return downloadsDone == 4; }))
+      << downloadsDone << " done, " << downloadsFailed << " failed, announced " << third.count(kNewObjectNotification);
+  waitForSessionWork();
+  const std::vector<PtpObjectInfoStruct> fresh = records(third, kDownloadImageInBackgroundNotification);
+  ASSERT_EQ(fresh.size(), 2u);
+  const Files after = saveFolderFiles();
+  EXPECT_EQ(after.size(), 4u);
+  for (const PtpObjectInfoStruct& r : fresh) {
+    SCOPED_TRACE(r.fileName);
+    const std::string path = objCacheGetImagePath(&r);
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(before.count(std::filesystem::path(path).filename()), 0u) << path;
+    EXPECT_EQ(readFile(path), body.bytes(r));
+  }
+  for (const auto& [name, bytes] : before) EXPECT_EQ(after.at(name), bytes) << name;
+}
+
 // --- one maker's own cases ---
 
 class OneMakerTest : public DataSafetyBase {
